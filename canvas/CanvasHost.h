@@ -1,0 +1,45 @@
+// CCanvasHost: what the canvas needs from the window that shows it, and nothing more. The Qt
+// canvas widget implements it with real scroll bars and cursor; tests implement it in memory.
+#pragma once
+
+#include "figures/Geometry.h"
+
+#include <optional>
+#include <string>
+
+enum class EScrollBar { Horizontal, Vertical };
+
+class CCanvasHost {
+public:
+    virtual ~CCanvasHost() = default;
+
+    virtual CSize GetClientSize() const = 0;
+
+    // Scroll bars: a position is clamped to [min, max - page + 1] like a platform scroll bar
+    // (max is the last value of the range).
+    virtual void SetScrollRange(EScrollBar bar, int min, int max) = 0;
+    virtual void SetScrollPage(EScrollBar bar, int page) = 0;
+    virtual void SetScrollPos(EScrollBar bar, int pos) = 0;
+    virtual int GetScrollPos(EScrollBar bar) const = 0;
+    virtual int GetScrollMin(EScrollBar bar) const = 0;
+    virtual int GetScrollMax(EScrollBar bar) const = 0;
+    virtual int GetScrollPage(EScrollBar bar) const = 0;
+    virtual void EnableScrollBar(EScrollBar bar, bool enable) = 0;
+
+    // Repaint the whole canvas before returning.
+    virtual void RepaintNow() = 0;
+    virtual void CaptureMouse() = 0;
+    virtual void ReleaseMouse() = 0;
+    virtual void TakeFocus() = 0;
+    virtual void SetCursorShape(ECursor cursor) = 0;
+    // Pointer position in client pixels, read and set (the canvas pins the pointer while moving).
+    virtual CPoint GetPointerPos() const = 0;
+    virtual void SetPointerPos(CPoint client) = 0;
+
+    // The properties dialog: shows text (editable only when enabled); the new text when the
+    // user pressed "Apply", nothing otherwise.
+    virtual std::optional<std::string> RunPropertiesDialog(const std::string& text,
+                                                           bool enabled) = 0;
+    // The set-text dialog: the typed text when confirmed, nothing when cancelled.
+    virtual std::optional<std::string> RunSetTextDialog() = 0;
+};

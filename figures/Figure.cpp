@@ -1,0 +1,156 @@
+#include "figures/Figure.h"
+
+#include <cmath>
+
+void CFigure::CopyFrom(const CFigure& src) {
+    m_pt1 = src.m_pt1;
+    m_pt2 = src.m_pt2;
+    m_nMinWidth = src.m_nMinWidth;
+    m_nMinHeight = src.m_nMinHeight;
+    m_strType = src.m_strType;
+    m_strTag = src.m_strTag;
+    m_bSelected = src.m_bSelected;
+    m_bSelectable = src.m_bSelectable;
+    m_bVisible = src.m_bVisible;
+    m_bEditing = src.m_bEditing;
+    m_nPenStyle = src.m_nPenStyle;
+    m_crColor = src.m_crColor;
+}
+
+void CFigure::SetHandlePoint(int, int, int, double) {}
+
+CPoint CFigure::GetHandlePoint(int handle, double zoom) const {
+    switch (handle) {
+    case kHandleStart:
+        return ToPixel(m_pt1, zoom);
+    case kHandleEnd:
+        return ToPixel(m_pt2, zoom);
+    case kHandleCenter:
+        return ((m_pt1 * zoom + m_pt2 * zoom) * 0.5).ToPoint();
+    default:
+        return {};
+    }
+}
+
+CRect CFigure::GetHandleRect(int handle, double zoom) const {
+    const CPoint p = GetHandlePoint(handle, zoom);
+    return {p.x - 3, p.y - 3, p.x + 4, p.y + 4};
+}
+
+void CFigure::EnforceMinimumSize(int, CDoublePoint&) {}
+
+int CFigure::HitTestHandles(CPoint pt, double zoom) const {
+    return HitTestHandleList(pt, zoom, {kHandleStart, kHandleEnd});
+}
+
+void CFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
+    m_pt1 = ToPageUnits(x1, y1, zoom);
+    m_pt2 = ToPageUnits(x2, y2, zoom);
+}
+
+void CFigure::Paint(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!m_bVisible)
+        return;
+    Draw(dc, zoom, dx, dy);
+    if (m_bSelected && m_bSelectable)
+        DrawHandles(dc, zoom, dx, dy);
+}
+
+void CFigure::DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    DrawHandleSquares(dc, zoom, dx, dy, {kHandleStart, kHandleEnd});
+}
+
+void CFigure::MoveByPixels(int dx, int dy, double zoom) {
+    const double r = 1.0 / zoom;
+    m_pt1 = (m_pt1 * zoom + CDoublePoint{double(dx), double(dy)}) * r;
+    m_pt2 = (m_pt2 * zoom + CDoublePoint{double(dx), double(dy)}) * r;
+}
+
+CRect CFigure::GetBoundingRect(double zoom) const {
+    const CPoint s = GetHandlePoint(kHandleStart, zoom);
+    const CPoint e = GetHandlePoint(kHandleEnd, zoom);
+    return {std::min(s.x, e.x), std::min(s.y, e.y), std::max(s.x, e.x), std::max(s.y, e.y)};
+}
+
+ECursor CFigure::GetHandleCursor(int handle, double zoom) const {
+    if (handle == 0 || handle == 1)
+        return ECursor::None;
+    const CPoint h = GetHandlePoint(handle, zoom);
+    const CPoint c = GetHandlePoint(kHandleCenter, zoom);
+    const long long dx = static_cast<long long>(h.x) - c.x;
+    const long long dy = static_cast<long long>(h.y) - c.y;
+    double X, Y;
+    if (-dy >= 0) {
+        X = static_cast<double>(dx);
+        Y = static_cast<double>(-dy);
+    } else {
+        X = static_cast<double>(-dx);
+        Y = static_cast<double>(dy);
+    }
+    const double a = std::acos(X / std::sqrt(X * X + Y * Y)) * 57.29577951308232;
+    if (a >= 0 && a < 4)
+        return ECursor::SizeWE;
+    if (a >= 4 && a < 88)
+        return ECursor::SizeNESW;
+    if (a >= 88 && a < 92)
+        return ECursor::SizeNS;
+    if (a >= 92 && a < 178)
+        return ECursor::SizeNWSE;
+    return ECursor::SizeWE; // 178..180, or no angle when the handle lies on the centre
+}
+
+bool CFigure::IntersectsRect(const CRect&, double) const { return false; }
+
+bool CFigure::HitTest(CPoint, double) const { return false; }
+
+bool CFigure::SnapToKeyPoint(CPoint& pt, double zoom) const {
+    const int t = RoundHalf(zoom * 16);
+    for (int key : {kHandleStart, kHandleEnd, kHandleCenter}) {
+        const CPoint k = GetHandlePoint(key, zoom);
+        if (VectorLength(k.x - pt.x, k.y - pt.y) <= t) {
+            pt = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CFigure::MoveBy(double dx, double dy) {
+    m_pt1 = m_pt1 + CDoublePoint{dx, dy};
+    m_pt2 = m_pt2 + CDoublePoint{dx, dy};
+}
+
+void CFigure::DrawHandleSquares(CDrawSurface& dc, double zoom, int dx, int dy,
+                                std::initializer_list<int> handles) const {
+    const CPen black{EPenStyle::Solid, 1, 0};
+    for (int h : handles)
+        dc.Rectangle(GetHandleRect(h, zoom).Offset(dx, dy), black, kHandleFillColor);
+}
+
+int CFigure::HitTestHandleList(CPoint pt, double zoom, std::initializer_list<int> handles) const {
+    int hit = kHandleNone;
+    for (int h : handles)
+        if (GetHandleRect(h, zoom).Contains(pt))
+            hit = h;
+    return hit;
+}
+
+bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance) {
+    bool hit = false;
+    WalkSegment(a, b, [&](CPoint p) {
+        const CRect square{p.x - tolerance, p.y - tolerance, p.x + tolerance + 1,
+                           p.y + tolerance + 1};
+        if (square.Contains(pt))
+            hit = true;
+    });
+    return hit;
+}
+
+bool SegmentInRect(CPoint a, CPoint b, const CRect& rect) {
+    bool hit = false;
+    WalkSegment(a, b, [&](CPoint p) {
+        if (rect.Contains(p))
+            hit = true;
+    });
+    return hit;
+}

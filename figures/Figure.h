@@ -1,0 +1,92 @@
+// CFigure: the root of every drawable figure, with the data all figures share, the virtual
+// interface the canvas and the TeXDraw writer use, and the shared handle and snapping rules.
+#pragma once
+
+#include "figures/DrawSurface.h"
+#include "figures/Geometry.h"
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+// Handle numbers: 0 none, 2 first point, 6 second point, 14 centre; framed figures add the rest.
+enum : int {
+    kHandleNone = 0,
+    kHandleStart = 2,
+    kHandleTop = 3,
+    kHandleTopRight = 4,
+    kHandleRight = 5,
+    kHandleEnd = 6,
+    kHandleBottom = 7,
+    kHandleBottomLeft = 8,
+    kHandleLeft = 9,
+    kHandleCenter = 14,
+};
+
+class CFigure {
+public:
+    CFigure() = default;
+    CFigure(const CFigure&) = delete;
+    CFigure& operator=(const CFigure&) = delete;
+    virtual ~CFigure() = default;
+
+    CDoublePoint m_pt1{240.0, 240.0};
+    CDoublePoint m_pt2{340.0, 340.0};
+    int m_nMinWidth = 5;
+    int m_nMinHeight = 5;
+    std::string m_strType = "Line";
+    std::string m_strTag;
+    bool m_bSelected = false;
+    bool m_bSelectable = true;
+    bool m_bVisible = true;
+    bool m_bEditing = false;
+    int m_nPenStyle = 0; // 0 solid, 2 dotted
+    COLORREF m_crColor = 0;
+
+    // A new figure of the same class, default-constructed and then CopyFrom(*this).
+    virtual std::unique_ptr<CFigure> Clone() const = 0;
+    // Copies every field of CFigure, both strings included; subclasses copy theirs first.
+    virtual void CopyFrom(const CFigure& src);
+    // Moves the point under the handle to the page-pixel point (x, y).
+    virtual void SetHandlePoint(int handle, int x, int y, double zoom);
+    virtual CPoint GetHandlePoint(int handle, double zoom) const;
+    virtual CRect GetHandleRect(int handle, double zoom) const;
+    virtual void EnforceMinimumSize(int handle, CDoublePoint& p);
+    virtual int HitTestHandles(CPoint pt, double zoom) const;
+    virtual void SetPoints(int x1, int y1, int x2, int y2, double zoom);
+    virtual void Paint(CDrawSurface& dc, double zoom, int dx, int dy) const;
+    virtual void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const = 0;
+    virtual void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const;
+    virtual void MoveByPixels(int dx, int dy, double zoom);
+    virtual CRect GetBoundingRect(double zoom) const;
+    virtual ECursor GetHandleCursor(int handle, double zoom) const;
+    // The figure's TeXDraw block (defined with the other blocks in texdraw/).
+    virtual std::string ExportTeX() const = 0;
+    virtual bool IntersectsRect(const CRect& rect, double zoom) const;
+    virtual bool HitTest(CPoint pt, double zoom) const;
+    virtual bool SnapToKeyPoint(CPoint& pt, double zoom) const;
+    virtual void MoveBy(double dx, double dy);
+
+protected:
+    // Black-outlined blue squares of the given handles, shifted by (dx, dy).
+    void DrawHandleSquares(CDrawSurface& dc, double zoom, int dx, int dy,
+                           std::initializer_list<int> handles) const;
+    // The last of the given handles whose square contains pt, or 0.
+    int HitTestHandleList(CPoint pt, double zoom, std::initializer_list<int> handles) const;
+};
+
+// A page point shown at the zoom, by the rounding rule.
+inline CPoint ToPixel(const CDoublePoint& p, double zoom) { return (p * zoom).ToPoint(); }
+// A page-pixel value back in page units: the reciprocal first, then the product.
+inline CDoublePoint ToPageUnits(int x, int y, double zoom) {
+    const double r = 1.0 / zoom;
+    return {x * r, y * r};
+}
+
+// Does the point lie within `tolerance` pixels on each axis of a pixel walked from a to b?
+bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance = 3);
+// Does a pixel walked from a to b lie in rect?
+bool SegmentInRect(CPoint a, CPoint b, const CRect& rect);
+
+// Pen width of solid outlines at a zoom.
+inline int OutlineWidth(double zoom) { return RoundHalf(zoom); }

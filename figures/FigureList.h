@@ -1,0 +1,34 @@
+// CFigureList: the owning, ordered list of the drawing's figures; index 0 is the bottom.
+#pragma once
+
+#include "figures/Figure.h"
+
+#include <memory>
+#include <vector>
+
+class CFigureList {
+public:
+    CRect m_rcBounds; // page rectangle in page pixels, filled before shifted selections are tested
+
+    void Add(std::unique_ptr<CFigure> figure);
+    int GetCount() const { return static_cast<int>(m_figures.size()); }
+    CFigure* GetAt(int i) const;
+    CFigure* GetLast() const;
+    void RemoveAndDelete(int i);
+    void DeleteAll();
+    void ClearSelection();
+    void SelectLast();
+    void ClearGrabbed();
+    CFigure* GetGrabbed() const;
+    CFigure* GetFirstSelected() const;
+    CFigure* HitTest(int x, int y, double zoom) const;
+    void SelectInRect(const CRect& rect, double zoom);
+    void DrawAll(CDrawSurface& dc, double zoom, int originX, int originY) const;
+    std::string GetTeXDrawText() const;
+    void SetGridVisible(bool visible);
+    // Exchanges the contents with another list (a drawing read from a file replaces this one).
+    void Swap(CFigureList& other) noexcept;
+
+private:
+    std::vector<std::unique_ptr<CFigure>> m_figures;
+};

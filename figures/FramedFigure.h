@@ -1,0 +1,34 @@
+// CFramedFigure: a figure defined by four corners (m_pt1 -> m_pt3 -> m_pt2 -> m_pt4), with eight
+// handles, frame hit tests and the resize that keeps the directions of the frame's edges.
+#pragma once
+
+#include "figures/Figure.h"
+
+class CFramedFigure : public CFigure {
+public:
+    CFramedFigure() { m_strType = "Rectangle"; }
+
+    CDoublePoint m_pt3; // corner of handle 4
+    CDoublePoint m_pt4; // corner of handle 8
+
+    std::unique_ptr<CFigure> Clone() const override;
+    void CopyFrom(const CFigure& src) override;
+    void SetHandlePoint(int handle, int x, int y, double zoom) override;
+    CPoint GetHandlePoint(int handle, double zoom) const override;
+    void EnforceMinimumSize(int handle, CDoublePoint& p) override;
+    int HitTestHandles(CPoint pt, double zoom) const override;
+    void SetPoints(int x1, int y1, int x2, int y2, double zoom) override;
+    void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    void MoveByPixels(int dx, int dy, double zoom) override;
+    CRect GetBoundingRect(double zoom) const override;
+    std::string ExportTeX() const override;
+    bool IntersectsRect(const CRect& rect, double zoom) const override;
+    bool HitTest(CPoint pt, double zoom) const override;
+    bool SnapToKeyPoint(CPoint& pt, double zoom) const override;
+    void MoveBy(double dx, double dy) override;
+
+protected:
+    // The resize by handles 2..9 to the page point m (no minimum size).
+    void ResizeFrame(int handle, CDoublePoint m);
+};

@@ -1,0 +1,30 @@
+// The box figures: CRectangle (15-unit minimum on handle drags), CRhomb (drawn through the edge
+// midpoints) and CPictureFigure (the start-up picture, an image file stretched into the frame).
+#pragma once
+
+#include "figures/FramedFigure.h"
+
+class CRectangle : public CFramedFigure {
+public:
+    CRectangle() = default;
+    std::unique_ptr<CFigure> Clone() const override;
+    void SetHandlePoint(int handle, int x, int y, double zoom) override;
+    // Pushes a proposed handle position out of the 15-unit band around the handle's anchor.
+    virtual void LimitHandlePoint(int handle, CDoublePoint& m) const;
+};
+
+class CRhomb : public CRectangle {
+public:
+    CRhomb() = default;
+    std::unique_ptr<CFigure> Clone() const override;
+    void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    std::string ExportTeX() const override;
+};
+
+class CPictureFigure : public CRectangle {
+public:
+    CPictureFigure() { m_strType = "HappyNewYear :)"; }
+    std::string m_strImagePath = "res/hny.gif";
+    std::unique_ptr<CFigure> Clone() const override;
+    void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+};
