@@ -1,4 +1,6 @@
 // CBezierCurve: a cubic curve from handle 2 to handle 6 with control points at handles 4 and 8.
+// The four points are those of the frame, so moving, snapping and the outline tests (along the
+// control polygon) are the frame's; the handles are placed freely.
 #pragma once
 
 #include "figures/FramedFigure.h"
@@ -9,10 +11,7 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     int HitTestHandles(CPoint pt, double zoom) const override;
-    void SetPoints(int x1, int y1, int x2, int y2, double zoom) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
-    bool IntersectsRect(const CRect& rect, double zoom) const override;
-    bool HitTest(CPoint pt, double zoom) const override;
 };

@@ -1,0 +1,207 @@
+#include "figures/FramedFigure.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool IsFinite(const CDoublePoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// Sets `corner` to the crossing of the two lines; a corner whose lines are parallel keeps its
+// place. Returns whether it moved.
+bool MoveToCrossing(CDoublePoint& corner, CDoublePoint p, CDoublePoint d1, CDoublePoint q,
+                    CDoublePoint d2) {
+    const std::optional<CDoublePoint> x = IntersectLines(p, d1, q, d2);
+    if (!x || !IsFinite(*x))
+        return false;
+    corner = *x;
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<CFigure> CFramedFigure::Clone() const {
+    auto copy = std::make_unique<CFramedFigure>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CFramedFigure::CopyFrom(const CFigure& src) {
+    // Clone always passes a figure of the same class; the check keeps a wrong caller harmless.
+    if (const auto* framed = dynamic_cast<const CFramedFigure*>(&src)) {
+        m_pt3 = framed->m_pt3;
+        m_pt4 = framed->m_pt4;
+    }
+    CFigure::CopyFrom(src);
+}
+
+void CFramedFigure::SetHandlePoint(int handle, int x, int y, double zoom) {
+    if (handle < kHandleStart || handle > kHandleLeft)
+        return;
+    ResizeFrame(handle, ToPageUnits(x, y, zoom));
+}
+
+CPoint CFramedFigure::GetHandlePoint(int handle, double zoom) const {
+    // Midpoints are formed in page units and rounded once, so a midpoint handle is the rounded
+    // midpoint rather than the midpoint of two rounded corners.
+    switch (handle) {
+    case kHandleTop:
+        return ToPixel((m_pt1 + m_pt3) * 0.5, zoom);
+    case kHandleTopRight:
+        return ToPixel(m_pt3, zoom);
+    case kHandleRight:
+        return ToPixel((m_pt3 + m_pt2) * 0.5, zoom);
+    case kHandleBottom:
+        return ToPixel((m_pt4 + m_pt2) * 0.5, zoom);
+    case kHandleBottomLeft:
+        return ToPixel(m_pt4, zoom);
+    case kHandleLeft:
+        return ToPixel((m_pt1 + m_pt4) * 0.5, zoom);
+    default:
+        return CFigure::GetHandlePoint(handle, zoom);
+    }
+}
+
+void CFramedFigure::EnforceMinimumSize(int, CDoublePoint&) {}
+
+int CFramedFigure::HitTestHandles(CPoint pt, double zoom) const {
+    return HitTestHandleList(pt, zoom, {2, 3, 4, 5, 6, 7, 8, 9});
+}
+
+void CFramedFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
+    const double r = 1.0 / zoom;
+    m_pt3 = {x2 * r, y1 * r};
+    m_pt4 = {x1 * r, y2 * r};
+    CFigure::SetPoints(x1, y1, x2, y2, zoom);
+}
+
+void CFramedFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
+    const CPoint d{dx, dy};
+    const CPoint p2 = GetHandlePoint(kHandleStart, zoom) + d;
+    const CPoint p4 = GetHandlePoint(kHandleTopRight, zoom) + d;
+    const CPoint p6 = GetHandlePoint(kHandleEnd, zoom) + d;
+    const CPoint p8 = GetHandlePoint(kHandleBottomLeft, zoom) + d;
+    DrawSegment(dc, p2, p4, pen);
+    DrawSegment(dc, p4, p6, pen);
+    DrawSegment(dc, p6, p8, pen);
+    DrawSegment(dc, p8, p2, pen);
+}
+
+void CFramedFigure::DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    DrawHandleSquares(dc, zoom, dx, dy, {2, 3, 4, 5, 6, 7, 8, 9});
+}
+
+void CFramedFigure::MoveByPixels(int dx, int dy, double zoom) {
+    const double r = 1.0 / zoom;
+    const CDoublePoint d{double(dx), double(dy)};
+    m_pt4 = (m_pt4 * zoom + d) * r;
+    m_pt3 = (m_pt3 * zoom + d) * r;
+    CFigure::MoveByPixels(dx, dy, zoom);
+}
+
+CRect CFramedFigure::GetBoundingRect(double zoom) const {
+    const CPoint p[4] = {GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom),
+                         GetHandlePoint(kHandleTopRight, zoom),
+                         GetHandlePoint(kHandleBottomLeft, zoom)};
+    CRect r{p[0].x, p[0].y, p[0].x, p[0].y};
+    for (const CPoint& q : p) {
+        r.left = std::min(r.left, q.x);
+        r.top = std::min(r.top, q.y);
+        r.right = std::max(r.right, q.x);
+        r.bottom = std::max(r.bottom, q.y);
+    }
+    return r;
+}
+
+namespace {
+
+// The frame's edges in the order the outline tests walk them: top, left, bottom, right.
+template <class Test> bool AnyFrameEdge(const CFramedFigure& f, double zoom, Test&& test) {
+    const CPoint p2 = f.GetHandlePoint(kHandleStart, zoom);
+    const CPoint p6 = f.GetHandlePoint(kHandleEnd, zoom);
+    const CPoint p8 = f.GetHandlePoint(kHandleBottomLeft, zoom);
+    const CPoint p4 = f.GetHandlePoint(kHandleTopRight, zoom);
+    return test(p2, p4) || test(p2, p8) || test(p8, p6) || test(p4, p6);
+}
+
+} // namespace
+
+bool CFramedFigure::IntersectsRect(const CRect& rect, double zoom) const {
+    return AnyFrameEdge(*this, zoom, [&](CPoint a, CPoint b) { return SegmentInRect(a, b, rect); });
+}
+
+bool CFramedFigure::HitTest(CPoint pt, double zoom) const {
+    return AnyFrameEdge(*this, zoom, [&](CPoint a, CPoint b) { return SegmentHit(a, b, pt, 3); });
+}
+
+bool CFramedFigure::SnapToKeyPoint(CPoint& pt, double zoom) const {
+    // These six snap within a fixed 16 pixels; the corners 2, 6 and the centre use the base
+    // class's zoom-scaled distance.
+    for (int handle : {4, 8, 3, 5, 7, 9}) {
+        const CPoint k = GetHandlePoint(handle, zoom);
+        if (VectorLength(k.x - pt.x, k.y - pt.y) <= 16.0) {
+            pt = k;
+            return true;
+        }
+    }
+    return CFigure::SnapToKeyPoint(pt, zoom);
+}
+
+void CFramedFigure::MoveBy(double dx, double dy) {
+    const CDoublePoint d{dx, dy};
+    m_pt3 = m_pt3 + d;
+    m_pt4 = m_pt4 + d;
+    CFigure::MoveBy(dx, dy);
+}
+
+void CFramedFigure::ResizeFrame(int handle, CDoublePoint m) {
+    if (!IsFinite(m))
+        return;
+    // Every direction comes from the corners as they were before the drag step.
+    const CDoublePoint p1 = m_pt1, p2 = m_pt2, p3 = m_pt3, p4 = m_pt4;
+    switch (handle) {
+    case kHandleStart:
+        // A neighbour that cannot be found (an edge of zero length) leaves both neighbours in
+        // place, so only the dragged corner moves.
+        m_pt1 = m;
+        if (MoveToCrossing(m_pt4, p2, p4 - p2, m, p4 - p1))
+            MoveToCrossing(m_pt3, p2, p3 - p2, m, p3 - p1);
+        break;
+    case kHandleTopRight:
+        m_pt3 = m;
+        if (MoveToCrossing(m_pt1, p4, p1 - p4, m, p1 - p3))
+            MoveToCrossing(m_pt2, p4, p2 - p4, m, p2 - p3);
+        break;
+    case kHandleEnd:
+        m_pt2 = m;
+        if (MoveToCrossing(m_pt4, p1, p4 - p1, m, p4 - p2))
+            MoveToCrossing(m_pt3, p1, p3 - p1, m, p3 - p2);
+        break;
+    case kHandleBottomLeft:
+        m_pt4 = m;
+        if (MoveToCrossing(m_pt1, p3, p1 - p3, m, p1 - p4))
+            MoveToCrossing(m_pt2, p3, p2 - p3, m, p2 - p4);
+        break;
+    case kHandleTop:
+        MoveToCrossing(m_pt1, m, p3 - p1, p1, p1 - p4);
+        MoveToCrossing(m_pt3, m, p3 - p1, p3, p3 - p2);
+        break;
+    case kHandleBottom:
+        MoveToCrossing(m_pt4, m, p2 - p4, p4, p4 - p1);
+        MoveToCrossing(m_pt2, m, p2 - p4, p2, p2 - p3);
+        break;
+    case kHandleLeft:
+        MoveToCrossing(m_pt4, m, p1 - p4, p4, p4 - p2);
+        MoveToCrossing(m_pt1, m, p1 - p4, p1, p1 - p3);
+        break;
+    case kHandleRight:
+        MoveToCrossing(m_pt2, m, p3 - p2, p2, p2 - p4);
+        MoveToCrossing(m_pt3, m, p3 - p2, p3, p3 - p1);
+        break;
+    default:
+        break;
+    }
+}

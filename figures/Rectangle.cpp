@@ -1,0 +1,97 @@
+#include "figures/Rectangle.h"
+
+#include <fstream>
+
+std::unique_ptr<CFigure> CRectangle::Clone() const {
+    auto copy = std::make_unique<CRectangle>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CRectangle::SetHandlePoint(int handle, int x, int y, double zoom) {
+    if (handle < kHandleStart || handle > kHandleLeft)
+        return;
+    CDoublePoint m = ToPageUnits(x, y, zoom);
+    LimitHandlePoint(handle, m);
+    ResizeFrame(handle, m);
+}
+
+void CRectangle::LimitHandlePoint(int handle, CDoublePoint& m) const {
+    // The anchor is the point that stays while this handle is dragged.
+    CDoublePoint k;
+    switch (handle) {
+    case kHandleStart:
+        k = m_pt2;
+        break;
+    case kHandleTop:
+        k = (m_pt4 + m_pt2) * 0.5;
+        break;
+    case kHandleTopRight:
+        k = m_pt4;
+        break;
+    case kHandleRight:
+        k = (m_pt1 + m_pt4) * 0.5;
+        break;
+    case kHandleEnd:
+        k = m_pt1;
+        break;
+    case kHandleBottom:
+        k = (m_pt1 + m_pt3) * 0.5;
+        break;
+    case kHandleBottomLeft:
+        k = m_pt3;
+        break;
+    case kHandleLeft:
+        k = (m_pt3 + m_pt2) * 0.5;
+        break;
+    default:
+        return;
+    }
+    // Out of the band on the side where the point already is; a point on the anchor's own
+    // coordinate goes to the lower side. It never crosses the anchor, so mirroring still works.
+    auto limit = [](double& v, double anchor) {
+        if (anchor - 15 <= v && v <= anchor)
+            v = anchor - 15;
+        else if (anchor < v && v <= anchor + 15)
+            v = anchor + 15;
+    };
+    limit(m.x, k.x);
+    limit(m.y, k.y);
+}
+
+std::unique_ptr<CFigure> CRhomb::Clone() const {
+    auto copy = std::make_unique<CRhomb>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
+    const CPoint d{dx, dy};
+    const CPoint p3 = GetHandlePoint(kHandleTop, zoom) + d;
+    const CPoint p5 = GetHandlePoint(kHandleRight, zoom) + d;
+    const CPoint p7 = GetHandlePoint(kHandleBottom, zoom) + d;
+    const CPoint p9 = GetHandlePoint(kHandleLeft, zoom) + d;
+    DrawSegment(dc, p3, p5, pen);
+    DrawSegment(dc, p5, p7, pen);
+    DrawSegment(dc, p7, p9, pen);
+    DrawSegment(dc, p9, p3, pen);
+}
+
+std::unique_ptr<CFigure> CPictureFigure::Clone() const {
+    // The copy keeps the default image path: only the frame and the common fields travel.
+    auto copy = std::make_unique<CPictureFigure>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CPictureFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    // The file is looked at on every paint, so a picture that appears or vanishes on disk is
+    // shown or left out at the next repaint; decoding is the surface's business.
+    if (!std::ifstream(m_strImagePath).is_open())
+        return;
+    const CPoint d{dx, dy};
+    const CPoint a = GetHandlePoint(kHandleStart, zoom) + d;
+    const CPoint b = GetHandlePoint(kHandleEnd, zoom) + d;
+    dc.DrawImage(m_strImagePath, CRect{a.x, a.y, b.x, b.y});
+}

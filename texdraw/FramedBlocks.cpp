@@ -1,0 +1,115 @@
+// The TeXDraw blocks of the framed figures: rectangle, rhomb, ellipse, Bezier curve and the
+// text blocks that wrap a shape block around a centred text.
+#include "figures/BezierCurve.h"
+#include "figures/Ellipse.h"
+#include "figures/FramedFigure.h"
+#include "figures/Rectangle.h"
+#include "figures/TextFigures.h"
+#include "texdraw/TeXFormat.h"
+
+namespace {
+
+template <class P> void Command(std::string& out, const char* name, const P& p) {
+    out += name;
+    out += TeXPoint(p);
+    out += '\n';
+}
+
+// Four separate strokes, each edge once: left, top, right, bottom of an unturned frame.
+std::string RectangleBlock(const CFramedFigure& f) {
+    std::string s = "\n%begin rectangle\n";
+    Command(s, "\\move", f.m_pt1);
+    Command(s, "\\lvec", f.m_pt4);
+    Command(s, "\\move", f.m_pt1);
+    Command(s, "\\lvec", f.m_pt3);
+    Command(s, "\\move", f.m_pt2);
+    Command(s, "\\lvec", f.m_pt3);
+    Command(s, "\\move", f.m_pt2);
+    Command(s, "\\lvec", f.m_pt4);
+    s += "%end rectangle\n";
+    return s;
+}
+
+// One closed path through the edge midpoints, where the rhomb is drawn on screen.
+std::string RhombBlock(const CFramedFigure& f) {
+    const CDoublePoint top = (f.m_pt1 + f.m_pt3) * 0.5;
+    std::string s = "\n%begin rhomb\n";
+    Command(s, "\\move", top);
+    Command(s, "\\lvec", (f.m_pt3 + f.m_pt2) * 0.5);
+    Command(s, "\\lvec", (f.m_pt4 + f.m_pt2) * 0.5);
+    Command(s, "\\lvec", (f.m_pt1 + f.m_pt4) * 0.5);
+    Command(s, "\\lvec", top);
+    s += "%end rhomb\n";
+    return s;
+}
+
+// The same four arcs as on screen, from the corners rounded to whole page units.
+std::string EllipseBlock(const CFramedFigure& f) {
+    const auto q = MakeEllipseBezier(
+        f.GetHandlePoint(kHandleStart, 1.0), f.GetHandlePoint(kHandleTopRight, 1.0),
+        f.GetHandlePoint(kHandleEnd, 1.0), f.GetHandlePoint(kHandleBottomLeft, 1.0));
+    std::string s = "\n%begin ellipse\n";
+    for (int arc = 0; arc < 4; ++arc) {
+        Command(s, "\\move", q[3 * arc]);
+        s += "\\clvec";
+        for (int i = 1; i <= 3; ++i)
+            s += TeXPoint(q[3 * arc + i]);
+        s += '\n';
+    }
+    s += "%end ellipse\n";
+    return s;
+}
+
+// The shape's block, then the text unchanged at the figure's centre.
+std::string TextBlock(const CFramedFigure& f, const char* kind, const std::string& shape,
+                      const std::string& text) {
+    std::string s = "%begin ";
+    s += kind;
+    s += '\n';
+    s += shape;
+    s += "\n\\textref h:C v:C\n\\htext ";
+    s += TeXPair(0.005 * (f.m_pt1.x + f.m_pt2.x), -0.005 * (f.m_pt1.y + f.m_pt2.y));
+    s += '{';
+    s += text;
+    s += "}\n%end ";
+    s += kind;
+    s += '\n';
+    return s;
+}
+
+} // namespace
+
+std::string CFramedFigure::ExportTeX() const {
+    return RectangleBlock(*this);
+}
+
+std::string CRhomb::ExportTeX() const {
+    return RhombBlock(*this);
+}
+
+std::string CEllipse::ExportTeX() const {
+    return EllipseBlock(*this);
+}
+
+std::string CBezierCurve::ExportTeX() const {
+    std::string s = "\n%begin bz\n";
+    Command(s, "\\move", GetHandlePoint(kHandleStart, 1.0));
+    s += "\\clvec";
+    s += TeXPoint(GetHandlePoint(kHandleTopRight, 1.0));
+    s += TeXPoint(GetHandlePoint(kHandleBottomLeft, 1.0));
+    s += TeXPoint(GetHandlePoint(kHandleEnd, 1.0));
+    s += "\n%end bz\n";
+    return s;
+}
+
+std::string CTextRectangle::ExportTeX() const {
+    return TextBlock(*this, "textrectangle", RectangleBlock(*this), m_strText);
+}
+
+std::string CTextEllipse::ExportTeX() const {
+    return TextBlock(*this, "textellipse", EllipseBlock(*this), m_strText);
+}
+
+std::string CTextRhomb::ExportTeX() const {
+    return TextBlock(*this, "textrhomb", RhombBlock(*this), m_strText);
+}
