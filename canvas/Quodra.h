@@ -1,0 +1,236 @@
+// CQuodra: the drawing canvas. It owns the figures and the tool prototype, keeps the page, zoom
+// and scroll state, paints, runs the mouse gestures, keys, snapping and the editing commands, and
+// reaches its window only through CCanvasHost.
+#pragma once
+
+#include "canvas/CanvasHost.h"
+#include "figures/DrawSurface.h"
+#include "figures/FigureList.h"
+#include "figures/Geometry.h"
+
+#include <memory>
+#include <string>
+
+// Modes of the canvas (m_nMode).
+enum : int { kModeSelect = 0, kModeZoom = 1, kModeDraw = 2 };
+
+// Bits of the gesture state (m_nMouseState).
+enum : int {
+    kMousePressed = 0x1000,
+    kMousePressedAgain = 0x0100,
+    kMouseMoved = 0x0010,
+    kMouseReleased = 0x0001,
+};
+
+// The scroll-bar requests the widget forwards (line, page, thumb, ends).
+enum class EScrollRequest {
+    LineUp, // line left / up
+    LineDown,
+    PageUp,
+    PageDown,
+    ThumbTrack,
+    ThumbPosition,
+    Top, // leftmost / top
+    Bottom,
+    EndScroll,
+};
+
+// The keys the canvas reacts to; every other key is Other and does nothing.
+enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Other };
+
+class CQuodra {
+public:
+    explicit CQuodra(CCanvasHost& host);
+    CQuodra(const CQuodra&) = delete;
+    CQuodra& operator=(const CQuodra&) = delete;
+    ~CQuodra();
+
+    // --- Commands of the view. Each one that changes what is shown repaints by itself.
+    void SetMode(int mode); // kModeSelect or kModeZoom; kModeDraw only when a tool is set
+    // Replaces the prototype of the drawing tool and enters drawing mode (null: no tool, mode
+    // kept).
+    void SetToolFigure(std::unique_ptr<CFigure> figure);
+    void FitWidth();
+    void FitHeight();
+    void FitPage(); // fit width, then fit height with what that left; one repaint
+    void ActualSize();
+    void ZoomIn();  // keypad plus: twice the zoom around the client centre
+    void ZoomOut(); // keypad minus: half the zoom around the client centre
+    // Zooms so that the (square) rectangle in area pixels fills the smaller client side. Refused
+    // (false) for an empty rectangle or when the zoom would leave [m_dZoomMin, m_dZoomMax].
+    bool ZoomToRect(CRect rect, bool square);
+    // The grid switch (command 149): shows or hides every grid line and remembers the choice.
+    void SetGridVisible(bool visible);
+    // Hides every grid line without changing the switch (command 150).
+    void HideGrid();
+    bool IsGridSwitchOn() const { return m_bGridVisible; }
+    void Duplicate();
+    void DeleteSelected();
+    // Asks the host's set-text dialog for a text and puts it into the first selected text
+    // rectangle or text ellipse; a cancelled dialog changes nothing.
+    void ChangeText();
+
+    // --- The drawing as text and as a file.
+    std::string GetTeXDrawText() const;     // the blocks of all figures, bottom first
+    std::string GetTeXDrawDocument() const; // header + blocks + footer
+    // Writes the document; on failure returns false with a reason for the user in error.
+    bool WriteTeXDrawFile(const std::string& path, std::string& error);
+
+    // --- Whole-drawing operations of the application.
+    // Back to the start: grid and start-up picture only, zoom 1.0, scrolled to the top left.
+    void ResetDrawing();
+    // Takes the user's figures read from a file: the canvas then holds its grid lines (visible
+    // as the grid switch says), then these figures. The zoom is kept.
+    void ReplaceFigures(CFigureList&& figures);
+    // Set by every change to the figures, cleared by a successful write, reset and replace.
+    bool IsModified() const { return m_bModified; }
+
+    // --- Window events, in client pixels, as the widget forwards them.
+    void UpdateScrollBars(int h, int v);
+    void UpdateCentring();
+    void OnPaint(CDrawSurface& dc); // dc shows client pixels; the canvas sets the origin itself
+    void OnResize();                // scroll to the top left, re-centre, repaint
+    void OnHScroll(EScrollRequest request, int trackPos = 0);
+    void OnVScroll(EScrollRequest request, int trackPos = 0);
+    void OnLButtonDown(CPoint client, bool ctrl);
+    void OnMouseMove(CPoint client);
+    void OnLButtonUp(CPoint client);
+    // A double-click arrives instead of the second button-down (the release that follows it
+    // still goes to OnLButtonUp).
+    void OnLButtonDblClk(CPoint client);
+    void OnKeyDown(EKey key);
+    // Decides the cursor shape and applies it through the host. While a button is held (the
+    // mouse is captured) the shape is left as the gesture set it.
+    void OnSetCursor();
+
+    // The action code (0..15) for a mouse message: mode, gesture state before and after, and
+    // m_nGrabbedHandle (for a select-mode press: -1 nothing hit, 0 a body, >0 the handle hit).
+    static int DecideAction(int mode, int state, int prevState, int grabbedHandle, bool ctrl);
+
+    // The snap sequence on a page-pixel point at the current zoom, in place.
+    void Snap(CPoint& pt) const;
+
+    // --- Coordinate spaces and point tests.
+    CPoint ClientToArea(CPoint p) const;
+    CPoint AreaToClient(CPoint p) const;
+    CPoint GetPageOrigin() const; // in area pixels
+    CPoint AreaToPage(CPoint p) const { return p - GetPageOrigin(); }
+    CPoint PageToArea(CPoint p) const { return p + GetPageOrigin(); }
+    CRect GetPaperRect() const; // area pixels
+    CRect GetPageRect() const;  // area pixels
+    bool IsOutsidePaper(CPoint area) const;
+    CPoint ClampToPage(CPoint area) const;
+
+    // --- Read access for the view, the widget and tests.
+    CFigureList& GetFigures() { return m_figures; }
+    const CFigureList& GetFigures() const { return m_figures; }
+    const CFigure* GetToolFigure() const { return m_pToolFigure.get(); }
+    double GetZoom() const { return m_dZoom; }
+    int GetMode() const { return m_nMode; }
+    int GetMouseState() const { return m_nMouseState; }
+    int GetPrevMouseState() const { return m_nPrevMouseState; }
+    CPoint GetDownPoint() const { return m_ptDown; }
+    CPoint GetCurrentPoint() const { return m_ptCurrent; }
+    int GetGrabbedHandle() const { return m_nGrabbedHandle; }
+    bool IsRubberBandShown() const { return m_bRubberBand; }
+    ECursor GetCursor() const { return m_hCursor; }
+    bool IsHScrollEnabled() const { return m_bHScroll; }
+    bool IsVScrollEnabled() const { return m_bVScroll; }
+    bool IsFirstPaintPending() const { return m_bFirstPaint; }
+    int GetCenterLeft() const { return m_nCenterLeft; }
+    int GetCenterTop() const { return m_nCenterTop; }
+    int GetCenterRight() const { return m_nCenterRight; }
+    int GetCenterBottom() const { return m_nCenterBottom; }
+    CSize GetPageSizePx() const { return {m_nPageWidthPx, m_nPageHeightPx}; }
+    CSize GetGridStepPx() const { return {m_nGridStepXPx, m_nGridStepYPx}; }
+
+    // Snap switches; the view turns them over (commands 167, 168, 169).
+    bool m_bSnapIntersections = false;
+    bool m_bSnapKeyPoints = true;
+    bool m_bSnapGrid = true;
+
+    // Colours of the surroundings, the paper and the page.
+    COLORREF m_clrOutside = RGB(160, 160, 160); // the usual button-shadow grey
+    COLORREF m_clrPaper = RGB(144, 153, 174);
+    COLORREF m_clrPage = RGB(255, 255, 255);
+
+    // Smallest and largest zoom that zoom in, zoom out and zoom to rectangle may reach. The floor
+    // keeps every conversion away from a division by zero.
+    double m_dZoomMax = 10.0;
+    double m_dZoomMin = 0.01;
+
+private:
+    // Quodra.cpp: zoom and scrolling
+    void Rescale();
+    void ApplyZoom(double zoom, int h, int v); // the common tail of every zoom change
+    bool FitWidthNoPaint();
+    bool FitHeightNoPaint();
+    void OnScroll(EScrollBar bar, bool enabled, EScrollRequest request, int trackPos);
+    void AutoScroll(CPoint client);
+    int ScrollPos(EScrollBar bar) const;
+    void Repaint();
+    void MarkModified() { m_bModified = true; }
+    // QuodraPaint.cpp
+    void CreateStartFigures(); // the grid lines, then the start-up picture
+    void CreateGrid(CFigureList& list) const;
+    void DrawDraggedRect(CDrawSurface& dc) const;
+    // QuodraMouse.cpp
+    int Decide();
+    void Execute(int action);
+    void MoveSelection();
+    void Nudge(int dx, int dy);
+    // Clamps an area point to the page and snaps it; returns it in area pixels.
+    CPoint ClampAndSnap(CPoint area) const;
+    void SetPageBounds();
+    ECursor DecideCursor() const;
+
+    CCanvasHost& m_host;
+
+    std::unique_ptr<CFigure> m_pToolFigure;
+    int m_nMouseState = 0;
+    int m_nPrevMouseState = 0;
+    CPoint m_ptDown;
+    CPoint m_ptCurrent;
+    bool m_bCtrlDown = false;
+    int m_nGrabbedHandle = 0;
+    CSize m_szDelta;
+    CSize m_szGrabOffset;
+    bool m_bSkipMouseMove = false;
+    int m_nMode = kModeZoom;
+    CFigureList m_figures;
+    ECursor m_hCursor = ECursor::None;
+    int m_nCenterTop = 0;
+    int m_nCenterBottom = 0;
+    int m_nCenterLeft = 0;
+    int m_nCenterRight = 0;
+    int m_nMarginTopPx = 7;
+    int m_nMarginBottomPx = 7;
+    int m_nMarginLeftPx = 7;
+    int m_nMarginRightPx = 7;
+    int m_nPageWidthPx = 681;
+    int m_nPageHeightPx = 801;
+    int m_nGridStepXPx = 51;
+    int m_nGridStepYPx = 51;
+    int m_nGridOriginXPx = 2;
+    int m_nGridOriginYPx = 2;
+    int m_nGridStepX = 51;
+    int m_nGridStepY = 51;
+    int m_nGridOriginX = 2;
+    int m_nGridOriginY = 2;
+    int m_nMarginTop = 7;
+    int m_nMarginBottom = 7;
+    int m_nMarginLeft = 7;
+    int m_nMarginRight = 7;
+    int m_nPageWidth = 681;
+    int m_nPageHeight = 801;
+    double m_dZoom = 1.0;
+    bool m_bFirstPaint = true;
+    bool m_bHScroll = true;
+    bool m_bVScroll = true;
+    bool m_bRubberBand = false;
+
+    bool m_bGridVisible = true;     // the grid switch
+    bool m_bStartFiguresDue = true; // the first paint still has to add grid and picture
+    bool m_bCreating = false;       // a drawing drag has made its figure
+    bool m_bModified = false;
+};
