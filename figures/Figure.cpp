@@ -1,6 +1,17 @@
 #include "figures/Figure.h"
 
+#include "figures/SegmentWalk.h"
+
+#include <algorithm>
 #include <cmath>
+
+namespace {
+// a + b kept inside the int range, for points that a hand-edited drawing put near its limits.
+int AddPinned(int a, long long b) {
+    return static_cast<int>(
+        std::clamp(a + b, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+}
+} // namespace
 
 void CFigure::CopyFrom(const CFigure& src) {
     m_pt1 = src.m_pt1;
@@ -34,7 +45,7 @@ CPoint CFigure::GetHandlePoint(int handle, double zoom) const {
 
 CRect CFigure::GetHandleRect(int handle, double zoom) const {
     const CPoint p = GetHandlePoint(handle, zoom);
-    return {p.x - 3, p.y - 3, p.x + 4, p.y + 4};
+    return {AddPinned(p.x, -3), AddPinned(p.y, -3), AddPinned(p.x, 4), AddPinned(p.y, 4)};
 }
 
 void CFigure::EnforceMinimumSize(int, CDoublePoint&) {}
@@ -99,15 +110,21 @@ ECursor CFigure::GetHandleCursor(int handle, double zoom) const {
     return ECursor::SizeWE; // 178..180, or no angle when the handle lies on the centre
 }
 
-bool CFigure::IntersectsRect(const CRect&, double) const { return false; }
+bool CFigure::IntersectsRect(const CRect&, double) const {
+    return false;
+}
 
-bool CFigure::HitTest(CPoint, double) const { return false; }
+bool CFigure::HitTest(CPoint, double) const {
+    return false;
+}
 
 bool CFigure::SnapToKeyPoint(CPoint& pt, double zoom) const {
     const int t = RoundHalf(zoom * 16);
     for (int key : {kHandleStart, kHandleEnd, kHandleCenter}) {
         const CPoint k = GetHandlePoint(key, zoom);
-        if (VectorLength(k.x - pt.x, k.y - pt.y) <= t) {
+        const double ddx = static_cast<double>(k.x) - pt.x;
+        const double ddy = static_cast<double>(k.y) - pt.y;
+        if (std::sqrt(ddx * ddx + ddy * ddy) <= t) {
             pt = k;
             return true;
         }
@@ -135,22 +152,20 @@ int CFigure::HitTestHandleList(CPoint pt, double zoom, std::initializer_list<int
     return hit;
 }
 
+// Both tests look only at the run of the walk inside the relevant rectangle, so a segment that
+// spans the whole int range costs no more than a short one; the answer is the same as walking
+// every pixel.
 bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance) {
-    bool hit = false;
-    WalkSegment(a, b, [&](CPoint p) {
-        const CRect square{p.x - tolerance, p.y - tolerance, p.x + tolerance + 1,
-                           p.y + tolerance + 1};
-        if (square.Contains(pt))
-            hit = true;
-    });
-    return hit;
+    // The square around a walked pixel p holds pt exactly when p lies within `tolerance` of pt
+    // on both axes.
+    const long long t = tolerance;
+    const auto [first, last] =
+        CSegmentWalk(a, b).RangeIn(pt.x - t, pt.y - t, pt.x + t + 1LL, pt.y + t + 1LL);
+    return first < last;
 }
 
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect) {
-    bool hit = false;
-    WalkSegment(a, b, [&](CPoint p) {
-        if (rect.Contains(p))
-            hit = true;
-    });
-    return hit;
+    const auto [first, last] =
+        CSegmentWalk(a, b).RangeIn(rect.left, rect.top, rect.right, rect.bottom);
+    return first < last;
 }

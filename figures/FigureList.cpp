@@ -1,0 +1,92 @@
+#include "figures/FigureList.h"
+
+void CFigureList::Add(std::unique_ptr<CFigure> figure) {
+    if (figure)
+        m_figures.push_back(std::move(figure));
+}
+
+CFigure* CFigureList::GetAt(int i) const {
+    if (i < 0 || i >= GetCount())
+        return nullptr;
+    return m_figures[static_cast<size_t>(i)].get();
+}
+
+CFigure* CFigureList::GetLast() const {
+    return m_figures.empty() ? nullptr : m_figures.back().get();
+}
+
+void CFigureList::RemoveAndDelete(int i) {
+    if (i < 0 || i >= GetCount())
+        return;
+    m_figures.erase(m_figures.begin() + i);
+}
+
+void CFigureList::DeleteAll() {
+    m_figures.clear();
+}
+
+void CFigureList::ClearSelection() {
+    for (auto& f : m_figures)
+        f->m_bSelected = false;
+}
+
+void CFigureList::SelectLast() {
+    if (!m_figures.empty())
+        m_figures.back()->m_bSelected = true;
+}
+
+void CFigureList::ClearGrabbed() {
+    for (auto& f : m_figures)
+        f->m_bEditing = false;
+}
+
+CFigure* CFigureList::GetGrabbed() const {
+    for (const auto& f : m_figures)
+        if (f->m_bEditing)
+            return f.get();
+    return nullptr;
+}
+
+CFigure* CFigureList::GetFirstSelected() const {
+    for (const auto& f : m_figures)
+        if (f->m_bSelected)
+            return f.get();
+    return nullptr;
+}
+
+CFigure* CFigureList::HitTest(int x, int y, double zoom) const {
+    // From the top down: the figure the user sees on top is the one picked.
+    for (auto it = m_figures.rbegin(); it != m_figures.rend(); ++it)
+        if ((*it)->m_bSelectable && (*it)->HitTest({x, y}, zoom))
+            return it->get();
+    return nullptr;
+}
+
+void CFigureList::SelectInRect(const CRect& rect, double zoom) {
+    for (auto it = m_figures.rbegin(); it != m_figures.rend(); ++it)
+        if ((*it)->m_bSelectable && (*it)->IntersectsRect(rect, zoom))
+            (*it)->m_bSelected = true;
+}
+
+void CFigureList::DrawAll(CDrawSurface& dc, double zoom, int originX, int originY) const {
+    for (const auto& f : m_figures)
+        f->Paint(dc, zoom, originX, originY);
+}
+
+std::string CFigureList::GetTeXDrawText() const {
+    std::string text;
+    for (const auto& f : m_figures)
+        text += f->ExportTeX();
+    return text;
+}
+
+void CFigureList::SetGridVisible(bool visible) {
+    for (auto& f : m_figures)
+        if (f->m_strTag == "VertGridLine" || f->m_strTag == "HorizGridLine")
+            f->m_bVisible = visible;
+}
+
+void CFigureList::Swap(CFigureList& other) noexcept {
+    // Only the figures change hands; the bounds belong to the page the list is shown on.
+    m_figures.swap(other.m_figures);
+}

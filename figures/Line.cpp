@@ -1,0 +1,116 @@
+#include "figures/Line.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int kDottedStyle = 2;
+
+// A page pixel shifted to the drawing surface, kept inside the int range.
+CPoint Shifted(CPoint p, int dx, int dy) {
+    const auto pin = [](long long v) {
+        return static_cast<int>(
+            std::clamp(v, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+    };
+    return {pin(static_cast<long long>(p.x) + dx), pin(static_cast<long long>(p.y) + dy)};
+}
+} // namespace
+
+std::unique_ptr<CFigure> CLine::Clone() const {
+    auto copy = std::make_unique<CLine>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CLine::SetHandlePoint(int handle, int x, int y, double zoom) {
+    CDoublePoint* p = nullptr;
+    if (handle == kHandleStart)
+        p = &m_pt1;
+    else if (handle == kHandleEnd)
+        p = &m_pt2;
+    else
+        return;
+    *p = ToPageUnits(x, y, zoom);
+    EnforceMinimumSize(handle, *p);
+}
+
+void CLine::EnforceMinimumSize(int handle, CDoublePoint& p) {
+    // The end that stays put.
+    const CDoublePoint* q = nullptr;
+    if (handle == kHandleStart)
+        q = &m_pt2;
+    else if (handle == kHandleEnd)
+        q = &m_pt1;
+    else
+        return;
+    // Only when the ends are close in both directions at once: a short horizontal or vertical
+    // line is fine, two ends almost on top of each other could no longer be told apart.
+    if (std::abs(q->x - p.x) < m_nMinWidth && std::abs(q->y - p.y) < m_nMinHeight) {
+        p.x = p.x < q->x ? q->x - m_nMinWidth : q->x + m_nMinWidth;
+        p.y = p.y < q->y ? q->y - m_nMinHeight : q->y + m_nMinHeight;
+    }
+}
+
+int CLine::HitTestHandles(CPoint pt, double zoom) const {
+    // The end wins when the two squares overlap, so a squeezed line can still be stretched.
+    return HitTestHandleList(pt, zoom, {kHandleStart, kHandleEnd});
+}
+
+void CLine::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    // Dots stay one pixel wide at every zoom; solid lines grow with the zoom.
+    const CPen pen = m_nPenStyle == kDottedStyle
+                         ? CPen{EPenStyle::Dotted, 1, m_crColor}
+                         : CPen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
+    DrawSegment(dc, Shifted(GetHandlePoint(kHandleStart, zoom), dx, dy),
+                Shifted(GetHandlePoint(kHandleEnd, zoom), dx, dy), pen);
+}
+
+void CLine::DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    DrawHandleSquares(dc, zoom, dx, dy, {kHandleStart, kHandleEnd});
+}
+
+CRect CLine::GetBoundingRect(double zoom) const {
+    // Just the two ends: neither the pen width nor an arrowhead counts.
+    return CFigure::GetBoundingRect(zoom);
+}
+
+bool CLine::IntersectsRect(const CRect& rect, double zoom) const {
+    return SegmentInRect(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom),
+                         rect);
+}
+
+bool CLine::HitTest(CPoint pt, double zoom) const {
+    return SegmentHit(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom), pt);
+}
+
+std::unique_ptr<CFigure> CArrow::Clone() const {
+    auto copy = std::make_unique<CArrow>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CArrow::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    // An arrow is always solid, whatever its pen style says.
+    const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
+    const CPoint s = Shifted(GetHandlePoint(kHandleStart, zoom), dx, dy);
+    const CPoint e = Shifted(GetHandlePoint(kHandleEnd, zoom), dx, dy);
+    DrawSegment(dc, s, e, pen);
+
+    // The head: a triangle 16 * zoom long and 8 * zoom wide at its base, its point on the end.
+    const double ddx = static_cast<double>(e.x) - s.x;
+    const double ddy = static_cast<double>(e.y) - s.y;
+    const double len = std::sqrt(ddx * ddx + ddy * ddy);
+    if (!(len > 0.0))
+        return; // both ends on one pixel: the shaft has no direction to point the head along
+    const double f = (len - 16 * zoom) / len;
+    const double bx = s.x + f * ddx;
+    const double by = s.y + f * ddy;
+    const double k = (8 * zoom) / (2 * len);
+    const double w1x = bx + k * ddy, w1y = by - k * ddx;
+    const double w2x = bx - k * ddy, w2y = by + k * ddx;
+    for (double v : {w1x, w1y, w2x, w2y})
+        if (!std::isfinite(v))
+            return;
+    dc.FillPolygon({{RoundHalf(w1x), RoundHalf(w1y)}, e, {RoundHalf(w2x), RoundHalf(w2y)}},
+                   RGB(0, 0, 0));
+}

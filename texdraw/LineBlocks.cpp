@@ -1,0 +1,27 @@
+// The TeXDraw blocks of lines and arrows.
+#include "figures/Line.h"
+#include "texdraw/TeXFormat.h"
+
+std::string CLine::ExportTeX() const {
+    // Coloured lines are the canvas's grid, which never goes into the drawing's text.
+    if (m_crColor != 0)
+        return {};
+    const bool dotted = m_nPenStyle == 2;
+    std::string s = "\n%begin line\n";
+    if (dotted)
+        s += "\\lpatt(0.03 0.05)\n";
+    s += "\\move" + TeXPoint(m_pt1) + "\n";
+    s += "\\lvec" + TeXPoint(m_pt2) + "\n";
+    if (dotted)
+        s += "\\lpatt()\n";
+    s += "%end line\n";
+    return s;
+}
+
+std::string CArrow::ExportTeX() const {
+    std::string s = "%begin arrow\n";
+    s += "\\move" + TeXPoint(m_pt1) + "\n";
+    s += "\\avec" + TeXPoint(m_pt2) + "\n";
+    s += "%end arrow\n";
+    return s;
+}
