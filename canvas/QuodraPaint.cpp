@@ -1,0 +1,84 @@
+// CQuodra: painting (surroundings, paper, page, figures, dragged rectangle), the grid lines and
+// the start-up picture.
+#include "canvas/Quodra.h"
+
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+
+#include <algorithm>
+
+namespace {
+constexpr COLORREF kGridColor = RGB(138, 130, 255);
+constexpr COLORREF kZoomSquareColor = RGB(255, 0, 0);
+} // namespace
+
+// The grid lines are made in page units (zoom 1.0), so they sit on the same page positions
+// whatever the zoom is when they are created.
+void CQuodra::CreateGrid(CFigureList& list) const {
+    const auto add = [&list](int x1, int y1, int x2, int y2, const char* tag) {
+        auto line = std::make_unique<CLine>();
+        line->SetHandlePoint(kHandleStart, x1, y1, 1.0);
+        line->SetHandlePoint(kHandleEnd, x2, y2, 1.0);
+        line->m_crColor = kGridColor;
+        line->m_bSelectable = false;
+        line->m_strTag = tag;
+        list.Add(std::move(line));
+    };
+    for (int x = m_nGridOriginX; x < m_nPageWidth; x += m_nGridStepX)
+        add(x, 0, x, m_nPageHeight, "VertGridLine");
+    for (int y = m_nGridOriginY; y < m_nPageHeight; y += m_nGridStepY)
+        add(0, y, m_nPageWidth, y, "HorizGridLine");
+}
+
+void CQuodra::CreateStartFigures() {
+    CreateGrid(m_figures);
+    m_figures.SetGridVisible(m_bGridVisible);
+    auto picture = std::make_unique<CPictureFigure>();
+    picture->SetPoints(7, 4, 49, 49, 1.0);
+    m_figures.Add(std::move(picture));
+}
+
+void CQuodra::SetGridVisible(bool visible) {
+    m_bGridVisible = visible;
+    m_figures.SetGridVisible(visible);
+    Repaint();
+}
+
+void CQuodra::HideGrid() {
+    m_figures.SetGridVisible(false);
+    Repaint();
+}
+
+void CQuodra::OnPaint(CDrawSurface& dc) {
+    if (m_bFirstPaint) {
+        UpdateScrollBars(0, 0);
+        UpdateCentring();
+        m_host.TakeFocus();
+        m_bFirstPaint = false;
+        if (m_bStartFiguresDue) {
+            m_bStartFiguresDue = false;
+            CreateStartFigures();
+        }
+    }
+    // Everything below is drawn in area pixels.
+    dc.SetOrigin({ScrollPos(EScrollBar::Horizontal), ScrollPos(EScrollBar::Vertical)});
+    const CRect paper = GetPaperRect();
+    dc.FillRect({0, 0, paper.right + m_nCenterRight, paper.bottom + m_nCenterBottom}, m_clrOutside);
+    dc.FillRect(paper, m_clrPaper);
+    dc.FillRect(GetPageRect(), m_clrPage);
+    const CPoint origin = GetPageOrigin();
+    m_figures.DrawAll(dc, m_dZoom, origin.x, origin.y);
+    if (m_bRubberBand)
+        DrawDraggedRect(dc);
+}
+
+void CQuodra::DrawDraggedRect(CDrawSurface& dc) const {
+    const CRect r = CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Normalized();
+    dc.XorRectangle(r);
+    if (m_nMode == kModeZoom) {
+        // The square that the zoom will use, anchored at the top-left corner.
+        const int d = std::min(r.Width(), r.Height());
+        dc.Rectangle({r.left, r.top, r.left + d, r.top + d},
+                     CPen{EPenStyle::Solid, 1, kZoomSquareColor}, std::nullopt);
+    }
+}
