@@ -98,7 +98,10 @@ ECursor CFigure::GetHandleCursor(int handle, double zoom) const {
         X = static_cast<double>(-dx);
         Y = static_cast<double>(dy);
     }
-    const double a = std::acos(X / std::sqrt(X * X + Y * Y)) * 57.29577951308232;
+    return CursorForAngle(std::acos(X / std::sqrt(X * X + Y * Y)) * 57.29577951308232);
+}
+
+ECursor CursorForAngle(double a) {
     if (a >= 0 && a < 4)
         return ECursor::SizeWE;
     if (a >= 4 && a < 88)

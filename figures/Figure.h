@@ -76,7 +76,9 @@ protected:
 };
 
 // A page point shown at the zoom, by the rounding rule.
-inline CPoint ToPixel(const CDoublePoint& p, double zoom) { return (p * zoom).ToPoint(); }
+inline CPoint ToPixel(const CDoublePoint& p, double zoom) {
+    return (p * zoom).ToPoint();
+}
 // A page-pixel value back in page units: the reciprocal first, then the product.
 inline CDoublePoint ToPageUnits(int x, int y, double zoom) {
     const double r = 1.0 / zoom;
@@ -88,5 +90,11 @@ bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance = 3);
 // Does a pixel walked from a to b lie in rect?
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect);
 
+// The resize cursor for a handle seen from the centre at `degrees` (0 to 180, or NaN when the
+// handle lies on the centre).
+ECursor CursorForAngle(double degrees);
+
 // Pen width of solid outlines at a zoom.
-inline int OutlineWidth(double zoom) { return RoundHalf(zoom); }
+inline int OutlineWidth(double zoom) {
+    return RoundHalf(zoom);
+}
