@@ -1,0 +1,224 @@
+// The TeXDraw text: number formatting, the document around the blocks, the line and arrow
+// blocks byte for byte (also under a decimal-comma locale), and writing the file safely.
+#include "texdraw/Document.h"
+#include "figures/FigureList.h"
+#include "figures/Line.h"
+#include "texdraw/TeXFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kEmptyDocument = "\\begin{center}\n"
+                                   "\\begin{texdraw}\n"
+                                   "%\\setunitscale 0.3\n"
+                                   "\n"
+                                   "\\arrowheadtype t:F\n"
+                                   "\n"
+                                   "\\end{texdraw}\n"
+                                   "\\end{center}";
+
+std::string DocumentWith(const std::string& blocks) {
+    std::string s = kEmptyDocument;
+    s.insert(s.find("\\end{texdraw}"), blocks);
+    return s;
+}
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(TeXFormat, TwoDecimalsLikePrintf) {
+    struct Case {
+        double v;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.0, "0.00"},   {-0.0, "-0.00"},     {-0.001, "-0.00"}, {2.4, "2.40"},
+        {-3.4, "-3.40"}, {0.125, "0.12"},     {0.375, "0.38"},   {2.675, "2.67"},
+        {0.005, "0.01"}, {1e6, "1000000.00"}, {-6.81, "-6.81"},  {9.995, "9.99"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.text, FormatFixed2(c.v)) << c.v;
+    // The same digits as the C library in the C locale, for many values.
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> dist(-900.0, 900.0);
+    for (int i = 0; i < 2000; ++i) {
+        const double v = i < 1000 ? dist(rng) : std::round(dist(rng) * 1000) / 1000 * 0.01;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.2f", v);
+        ASSERT_EQ(std::string(buf), FormatFixed2(v)) << v;
+    }
+    EXPECT_EQ("(0.00 -0.00)", TeXPoint(CDoublePoint{0, 0}));
+    EXPECT_EQ("(2.40 -3.40)", TeXPoint(CDoublePoint{240, 340}));
+}
+
+TEST(TeXDrawDocument, EmptyDrawingAndGridOnly) {
+    EXPECT_EQ(kEmptyDocument, MakeTeXDrawDocument(std::string()));
+    CFigureList list;
+    auto grid = std::make_unique<CLine>();
+    grid->m_strTag = "HorizGridLine";
+    grid->m_crColor = 0xFF828A;
+    grid->m_bSelectable = false;
+    list.Add(std::move(grid));
+    EXPECT_EQ(kEmptyDocument, MakeTeXDrawDocument(list));
+}
+
+// The lines of a drawing with a line, a dotted line, an arrow and a coloured line, exactly.
+void ExpectBlocksByteForByte() {
+    CFigureList list;
+    list.Add(std::make_unique<CLine>());
+    auto dotted = std::make_unique<CLine>();
+    dotted->m_nPenStyle = 2;
+    list.Add(std::move(dotted));
+    auto arrow = std::make_unique<CArrow>();
+    arrow->m_pt1 = {0, 0};
+    arrow->m_pt2 = {100.4, 0.125};
+    arrow->m_nPenStyle = 2;          // arrows write the same block whatever the style
+    arrow->m_crColor = RGB(9, 9, 9); // and whatever the colour
+    list.Add(std::move(arrow));
+    auto coloured = std::make_unique<CLine>();
+    coloured->m_crColor = RGB(1, 0, 0);
+    list.Add(std::move(coloured));
+
+    EXPECT_EQ(DocumentWith("\n"
+                           "%begin line\n"
+                           "\\move(2.40 -2.40)\n"
+                           "\\lvec(3.40 -3.40)\n"
+                           "%end line\n"
+                           "\n"
+                           "%begin line\n"
+                           "\\lpatt(0.03 0.05)\n"
+                           "\\move(2.40 -2.40)\n"
+                           "\\lvec(3.40 -3.40)\n"
+                           "\\lpatt()\n"
+                           "%end line\n"
+                           "%begin arrow\n"
+                           "\\move(0.00 -0.00)\n"
+                           "\\avec(1.00 -0.00)\n"
+                           "%end arrow\n"),
+              MakeTeXDrawDocument(list));
+}
+
+TEST(TeXDrawDocument, LineDottedLineAndArrowBlocks) {
+    ExpectBlocksByteForByte();
+}
+
+TEST(TeXDrawDocument, DecimalCommaLocaleStillWritesDots) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/test generates it)";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%.2f", 2.5);
+    EXPECT_STREQ("2,50", buf); // the locale really uses a comma
+    ExpectBlocksByteForByte();
+    std::setlocale(LC_ALL, previous.c_str());
+}
+
+class WriteTeXDrawFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/quodra-write-XXXXXX";
+        ASSERT_NE(nullptr, ::mkdtemp(tmpl));
+        m_dir = tmpl;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_dir, ec);
+    }
+    // Files in the folder other than the given one (left-over temporary files).
+    std::vector<std::string> Others(const fs::path& keep) const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(m_dir))
+            if (e.path() != keep)
+                out.push_back(e.path().filename().string());
+        return out;
+    }
+    fs::path m_dir;
+};
+
+TEST_F(WriteTeXDrawFileTest, WritesTheTextWithPlainLineFeeds) {
+    const fs::path file = m_dir / "drawing.txt";
+    std::string error = "stale";
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), kEmptyDocument, error)) << error;
+    EXPECT_EQ("", error);
+    EXPECT_EQ(kEmptyDocument, ReadFile(file));
+    // Replacing a longer file leaves nothing of it behind.
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), "short", error)) << error;
+    EXPECT_EQ("short", ReadFile(file));
+    EXPECT_EQ(std::vector<std::string>{}, Others(file));
+}
+
+TEST_F(WriteTeXDrawFileTest, UnwritableTargetsFailWithAReason) {
+    std::string error;
+    const fs::path missing = m_dir / "no-such-folder" / "drawing.txt";
+    EXPECT_FALSE(WriteTeXDrawFile(missing.string(), "x", error));
+    EXPECT_NE(std::string::npos, error.find(missing.string())) << error;
+    EXPECT_NE(std::string::npos, error.find("No such file or directory")) << error;
+
+    EXPECT_FALSE(WriteTeXDrawFile(m_dir.string(), "x", error)); // a folder
+    EXPECT_NE(std::string::npos, error.find(m_dir.string())) << error;
+    EXPECT_FALSE(WriteTeXDrawFile("", "x", error));
+    EXPECT_FALSE(error.empty());
+
+    if (::geteuid() != 0) { // root may write anywhere
+        fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(WriteTeXDrawFile((m_dir / "drawing.txt").string(), "x", error));
+        EXPECT_NE(std::string::npos, error.find("Permission denied")) << error;
+    }
+}
+
+TEST_F(WriteTeXDrawFileTest, AFailedWriteKeepsTheGoodFile) {
+    const fs::path file = m_dir / "drawing.txt";
+    const std::string good = DocumentWith("%begin arrow\n%end arrow\n");
+    std::string error;
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), good, error)) << error;
+
+    // A file size limit makes the write fail half-way, as a full disk would.
+    struct rlimit old {};
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &old));
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+    const bool ok = WriteTeXDrawFile(file.string(), std::string(100000, 'x'), error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(ok);
+    EXPECT_NE(std::string::npos, error.find(file.string())) << error;
+    EXPECT_EQ(good, ReadFile(file));
+    EXPECT_EQ(std::vector<std::string>{}, Others(file));
+}
+
+TEST_F(WriteTeXDrawFileTest, KeepsPermissionsAndWritesThroughLinks) {
+    const fs::path file = m_dir / "drawing.tex";
+    std::string error;
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), "old", error)) << error;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::path link = m_dir / "link.tex";
+    fs::create_symlink(file, link);
+    ASSERT_TRUE(WriteTeXDrawFile(link.string(), "new", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ("new", ReadFile(file));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+              fs::status(file).permissions());
+}
+
+} // namespace
