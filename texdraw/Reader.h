@@ -1,0 +1,36 @@
+// Reading a TeXDraw drawing that this editor wrote back into figures: the inverse of the document
+// writer. Stretches it does not recognise are kept verbatim, in their place, as CRawTeXFigure.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CFigureList;
+
+struct CTeXDrawReadResult {
+    bool ok = false;
+    // When not ok, a reason for the user that names the file and, where there is one, the line:
+    // "<file>, line <n>: <reason>" or "<file>: <reason>".
+    std::string error;
+    // Stretches kept verbatim that hold more than white space, and the line each begins on.
+    int nUnrecognised = 0;
+    std::vector<int> unrecognisedLines;
+    // Figures recognised only within rounding (a turned ellipse, a rhomb whose corners were off
+    // whole page units): the next save writes some of their numbers 0.01 or so differently.
+    int nApproximated = 0;
+};
+
+// Larger files are refused unread.
+inline constexpr std::size_t kMaxTeXDrawFileBytes = std::size_t{256} << 20;
+// Coordinates farther than this from the page origin, in page units, make a file unreadable.
+inline constexpr double kMaxTeXDrawPageValue = 1.0e6;
+
+// Reads the text of a document (fileName only names it in messages). On success out holds the
+// figures read, bottom first, and nothing else; on failure out is left exactly as it was.
+// Line feeds may be "\n" or, throughout, "\r\n"; white space after the last line is ignored.
+CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fileName,
+                                   CFigureList& out);
+// The same for a file on disk; unreadable, special and oversized files are refused.
+CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out);
