@@ -1,10 +1,11 @@
+#include "app/QuodraApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("Untitled - quodra_dv");
-    w.showMaximized();
+    Cquodra_dvApp theApp;
+    if (!theApp.InitInstance())
+        return 1;
     return app.exec();
 }

@@ -1,0 +1,321 @@
+#include "app/CanvasWidget.h"
+
+#include "app/Dialogs.h"
+#include "app/QtSurface.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+CPoint ToCPoint(const QPointF& p) {
+    return {static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y()))};
+}
+
+Qt::CursorShape ToQtCursor(ECursor cursor) {
+    switch (cursor) {
+    case ECursor::Cross:
+        return Qt::CrossCursor;
+    case ECursor::SizeWE:
+        return Qt::SizeHorCursor;
+    case ECursor::SizeNS:
+        return Qt::SizeVerCursor;
+    case ECursor::SizeNESW:
+        return Qt::SizeBDiagCursor;
+    case ECursor::SizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case ECursor::None:
+    case ECursor::Arrow:
+        break;
+    }
+    return Qt::ArrowCursor;
+}
+
+// The canvas's key for a key event; Other for every key it does not use. The plus and minus
+// keys zoom only on the numeric keypad.
+EKey ToCanvasKey(const QKeyEvent& e) {
+    const bool keypad = e.modifiers() & Qt::KeypadModifier;
+    switch (e.key()) {
+    case Qt::Key_Left:
+        return EKey::Left;
+    case Qt::Key_Up:
+        return EKey::Up;
+    case Qt::Key_Right:
+        return EKey::Right;
+    case Qt::Key_Down:
+        return EKey::Down;
+    case Qt::Key_Delete:
+        return EKey::Delete;
+    case Qt::Key_Plus:
+        return keypad ? EKey::NumPlus : EKey::Other;
+    case Qt::Key_Minus:
+        return keypad ? EKey::NumMinus : EKey::Other;
+    default:
+        return EKey::Other;
+    }
+}
+
+} // namespace
+
+CCanvasWidget::CCanvasWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The canvas paints every pixel of the client area each time: nothing is erased first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    for (EScrollBar bar : {EScrollBar::Horizontal, EScrollBar::Vertical}) {
+        QScrollBar* sb = Bar(bar);
+        sb->setSingleStep(1);
+        connect(sb, &QAbstractSlider::actionTriggered, this,
+                [this, bar](int action) { OnBarAction(bar, action); });
+        connect(sb, &QAbstractSlider::sliderReleased, this, [this, bar] { OnBarReleased(bar); });
+        ApplyRange(bar);
+    }
+    m_pCanvas = std::make_unique<CQuodra>(*this);
+}
+
+CCanvasWidget::~CCanvasWidget() = default;
+
+QScrollBar* CCanvasWidget::Bar(EScrollBar bar) const {
+    return bar == EScrollBar::Vertical ? verticalScrollBar() : horizontalScrollBar();
+}
+
+// --- Scroll bars: a range [min, max] and a page as the canvas gives them; the slider's own
+// maximum is the last position, max - page + 1.
+
+void CCanvasWidget::ApplyRange(EScrollBar bar) {
+    const CBarState& s = State(bar);
+    QScrollBar* sb = Bar(bar);
+    const QSignalBlocker block(sb);
+    const int last = std::max(s.nMin, s.nMax - std::max(s.nPage, 1) + 1);
+    sb->setRange(s.nMin, last);
+    sb->setPageStep(std::max(s.nPage, 1));
+}
+
+void CCanvasWidget::SetScrollRange(EScrollBar bar, int min, int max) {
+    State(bar).nMin = min;
+    State(bar).nMax = std::max(min, max);
+    ApplyRange(bar);
+}
+
+void CCanvasWidget::SetScrollPage(EScrollBar bar, int page) {
+    State(bar).nPage = std::max(0, page);
+    ApplyRange(bar);
+}
+
+void CCanvasWidget::SetScrollPos(EScrollBar bar, int pos) {
+    QScrollBar* sb = Bar(bar);
+    const QSignalBlocker block(sb);
+    sb->setValue(pos); // the slider clamps it to [min, max - page + 1]
+    sb->setSliderPosition(sb->value());
+}
+
+int CCanvasWidget::GetScrollPos(EScrollBar bar) const {
+    return Bar(bar)->value();
+}
+int CCanvasWidget::GetScrollMin(EScrollBar bar) const {
+    return State(bar).nMin;
+}
+int CCanvasWidget::GetScrollMax(EScrollBar bar) const {
+    return State(bar).nMax;
+}
+int CCanvasWidget::GetScrollPage(EScrollBar bar) const {
+    return State(bar).nPage;
+}
+
+void CCanvasWidget::EnableScrollBar(EScrollBar bar, bool enable) {
+    Bar(bar)->setEnabled(enable);
+}
+
+// A click or drag on a scroll bar goes to the canvas as a request; the canvas sets the position
+// and repaints. The slider's own move is undone so that only the canvas moves it.
+void CCanvasWidget::OnBarAction(EScrollBar bar, int action) {
+    QScrollBar* sb = Bar(bar);
+    const int proposed = sb->sliderPosition();
+    sb->setSliderPosition(sb->value());
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        Scroll(bar, EScrollRequest::LineDown);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        Scroll(bar, EScrollRequest::LineUp);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        Scroll(bar, EScrollRequest::PageDown);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        Scroll(bar, EScrollRequest::PageUp);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        Scroll(bar, EScrollRequest::Top);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        Scroll(bar, EScrollRequest::Bottom);
+        break;
+    case QAbstractSlider::SliderMove:
+        Scroll(bar, EScrollRequest::ThumbTrack, proposed);
+        break;
+    default:
+        break;
+    }
+    sb->setSliderPosition(sb->value());
+}
+
+void CCanvasWidget::OnBarReleased(EScrollBar bar) {
+    Scroll(bar, EScrollRequest::ThumbPosition, Bar(bar)->value());
+    Scroll(bar, EScrollRequest::EndScroll);
+}
+
+void CCanvasWidget::Scroll(EScrollBar bar, EScrollRequest request, int pos) {
+    if (bar == EScrollBar::Vertical)
+        m_pCanvas->OnVScroll(request, pos);
+    else
+        m_pCanvas->OnHScroll(request, pos);
+}
+
+void CCanvasWidget::scrollContentsBy(int, int) {
+    // The canvas draws from the scroll positions itself; nothing is shifted here.
+}
+
+// --- The rest of the host
+
+CSize CCanvasWidget::GetClientSize() const {
+    const QSize s = viewport()->size();
+    return {s.width(), s.height()};
+}
+
+void CCanvasWidget::RepaintNow() {
+    viewport()->repaint();
+}
+
+// Qt keeps sending the mouse to the widget that got the button press until its release, which
+// is the capture the canvas asks for; an explicit grab would only fight with that.
+void CCanvasWidget::CaptureMouse() {}
+void CCanvasWidget::ReleaseMouse() {}
+
+void CCanvasWidget::TakeFocus() {
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CCanvasWidget::SetCursorShape(ECursor cursor) {
+    viewport()->setCursor(ToQtCursor(cursor));
+}
+
+CPoint CCanvasWidget::GetPointerPos() const {
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    return {p.x(), p.y()};
+}
+
+void CCanvasWidget::SetPointerPos(CPoint client) {
+    QCursor::setPos(viewport()->mapToGlobal(QPoint(client.x, client.y)));
+}
+
+std::optional<std::string> CCanvasWidget::RunPropertiesDialog(const std::string& text,
+                                                              bool enabled) {
+    if (m_fnPropertiesDialog)
+        return m_fnPropertiesDialog(text, enabled);
+    CProperties dlg(this);
+    dlg.m_bEnabled = enabled;
+    dlg.m_strText = QString::fromStdString(text);
+    if (dlg.exec() != CProperties::kApplied)
+        return std::nullopt;
+    return dlg.m_strText.toStdString();
+}
+
+std::optional<std::string> CCanvasWidget::RunSetTextDialog() {
+    if (m_fnSetTextDialog)
+        return m_fnSetTextDialog();
+    CSetTextDialog dlg(this);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.m_strText.toStdString();
+}
+
+// --- Events
+
+bool CCanvasWidget::event(QEvent* event) {
+    // The keys the canvas uses are its own, whatever shortcut might want them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::NoModifier && ToCanvasKey(*key) != EKey::Other) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// Tab and Shift+Tab stay with the canvas instead of moving the focus.
+bool CCanvasWidget::focusNextPrevChild(bool) {
+    return false;
+}
+
+void CCanvasWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    CQtSurface surface(painter);
+    m_pCanvas->OnPaint(surface);
+}
+
+void CCanvasWidget::resizeEvent(QResizeEvent*) {
+    m_pCanvas->OnResize();
+}
+
+void CCanvasWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pCanvas->OnLButtonDown(ToCPoint(event->position()),
+                             event->modifiers().testFlag(Qt::ControlModifier));
+}
+
+void CCanvasWidget::mouseMoveEvent(QMouseEvent* event) {
+    m_pCanvas->OnMouseMove(ToCPoint(event->position()));
+    m_pCanvas->OnSetCursor();
+}
+
+void CCanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pCanvas->OnLButtonUp(ToCPoint(event->position()));
+    m_pCanvas->OnSetCursor();
+}
+
+void CCanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pCanvas->OnLButtonDblClk(ToCPoint(event->position()));
+}
+
+void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
+    const EKey key = ToCanvasKey(*event);
+    if (key == EKey::Other) {
+        event->ignore();
+        return;
+    }
+    m_pCanvas->OnKeyDown(key);
+}
+
+void CCanvasWidget::wheelEvent(QWheelEvent* event) {
+    QPoint delta = event->angleDelta();
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && delta.x() == 0)
+        delta = {delta.y(), 0};
+    // A notch is 120; finer wheels and touch pads send parts of it.
+    for (EScrollBar bar : {EScrollBar::Horizontal, EScrollBar::Vertical}) {
+        const int d = bar == EScrollBar::Vertical ? delta.y() : delta.x();
+        const int step = static_cast<int>(std::lround(-d / 120.0 * kWheelStep));
+        if (step != 0)
+            Scroll(bar, EScrollRequest::ThumbPosition, GetScrollPos(bar) + step);
+    }
+    event->accept();
+}

@@ -1,0 +1,83 @@
+// CCanvasWidget: the Qt window of the drawing canvas. It owns the CQuodra, gives it real scroll
+// bars, cursor, focus and the text dialogs (CCanvasHost), paints it through a QPainter surface and
+// forwards mouse, key, wheel, scroll and resize events to it in client (viewport) pixels.
+#pragma once
+
+#include "canvas/CanvasHost.h"
+#include "canvas/Quodra.h"
+
+#include <QAbstractScrollArea>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class CCanvasWidget : public QAbstractScrollArea, public CCanvasHost {
+    Q_OBJECT
+public:
+    explicit CCanvasWidget(QWidget* parent = nullptr);
+    ~CCanvasWidget() override;
+
+    CQuodra& GetCanvas() { return *m_pCanvas; }
+    const CQuodra& GetCanvas() const { return *m_pCanvas; }
+
+    // Test seams: when set, they answer instead of the modal dialogs.
+    std::function<std::optional<std::string>(const std::string& text, bool enabled)>
+        m_fnPropertiesDialog;
+    std::function<std::optional<std::string>()> m_fnSetTextDialog;
+
+    // Pixels the wheel scrolls per notch.
+    static constexpr int kWheelStep = 48;
+
+    // CCanvasHost
+    CSize GetClientSize() const override;
+    void SetScrollRange(EScrollBar bar, int min, int max) override;
+    void SetScrollPage(EScrollBar bar, int page) override;
+    void SetScrollPos(EScrollBar bar, int pos) override;
+    int GetScrollPos(EScrollBar bar) const override;
+    int GetScrollMin(EScrollBar bar) const override;
+    int GetScrollMax(EScrollBar bar) const override;
+    int GetScrollPage(EScrollBar bar) const override;
+    void EnableScrollBar(EScrollBar bar, bool enable) override;
+    void RepaintNow() override;
+    void CaptureMouse() override;
+    void ReleaseMouse() override;
+    void TakeFocus() override;
+    void SetCursorShape(ECursor cursor) override;
+    CPoint GetPointerPos() const override;
+    void SetPointerPos(CPoint client) override;
+    std::optional<std::string> RunPropertiesDialog(const std::string& text, bool enabled) override;
+    std::optional<std::string> RunSetTextDialog() override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct CBarState {
+        int nMin = 0;
+        int nMax = 100;
+        int nPage = 0;
+    };
+    QScrollBar* Bar(EScrollBar bar) const;
+    CBarState& State(EScrollBar bar) { return m_bars[bar == EScrollBar::Vertical]; }
+    const CBarState& State(EScrollBar bar) const { return m_bars[bar == EScrollBar::Vertical]; }
+    void ApplyRange(EScrollBar bar);
+    void OnBarAction(EScrollBar bar, int action);
+    void OnBarReleased(EScrollBar bar);
+    void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
+
+    std::array<CBarState, 2> m_bars;
+    std::unique_ptr<CQuodra> m_pCanvas;
+};

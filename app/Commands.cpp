@@ -1,0 +1,109 @@
+#include "app/Commands.h"
+
+#include <array>
+
+namespace {
+
+using E = EToolbarImage;
+
+// clang-format off
+constexpr std::array<CCommandInfo, 38> kCommands{{
+    {ID_DRAW_LINE, "Draw line", "Draw line", "", E::Additional, 2, false},
+    {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line", "", E::Additional, 8, false},
+    {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle", "", E::Additional, 3, false},
+    {ID_DRAW_RHOMB, "Draw rhomb", "Draw rhomb", "", E::Additional, 5, false},
+    {ID_DRAW_ELLIPSE, "Draw elllipse", "Draw ellipse", "", E::Additional, 4, false},
+    {ID_DRAW_BEZIER, "Draw Bezier", "Draw bezier", "", E::Additional, 6, false},
+    {ID_DRAW_ARROW, "Draw one-sided arrow", "Draw one-sided arrow", "", E::Additional, 7, false},
+    {ID_TEST_ROTATE_RECTANGLE, "Rotate rectangle", "", "", E::None, 0, false},
+    {ID_TEST_ROTATE_ELLIPSE, "Rotate ellipse", "", "", E::None, 0, false},
+    {ID_TEST_CHANGE_TEXT, "Change text", "", "", E::None, 0, false},
+    {ID_TEST_QUODRA_RECTANGLE, "QuodraRectangle", "", "", E::None, 0, false},
+    {ID_MODE_SELECT, "Select Figures", "Select figures", "", E::Additional, 0, true},
+    {ID_MODE_ZOOM, "Zoom mode", "Manual zoom", "", E::Additional, 1, true},
+    {ID_SNAP_KEY_POINTS, "Snap to key points", "Snap to key points", "", E::Main, 2, true},
+    {ID_SNAP_GRID, "Snap to grid", "Snap to grid", "", E::Main, 3, true},
+    {ID_SNAP_INTERSECTIONS, "Snap to line intersection", "Snap to intersection", "", E::Main, 4, true},
+    {ID_VIEW_ACTUAL_SIZE, "Actual Size", "Actual size", "", E::Main, 6, false},
+    {ID_VIEW_FIT_PAGE, "Fit Page", "Fit page", "", E::Main, 7, false},
+    {ID_VIEW_FIT_WIDTH, "Fit Width", "Fit width", "", E::Main, 8, false},
+    {ID_VIEW_FIT_HEIGHT, "Fit Height", "Fit height", "", E::Main, 9, false},
+    {ID_VIEW_SHOW_GRID, "ShowGrid", "Show/hide grid", "", E::Main, 5, true},
+    {ID_VIEW_MAIN_TOOLBAR, "Main toolbar", "", "", E::None, 0, true},
+    {ID_VIEW_ADDITIONAL_TOOLBAR, "Additional toolbar", "", "", E::None, 0, true},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", "", E::None, 0, true},
+    {ID_EDIT_DUPLICATE, "Duplicate", "Duplicate figures", "", E::Main, 1, false},
+    {ID_EDIT_CUT, "Delete\tDel", "Cut the selection and put it on the Clipboard", "Ctrl+X; Shift+Del", E::None, 0, false},
+    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", "Ctrl+Z; Alt+Backspace", E::None, 0, false},
+    {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Ctrl+C; Ctrl+Ins", E::None, 0, false},
+    {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents", "Ctrl+V; Shift+Ins", E::None, 0, false},
+    {ID_FILE_SAVE_TEXDRAW, "Save As TeXDraw file", "Save as texdraw file", "", E::Main, 0, false},
+    {ID_FILE_SAVE_AS, "Save As", "Save current document", "", E::None, 0, false},
+    {ID_FILE_MRU_FILE1, "Recent File", "Open this document", "", E::None, 0, false},
+    {ID_FILE_NEW, "&New", "Create a new document", "Ctrl+N", E::None, 0, false},
+    {ID_FILE_OPEN, "&Open...", "Open an existing document", "Ctrl+O", E::None, 0, false},
+    {ID_FILE_SAVE, "&Save", "Save the active document", "Ctrl+S", E::None, 0, false},
+    {ID_FILE_PRINT, "&Print...", "Print the active document", "Ctrl+P", E::None, 0, false},
+    {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents", "", E::None, 0, false},
+    {ID_APP_ABOUT, "&About quodra_dv...", "About", "", E::Main, 10, false},
+}};
+
+constexpr int kTestMode = -1;
+
+constexpr std::array kFileMenu{int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_FILE_MRU_FILE1), 0, int(ID_APP_EXIT)};
+constexpr std::array kEditMenu{int(ID_EDIT_UNDO), 0, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE), int(ID_EDIT_DUPLICATE)};
+constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
+                               int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, kTestMode};
+constexpr std::array kTestModeMenu{int(ID_TEST_ROTATE_RECTANGLE), int(ID_TEST_ROTATE_ELLIPSE), 0, int(ID_TEST_CHANGE_TEXT),
+                                   int(ID_TEST_QUODRA_RECTANGLE)};
+constexpr std::array kModeMenu{int(ID_MODE_SELECT), int(ID_MODE_ZOOM)};
+constexpr std::array kSnapMenu{int(ID_SNAP_KEY_POINTS), int(ID_SNAP_GRID), int(ID_SNAP_INTERSECTIONS)};
+constexpr std::array kViewMenu{int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH), int(ID_VIEW_FIT_HEIGHT), 0,
+                               int(ID_VIEW_SHOW_GRID), 0, int(ID_VIEW_MAIN_TOOLBAR), int(ID_VIEW_ADDITIONAL_TOOLBAR), 0,
+                               int(ID_VIEW_STATUS_BAR)};
+constexpr std::array kHelpMenu{int(ID_APP_ABOUT)};
+
+const std::array<CMenuInfo, 7> kMenuBar{{
+    {"&File", kFileMenu},
+    {"&Edit", kEditMenu},
+    {"Draw", kDrawMenu},
+    {"Mode", kModeMenu},
+    {"Snap", kSnapMenu},
+    {"&View", kViewMenu},
+    {"&Help", kHelpMenu},
+}};
+
+constexpr std::array kMainToolbar{int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_EDIT_DUPLICATE), 0, int(ID_SNAP_KEY_POINTS),
+                                  int(ID_SNAP_GRID), int(ID_SNAP_INTERSECTIONS), 0, int(ID_VIEW_SHOW_GRID), 0,
+                                  int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH),
+                                  int(ID_VIEW_FIT_HEIGHT), 0, int(ID_APP_ABOUT)};
+constexpr std::array kAdditionalToolbar{int(ID_MODE_SELECT), int(ID_MODE_ZOOM), 0, int(ID_DRAW_LINE), int(ID_DRAW_RECTANGLE),
+                                        int(ID_DRAW_ELLIPSE), int(ID_DRAW_RHOMB), int(ID_DRAW_BEZIER), 0, int(ID_DRAW_ARROW),
+                                        int(ID_DRAW_DOTTED_LINE)};
+// clang-format on
+
+} // namespace
+
+std::span<const CCommandInfo> GetCommandTable() {
+    return kCommands;
+}
+
+const CCommandInfo* FindCommand(int id) {
+    for (const CCommandInfo& c : kCommands)
+        if (c.nId == id)
+            return &c;
+    return nullptr;
+}
+
+std::span<const CMenuInfo> GetMenuBar() {
+    return kMenuBar;
+}
+std::span<const int> GetTestModeMenu() {
+    return kTestModeMenu;
+}
+std::span<const int> GetMainToolbarButtons() {
+    return kMainToolbar;
+}
+std::span<const int> GetAdditionalToolbarButtons() {
+    return kAdditionalToolbar;
+}

@@ -1,0 +1,75 @@
+// The command ids shared by menu entries, toolbar buttons and shortcuts, and the table that gives
+// each command its menu text, status-bar prompt, shortcuts and toolbar image.
+#pragma once
+
+#include <span>
+
+enum ECommand : int {
+    ID_DRAW_LINE = 32771,
+    ID_DRAW_DOTTED_LINE = 148,
+    ID_DRAW_RECTANGLE = 139,
+    ID_DRAW_RHOMB = 160,
+    ID_DRAW_ELLIPSE = 140,
+    ID_DRAW_BEZIER = 141,
+    ID_DRAW_ARROW = 152,
+    ID_TEST_ROTATE_RECTANGLE = 156,
+    ID_TEST_ROTATE_ELLIPSE = 157,
+    ID_TEST_CHANGE_TEXT = 158,
+    ID_TEST_QUODRA_RECTANGLE = 161,
+    ID_MODE_SELECT = 146,
+    ID_MODE_ZOOM = 147,
+    ID_SNAP_KEY_POINTS = 167,
+    ID_SNAP_GRID = 168,
+    ID_SNAP_INTERSECTIONS = 169,
+    ID_VIEW_ACTUAL_SIZE = 145,
+    ID_VIEW_FIT_PAGE = 144,
+    ID_VIEW_FIT_WIDTH = 142,
+    ID_VIEW_FIT_HEIGHT = 143,
+    ID_VIEW_SHOW_GRID = 149,
+    ID_VIEW_MAIN_TOOLBAR = 175,
+    ID_VIEW_ADDITIONAL_TOOLBAR = 176,
+    ID_VIEW_STATUS_BAR = 59393,
+    ID_EDIT_DUPLICATE = 172,
+    ID_EDIT_CUT = 57635, // "Delete": removes the selected figures
+    ID_EDIT_UNDO = 57643,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_PASTE = 57637,
+    ID_FILE_SAVE_TEXDRAW = 151,
+    ID_FILE_SAVE_AS = 137,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_PRINT = 57607,
+    ID_APP_EXIT = 57665,
+    ID_APP_ABOUT = 57664,
+};
+
+enum class EToolbarImage { None, Main, Additional };
+
+struct CCommandInfo {
+    int nId;
+    const char* pszMenuText;  // "\t" separates the shortcut text shown on the right
+    const char* pszPrompt;    // status-bar text and tooltip; empty when there is none
+    const char* pszShortcuts; // key sequences separated by "; ", empty for none
+    EToolbarImage eStrip;
+    int nImage; // index into the strip
+    bool bCheckable;
+};
+
+// Every command of the program, in no particular order.
+std::span<const CCommandInfo> GetCommandTable();
+// The entry for an id, or nullptr.
+const CCommandInfo* FindCommand(int id);
+
+// The menu bar: each menu's title and entries (0 = separator, -1 = the "Test mode" submenu).
+struct CMenuInfo {
+    const char* pszTitle;
+    std::span<const int> items;
+};
+std::span<const CMenuInfo> GetMenuBar();
+std::span<const int> GetTestModeMenu();
+
+// Toolbar buttons in order, 0 = separator.
+std::span<const int> GetMainToolbarButtons();
+std::span<const int> GetAdditionalToolbarButtons();

@@ -1,0 +1,186 @@
+#include "app/MainFrame.h"
+
+#include "app/Commands.h"
+#include "app/LockIndicators.h"
+#include "app/QuodraDoc.h"
+#include "app/QuodraView.h"
+#include "app/RecentFileList.h"
+#include "app/ToolbarImages.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+constexpr int kImageSize = 24;
+
+} // namespace
+
+CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
+    setWindowIcon(QIcon(":/res/quodra.png"));
+    m_pView = new Cquodra_dvView(doc, this);
+    setCentralWidget(m_pView);
+    m_pRecentFiles = new CRecentFileList(this);
+
+    CreateActions();
+    CreateMenus();
+    const auto main = GetMainToolbarButtons();
+    const auto additional = GetAdditionalToolbarButtons();
+    m_pMainToolBar = CreateToolBar(" Main toolbar", "MainToolBar", {main.begin(), main.end()});
+    m_pAdditionalToolBar = CreateToolBar(" Additional toolbar", "AdditionalToolBar",
+                                         {additional.begin(), additional.end()});
+    setDockOptions(dockOptions() | QMainWindow::AnimatedDocks);
+    addToolBar(Qt::RightToolBarArea, m_pAdditionalToolBar);
+    addToolBar(Qt::TopToolBarArea, m_pMainToolBar);
+    CreateStatusBar();
+    m_pRecentFiles->Load();
+
+    connect(m_pView, &Cquodra_dvView::CommandUIChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_pView, &Cquodra_dvView::DocumentChanged, this, &CMainFrame::UpdateTitle);
+    UpdateTitle();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions() {
+    const QList<QIcon> mainIcons =
+        LoadToolbarIcons(":/res/toolbar-main.bmp", ":/res/toolbar-main-hot.bmp",
+                         ":/res/toolbar-main-disabled.bmp", kImageSize);
+    const QList<QIcon> additionalIcons =
+        LoadToolbarIcons(":/res/toolbar-additional.bmp", ":/res/toolbar-additional-hot.bmp",
+                         ":/res/toolbar-additional-disabled.bmp", kImageSize);
+
+    for (const CCommandInfo& c : GetCommandTable()) {
+        auto* action = new QAction(QString::fromUtf8(c.pszMenuText), this);
+        const QString prompt = QString::fromUtf8(c.pszPrompt);
+        action->setStatusTip(prompt);
+        action->setToolTip(prompt.isEmpty() ? action->iconText() : prompt);
+        action->setCheckable(c.bCheckable);
+        const QList<QIcon>& icons = c.eStrip == EToolbarImage::Main ? mainIcons : additionalIcons;
+        if (c.eStrip != EToolbarImage::None && c.nImage < icons.size())
+            action->setIcon(icons[c.nImage]);
+        QList<QKeySequence> keys;
+        for (const QString& k : QString::fromUtf8(c.pszShortcuts).split("; ", Qt::SkipEmptyParts))
+            keys.append(QKeySequence(k));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const int id = c.nId;
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { OnAction(id); });
+        // Commands without a handler are shown disabled.
+        const bool frameCommand = id == ID_VIEW_MAIN_TOOLBAR || id == ID_VIEW_ADDITIONAL_TOOLBAR ||
+                                  id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT;
+        action->setEnabled(frameCommand || Cquodra_dvView::HasHandler(id));
+        // Shortcuts work anywhere in the window, also for commands that are not in a menu.
+        addAction(action);
+        m_actions.insert(id, action);
+    }
+    // The recent-file placeholder is never a command of its own.
+    m_actions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
+}
+
+void CMainFrame::CreateMenus() {
+    for (const CMenuInfo& m : GetMenuBar()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.pszTitle));
+        for (int id : m.items) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else if (id == -1) {
+                QMenu* test = menu->addMenu("Test mode");
+                for (int t : GetTestModeMenu()) {
+                    if (t == 0)
+                        test->addSeparator();
+                    else
+                        test->addAction(m_actions.value(t));
+                }
+            } else {
+                menu->addAction(m_actions.value(id));
+            }
+        }
+        if (m.items.size() > 0 && m.items.front() == ID_FILE_SAVE_AS) {
+            // The separator that follows the recent files is the anchor of their entries.
+            QAction* placeholder = m_actions.value(ID_FILE_MRU_FILE1);
+            const QList<QAction*> list = menu->actions();
+            const qsizetype at = list.indexOf(placeholder);
+            m_pRecentFiles->AttachToMenu(menu, placeholder, list.value(at + 1));
+        }
+    }
+}
+
+QToolBar* CMainFrame::CreateToolBar(const QString& title, const QString& objectName,
+                                    const QList<int>& buttons) {
+    auto* bar = new QToolBar(title, this);
+    bar->setObjectName(objectName);
+    bar->setIconSize(QSize(kImageSize, kImageSize));
+    bar->setMovable(true);
+    bar->setFloatable(true);
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int id : buttons) {
+        if (id == 0)
+            bar->addSeparator();
+        else
+            bar->addAction(m_actions.value(id));
+    }
+    connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+    return bar;
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    // The message pane: shows "Ready" while no prompt of a menu entry or button is shown.
+    m_pMessagePane = new QLabel("Ready", bar);
+    bar->addWidget(m_pMessagePane, 1);
+    m_pLocks = new CLockIndicators(bar);
+}
+
+void CMainFrame::OnAction(int id) {
+    switch (id) {
+    case ID_VIEW_MAIN_TOOLBAR:
+        m_pMainToolBar->setVisible(m_pMainToolBar->isHidden());
+        break;
+    case ID_VIEW_ADDITIONAL_TOOLBAR:
+        m_pAdditionalToolBar->setVisible(m_pAdditionalToolBar->isHidden());
+        break;
+    case ID_VIEW_STATUS_BAR:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case ID_APP_EXIT:
+        close();
+        return;
+    default:
+        m_pView->OnCommand(id);
+        break;
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateTitle() {
+    setWindowTitle(m_doc.GetTitle() + " - quodra_dv");
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (int id : {ID_MODE_SELECT, ID_MODE_ZOOM, ID_VIEW_SHOW_GRID, ID_SNAP_KEY_POINTS,
+                   ID_SNAP_GRID, ID_SNAP_INTERSECTIONS})
+        m_actions.value(id)->setChecked(m_pView->IsChecked(id));
+    // A bar counts as shown unless it was hidden: the window itself may not be shown yet.
+    if (m_pMainToolBar)
+        m_actions.value(ID_VIEW_MAIN_TOOLBAR)->setChecked(!m_pMainToolBar->isHidden());
+    if (m_pAdditionalToolBar)
+        m_actions.value(ID_VIEW_ADDITIONAL_TOOLBAR)->setChecked(!m_pAdditionalToolBar->isHidden());
+    m_actions.value(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_pView->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    m_pRecentFiles->Save();
+    event->accept();
+}

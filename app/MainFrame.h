@@ -1,0 +1,55 @@
+// CMainFrame: the main window. It builds the menus and both toolbars from the command table,
+// the status bar with its prompt pane and lock indicators, and routes every command to the view;
+// it asks the view to save a changed drawing before the window closes.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+class CLockIndicators;
+class CRecentFileList;
+class Cquodra_dvDoc;
+class Cquodra_dvView;
+class QAction;
+class QLabel;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(Cquodra_dvDoc& doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    Cquodra_dvView* GetView() const { return m_pView; }
+    QAction* GetAction(int id) const { return m_actions.value(id); }
+    QToolBar* GetMainToolBar() const { return m_pMainToolBar; }
+    QToolBar* GetAdditionalToolBar() const { return m_pAdditionalToolBar; }
+    CRecentFileList* GetRecentFileList() const { return m_pRecentFiles; }
+    CLockIndicators* GetLockIndicators() const { return m_pLocks; }
+    QLabel* GetMessagePane() const { return m_pMessagePane; }
+
+    // "<document title> - quodra_dv".
+    void UpdateTitle();
+    // Check marks of the six flag commands and of the bar commands.
+    void UpdateCommandUI();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    QToolBar* CreateToolBar(const QString& title, const QString& objectName,
+                            const QList<int>& buttons);
+    void CreateStatusBar();
+    void OnAction(int id);
+
+    Cquodra_dvDoc& m_doc;
+    Cquodra_dvView* m_pView = nullptr;
+    QHash<int, QAction*> m_actions;
+    QToolBar* m_pMainToolBar = nullptr;
+    QToolBar* m_pAdditionalToolBar = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    CLockIndicators* m_pLocks = nullptr;
+    CRecentFileList* m_pRecentFiles = nullptr;
+};

@@ -1,0 +1,27 @@
+// Cquodra_dvApp: start-up of the editor. It names the settings, creates the document and the
+// main window (built hidden, first shown maximised) and owns them for the whole run.
+#pragma once
+
+#include <memory>
+
+class CMainFrame;
+class Cquodra_dvDoc;
+
+class Cquodra_dvApp {
+public:
+    Cquodra_dvApp();
+    ~Cquodra_dvApp();
+    Cquodra_dvApp(const Cquodra_dvApp&) = delete;
+    Cquodra_dvApp& operator=(const Cquodra_dvApp&) = delete;
+
+    // Needs the QApplication to exist. With show false the window stays hidden (for tests that
+    // want to look at it before it appears).
+    bool InitInstance(bool show = true);
+
+    CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+    Cquodra_dvDoc* GetDocument() const { return m_pDoc.get(); }
+
+private:
+    std::unique_ptr<Cquodra_dvDoc> m_pDoc;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};

@@ -1,0 +1,350 @@
+#include "app/QuodraView.h"
+
+#include "app/CanvasWidget.h"
+#include "app/Commands.h"
+#include "app/Dialogs.h"
+#include "app/QtSurface.h"
+#include "app/QuodraDoc.h"
+#include "figures/BezierCurve.h"
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+#include "figures/RotatableFigures.h"
+#include "figures/TextFigures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+Cquodra_dvView::Cquodra_dvView(Cquodra_dvDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc) {
+    m_pCanvasWidget = new CCanvasWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pCanvasWidget);
+    setFocusProxy(m_pCanvasWidget);
+    // The canvas starts in zoom mode; the view starts it in select mode, as its check marks say.
+    GetCanvas().SetMode(kModeSelect);
+    GetCanvas().m_bSnapKeyPoints = m_bSnapKeyPoints;
+    GetCanvas().m_bSnapGrid = m_bSnapGrid;
+    GetCanvas().m_bSnapIntersections = m_bSnapIntersections;
+}
+
+CQuodra& Cquodra_dvView::GetCanvas() const {
+    return m_pCanvasWidget->GetCanvas();
+}
+
+bool Cquodra_dvView::HasHandler(int id) {
+    switch (id) {
+    case ID_DRAW_LINE:
+    case ID_DRAW_DOTTED_LINE:
+    case ID_DRAW_RECTANGLE:
+    case ID_DRAW_RHOMB:
+    case ID_DRAW_ELLIPSE:
+    case ID_DRAW_BEZIER:
+    case ID_DRAW_ARROW:
+    case ID_TEST_ROTATE_RECTANGLE:
+    case ID_TEST_ROTATE_ELLIPSE:
+    case ID_TEST_CHANGE_TEXT:
+    case ID_TEST_QUODRA_RECTANGLE:
+    case ID_MODE_SELECT:
+    case ID_MODE_ZOOM:
+    case ID_SNAP_KEY_POINTS:
+    case ID_SNAP_GRID:
+    case ID_SNAP_INTERSECTIONS:
+    case ID_VIEW_ACTUAL_SIZE:
+    case ID_VIEW_FIT_PAGE:
+    case ID_VIEW_FIT_WIDTH:
+    case ID_VIEW_FIT_HEIGHT:
+    case ID_VIEW_SHOW_GRID:
+    case ID_EDIT_DUPLICATE:
+    case ID_EDIT_CUT:
+    case ID_FILE_SAVE_TEXDRAW:
+    case ID_FILE_NEW:
+    case ID_FILE_SAVE:
+    case ID_FILE_PRINT:
+    case ID_APP_ABOUT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Cquodra_dvView::IsChecked(int id) const {
+    switch (id) {
+    case ID_MODE_SELECT:
+        return m_bSelectMode;
+    case ID_MODE_ZOOM:
+        return m_bZoomMode;
+    case ID_VIEW_SHOW_GRID:
+        return m_bShowGrid;
+    case ID_SNAP_KEY_POINTS:
+        return m_bSnapKeyPoints;
+    case ID_SNAP_GRID:
+        return m_bSnapGrid;
+    case ID_SNAP_INTERSECTIONS:
+        return m_bSnapIntersections;
+    default:
+        return false;
+    }
+}
+
+void Cquodra_dvView::OnCommand(int id) {
+    CQuodra& canvas = GetCanvas();
+    switch (id) {
+    case ID_DRAW_LINE:
+    case ID_DRAW_DOTTED_LINE:
+    case ID_DRAW_RECTANGLE:
+    case ID_DRAW_RHOMB:
+    case ID_DRAW_ELLIPSE:
+    case ID_DRAW_BEZIER:
+    case ID_DRAW_ARROW:
+    case ID_TEST_ROTATE_RECTANGLE:
+    case ID_TEST_ROTATE_ELLIPSE:
+    case ID_TEST_QUODRA_RECTANGLE:
+        OnToolCommand(id);
+        break;
+    case ID_TEST_CHANGE_TEXT:
+        canvas.ChangeText();
+        break;
+    case ID_MODE_SELECT:
+        canvas.SetMode(kModeSelect);
+        m_bSelectMode = true;
+        m_bZoomMode = false;
+        break;
+    case ID_MODE_ZOOM:
+        canvas.SetMode(kModeZoom);
+        m_bSelectMode = false;
+        m_bZoomMode = true;
+        break;
+    case ID_SNAP_KEY_POINTS:
+        m_bSnapKeyPoints = !m_bSnapKeyPoints;
+        canvas.m_bSnapKeyPoints = m_bSnapKeyPoints;
+        break;
+    case ID_SNAP_GRID:
+        m_bSnapGrid = !m_bSnapGrid;
+        canvas.m_bSnapGrid = m_bSnapGrid;
+        break;
+    case ID_SNAP_INTERSECTIONS:
+        m_bSnapIntersections = !m_bSnapIntersections;
+        canvas.m_bSnapIntersections = m_bSnapIntersections;
+        break;
+    case ID_VIEW_ACTUAL_SIZE:
+        canvas.ActualSize();
+        break;
+    case ID_VIEW_FIT_PAGE:
+        canvas.FitPage();
+        break;
+    case ID_VIEW_FIT_WIDTH:
+        canvas.FitWidth();
+        break;
+    case ID_VIEW_FIT_HEIGHT:
+        canvas.FitHeight();
+        break;
+    case ID_VIEW_SHOW_GRID:
+        m_bShowGrid = !m_bShowGrid;
+        canvas.SetGridVisible(m_bShowGrid);
+        break;
+    case ID_EDIT_DUPLICATE:
+        canvas.Duplicate();
+        break;
+    case ID_EDIT_CUT:
+        canvas.DeleteSelected();
+        break;
+    case ID_FILE_SAVE_TEXDRAW:
+        OnSaveAsTeXDraw();
+        break;
+    case ID_FILE_NEW:
+        OnFileNew();
+        break;
+    case ID_FILE_SAVE:
+        OnFileSave();
+        break;
+    case ID_FILE_PRINT:
+        OnFilePrint();
+        break;
+    case ID_APP_ABOUT: {
+        CAboutDlg dlg(this);
+        dlg.exec();
+        break;
+    }
+    default:
+        return;
+    }
+    emit CommandUIChanged();
+}
+
+void Cquodra_dvView::OnToolCommand(int id) {
+    m_bSelectMode = false;
+    m_bZoomMode = false;
+    std::unique_ptr<CFigure> figure;
+    switch (id) {
+    case ID_DRAW_LINE:
+        figure = std::make_unique<CLine>();
+        break;
+    case ID_DRAW_DOTTED_LINE:
+        figure = std::make_unique<CLine>();
+        figure->m_nPenStyle = 2;
+        break;
+    case ID_DRAW_RECTANGLE:
+        figure = std::make_unique<CTextRectangle>();
+        break;
+    case ID_DRAW_RHOMB:
+        figure = std::make_unique<CTextRhomb>();
+        break;
+    case ID_DRAW_ELLIPSE:
+        figure = std::make_unique<CTextEllipse>();
+        break;
+    case ID_DRAW_BEZIER:
+        figure = std::make_unique<CBezierCurve>();
+        break;
+    case ID_DRAW_ARROW:
+        figure = std::make_unique<CArrow>();
+        break;
+    case ID_TEST_ROTATE_RECTANGLE:
+        figure = std::make_unique<CRotatableRectangle>();
+        break;
+    case ID_TEST_ROTATE_ELLIPSE:
+        figure = std::make_unique<CRotatableEllipse>();
+        break;
+    case ID_TEST_QUODRA_RECTANGLE:
+        figure = std::make_unique<CRectangle>();
+        break;
+    default:
+        return;
+    }
+    GetCanvas().SetToolFigure(std::move(figure));
+}
+
+// --- Saving
+
+QString Cquodra_dvView::AskSavePath() {
+    if (m_fnGetSavePath)
+        return m_fnGetSavePath();
+    QFileDialog dlg(this, "Save As TeXDraw file");
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilters({"TeXDraw Files  (*.txt)", "All Files  (*.*)"});
+    dlg.selectNameFilter("TeXDraw Files  (*.txt)");
+    // The dialog adds ".txt" to a name without extension before it checks for an existing file,
+    // so the overwrite question is asked about the file that will really be written.
+    dlg.setDefaultSuffix("txt");
+    const QString last = m_doc.GetPathName();
+    dlg.setDirectory(last.isEmpty() ? QDir::currentPath() : QFileInfo(last).absolutePath());
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}
+
+void Cquodra_dvView::ShowError(const QString& text) {
+    if (m_fnShowError) {
+        m_fnShowError(text);
+        return;
+    }
+    QMessageBox::warning(this, "quodra_dv", text);
+}
+
+bool Cquodra_dvView::OnSaveAsTeXDraw() {
+    QString path = AskSavePath();
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".txt";
+    return SaveTo(path);
+}
+
+bool Cquodra_dvView::OnFileSave() {
+    if (m_doc.GetPathName().isEmpty())
+        return OnSaveAsTeXDraw();
+    return SaveTo(m_doc.GetPathName());
+}
+
+bool Cquodra_dvView::SaveTo(const QString& path) {
+    std::string error;
+    if (!GetCanvas().WriteTeXDrawFile(QFile::encodeName(path).toStdString(), error)) {
+        ShowError(QString("The drawing could not be saved to\n%1\n\n%2")
+                      .arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
+        return false;
+    }
+    m_doc.SetPathName(path);
+    emit DocumentChanged();
+    return true;
+}
+
+bool Cquodra_dvView::SaveModified() {
+    if (!GetCanvas().IsModified())
+        return true;
+    const QString question = QString("Save changes to %1?").arg(m_doc.GetTitle());
+    const QMessageBox::StandardButton answer =
+        m_fnAskSaveChanges
+            ? m_fnAskSaveChanges(question)
+            : QMessageBox::question(this, "quodra_dv", question,
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                    QMessageBox::Yes);
+    switch (answer) {
+    case QMessageBox::Yes:
+        return OnFileSave();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Cquodra_dvView::OnFileNew() {
+    if (!SaveModified())
+        return;
+    GetCanvas().ResetDrawing();
+    GetCanvas().SetMode(kModeSelect);
+    m_bSelectMode = true;
+    m_bZoomMode = false;
+    m_doc.SetPathName({});
+    emit DocumentChanged();
+}
+
+// --- Printing
+
+void Cquodra_dvView::OnFilePrint() {
+    // Screen resolution keeps the drawing's pixel proportions, text size included; on a PDF
+    // the lines stay vectors all the same.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setDocName(m_doc.GetTitle());
+    bool go = false;
+    if (m_fnPrintDialog) {
+        go = m_fnPrintDialog(printer);
+    } else {
+        QPrintDialog dlg(&printer, this);
+        go = dlg.exec() == QDialog::Accepted;
+    }
+    if (go && !PrintDrawing(printer))
+        ShowError("The drawing could not be printed.");
+}
+
+bool Cquodra_dvView::PrintDrawing(QPrinter& printer) const {
+    const CQuodra& canvas = GetCanvas();
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const double zoom = canvas.GetZoom();
+    const CSize pagePx = canvas.GetPageSizePx();
+    const double pageW = pagePx.cx / zoom;
+    const double pageH = pagePx.cy / zoom;
+    const QRect target = painter.viewport();
+    const double scale = std::min(target.width() / pageW, target.height() / pageH);
+    painter.scale(scale, scale);
+    CQtSurface surface(painter);
+    const CFigureList& figures = canvas.GetFigures();
+    for (int i = 0; i < figures.GetCount(); ++i) {
+        const CFigure* f = figures.GetAt(i);
+        if (!f->m_bVisible || f->m_strTag == "VertGridLine" || f->m_strTag == "HorizGridLine")
+            continue;
+        f->Draw(surface, 1.0, 0, 0);
+    }
+    return painter.end();
+}

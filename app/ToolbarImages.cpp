@@ -1,0 +1,69 @@
+#include "app/ToolbarImages.h"
+
+#include <QFile>
+#include <QtEndian>
+
+namespace {
+
+// A bottom-up bitmap has a positive height in its info header; a top-down one a negative height.
+bool IsTopDownBmp(const QByteArray& bytes) {
+    if (bytes.size() < 26 || !bytes.startsWith("BM"))
+        return false;
+    const quint32 infoSize = qFromLittleEndian<quint32>(bytes.constData() + 14);
+    if (infoSize == 12) // the old core header keeps unsigned 16-bit sizes: always bottom-up
+        return false;
+    return qFromLittleEndian<qint32>(bytes.constData() + 22) < 0;
+}
+
+} // namespace
+
+QColor GetFirstStoredPixelColor(const QString& bmpPath) {
+    QFile file(bmpPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QImage image;
+    if (!bytes.startsWith("BM") || !image.loadFromData(bytes, "BMP") || image.isNull())
+        return {};
+    const int y = IsTopDownBmp(bytes) ? 0 : image.height() - 1;
+    return image.pixelColor(0, y);
+}
+
+QList<QImage> LoadImageStrip(const QString& bmpPath, int size) {
+    QList<QImage> images;
+    const QColor transparent = GetFirstStoredPixelColor(bmpPath);
+    if (!transparent.isValid() || size <= 0)
+        return images;
+    QImage strip(bmpPath);
+    if (strip.isNull() || strip.width() < size)
+        return images;
+    strip = strip.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = transparent.rgb() & 0x00FFFFFF;
+    for (int y = 0; y < strip.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(strip.scanLine(y));
+        for (int x = 0; x < strip.width(); ++x)
+            if ((line[x] & 0x00FFFFFF) == key)
+                line[x] = 0;
+    }
+    for (int x = 0; x + size <= strip.width(); x += size)
+        images.append(strip.copy(x, 0, size, strip.height()));
+    return images;
+}
+
+QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
+                              const QString& disabledPath, int size) {
+    const QList<QImage> normal = LoadImageStrip(normalPath, size);
+    const QList<QImage> hot = LoadImageStrip(hotPath, size);
+    const QList<QImage> disabled = LoadImageStrip(disabledPath, size);
+    QList<QIcon> icons;
+    for (qsizetype i = 0; i < normal.size(); ++i) {
+        QIcon icon;
+        icon.addPixmap(QPixmap::fromImage(normal[i]), QIcon::Normal);
+        if (i < hot.size())
+            icon.addPixmap(QPixmap::fromImage(hot[i]), QIcon::Active);
+        if (i < disabled.size())
+            icon.addPixmap(QPixmap::fromImage(disabled[i]), QIcon::Disabled);
+        icons.append(icon);
+    }
+    return icons;
+}

@@ -1,0 +1,24 @@
+// Toolbar and menu images from bitmap strips: the strip is cut into square images and the colour
+// of the bitmap's first stored pixel becomes transparent.
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+
+// The colour of the first pixel as the bitmap file stores it: the bottom-left pixel of a
+// bottom-up bitmap, the top-left one of a top-down bitmap. Invalid when the file is not a BMP
+// that Qt can read.
+QColor GetFirstStoredPixelColor(const QString& bmpPath);
+
+// The strip as images of size x (strip height), every pixel of the transparent colour made fully
+// transparent. Empty when the file cannot be read or is narrower than one image.
+QList<QImage> LoadImageStrip(const QString& bmpPath, int size);
+
+// Icons combining a normal, a hot (shown under the mouse) and a disabled strip; the list is as
+// long as the normal strip.
+QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
+                              const QString& disabledPath, int size);
