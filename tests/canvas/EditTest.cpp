@@ -1,0 +1,193 @@
+// Delete, duplicate and the two ways of editing a text, driven through the fake window.
+#include "FakeHost.h"
+
+#include "figures/Line.h"
+#include "figures/TextFigures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CanvasDelete, RemovesEverySelectedFigureAndKeepsTheOrder) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* a = f.Add<CLine>(100, 100, 200, 100);
+    auto* b = f.Add<CLine>(100, 110, 200, 110);
+    auto* c = f.Add<CLine>(100, 120, 200, 120);
+    auto* d = f.Add<CLine>(100, 130, 200, 130);
+    b->m_bSelected = c->m_bSelected = true;
+    f.canvas.OnKeyDown(EKey::Delete);
+    const CFigureList& list = f.canvas.GetFigures();
+    ASSERT_EQ(32, list.GetCount());
+    EXPECT_EQ(a, list.GetAt(30));
+    EXPECT_EQ(d, list.GetAt(31));
+    EXPECT_TRUE(f.canvas.IsModified());
+    // Nothing selected: nothing goes, grid lines included.
+    f.canvas.DeleteSelected();
+    EXPECT_EQ(32, list.GetCount());
+}
+
+TEST(CanvasDuplicate, CopiesMoveTenUnitsWhenTheyFitAndStayOtherwise) {
+    struct Case {
+        CRect source; // page units
+        bool shifted;
+    };
+    const Case cases[] = {
+        {{100, 100, 200, 150}, true},
+        // The fit test looks 5 pixels ahead: 670 + 5 is still inside the page bounds 0..680.
+        {{600, 700, 670, 790}, true},
+        // 675 + 5 reaches the bounds' right edge, which counts as outside: the copy stays on
+        // its source.
+        {{600, 700, 675, 790}, false},
+        {{600, 700, 660, 795}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source.right << ", " << c.source.bottom);
+        CCanvasFixture f;
+        f.RemovePicture();
+        auto* src =
+            f.Add<CTextRectangle>(c.source.left, c.source.top, c.source.right, c.source.bottom);
+        src->m_strText = "x";
+        src->m_bSelected = true;
+        f.canvas.Duplicate();
+        const CFigureList& list = f.canvas.GetFigures();
+        ASSERT_EQ(32, list.GetCount());
+        auto* copy = static_cast<const CTextRectangle*>(list.GetLast());
+        const double d = c.shifted ? 10.0 : 0.0;
+        EXPECT_EQ((CDoublePoint{c.source.left + d, c.source.top + d}), copy->m_pt1);
+        EXPECT_EQ((CDoublePoint{c.source.right + d, c.source.bottom + d}), copy->m_pt2);
+        EXPECT_EQ("x", copy->m_strText);
+        EXPECT_TRUE(copy->m_bSelected);
+        EXPECT_FALSE(src->m_bSelected);
+    }
+}
+
+TEST(CanvasDuplicate, TwiceCopiesTheCopiesInSourceOrder) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* a = f.Add<CLine>(100, 100, 200, 100);
+    f.Add<CLine>(100, 200, 200, 200);
+    auto* c = f.Add<CLine>(100, 300, 200, 300);
+    a->m_bSelected = c->m_bSelected = true;
+    f.canvas.Duplicate();
+    f.canvas.Duplicate();
+    const CFigureList& list = f.canvas.GetFigures();
+    ASSERT_EQ(37, list.GetCount());
+    const double expectY[] = {100, 200, 300, 110, 310, 120, 320}; // from index 30 up
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expectY[i], list.GetAt(30 + i)->m_pt1.y);
+        EXPECT_EQ(i >= 5, list.GetAt(30 + i)->m_bSelected);
+    }
+    EXPECT_EQ(120.0, list.GetAt(35)->m_pt1.x);
+}
+
+TEST(CanvasDuplicate, NothingSelectedDoesNothing) {
+    CCanvasFixture f;
+    const int paints = f.host.paints;
+    f.canvas.Duplicate();
+    EXPECT_EQ(31, f.canvas.GetFigures().GetCount());
+    EXPECT_EQ(paints, f.host.paints);
+    EXPECT_FALSE(f.canvas.IsModified());
+}
+
+TEST(CanvasText, DoubleClick) {
+    struct Case {
+        const char* type;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"TextRectangle", true}, {"TextEllipse", true}, {"TextRhomb", true}, {"Line", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        CCanvasFixture f;
+        f.RemovePicture();
+        std::unique_ptr<CFigure> fig;
+        if (std::string(c.type) == "TextRectangle")
+            fig = std::make_unique<CTextRectangle>();
+        else if (std::string(c.type) == "TextEllipse")
+            fig = std::make_unique<CTextEllipse>();
+        else if (std::string(c.type) == "TextRhomb")
+            fig = std::make_unique<CTextRhomb>();
+        else
+            fig = std::make_unique<CLine>();
+        fig->SetPoints(200, 200, 300, 300, 1.0);
+        CFigure* raw = fig.get();
+        f.canvas.GetFigures().Add(std::move(fig));
+        if (std::string* text = GetFigureText(*raw))
+            *text = "old";
+        // On the line, or on the top edge of the frame.
+        const CPoint at =
+            f.ClientOf(raw->m_strType == "Line" ? CPoint{250, 250} : CPoint{250, 200});
+
+        // Cancelled: nothing changes.
+        f.Click(at);
+        f.canvas.OnLButtonDblClk(at);
+        f.Release(at);
+        ASSERT_EQ(1u, f.host.propertiesCalls.size());
+        EXPECT_EQ(c.enabled, f.host.propertiesCalls[0].enabled);
+        EXPECT_EQ(c.enabled ? "old" : "", f.host.propertiesCalls[0].text);
+        // Applied: the text figures take the new text, the others stay as they are.
+        f.host.propertiesAnswers.push_back("new {&%}");
+        f.canvas.OnLButtonDblClk(at);
+        // The release after the double-click finds the gesture idle and does nothing.
+        const int paints = f.host.paints;
+        f.Release(at);
+        EXPECT_EQ(paints, f.host.paints);
+        EXPECT_EQ(0, f.canvas.GetMouseState());
+        if (std::string* text = GetFigureText(*raw)) {
+            EXPECT_EQ("new {&%}", *text);
+        }
+        EXPECT_EQ(c.enabled, f.canvas.IsModified());
+    }
+}
+
+TEST(CanvasText, DoubleClickOnEmptyPaperOpensNothing) {
+    CCanvasFixture f;
+    f.canvas.OnLButtonDblClk(f.ClientOf({400, 400}));
+    f.canvas.OnLButtonDblClk({2, 2}); // outside the paper
+    EXPECT_TRUE(f.host.propertiesCalls.empty());
+}
+
+TEST(CanvasText, ChangeTextGoesToTheFirstSelectedTextRectangleOrEllipse) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* rect1 = f.Add<CTextRectangle>(100, 100, 200, 200);
+    auto* rect2 = f.Add<CTextRectangle>(300, 100, 400, 200);
+    auto* ellipse = f.Add<CTextEllipse>(100, 300, 200, 400);
+    auto* rhomb = f.Add<CTextRhomb>(300, 300, 400, 400);
+
+    // Two text rectangles selected: only the lower one (created first) changes.
+    rect1->m_bSelected = rect2->m_bSelected = true;
+    f.host.setTextAnswers.push_back("A");
+    f.canvas.ChangeText();
+    EXPECT_EQ("A", rect1->m_strText);
+    EXPECT_EQ("", rect2->m_strText);
+
+    // A cancelled dialog leaves the text alone.
+    f.canvas.ChangeText();
+    EXPECT_EQ("A", rect1->m_strText);
+
+    f.canvas.GetFigures().ClearSelection();
+    ellipse->m_bSelected = true;
+    f.host.setTextAnswers.push_back("E");
+    f.canvas.ChangeText();
+    EXPECT_EQ("E", ellipse->m_strText);
+
+    // A rhomb is not served by this command.
+    f.canvas.GetFigures().ClearSelection();
+    rhomb->m_bSelected = true;
+    rhomb->m_strText = "R";
+    f.host.setTextAnswers.push_back("changed");
+    f.canvas.ChangeText();
+    EXPECT_EQ("R", rhomb->m_strText);
+
+    // Nothing selected: the dialog runs, nothing changes.
+    f.canvas.GetFigures().ClearSelection();
+    f.host.setTextAnswers.push_back("changed");
+    f.canvas.ChangeText();
+    EXPECT_EQ(5, f.host.setTextCalls);
+    EXPECT_EQ("A", rect1->m_strText);
+}
+
+} // namespace
