@@ -15,9 +15,12 @@ void DrawFigureText(const CFramedFigure& f, const std::string& text, CDrawSurfac
     const CPoint p4 = f.GetHandlePoint(kHandleTopRight, zoom);
     const double dX = double(p2.x) - p4.x;
     const double dY = double(p2.y) - p4.y;
-    // Truncated toward zero; bounded so the square's coordinates stay ints.
-    const int r = static_cast<int>(std::min(0.5 * std::sqrt(dX * dX + dY * dY), 1.0e9));
-    dc.DrawText(CRect{c.x - r, c.y - r, c.x + r, c.y + r}, text);
+    // Truncated toward zero; the square is worked out wide and pinned so its edges stay ints.
+    const long long r = static_cast<long long>(std::min(0.5 * std::sqrt(dX * dX + dY * dY), 1.0e9));
+    auto pin = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    };
+    dc.DrawText(CRect{pin(c.x - r), pin(c.y - r), pin(c.x + r), pin(c.y + r)}, text);
 }
 
 // Clone always hands over a figure of the same class; any other source leaves the text alone.
