@@ -3,7 +3,17 @@
 #include <QFile>
 #include <QtEndian>
 
+// The images are compiled into the static app library, whose resource registration a linker
+// would drop unless something refers to it: this file is linked wherever toolbar images are used.
+static void InitQuodraResources() {
+    Q_INIT_RESOURCE(quodra);
+}
+
 namespace {
+
+const struct CResourceInit {
+    CResourceInit() { InitQuodraResources(); }
+} g_resourceInit;
 
 // A bottom-up bitmap has a positive height in its info header; a top-down one a negative height.
 bool IsTopDownBmp(const QByteArray& bytes) {

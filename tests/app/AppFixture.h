@@ -1,0 +1,82 @@
+// The whole editor started as the program starts it (main window shown maximised) on the
+// offscreen platform, with its settings in Qt's test location, and helpers that drive it with
+// real mouse and key events.
+#pragma once
+
+#include "app/CanvasWidget.h"
+#include "app/MainFrame.h"
+#include "app/QuodraApp.h"
+#include "app/QuodraView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class CAppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QStandardPaths::setTestModeEnabled(true);
+        // A test closes the window; the application must not end with it.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QCoreApplication::setOrganizationName("Local AppWizard-Generated Applications");
+        QCoreApplication::setApplicationName("quodra_dv");
+        QSettings().remove("Recent File List");
+        m_app = std::make_unique<Cquodra_dvApp>();
+        ASSERT_TRUE(m_app->InitInstance());
+        m_frame = m_app->GetMainFrame();
+        m_view = m_frame->GetView();
+        m_widget = m_view->GetCanvasWidget();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame));
+        // The first paint sets up the page, the grid and the start-up picture.
+        m_widget->viewport()->repaint();
+        ASSERT_FALSE(Canvas().IsFirstPaintPending());
+    }
+
+    void TearDown() override {
+        // Nothing may ask questions while the window goes away.
+        m_view->m_fnAskSaveChanges = [](const QString&) { return QMessageBox::No; };
+        m_app.reset();
+    }
+
+    CQuodra& Canvas() { return m_view->GetCanvas(); }
+    QWidget* Viewport() { return m_widget->viewport(); }
+    QAction* Action(int id) { return m_frame->GetAction(id); }
+    void Trigger(int id) {
+        QAction* a = Action(id);
+        ASSERT_NE(a, nullptr) << id;
+        a->trigger();
+    }
+
+    // Client pixel of a page pixel at the current zoom and scroll positions.
+    QPoint ClientOf(CPoint page) {
+        const CPoint c = Canvas().AreaToClient(Canvas().PageToArea(page));
+        return {c.x, c.y};
+    }
+
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = {}) {
+        QTest::mousePress(Viewport(), Qt::LeftButton, mods, from);
+        QTest::mouseMove(Viewport(), (from + to) / 2);
+        QTest::mouseMove(Viewport(), to);
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, mods, to);
+    }
+
+    int CountUserFigures() {
+        const CFigureList& list = Canvas().GetFigures();
+        int n = 0;
+        for (int i = 0; i < list.GetCount(); ++i)
+            n += list.GetAt(i)->m_strTag.empty();
+        return n;
+    }
+
+    std::unique_ptr<Cquodra_dvApp> m_app;
+    CMainFrame* m_frame = nullptr;
+    Cquodra_dvView* m_view = nullptr;
+    CCanvasWidget* m_widget = nullptr;
+};

@@ -1,0 +1,343 @@
+// The view's commands driven through the window's actions and real mouse and key events:
+// drawing tools, modes, grid, zoom, editing, saving, new drawing, closing and printing.
+#include "AppFixture.h"
+
+#include "app/Commands.h"
+#include "app/QuodraDoc.h"
+#include "figures/TextFigures.h"
+#include "texdraw/Document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace {
+
+std::string ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll().toStdString();
+}
+
+} // namespace
+
+class CViewTest : public CAppTest {
+protected:
+    void SetUp() override {
+        CAppTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        m_view->m_fnShowError = [this](const QString& text) { m_errors << text; };
+        m_view->m_fnAskSaveChanges = [this](const QString& q) {
+            m_questions << q;
+            return m_answer;
+        };
+    }
+
+    // Turns grid and key-point snapping off, so that figures end exactly where the mouse was.
+    void SnapOff() {
+        Trigger(ID_SNAP_KEY_POINTS);
+        Trigger(ID_SNAP_GRID);
+        ASSERT_FALSE(Canvas().m_bSnapKeyPoints);
+        ASSERT_FALSE(Canvas().m_bSnapGrid);
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_errors;
+    QStringList m_questions;
+    QMessageBox::StandardButton m_answer = QMessageBox::Cancel;
+};
+
+TEST_F(CViewTest, ToolThenDragCreatesFigureAndClearsModeMarks) {
+    struct {
+        int id;
+        const char* type;
+        int penStyle;
+    } tools[] = {{ID_DRAW_LINE, "Line", 0},
+                 {ID_DRAW_DOTTED_LINE, "Line", 2},
+                 {ID_DRAW_RECTANGLE, "TextRectangle", 0},
+                 {ID_DRAW_RHOMB, "TextRhomb", 0},
+                 {ID_DRAW_ELLIPSE, "TextEllipse", 0},
+                 {ID_DRAW_BEZIER, "BezierCurve", 0},
+                 {ID_DRAW_ARROW, "Arrow", 0}};
+    int n = CountUserFigures();
+    int y = 100;
+    for (const auto& t : tools) {
+        SCOPED_TRACE(t.type);
+        Trigger(t.id);
+        EXPECT_EQ(Canvas().GetMode(), kModeDraw);
+        EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
+        EXPECT_FALSE(Action(ID_MODE_ZOOM)->isChecked());
+        Drag(ClientOf({100, y}), ClientOf({200, y + 40}));
+        ASSERT_EQ(CountUserFigures(), ++n);
+        const CFigure* f = Canvas().GetFigures().GetLast();
+        EXPECT_EQ(f->m_strType, t.type);
+        EXPECT_EQ(f->m_nPenStyle, t.penStyle);
+        EXPECT_TRUE(f->m_bSelected);
+        // The canvas is back in select mode, the check marks stay clear.
+        EXPECT_EQ(Canvas().GetMode(), kModeSelect);
+        EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
+        EXPECT_FALSE(Action(ID_MODE_ZOOM)->isChecked());
+        y += 60;
+    }
+    EXPECT_TRUE(Canvas().IsModified());
+    Trigger(ID_MODE_SELECT);
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+}
+
+TEST_F(CViewTest, ZoomModeAfterToolKeepsPrototypeAndNextDragZooms) {
+    Trigger(ID_DRAW_RECTANGLE);
+    Trigger(ID_MODE_ZOOM);
+    EXPECT_TRUE(Action(ID_MODE_ZOOM)->isChecked());
+    EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
+    EXPECT_EQ(Canvas().GetMode(), kModeZoom);
+    ASSERT_NE(Canvas().GetToolFigure(), nullptr);
+    EXPECT_EQ(Canvas().GetToolFigure()->m_strType, "TextRectangle");
+    const int figures = Canvas().GetFigures().GetCount();
+    EXPECT_EQ(Canvas().GetZoom(), 1.0);
+    Drag(ClientOf({100, 100}), ClientOf({200, 200}));
+    EXPECT_GT(Canvas().GetZoom(), 1.0);
+    EXPECT_EQ(Canvas().GetFigures().GetCount(), figures);
+}
+
+TEST_F(CViewTest, ShowGridTwiceRestoresTheGridAndLeavesSnapping) {
+    auto visibleGridLines = [this] {
+        int n = 0;
+        const CFigureList& list = Canvas().GetFigures();
+        for (int i = 0; i < list.GetCount(); ++i)
+            n += !list.GetAt(i)->m_strTag.empty() && list.GetAt(i)->m_bVisible;
+        return n;
+    };
+    EXPECT_EQ(visibleGridLines(), 30);
+    Trigger(ID_VIEW_SHOW_GRID);
+    EXPECT_EQ(visibleGridLines(), 0);
+    EXPECT_FALSE(Action(ID_VIEW_SHOW_GRID)->isChecked());
+    EXPECT_TRUE(Canvas().m_bSnapGrid);
+    Trigger(ID_VIEW_SHOW_GRID);
+    EXPECT_EQ(visibleGridLines(), 30);
+    EXPECT_TRUE(Action(ID_VIEW_SHOW_GRID)->isChecked());
+    EXPECT_TRUE(Canvas().m_bSnapGrid);
+}
+
+TEST_F(CViewTest, SnapCommandsToggleCanvasSwitchesAndCheckMarks) {
+    struct {
+        int id;
+        bool CQuodra::*sw;
+    } snaps[] = {{ID_SNAP_KEY_POINTS, &CQuodra::m_bSnapKeyPoints},
+                 {ID_SNAP_GRID, &CQuodra::m_bSnapGrid},
+                 {ID_SNAP_INTERSECTIONS, &CQuodra::m_bSnapIntersections}};
+    for (const auto& s : snaps) {
+        const bool before = Canvas().*s.sw;
+        Trigger(s.id);
+        EXPECT_EQ(Canvas().*s.sw, !before) << s.id;
+        EXPECT_EQ(Action(s.id)->isChecked(), !before) << s.id;
+        Trigger(s.id);
+        EXPECT_EQ(Canvas().*s.sw, before) << s.id;
+        EXPECT_EQ(Action(s.id)->isChecked(), before) << s.id;
+    }
+}
+
+TEST_F(CViewTest, FitPageOnAWideWindowEndsWithTheFitHeightZoom) {
+    m_frame->resize(1200, 700); // maximised on the offscreen screen: wider than the page
+    QCoreApplication::processEvents();
+    const CSize client = m_widget->GetClientSize();
+    ASSERT_GT(client.cx * 801, client.cy * 681);
+    Trigger(ID_VIEW_FIT_HEIGHT);
+    const double fitHeight = Canvas().GetZoom();
+    Trigger(ID_VIEW_FIT_WIDTH);
+    const double fitWidth = Canvas().GetZoom();
+    EXPECT_NE(fitWidth, fitHeight);
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+    EXPECT_EQ(Canvas().GetZoom(), 1.0);
+    Trigger(ID_VIEW_FIT_PAGE);
+    EXPECT_EQ(Canvas().GetZoom(), fitHeight);
+    // The whole page fits: neither scroll bar can move.
+    EXPECT_FALSE(m_widget->verticalScrollBar()->isEnabled());
+}
+
+TEST_F(CViewTest, KeysReachTheCanvas) {
+    SnapOff();
+    Trigger(ID_DRAW_LINE);
+    Drag(ClientOf({100, 100}), ClientOf({200, 150}));
+    const CFigure* line = Canvas().GetFigures().GetLast();
+    const CDoublePoint before = line->m_pt1;
+    QTest::keyClick(m_widget, Qt::Key_Right);
+    QTest::keyClick(m_widget, Qt::Key_Down);
+    EXPECT_GT(line->m_pt1.x, before.x);
+    EXPECT_GT(line->m_pt1.y, before.y);
+    // Tab does not take the focus away from the canvas.
+    QTest::keyClick(m_widget, Qt::Key_Tab);
+    EXPECT_TRUE(m_widget->hasFocus());
+    QTest::keyClick(m_widget, Qt::Key_Plus, Qt::KeypadModifier);
+    const double zoomedIn = Canvas().GetZoom();
+    EXPECT_NEAR(zoomedIn, 2.0, 0.01);
+    QTest::keyClick(m_widget, Qt::Key_Plus); // the main keyboard's plus does not zoom
+    EXPECT_EQ(Canvas().GetZoom(), zoomedIn);
+    QTest::keyClick(m_widget, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_NEAR(Canvas().GetZoom(), 1.0, 0.01);
+    const int n = CountUserFigures();
+    QTest::keyClick(m_widget, Qt::Key_Delete);
+    EXPECT_EQ(CountUserFigures(), n - 1);
+}
+
+TEST_F(CViewTest, WheelScrollsLikeTheScrollBars) {
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+    QScrollBar* v = m_widget->verticalScrollBar();
+    QScrollBar* h = m_widget->horizontalScrollBar();
+    Canvas().ZoomIn(); // larger than the window both ways
+    ASSERT_TRUE(v->isEnabled());
+    ASSERT_TRUE(h->isEnabled());
+    const int v0 = v->value(), h0 = h->value();
+    const QPoint at = Viewport()->rect().center();
+    QWheelEvent down(at, Viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(Viewport(), &down);
+    EXPECT_EQ(v->value(), v0 + CCanvasWidget::kWheelStep);
+    EXPECT_EQ(h->value(), h0);
+    QWheelEvent right(at, Viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                      Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(Viewport(), &right);
+    EXPECT_EQ(h->value(), h0 + CCanvasWidget::kWheelStep);
+    // A line step of the bar moves one pixel; the page step is the page size.
+    EXPECT_EQ(v->singleStep(), 1);
+    v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(v->value(), v0 + CCanvasWidget::kWheelStep + 1);
+    EXPECT_EQ(v->pageStep(), m_widget->GetScrollPage(EScrollBar::Vertical));
+    v->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(v->value(), m_widget->GetScrollMax(EScrollBar::Vertical) -
+                              m_widget->GetScrollPage(EScrollBar::Vertical) + 1);
+}
+
+TEST_F(CViewTest, SaveWritesTheDrawingAndAppendsTxt) {
+    SnapOff();
+    Trigger(ID_DRAW_LINE);
+    const std::string before = Canvas().GetTeXDrawText();
+    Drag(ClientOf({100, 100}), ClientOf({300, 200}));
+    const std::string expected = MakeTeXDrawDocument(before + "\n%begin line\n\\move(1.00 -1.00)\n"
+                                                              "\\lvec(3.00 -2.00)\n%end line\n");
+    struct {
+        const char* typed;
+        const char* written;
+    } names[] = {{"drawing", "drawing.txt"}, {"figure.tex", "figure.tex"}, {"x.txt", "x.txt"}};
+    for (const auto& n : names) {
+        m_view->m_fnGetSavePath = [&] { return m_dir.filePath(n.typed); };
+        Trigger(ID_FILE_SAVE_TEXDRAW);
+        const QString path = m_dir.filePath(n.written);
+        std::string text = ReadFile(path);
+        // The writer may end lines the platform's way; the text is what counts.
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        EXPECT_EQ(text, expected) << n.typed;
+        EXPECT_EQ(m_app->GetDocument()->GetPathName(), path);
+        EXPECT_EQ(m_frame->windowTitle(), QString("%1 - quodra_dv").arg(n.written));
+    }
+    EXPECT_TRUE(m_errors.isEmpty());
+    EXPECT_FALSE(Canvas().IsModified());
+    // Cancelling the dialog writes nothing.
+    m_view->m_fnGetSavePath = [] { return QString(); };
+    EXPECT_FALSE(m_view->OnSaveAsTeXDraw());
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(".txt")));
+    // Save (Ctrl+S) writes to the file last saved, without asking.
+    m_view->m_fnGetSavePath = [] {
+        ADD_FAILURE() << "asked for a name";
+        return QString();
+    };
+    Trigger(ID_EDIT_CUT); // the selected line goes
+    Trigger(ID_FILE_SAVE);
+    EXPECT_EQ(ReadFile(m_dir.filePath("x.txt")).find("%begin line"), std::string::npos);
+}
+
+TEST_F(CViewTest, WriteFailureIsReportedAndChangesNothing) {
+    Trigger(ID_DRAW_LINE);
+    Drag(ClientOf({100, 100}), ClientOf({300, 200}));
+    const QString bad = m_dir.filePath("no-such-folder/drawing.txt");
+    m_view->m_fnGetSavePath = [&] { return bad; };
+    Trigger(ID_FILE_SAVE_TEXDRAW);
+    ASSERT_EQ(m_errors.size(), 1);
+    EXPECT_TRUE(m_errors[0].contains(QDir::toNativeSeparators(bad))) << m_errors[0].toStdString();
+    // The reason follows the file name.
+    EXPECT_GT(m_errors[0].size(), bad.size() + 40) << m_errors[0].toStdString();
+    EXPECT_TRUE(Canvas().IsModified());
+    EXPECT_TRUE(m_app->GetDocument()->GetPathName().isEmpty());
+    EXPECT_EQ(m_frame->windowTitle().toStdString(), "Untitled - quodra_dv");
+    EXPECT_FALSE(QFile::exists(bad));
+}
+
+TEST_F(CViewTest, NewAndCloseAskToSaveAChangedDrawing) {
+    // Unchanged: no question.
+    Trigger(ID_FILE_NEW);
+    EXPECT_TRUE(m_questions.isEmpty());
+    Trigger(ID_DRAW_LINE);
+    Drag(ClientOf({100, 100}), ClientOf({300, 200}));
+    const int withLine = Canvas().GetFigures().GetCount();
+
+    m_answer = QMessageBox::Cancel;
+    Trigger(ID_FILE_NEW);
+    EXPECT_EQ(m_questions.size(), 1);
+    EXPECT_EQ(m_questions.value(0).toStdString(), "Save changes to Untitled?");
+    EXPECT_EQ(Canvas().GetFigures().GetCount(), withLine);
+    EXPECT_FALSE(m_frame->close());
+    EXPECT_TRUE(m_frame->isVisible());
+
+    // Yes saves first (here through the save dialog), then the window may close.
+    m_answer = QMessageBox::Yes;
+    m_view->m_fnGetSavePath = [this] { return m_dir.filePath("kept"); };
+    EXPECT_TRUE(m_frame->close());
+    EXPECT_NE(ReadFile(m_dir.filePath("kept.txt")).find("%begin line"), std::string::npos);
+    m_frame->show();
+
+    // No drops the drawing: back to the grid and the start-up picture.
+    Trigger(ID_DRAW_ARROW);
+    Drag(ClientOf({100, 300}), ClientOf({300, 400}));
+    m_answer = QMessageBox::No;
+    m_questions.clear();
+    Trigger(ID_FILE_NEW);
+    EXPECT_EQ(m_questions.size(), 1);
+    EXPECT_EQ(Canvas().GetFigures().GetCount(), 31);
+    EXPECT_FALSE(Canvas().IsModified());
+    EXPECT_EQ(m_frame->windowTitle().toStdString(), "Untitled - quodra_dv");
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+}
+
+TEST_F(CViewTest, PrintsThePageToPdf) {
+    Trigger(ID_DRAW_ELLIPSE);
+    Drag(ClientOf({100, 100}), ClientOf({300, 200}));
+    const QString pdf = m_dir.filePath("page.pdf");
+    m_view->m_fnPrintDialog = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    Trigger(ID_FILE_PRINT);
+    EXPECT_TRUE(m_errors.isEmpty());
+    const std::string bytes = ReadFile(pdf);
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    EXPECT_GT(bytes.size(), 1000u);
+}
+
+TEST_F(CViewTest, DoubleClickAndChangeTextUseTheDialogs) {
+    SnapOff();
+    Trigger(ID_DRAW_RECTANGLE);
+    Drag(ClientOf({100, 100}), ClientOf({300, 200}));
+    std::vector<std::pair<std::string, bool>> asked;
+    m_widget->m_fnPropertiesDialog = [&](const std::string& text, bool enabled) {
+        asked.emplace_back(text, enabled);
+        return std::optional<std::string>("Hello");
+    };
+    QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, ClientOf({100, 150}));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].first, "");
+    EXPECT_TRUE(asked[0].second);
+    auto* rect = static_cast<const CTextRectangle*>(Canvas().GetFigures().GetLast());
+    EXPECT_EQ(rect->m_strText, "Hello");
+
+    m_widget->m_fnSetTextDialog = [] { return std::optional<std::string>(); }; // cancelled
+    Trigger(ID_TEST_CHANGE_TEXT);
+    EXPECT_EQ(rect->m_strText, "Hello");
+    m_widget->m_fnSetTextDialog = [] { return std::optional<std::string>("World"); };
+    Trigger(ID_TEST_CHANGE_TEXT);
+    EXPECT_EQ(rect->m_strText, "World");
+}
