@@ -58,6 +58,7 @@ public:
     void ZoomOut(); // keypad minus: half the zoom around the client centre
     // Zooms so that the (square) rectangle in area pixels fills the smaller client side. Refused
     // (false) for an empty rectangle or when the zoom would leave [m_dZoomMin, m_dZoomMax].
+    // Does not repaint: its callers (zoom keys, zoom-mode release) do.
     bool ZoomToRect(CRect rect, bool square);
     // The grid switch (command 149): shows or hides every grid line and remembers the choice.
     void SetGridVisible(bool visible);
