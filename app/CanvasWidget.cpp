@@ -98,6 +98,11 @@ void CCanvasWidget::ApplyRange(EScrollBar bar) {
     const CBarState& s = State(bar);
     QScrollBar* sb = Bar(bar);
     const QSignalBlocker block(sb);
+    if (!s.bEnabled) {
+        // Nothing to scroll: the slider fills the whole bar, as a disabled bar shows it.
+        sb->setRange(0, 0);
+        return;
+    }
     const int last = std::max(s.nMin, s.nMax - std::max(s.nPage, 1) + 1);
     sb->setRange(s.nMin, last);
     sb->setPageStep(std::max(s.nPage, 1));
@@ -135,6 +140,8 @@ int CCanvasWidget::GetScrollPage(EScrollBar bar) const {
 }
 
 void CCanvasWidget::EnableScrollBar(EScrollBar bar, bool enable) {
+    State(bar).bEnabled = enable;
+    ApplyRange(bar);
     Bar(bar)->setEnabled(enable);
 }
 

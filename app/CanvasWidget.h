@@ -69,6 +69,7 @@ private:
         int nMin = 0;
         int nMax = 100;
         int nPage = 0;
+        bool bEnabled = true;
     };
     QScrollBar* Bar(EScrollBar bar) const;
     CBarState& State(EScrollBar bar) { return m_bars[bar == EScrollBar::Vertical]; }

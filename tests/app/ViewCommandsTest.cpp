@@ -341,3 +341,114 @@ TEST_F(CViewTest, DoubleClickAndChangeTextUseTheDialogs) {
     Trigger(ID_TEST_CHANGE_TEXT);
     EXPECT_EQ(rect->m_strText, "World");
 }
+
+// One figure of each tool drawn with grid and key-point snapping on, as a user draws them, then
+// the rectangle's text set by a double-click: the saved file holds exactly these blocks.
+TEST_F(CViewTest, OneFigureOfEachToolSavesTheExpectedDocument) {
+    struct {
+        int id;
+        CPoint from, to;
+    } strokes[] = {
+        {ID_DRAW_LINE, {61, 100}, {201, 180}},       {ID_DRAW_RECTANGLE, {251, 100}, {401, 180}},
+        {ID_DRAW_ELLIPSE, {451, 100}, {621, 180}},   {ID_DRAW_RHOMB, {61, 250}, {201, 350}},
+        {ID_DRAW_BEZIER, {251, 250}, {401, 350}},    {ID_DRAW_ARROW, {451, 250}, {621, 350}},
+        {ID_DRAW_DOTTED_LINE, {61, 420}, {301, 480}}};
+    m_frame->resize(1200, 1000); // the whole page in the window, as on a desktop
+    QCoreApplication::processEvents();
+    for (const auto& s : strokes) {
+        Trigger(s.id);
+        Drag(ClientOf(s.from), ClientOf(s.to));
+    }
+    m_widget->m_fnPropertiesDialog = [](const std::string&, bool) {
+        return std::optional<std::string>("Start");
+    };
+    QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, ClientOf({257, 142}));
+    m_view->m_fnGetSavePath = [this] { return m_dir.filePath("drawing"); };
+    Trigger(ID_FILE_SAVE_TEXDRAW);
+    const char* expected = R"TEX(\begin{center}
+\begin{texdraw}
+%\setunitscale 0.3
+
+\arrowheadtype t:F
+
+
+%begin rectangle
+\move(0.07 -0.04)
+\lvec(0.07 -0.49)
+\move(0.07 -0.04)
+\lvec(0.49 -0.04)
+\move(0.49 -0.49)
+\lvec(0.49 -0.04)
+\move(0.49 -0.49)
+\lvec(0.07 -0.49)
+%end rectangle
+
+%begin line
+\move(0.53 -1.04)
+\lvec(2.01 -1.80)
+%end line
+%begin textrectangle
+
+%begin rectangle
+\move(2.57 -1.04)
+\lvec(2.57 -1.80)
+\move(2.57 -1.04)
+\lvec(4.01 -1.04)
+\move(4.01 -1.80)
+\lvec(4.01 -1.04)
+\move(4.01 -1.80)
+\lvec(2.57 -1.80)
+%end rectangle
+
+\textref h:C v:C
+\htext (3.29 -1.42){Start}
+%end textrectangle
+%begin textellipse
+
+%begin ellipse
+\move(4.61 -1.42)
+\clvec(4.61 -1.22)(4.97 -1.04)(5.41 -1.04)
+\move(5.41 -1.04)
+\clvec(5.85 -1.04)(6.21 -1.22)(6.21 -1.42)
+\move(6.21 -1.42)
+\clvec(6.21 -1.62)(5.85 -1.80)(5.41 -1.80)
+\move(5.41 -1.80)
+\clvec(4.97 -1.80)(4.61 -1.62)(4.61 -1.42)
+%end ellipse
+
+\textref h:C v:C
+\htext (5.41 -1.42){}
+%end textellipse
+%begin textrhomb
+
+%begin rhomb
+\move(1.29 -2.57)
+\lvec(2.06 -3.08)
+\lvec(1.29 -3.59)
+\lvec(0.53 -3.08)
+\lvec(1.29 -2.57)
+%end rhomb
+
+\textref h:C v:C
+\htext (1.29 -3.08){}
+%end textrhomb
+
+%begin bz
+\move(2.57 -2.57)
+\clvec(4.10 -2.57)(2.57 -3.59)(4.10 -3.59)
+%end bz
+%begin arrow
+\move(4.61 -2.57)
+\avec(6.14 -3.59)
+%end arrow
+
+%begin line
+\lpatt(0.03 0.05)
+\move(0.53 -4.10)
+\lvec(3.01 -4.80)
+\lpatt()
+%end line
+\end{texdraw}
+\end{center})TEX";
+    EXPECT_EQ(ReadFile(m_dir.filePath("drawing.txt")), expected);
+}
