@@ -741,7 +741,7 @@ public:
                 }
                 // A block of ours that does not read back stays text as a whole, so that no
                 // part of it is recognised on its own.
-                if (SkipToEnd(at, kind->name, c)) {
+                if (SkipToEnd(at, *kind, c)) {
                     prevStart = std::string_view::npos;
                     prevEmpty = false;
                     continue;
@@ -773,9 +773,15 @@ private:
         m_list.Add(std::make_unique<CRawTeXFigure>(std::string(text)));
     }
 
-    // Moves c past the "%end <kind>" line within reach of the block's first line.
-    bool SkipToEnd(CCursor at, std::string_view kind, CCursor& c) const {
-        const std::string end = "%end " + std::string(kind);
+    // Moves c past the "%end <kind>" line within reach of the block's first line, unless
+    // another block begins first (a text block holds one shape block): a block that lost its end
+    // does not swallow the next one.
+    bool SkipToEnd(CCursor at, const CKindName& kind, CCursor& c) const {
+        const std::string end = "%end " + std::string(kind.name);
+        int nested = kind.kind == EKind::TextRectangle || kind.kind == EKind::TextEllipse ||
+                             kind.kind == EKind::TextRhomb
+                         ? 1
+                         : 0;
         std::string_view line;
         NextLine(m_body, at, line); // the "%begin" line
         for (int i = 1; i < kMaxBlockLines && NextLine(m_body, at, line); ++i) {
@@ -783,6 +789,8 @@ private:
                 c = at;
                 return true;
             }
+            if (line.substr(0, 7) == "%begin " && --nested < 0)
+                return false;
         }
         return false;
     }
@@ -817,6 +825,13 @@ std::string MissingFooter(std::string_view text, std::size_t bodyStart) {
         return "line " + std::to_string(LineOf(text, after)) +
                ": there is more text after the end of the drawing (\"\\end{center}\")";
     }
+    std::size_t last = text.size();
+    while (last > bodyStart && IsSpace(text[last - 1]))
+        --last;
+    if (last >= bodyStart + footer.size() &&
+        text.substr(last - footer.size(), footer.size()) == footer)
+        return "line " + std::to_string(LineOf(text, last - footer.size())) +
+               ": \"\\end{texdraw}\" does not begin its line";
     // The last block begun and not ended tells where the file was cut off.
     CCursor c{bodyStart, LineOf(text, bodyStart)};
     std::string_view line, openKind;
@@ -830,8 +845,7 @@ std::string MissingFooter(std::string_view text, std::size_t bodyStart) {
             openKind = {};
         }
     }
-    const int last = std::max(1, c.line - 1);
-    std::string why = "line " + std::to_string(last) +
+    std::string why = "line " + std::to_string(std::max(1, c.line - 1)) +
                       ": the file ends before the drawing does (\"\\end{texdraw}\" and "
                       "\"\\end{center}\" are missing)";
     if (!openKind.empty())
