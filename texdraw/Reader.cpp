@@ -24,7 +24,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <system_error>
 
 std::string CRawTeXFigure::ExportTeX() const {
@@ -687,10 +686,6 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
     return nearest;
 }
 
-bool IsKeptStretch(std::string_view s) {
-    return !IsBlank(s);
-}
-
 class CBodyReader {
 public:
     CBodyReader(std::string_view body, int firstLine, CFigureList& list, CTeXDrawReadResult& r)
@@ -766,7 +761,7 @@ private:
         if (to <= from.pos)
             return;
         const std::string_view text = m_body.substr(from.pos, to - from.pos);
-        if (IsKeptStretch(text)) {
+        if (!IsBlank(text)) {
             ++m_result.nUnrecognised;
             m_result.unrecognisedLines.push_back(from.line);
         }
