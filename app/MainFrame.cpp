@@ -42,6 +42,9 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
 
     connect(m_pView, &Cquodra_dvView::CommandUIChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_pView, &Cquodra_dvView::DocumentChanged, this, &CMainFrame::UpdateTitle);
+    // Files opened and saved go to the top of the recent-file list; its entries open them.
+    connect(m_pView, &Cquodra_dvView::FileUsed, m_pRecentFiles, &CRecentFileList::Add);
+    connect(m_pRecentFiles, &CRecentFileList::FileChosen, this, &CMainFrame::OnRecentFile);
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -158,6 +161,13 @@ void CMainFrame::OnAction(int id) {
         break;
     }
     UpdateCommandUI();
+}
+
+void CMainFrame::OnRecentFile(const QString& path) {
+    // A file that no longer opens (moved, deleted, damaged) leaves the list; the view has told
+    // the user why.
+    if (m_pView->OpenDocument(path) == Cquodra_dvView::EOpenResult::Failed)
+        m_pRecentFiles->Remove(path);
 }
 
 void CMainFrame::UpdateTitle() {

@@ -1,6 +1,7 @@
 // CMainFrame: the main window. It builds the menus and both toolbars from the command table,
 // the status bar with its prompt pane and lock indicators, and routes every command to the view;
-// it asks the view to save a changed drawing before the window closes.
+// it asks the view to save a changed drawing before the window closes, and keeps the recent-file
+// list of the files opened and saved.
 #pragma once
 
 #include <QHash>
@@ -32,6 +33,8 @@ public:
     void UpdateTitle();
     // Check marks of the six flag commands and of the bar commands.
     void UpdateCommandUI();
+    // An entry of the recent-file list was chosen: opens that file.
+    void OnRecentFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/QuodraDoc.h"
+#include "app/QuodraView.h"
 
 #include <QCoreApplication>
 
@@ -22,4 +23,10 @@ bool Cquodra_dvApp::InitInstance(bool show) {
     if (show)
         m_pMainFrame->showMaximized();
     return true;
+}
+
+void Cquodra_dvApp::OpenCommandLineFile(const QStringList& arguments) {
+    // The drawing is new and has nothing to save, so nothing is asked first.
+    if (arguments.size() > 1 && !arguments[1].isEmpty())
+        m_pMainFrame->GetView()->OpenDocument(arguments[1], false);
 }

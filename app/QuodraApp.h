@@ -1,6 +1,9 @@
 // Cquodra_dvApp: start-up of the editor. It names the settings, creates the document and the
-// main window (built hidden, first shown maximised) and owns them for the whole run.
+// main window (built hidden, first shown maximised) and owns them for the whole run; it opens the
+// file named on the command line.
 #pragma once
+
+#include <QStringList>
 
 #include <memory>
 
@@ -17,6 +20,9 @@ public:
     // Needs the QApplication to exist. With show false the window stays hidden (for tests that
     // want to look at it before it appears).
     bool InitInstance(bool show = true);
+    // "quodra FILE": after InitInstance, opens the file named first after the program's name.
+    // When it cannot be read the user is told why and the editor keeps its start-up drawing.
+    void OpenCommandLineFile(const QStringList& arguments);
 
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
     Cquodra_dvDoc* GetDocument() const { return m_pDoc.get(); }

@@ -10,6 +10,7 @@
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
 #include "figures/TextFigures.h"
+#include "texdraw/Reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,13 @@
 
 #include <algorithm>
 #include <memory>
+
+namespace {
+
+// The open and the save dialog offer the same two filters, TeXDraw files first.
+const QStringList kFileFilters{"TeXDraw Files  (*.txt)", "All Files  (*.*)"};
+
+} // namespace
 
 Cquodra_dvView::Cquodra_dvView(Cquodra_dvDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc) {
     m_pCanvasWidget = new CCanvasWidget(this);
@@ -67,6 +75,7 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_EDIT_CUT:
     case ID_FILE_SAVE_TEXDRAW:
     case ID_FILE_NEW:
+    case ID_FILE_OPEN:
     case ID_FILE_SAVE:
     case ID_FILE_PRINT:
     case ID_APP_ABOUT:
@@ -163,6 +172,9 @@ void Cquodra_dvView::OnCommand(int id) {
     case ID_FILE_NEW:
         OnFileNew();
         break;
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        break;
     case ID_FILE_SAVE:
         OnFileSave();
         break;
@@ -230,8 +242,8 @@ QString Cquodra_dvView::AskSavePath() {
     QFileDialog dlg(this, "Save As TeXDraw file");
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setNameFilters({"TeXDraw Files  (*.txt)", "All Files  (*.*)"});
-    dlg.selectNameFilter("TeXDraw Files  (*.txt)");
+    dlg.setNameFilters(kFileFilters);
+    dlg.selectNameFilter(kFileFilters.first());
     // The dialog adds ".txt" to a name without extension before it checks for an existing file,
     // so the overwrite question is asked about the file that will really be written.
     dlg.setDefaultSuffix("txt");
@@ -240,6 +252,29 @@ QString Cquodra_dvView::AskSavePath() {
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     return dlg.selectedFiles().first();
+}
+
+QString Cquodra_dvView::AskOpenPath() {
+    if (m_fnGetOpenPath)
+        return m_fnGetOpenPath();
+    QFileDialog dlg(this, "Open");
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilters(kFileFilters);
+    dlg.selectNameFilter(kFileFilters.first());
+    const QString last = m_doc.GetPathName();
+    dlg.setDirectory(last.isEmpty() ? QDir::currentPath() : QFileInfo(last).absolutePath());
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}
+
+void Cquodra_dvView::ShowInfo(const QString& text) {
+    if (m_fnShowInfo) {
+        m_fnShowInfo(text);
+        return;
+    }
+    QMessageBox::information(this, "quodra_dv", text);
 }
 
 void Cquodra_dvView::ShowError(const QString& text) {
@@ -274,6 +309,7 @@ bool Cquodra_dvView::SaveTo(const QString& path) {
     }
     m_doc.SetPathName(path);
     emit DocumentChanged();
+    emit FileUsed(path);
     return true;
 }
 
@@ -297,15 +333,72 @@ bool Cquodra_dvView::SaveModified() {
     }
 }
 
+void Cquodra_dvView::BackToSelectMode() {
+    GetCanvas().SetMode(kModeSelect);
+    m_bSelectMode = true;
+    m_bZoomMode = false;
+}
+
 void Cquodra_dvView::OnFileNew() {
     if (!SaveModified())
         return;
     GetCanvas().ResetDrawing();
-    GetCanvas().SetMode(kModeSelect);
-    m_bSelectMode = true;
-    m_bZoomMode = false;
+    BackToSelectMode();
     m_doc.SetPathName({});
     emit DocumentChanged();
+}
+
+// --- Opening
+
+void Cquodra_dvView::OnFileOpen() {
+    const QString path = AskOpenPath();
+    if (!path.isEmpty())
+        OpenDocument(path);
+}
+
+Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bool askToSave) {
+    if (askToSave && !SaveModified())
+        return EOpenResult::Cancelled;
+    // Read into a list of its own: the drawing on screen is replaced only once the whole file
+    // has been understood.
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    CFigureList figures;
+    const CTeXDrawReadResult result =
+        ReadTeXDrawFile(QFile::encodeName(absolute).toStdString(), figures);
+    if (!result.ok) {
+        ShowError(QString("The drawing could not be opened.\n\n%1")
+                      .arg(QString::fromStdString(result.error)));
+        return EOpenResult::Failed;
+    }
+    GetCanvas().ReplaceFigures(std::move(figures));
+    BackToSelectMode();
+    m_doc.SetPathName(absolute);
+    emit DocumentChanged();
+    emit FileUsed(absolute);
+    emit CommandUIChanged();
+    if (result.nUnrecognised > 0) {
+        // Say where the kept stretches begin, so that the user can look at them in the file.
+        QStringList lines;
+        for (int line : result.unrecognisedLines)
+            lines << QString::number(line);
+        constexpr int kShownLines = 10;
+        if (lines.size() > kShownLines) {
+            lines.resize(kShownLines);
+            lines << "...";
+        }
+        const QString file = QDir::toNativeSeparators(absolute);
+        if (result.nUnrecognised == 1)
+            ShowInfo(QString("1 stretch of text in %1 is not understood by this editor (line %2)."
+                             "\n\nIt is kept as it stands and written back unchanged, in its "
+                             "place, when the drawing is saved.")
+                         .arg(file, lines.join(", ")));
+        else
+            ShowInfo(QString("%1 stretches of text in %2 are not understood by this editor "
+                             "(lines %3).\n\nThey are kept as they stand and written back "
+                             "unchanged, in their places, when the drawing is saved.")
+                         .arg(QString::number(result.nUnrecognised), file, lines.join(", ")));
+    }
+    return EOpenResult::Opened;
 }
 
 // --- Printing

@@ -1,6 +1,6 @@
 // Cquodra_dvView: the view in the main window. It holds the canvas widget, the check marks of the
 // mode, grid and snap commands, and the handlers of the commands that reach the canvas: tools,
-// modes, zoom, grid, snapping, editing, and saving and printing the drawing.
+// modes, zoom, grid, snapping, editing, and opening, saving and printing the drawing.
 #pragma once
 
 #include <QMessageBox>
@@ -46,6 +46,13 @@ public:
     // New: after asking to save a changed drawing, back to the start picture.
     void OnFileNew();
     void OnFilePrint();
+    // Open (Ctrl+O): asks for a file, then opens it as OpenDocument does.
+    void OnFileOpen();
+    enum class EOpenResult { Opened, Cancelled, Failed };
+    // Reads a TeXDraw drawing in place of the one on screen, after asking to save a changed
+    // drawing when askToSave is set. A file that cannot be read is reported with the reader's
+    // reason (file and line) and the drawing on screen stays exactly as it was.
+    EOpenResult OpenDocument(const QString& path, bool askToSave = true);
     // Prints the page's figures (no grid, no handles) scaled to the printer's page.
     bool PrintDrawing(QPrinter& printer) const;
     // Writes the drawing to the file; a failure is shown to the user. True when written.
@@ -56,7 +63,9 @@ public:
 
     // Test seams; when set they answer instead of the dialogs.
     std::function<QString()> m_fnGetSavePath; // empty: cancelled
+    std::function<QString()> m_fnGetOpenPath; // empty: cancelled
     std::function<void(const QString& text)> m_fnShowError;
+    std::function<void(const QString& text)> m_fnShowInfo;
     std::function<QMessageBox::StandardButton(const QString& question)> m_fnAskSaveChanges;
     std::function<bool(QPrinter& printer)> m_fnPrintDialog; // true: print
 
@@ -65,10 +74,16 @@ signals:
     void DocumentChanged();
     // A check mark may have changed.
     void CommandUIChanged();
+    // A drawing was read from or written to this file (it belongs in the recent-file list).
+    void FileUsed(const QString& path);
 
 private:
     QString AskSavePath();
+    QString AskOpenPath();
     void ShowError(const QString& text);
+    void ShowInfo(const QString& text);
+    // Select mode with its check marks, as after a new or opened drawing.
+    void BackToSelectMode();
 
     Cquodra_dvDoc& m_doc;
     CCanvasWidget* m_pCanvasWidget;

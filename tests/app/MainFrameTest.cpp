@@ -191,23 +191,28 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
     QAction* placeholder = Action(ID_FILE_MRU_FILE1);
     EXPECT_TRUE(placeholder->isVisible());
     for (const char* name :
-         {"/tmp/a.txt", "/tmp/b.txt", "/tmp/c.txt", "/tmp/d.txt", "/tmp/e.txt", "/tmp/c.txt"})
+         {"/gone/a.txt", "/gone/b.txt", "/gone/c.txt", "/gone/d.txt", "/gone/e.txt", "/gone/c.txt"})
         recent->Add(name);
     EXPECT_EQ(recent->GetFiles().join(",").toStdString(),
-              "/tmp/c.txt,/tmp/e.txt,/tmp/d.txt,/tmp/b.txt");
+              "/gone/c.txt,/gone/e.txt,/gone/d.txt,/gone/b.txt");
     EXPECT_FALSE(placeholder->isVisible());
     const QList<QAction*> file = m_frame->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(Describe(file), "Save As|Save As TeXDraw file|-|Recent File|&1 /tmp/c.txt|&2 "
-                              "/tmp/e.txt|&3 /tmp/d.txt|&4 /tmp/b.txt|-|E&xit");
+    EXPECT_EQ(Describe(file), "Save As|Save As TeXDraw file|-|Recent File|&1 /gone/c.txt|&2 "
+                              "/gone/e.txt|&3 /gone/d.txt|&4 /gone/b.txt|-|E&xit");
     // Kept in the settings for the next start.
     CRecentFileList reloaded;
     reloaded.Load();
     EXPECT_EQ(reloaded.GetFiles(), recent->GetFiles());
-    recent->Remove("/tmp/e.txt");
-    EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/tmp/c.txt,/tmp/d.txt,/tmp/b.txt");
+    recent->Remove("/gone/e.txt");
+    EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/c.txt,/gone/d.txt,/gone/b.txt");
     QString chosen;
     QObject::connect(recent, &CRecentFileList::FileChosen,
                      [&chosen](const QString& p) { chosen = p; });
+    // The entry tries to open a file that does not exist: the user is told, the entry goes.
+    QStringList errors;
+    m_view->m_fnShowError = [&errors](const QString& text) { errors << text; };
     m_frame->menuBar()->actions()[0]->menu()->actions().value(4)->trigger();
-    EXPECT_EQ(chosen.toStdString(), "/tmp/c.txt");
+    EXPECT_EQ(chosen.toStdString(), "/gone/c.txt");
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/d.txt,/gone/b.txt");
 }
