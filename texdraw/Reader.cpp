@@ -295,6 +295,11 @@ bool IsAxisParallel(const CFrame& f) {
     return f.p1.y == f.p3.y && f.p4.y == f.p2.y && f.p1.x == f.p4.x && f.p3.x == f.p2.x;
 }
 
+bool IsStartupPictureFrame(const CFrame& f) {
+    return f.p1 == CDoublePoint{7, 4} && f.p3 == CDoublePoint{49, 4} &&
+           f.p2 == CDoublePoint{49, 49} && f.p4 == CDoublePoint{7, 49};
+}
+
 // Frames whose edge midpoints are top, right, bottom and left: the axis-parallel frame when the
 // midpoints allow one (exact for every box figure), then the parallelogram through them.
 void FramesFromMidpoints(CDoublePoint t, CDoublePoint r, CDoublePoint b, CDoublePoint l,
@@ -582,6 +587,11 @@ bool SameWithin(std::string_view a, std::string_view b, double tolerance) {
 std::unique_ptr<CFramedFigure> NewFramed(EKind kind, const CFrame& frame) {
     switch (kind) {
     case EKind::Rectangle:
+        // The start-up picture writes a plain rectangle block; one still in its start-up frame
+        // comes back as the picture, so a reopened drawing looks as it did. Anywhere else it
+        // cannot be told from a rectangle.
+        if (IsStartupPictureFrame(frame))
+            return std::make_unique<CPictureFigure>();
         // Nothing tells a test-mode rectangle that was never turned from a plain one.
         if (IsAxisParallel(frame))
             return std::make_unique<CRectangle>();

@@ -55,10 +55,10 @@ TEST(ReaderRoundTrip, EveryKindComesBackByteForByte) {
     ASSERT_TRUE(back.result.ok) << back.result.error;
     EXPECT_EQ(back.result.nUnrecognised, 0);
     EXPECT_EQ(back.result.nApproximated, 0);
-    // The grid writes nothing; the start-up picture is written as a plain rectangle and so comes
-    // back as one; an axis-parallel frame is a plain rectangle, a turned one a turnable one.
+    // The grid writes nothing; the start-up picture in its start-up frame comes back as the
+    // picture; an axis-parallel frame is a plain rectangle, a turned one a turnable one.
     const std::vector<std::string> expected{
-        "Rectangle",   "Line",      "DottedLine", "Arrow",     "TextRectangle",
+        "Picture",     "Line",      "DottedLine", "Arrow",     "TextRectangle",
         "TextEllipse", "TextRhomb", "Bezier",     "Rectangle", "RotatableRectangle",
         "Rhomb"};
     EXPECT_EQ(ClassesOf(back.list), expected);
@@ -91,6 +91,22 @@ TEST(ReaderRoundTrip, EveryKindComesBackByteForByte) {
         EXPECT_TRUE(back.list.GetAt(i)->m_bSelectable) << i;
         EXPECT_EQ(back.list.GetAt(i)->m_crColor, 0u) << i;
     }
+}
+
+// The picture is written as a plain rectangle: only its untouched start-up frame tells it apart.
+TEST(ReaderRoundTrip, StartupPictureComesBackOnlyInItsStartupFrame) {
+    CFigureList drawing;
+    AddFigure<CPictureFigure>(drawing, 7, 4, 49, 49);
+    AddFigure<CPictureFigure>(drawing, 17, 14, 59, 59);
+    AddFigure<CRectangle>(drawing, 49, 49, 7, 4); // same corners, other order
+    const std::string written = MakeTeXDrawDocument(drawing);
+
+    CReadBack back = ReadBack(written);
+    ASSERT_TRUE(back.result.ok) << back.result.error;
+    EXPECT_EQ(ClassesOf(back.list),
+              (std::vector<std::string>{"Picture", "Rectangle", "Rectangle"}));
+    EXPECT_EQ(back.list.GetAt(0)->m_strType, "HappyNewYear :)");
+    EXPECT_EQ(MakeTeXDrawDocument(back.list), written);
 }
 
 // A turned ellipse's block holds only the rounded points of its arcs: its corners come back
