@@ -125,9 +125,7 @@ void CQuodra::UpdateCentring() {
 }
 
 // A fit to a client side of zero pixels (a minimised window) would give zoom 0; it is refused.
-bool CQuodra::FitWidthNoPaint() {
-    const double z =
-        m_host.GetClientSize().cx / double(m_nPageWidth + m_nMarginLeft + m_nMarginRight);
+bool CQuodra::FitZoomNoPaint(double z) {
     if (!(z > 0.0) || !std::isfinite(z))
         return false;
     const double k = z / m_dZoom;
@@ -136,15 +134,14 @@ bool CQuodra::FitWidthNoPaint() {
     return true;
 }
 
+bool CQuodra::FitWidthNoPaint() {
+    return FitZoomNoPaint(m_host.GetClientSize().cx /
+                          double(m_nPageWidth + m_nMarginLeft + m_nMarginRight));
+}
+
 bool CQuodra::FitHeightNoPaint() {
-    const double z =
-        m_host.GetClientSize().cy / double(m_nPageHeight + m_nMarginTop + m_nMarginBottom);
-    if (!(z > 0.0) || !std::isfinite(z))
-        return false;
-    const double k = z / m_dZoom;
-    ApplyZoom(z, RoundHalf(k * ScrollPos(EScrollBar::Horizontal)),
-              RoundHalf(k * ScrollPos(EScrollBar::Vertical)));
-    return true;
+    return FitZoomNoPaint(m_host.GetClientSize().cy /
+                          double(m_nPageHeight + m_nMarginTop + m_nMarginBottom));
 }
 
 void CQuodra::FitWidth() {

@@ -164,6 +164,8 @@ private:
     // Quodra.cpp: zoom and scrolling
     void Rescale();
     void ApplyZoom(double zoom, int h, int v); // the common tail of every zoom change
+    // Sets the zoom z keeping the scroll positions in proportion; false when z is not usable.
+    bool FitZoomNoPaint(double z);
     bool FitWidthNoPaint();
     bool FitHeightNoPaint();
     void OnScroll(EScrollBar bar, bool enabled, EScrollRequest request, int trackPos);

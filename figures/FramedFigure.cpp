@@ -78,16 +78,21 @@ void CFramedFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
 }
 
 void CFramedFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    DrawHandleLoop(dc, zoom, dx, dy, kHandleStart, kHandleTopRight, kHandleEnd, kHandleBottomLeft);
+}
+
+void CFramedFigure::DrawHandleLoop(CDrawSurface& dc, double zoom, int dx, int dy, int h1, int h2,
+                                   int h3, int h4) const {
     const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
     const CPoint d{dx, dy};
-    const CPoint p2 = GetHandlePoint(kHandleStart, zoom) + d;
-    const CPoint p4 = GetHandlePoint(kHandleTopRight, zoom) + d;
-    const CPoint p6 = GetHandlePoint(kHandleEnd, zoom) + d;
-    const CPoint p8 = GetHandlePoint(kHandleBottomLeft, zoom) + d;
-    DrawSegment(dc, p2, p4, pen);
-    DrawSegment(dc, p4, p6, pen);
-    DrawSegment(dc, p6, p8, pen);
-    DrawSegment(dc, p8, p2, pen);
+    const CPoint p1 = GetHandlePoint(h1, zoom) + d;
+    const CPoint p2 = GetHandlePoint(h2, zoom) + d;
+    const CPoint p3 = GetHandlePoint(h3, zoom) + d;
+    const CPoint p4 = GetHandlePoint(h4, zoom) + d;
+    DrawSegment(dc, p1, p2, pen);
+    DrawSegment(dc, p2, p3, pen);
+    DrawSegment(dc, p3, p4, pen);
+    DrawSegment(dc, p4, p1, pen);
 }
 
 void CFramedFigure::DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const {

@@ -29,6 +29,9 @@ public:
     void MoveBy(double dx, double dy) override;
 
 protected:
+    // The closed outline through the pixel points of four handles, each edge by the segment rule.
+    void DrawHandleLoop(CDrawSurface& dc, double zoom, int dx, int dy, int h1, int h2, int h3,
+                        int h4) const;
     // The resize by handles 2..9 to the page point m (no minimum size).
     void ResizeFrame(int handle, CDoublePoint m);
 };

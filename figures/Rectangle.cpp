@@ -66,16 +66,8 @@ std::unique_ptr<CFigure> CRhomb::Clone() const {
 }
 
 void CRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
-    const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
-    const CPoint d{dx, dy};
-    const CPoint p3 = GetHandlePoint(kHandleTop, zoom) + d;
-    const CPoint p5 = GetHandlePoint(kHandleRight, zoom) + d;
-    const CPoint p7 = GetHandlePoint(kHandleBottom, zoom) + d;
-    const CPoint p9 = GetHandlePoint(kHandleLeft, zoom) + d;
-    DrawSegment(dc, p3, p5, pen);
-    DrawSegment(dc, p5, p7, pen);
-    DrawSegment(dc, p7, p9, pen);
-    DrawSegment(dc, p9, p3, pen);
+    // The vertices are the edge midpoints, each rounded to pixels on its own.
+    DrawHandleLoop(dc, zoom, dx, dy, kHandleTop, kHandleRight, kHandleBottom, kHandleLeft);
 }
 
 std::unique_ptr<CFigure> CPictureFigure::Clone() const {
