@@ -17,7 +17,7 @@ struct CPen {
     friend bool operator==(const CPen&, const CPen&) = default;
 };
 
-constexpr COLORREF kEndPixelColor = 0x0000FF; // pure red
+constexpr COLORREF kEndPixelColor = 0x0000FF;   // pure red
 constexpr COLORREF kHandleFillColor = 0xFF0000; // pure blue
 
 class CDrawSurface {

@@ -60,7 +60,8 @@ public:
     virtual void MoveByPixels(int dx, int dy, double zoom);
     virtual CRect GetBoundingRect(double zoom) const;
     virtual ECursor GetHandleCursor(int handle, double zoom) const;
-    // The figure's TeXDraw block (defined with the other blocks in texdraw/).
+    // The figure's TeXDraw block (the block writers are figures/LineBlocks.cpp and
+    // figures/FramedBlocks.cpp).
     virtual std::string ExportTeX() const = 0;
     virtual bool IntersectsRect(const CRect& rect, double zoom) const;
     virtual bool HitTest(CPoint pt, double zoom) const;

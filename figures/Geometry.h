@@ -45,7 +45,9 @@ struct CRect {
     friend bool operator==(const CRect&, const CRect&) = default;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    bool Contains(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool Contains(CPoint p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     CRect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     CRect Normalized() const {
         CRect r = *this;
@@ -80,9 +82,15 @@ using COLORREF = std::uint32_t;
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 enum class ECursor { None, Arrow, Cross, SizeWE, SizeNS, SizeNESW, SizeNWSE };
 

@@ -7,8 +7,8 @@ QUODRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QUODRA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
     libbenchmark-dev libx11-dev xvfb xauth x11-apps imagemagick)
 # Extra packages for the whole test command: LaTeX to check the TeXDraw output, clang and its
-# runtime for the fuzzer, a decimal-comma locale.
-QUODRA_TEST_PACKAGES=(texlive-pictures texlive-latex-base clang libclang-rt-14-dev locales)
+# runtime for the fuzzer, clang-format for the style check, a decimal-comma locale.
+QUODRA_TEST_PACKAGES=(texlive-pictures texlive-latex-base clang clang-format libclang-rt-14-dev locales)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -87,9 +87,15 @@ bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::str
     std::string tempPath;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = (folder / ("." + target.filename().string() + ".tmp" +
-                              std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-                       .string();
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on the chain of
+        // temporary strings that operator+ would build here.
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".tmp";
+        name += std::to_string(::getpid());
+        name += '-';
+        name += std::to_string(counter++);
+        tempPath = (folder / name).string();
         fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;

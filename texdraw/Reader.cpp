@@ -13,7 +13,7 @@
 #include "figures/RotatableFigures.h"
 #include "figures/TextFigures.h"
 #include "texdraw/Document.h"
-#include "texdraw/TeXFormat.h"
+#include "figures/TeXFormat.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include "texdraw/Document.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
-#include "texdraw/TeXFormat.h"
+#include "figures/TeXFormat.h"
 
 #include <gtest/gtest.h>
 

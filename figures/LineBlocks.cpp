@@ -1,6 +1,6 @@
 // The TeXDraw blocks of lines and arrows.
 #include "figures/Line.h"
-#include "texdraw/TeXFormat.h"
+#include "figures/TeXFormat.h"
 
 std::string CLine::ExportTeX() const {
     // Coloured lines are the canvas's grid, which never goes into the drawing's text.

@@ -12,4 +12,6 @@ std::string FormatFixed2(double v);
 std::string TeXPair(double a, double b);
 // A page point (x, y) as the TeXDraw point "(0.01 x  -0.01 y)".
 std::string TeXPoint(const CDoublePoint& p);
-inline std::string TeXPoint(const CPoint& p) { return TeXPoint(CDoublePoint{double(p.x), double(p.y)}); }
+inline std::string TeXPoint(const CPoint& p) {
+    return TeXPoint(CDoublePoint{double(p.x), double(p.y)});
+}

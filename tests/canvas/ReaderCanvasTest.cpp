@@ -1,7 +1,7 @@
 // Drawings made by random gestures through the canvas, saved, read back and put into a fresh
 // canvas, save to the same text again.
-#include "ReaderTestUtil.h"
 #include "canvas/FakeHost.h"
+#include "texdraw/ReaderTestUtil.h"
 
 #include <functional>
 #include <random>

@@ -4,8 +4,8 @@
 #include "figures/Ellipse.h"
 #include "figures/FramedFigure.h"
 #include "figures/Rectangle.h"
+#include "figures/TeXFormat.h"
 #include "figures/TextFigures.h"
-#include "texdraw/TeXFormat.h"
 
 namespace {
 

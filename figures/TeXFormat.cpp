@@ -1,4 +1,4 @@
-#include "texdraw/TeXFormat.h"
+#include "figures/TeXFormat.h"
 
 #include <charconv>
 
@@ -19,4 +19,6 @@ std::string TeXPair(double a, double b) {
     return s;
 }
 
-std::string TeXPoint(const CDoublePoint& p) { return TeXPair(0.01 * p.x, -0.01 * p.y); }
+std::string TeXPoint(const CDoublePoint& p) {
+    return TeXPair(0.01 * p.x, -0.01 * p.y);
+}
