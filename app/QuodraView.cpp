@@ -5,11 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/QtSurface.h"
 #include "app/QuodraDoc.h"
-#include "figures/BezierCurve.h"
-#include "figures/Line.h"
-#include "figures/Rectangle.h"
-#include "figures/RotatableFigures.h"
-#include "figures/TextFigures.h"
+#include "figures/FigureFactory.h"
 #include "texdraw/Reader.h"
 
 #include <QDir>
@@ -23,11 +19,40 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
 // The open and the save dialog offer the same two filters, TeXDraw files first.
 const QStringList kFileFilters{"TeXDraw Files  (*.txt)", "All Files  (*.*)"};
+
+// The drawing tool that a tool command chooses; nothing for every other command.
+std::optional<ETool> ToolForCommand(int id) {
+    switch (id) {
+    case ID_DRAW_LINE:
+        return ETool::Line;
+    case ID_DRAW_DOTTED_LINE:
+        return ETool::DottedLine;
+    case ID_DRAW_RECTANGLE:
+        return ETool::Rectangle;
+    case ID_DRAW_RHOMB:
+        return ETool::Rhomb;
+    case ID_DRAW_ELLIPSE:
+        return ETool::Ellipse;
+    case ID_DRAW_BEZIER:
+        return ETool::Bezier;
+    case ID_DRAW_ARROW:
+        return ETool::Arrow;
+    case ID_TEST_ROTATE_RECTANGLE:
+        return ETool::RotatableRectangle;
+    case ID_TEST_ROTATE_ELLIPSE:
+        return ETool::RotatableEllipse;
+    case ID_TEST_QUODRA_RECTANGLE:
+        return ETool::PlainRectangle;
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -195,43 +220,8 @@ void Cquodra_dvView::OnCommand(int id) {
 void Cquodra_dvView::OnToolCommand(int id) {
     m_bSelectMode = false;
     m_bZoomMode = false;
-    std::unique_ptr<CFigure> figure;
-    switch (id) {
-    case ID_DRAW_LINE:
-        figure = std::make_unique<CLine>();
-        break;
-    case ID_DRAW_DOTTED_LINE:
-        figure = std::make_unique<CLine>();
-        figure->m_nPenStyle = 2;
-        break;
-    case ID_DRAW_RECTANGLE:
-        figure = std::make_unique<CTextRectangle>();
-        break;
-    case ID_DRAW_RHOMB:
-        figure = std::make_unique<CTextRhomb>();
-        break;
-    case ID_DRAW_ELLIPSE:
-        figure = std::make_unique<CTextEllipse>();
-        break;
-    case ID_DRAW_BEZIER:
-        figure = std::make_unique<CBezierCurve>();
-        break;
-    case ID_DRAW_ARROW:
-        figure = std::make_unique<CArrow>();
-        break;
-    case ID_TEST_ROTATE_RECTANGLE:
-        figure = std::make_unique<CRotatableRectangle>();
-        break;
-    case ID_TEST_ROTATE_ELLIPSE:
-        figure = std::make_unique<CRotatableEllipse>();
-        break;
-    case ID_TEST_QUODRA_RECTANGLE:
-        figure = std::make_unique<CRectangle>();
-        break;
-    default:
-        return;
-    }
-    GetCanvas().SetToolFigure(std::move(figure));
+    if (const std::optional<ETool> tool = ToolForCommand(id))
+        GetCanvas().SetToolFigure(MakeToolFigure(*tool));
 }
 
 // --- Saving
@@ -435,7 +425,7 @@ bool Cquodra_dvView::PrintDrawing(QPrinter& printer) const {
     const CFigureList& figures = canvas.GetFigures();
     for (int i = 0; i < figures.GetCount(); ++i) {
         const CFigure* f = figures.GetAt(i);
-        if (!f->m_bVisible || f->m_strTag == "VertGridLine" || f->m_strTag == "HorizGridLine")
+        if (!f->m_bVisible || f->IsGridLine())
             continue;
         f->Draw(surface, 1.0, 0, 0);
     }

@@ -278,7 +278,7 @@ void CQuodra::AutoScroll(CPoint client) {
 
 // --- Modes, tool and the drawing as a whole
 
-void CQuodra::SetMode(int mode) {
+void CQuodra::SetMode(EMode mode) {
     if (mode == kModeSelect || mode == kModeZoom || (mode == kModeDraw && m_pToolFigure))
         m_nMode = mode;
 }
@@ -308,8 +308,8 @@ void CQuodra::ResetDrawing() {
     m_figures.DeleteAll();
     CreateStartFigures();
     m_bStartFiguresDue = false;
-    m_nMouseState = m_nPrevMouseState = 0;
-    m_nGrabbedHandle = 0;
+    m_nMouseState = m_nPrevMouseState = kStateIdle;
+    m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
     ApplyZoom(1.0, 0, 0);
     m_bModified = false;
@@ -328,8 +328,8 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     }
     m_figures.Swap(next);
     m_bStartFiguresDue = false;
-    m_nMouseState = m_nPrevMouseState = 0;
-    m_nGrabbedHandle = 0;
+    m_nMouseState = m_nPrevMouseState = kStateIdle;
+    m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
     m_bModified = false;
     Repaint();

@@ -12,15 +12,50 @@
 #include <string>
 
 // Modes of the canvas (m_nMode).
-enum : int { kModeSelect = 0, kModeZoom = 1, kModeDraw = 2 };
+enum EMode : int { kModeSelect = 0, kModeZoom = 1, kModeDraw = 2 };
 
-// Bits of the gesture state (m_nMouseState).
+// Bits of the gesture state.
 enum : int {
     kMousePressed = 0x1000,
     kMousePressedAgain = 0x0100,
     kMouseMoved = 0x0010,
     kMouseReleased = 0x0001,
 };
+
+// The gesture states (m_nMouseState): the combinations of the bits that occur.
+enum EMouseState : int {
+    kStateIdle = 0,
+    kStateHovering = kMouseMoved,
+    kStatePressed = kMousePressed,
+    kStateDragging = kMousePressed | kMouseMoved,
+    kStateClicked = kMousePressed | kMouseReleased,                 // released without a drag
+    kStateDragEnded = kMousePressed | kMouseMoved | kMouseReleased, // released after a drag
+    kStatePressedAgain = kMousePressed | kMousePressedAgain, // a second press before any move
+    kStateReleasedAgain = kMousePressed | kMousePressedAgain | kMouseReleased,
+};
+
+// What a mouse message makes the canvas do; DecideAction picks one, Execute carries it out.
+enum EAction : int {
+    kActionNone = 0,
+    kActionShowZoomBand = 1,    // zoom mode, dragging
+    kActionZoomToBand = 2,      // zoom mode, released after a drag
+    kActionStartFigure = 3,     // drawing mode, first move of the drag
+    kActionDragFigure = 4,      // drawing mode, later moves
+    kActionFinishFigure = 5,    // drawing mode, released after a drag
+    kActionClearSelection = 6,  // press on empty paper
+    kActionSelectPressed = 7,   // press on a handle, or on a body without Ctrl
+    kActionTogglePressed = 8,   // Ctrl + press on a body
+    kActionKeepSelection = 9,   // Ctrl + press on empty paper: nothing to do
+    kActionShowSelectBand = 10, // dragging from empty paper
+    kActionShowAddBand = 11,    // the same with Ctrl
+    kActionSelectInBand = 12,   // released after dragging from empty paper
+    kActionAddInBand = 13,      // the same with Ctrl
+    kActionMoveSelection = 14,  // dragging a body
+    kActionDragHandle = 15,     // dragging a handle
+};
+
+// m_nGrabbedHandle after a select-mode press that hit no figure (0 is a body, above 0 a handle).
+constexpr int kGrabbedNothing = -1;
 
 // The scroll-bar requests the widget forwards (line, page, thumb, ends).
 enum class EScrollRequest {
@@ -46,7 +81,7 @@ public:
     ~CQuodra();
 
     // --- Commands of the view. Each one that changes what is shown repaints by itself.
-    void SetMode(int mode); // kModeSelect or kModeZoom; kModeDraw only when a tool is set
+    void SetMode(EMode mode); // kModeSelect or kModeZoom; kModeDraw only when a tool is set
     // Replaces the prototype of the drawing tool and enters drawing mode (null: no tool, mode
     // kept).
     void SetToolFigure(std::unique_ptr<CFigure> figure);
@@ -104,9 +139,10 @@ public:
     // mouse is captured) the shape is left as the gesture set it.
     void OnSetCursor();
 
-    // The action code (0..15) for a mouse message: mode, gesture state before and after, and
-    // m_nGrabbedHandle (for a select-mode press: -1 nothing hit, 0 a body, >0 the handle hit).
-    static int DecideAction(int mode, int state, int prevState, int grabbedHandle, bool ctrl);
+    // The action for a mouse message: mode, gesture state after and before it, and
+    // m_nGrabbedHandle (for a select-mode press: kGrabbedNothing, 0 a body, >0 the handle hit).
+    static EAction DecideAction(EMode mode, EMouseState state, EMouseState prevState,
+                                int grabbedHandle, bool ctrl);
 
     // The snap sequence on a page-pixel point at the current zoom, in place.
     void Snap(CPoint& pt) const;
@@ -127,9 +163,9 @@ public:
     const CFigureList& GetFigures() const { return m_figures; }
     const CFigure* GetToolFigure() const { return m_pToolFigure.get(); }
     double GetZoom() const { return m_dZoom; }
-    int GetMode() const { return m_nMode; }
-    int GetMouseState() const { return m_nMouseState; }
-    int GetPrevMouseState() const { return m_nPrevMouseState; }
+    EMode GetMode() const { return m_nMode; }
+    EMouseState GetMouseState() const { return m_nMouseState; }
+    EMouseState GetPrevMouseState() const { return m_nPrevMouseState; }
     CPoint GetDownPoint() const { return m_ptDown; }
     CPoint GetCurrentPoint() const { return m_ptCurrent; }
     int GetGrabbedHandle() const { return m_nGrabbedHandle; }
@@ -175,31 +211,46 @@ private:
     void MarkModified() { m_bModified = true; }
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
-    void CreateGrid(CFigureList& list) const;
     void DrawDraggedRect(CDrawSurface& dc) const;
-    // QuodraMouse.cpp
-    int Decide();
-    void Execute(int action);
+    // QuodraGrid.cpp
+    void CreateGrid(CFigureList& list) const;
+    // QuodraMouse.cpp: the gesture
+    EAction Decide();
+    void Execute(EAction action);
+    void ZoomToBand();
+    void StartFigure();
+    void DragFigure();
+    void FinishFigure();
+    void SelectPressed();
+    void TogglePressed();
+    void SelectInBand();
     void MoveSelection();
-    void Nudge(int dx, int dy);
+    void DragHandle();
+    // Snaps an area point; returns it in area pixels.
+    CPoint SnapArea(CPoint area) const;
     // Clamps an area point to the page and snaps it; returns it in area pixels.
     CPoint ClampAndSnap(CPoint area) const;
-    void SetPageBounds();
+    // Whether a rectangle in page pixels (a shifted selection) lies on the page: both its
+    // top-left and bottom-right corner inside (0, 0, page width - 1, page height - 1), right
+    // and bottom edges exclusive.
+    bool FitsOnPage(const CRect& r) const;
     ECursor DecideCursor() const;
+    // QuodraKeys.cpp
+    void Nudge(int dx, int dy);
 
     CCanvasHost& m_host;
 
     std::unique_ptr<CFigure> m_pToolFigure;
-    int m_nMouseState = 0;
-    int m_nPrevMouseState = 0;
+    EMouseState m_nMouseState = kStateIdle;
+    EMouseState m_nPrevMouseState = kStateIdle;
     CPoint m_ptDown;
     CPoint m_ptCurrent;
     bool m_bCtrlDown = false;
-    int m_nGrabbedHandle = 0;
+    int m_nGrabbedHandle = kHandleNone;
     CSize m_szDelta;
     CSize m_szGrabOffset;
     bool m_bSkipMouseMove = false;
-    int m_nMode = kModeZoom;
+    EMode m_nMode = kModeZoom;
     CFigureList m_figures;
     ECursor m_hCursor = ECursor::None;
     int m_nCenterTop = 0;

@@ -3,8 +3,6 @@
 
 #include "figures/TextFigures.h"
 
-#include <algorithm>
-
 void CQuodra::DeleteSelected() {
     bool any = false;
     for (int i = m_figures.GetCount() - 1; i >= 0; --i) {
@@ -19,25 +17,12 @@ void CQuodra::DeleteSelected() {
 }
 
 void CQuodra::Duplicate() {
-    SetPageBounds();
-    const CRect bounds = m_figures.m_rcBounds;
     const int count = m_figures.GetCount();
-    bool any = false;
-    CRect u;
-    for (int i = 0; i < count; ++i) {
-        const CFigure* f = m_figures.GetAt(i);
-        if (!f->m_bSelected)
-            continue;
-        const CRect r = f->GetBoundingRect(m_dZoom).Offset(5, 5);
-        u = any ? CRect{std::min(u.left, r.left), std::min(u.top, r.top),
-                        std::max(u.right, r.right), std::max(u.bottom, r.bottom)}
-                : r;
-        any = true;
-    }
-    if (!any)
+    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, 5, 5);
+    if (!u)
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
-    const bool shift = bounds.Contains(u.TopLeft()) && bounds.Contains(u.BottomRight());
+    const bool shift = FitsOnPage(*u);
     for (int i = 0; i < count; ++i) {
         CFigure* source = m_figures.GetAt(i);
         if (!source->m_bSelected)
@@ -75,7 +60,8 @@ void CQuodra::ChangeText() {
     CFigure* figure = m_figures.GetFirstSelected();
     if (!figure)
         return;
-    if (figure->m_strType != "TextRectangle" && figure->m_strType != "TextEllipse")
+    // Only text rectangles and text ellipses take the text; a text rhomb keeps its own.
+    if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure))
         return;
     if (std::string* text = GetFigureText(*figure)) {
         *text = *result;

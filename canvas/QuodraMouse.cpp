@@ -1,59 +1,102 @@
 // CQuodra: the mouse gesture state machine (state update, decision, execution), moving the
-// selection with cursor pinning, the cursor shape and the keys.
+// selection with cursor pinning, and the cursor shape.
 #include "canvas/Quodra.h"
-
-#include <algorithm>
 
 namespace {
 
-// The union of two rectangles given by their corner pixels.
-CRect Union(const CRect& a, const CRect& b) {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
+// The gesture state after a press, a move and a release; any other state stays as it is.
+EMouseState AfterPress(EMouseState s) {
+    if (s == kStateIdle || s == kStateHovering)
+        return kStatePressed;
+    if (s == kStatePressed)
+        return kStatePressedAgain;
+    return s;
+}
+
+EMouseState AfterMove(EMouseState s) {
+    switch (s) {
+    case kStateIdle:
+    case kStateHovering:
+        return kStateHovering;
+    case kStatePressed:
+    case kStateDragging:
+        return kStateDragging;
+    default:
+        return s;
+    }
+}
+
+EMouseState AfterRelease(EMouseState s) {
+    switch (s) {
+    case kStatePressed:
+        return kStateClicked;
+    case kStateDragging:
+        return kStateDragEnded;
+    case kStatePressedAgain:
+        return kStateReleasedAgain;
+    default:
+        return s;
+    }
+}
+
+EAction DecideZoom(EMouseState state) {
+    if (state == kStateDragging)
+        return kActionShowZoomBand;
+    if (state == kStateDragEnded)
+        return kActionZoomToBand;
+    return kActionNone;
+}
+
+EAction DecideDraw(EMouseState state, EMouseState prevState) {
+    if (state == kStateDragging)
+        return prevState == kStatePressed ? kActionStartFigure : kActionDragFigure;
+    if (state == kStateDragEnded)
+        return kActionFinishFigure;
+    return kActionNone;
+}
+
+EAction DecideSelect(EMouseState state, int grabbedHandle, bool ctrl) {
+    const bool onNothing = grabbedHandle < kHandleNone;
+    const bool onHandle = grabbedHandle > kHandleNone;
+    switch (state) {
+    case kStatePressed:
+        if (onNothing)
+            return ctrl ? kActionKeepSelection : kActionClearSelection;
+        // Ctrl toggles a figure pressed on its body; a press on a handle never toggles.
+        return ctrl && !onHandle ? kActionTogglePressed : kActionSelectPressed;
+    case kStateDragging:
+        if (onNothing)
+            return ctrl ? kActionShowAddBand : kActionShowSelectBand;
+        return onHandle ? kActionDragHandle : kActionMoveSelection;
+    case kStateDragEnded:
+        if (onNothing)
+            return ctrl ? kActionAddInBand : kActionSelectInBand;
+        return kActionNone;
+    default:
+        return kActionNone;
+    }
 }
 
 } // namespace
 
 // --- Decision: a pure function of the gesture, so it can be checked on its own.
 
-int CQuodra::DecideAction(int mode, int state, int prevState, int grabbedHandle, bool ctrl) {
+EAction CQuodra::DecideAction(EMode mode, EMouseState state, EMouseState prevState,
+                              int grabbedHandle, bool ctrl) {
     switch (mode) {
     case kModeZoom:
-        if (state == 0x1010)
-            return 1;
-        if (state == 0x1011)
-            return 2;
-        return 0;
+        return DecideZoom(state);
     case kModeDraw:
-        if (state == 0x1010)
-            return prevState == 0x1000 ? 3 : 4;
-        if (state == 0x1011)
-            return 5;
-        return 0;
+        return DecideDraw(state, prevState);
     case kModeSelect:
-        if (state == 0x1000) {
-            if (grabbedHandle > 0)
-                return 7;
-            if (grabbedHandle == 0)
-                return ctrl ? 8 : 7;
-            return ctrl ? 9 : 6;
-        }
-        if (state == 0x1010) {
-            if (grabbedHandle < 0)
-                return ctrl ? 11 : 10;
-            return grabbedHandle > 0 ? 15 : 14;
-        }
-        if (state == 0x1011 && grabbedHandle < 0)
-            return ctrl ? 13 : 12;
-        return 0;
-    default:
-        return 0;
+        return DecideSelect(state, grabbedHandle, ctrl);
     }
+    return kActionNone;
 }
 
 // On a select-mode press, finds what was hit and grabs it before deciding.
-int CQuodra::Decide() {
-    if (m_nMode == kModeSelect && m_nMouseState == 0x1000) {
+EAction CQuodra::Decide() {
+    if (m_nMode == kModeSelect && m_nMouseState == kStatePressed) {
         const CPoint p = AreaToPage(m_ptDown);
         if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom)) {
             const int handle = f->HitTestHandles(p, m_dZoom);
@@ -61,10 +104,10 @@ int CQuodra::Decide() {
             f->m_bEditing = true;
             const CRect bounds = f->GetBoundingRect(m_dZoom);
             m_szGrabOffset = {p.x - bounds.left, p.y - bounds.top};
-            if (handle > 0)
+            if (handle > kHandleNone)
                 m_nGrabbedHandle = handle;
         } else {
-            m_nGrabbedHandle = -1;
+            m_nGrabbedHandle = kGrabbedNothing;
         }
     }
     return DecideAction(m_nMode, m_nMouseState, m_nPrevMouseState, m_nGrabbedHandle, m_bCtrlDown);
@@ -77,10 +120,7 @@ void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
     m_host.CaptureMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
-    if (m_nMouseState == 0x0000 || m_nMouseState == 0x0010)
-        m_nMouseState = 0x1000;
-    else if (m_nMouseState == 0x1000)
-        m_nMouseState = 0x1100;
+    m_nMouseState = AfterPress(m_nMouseState);
     m_ptDown = p;
     m_bCtrlDown = ctrl;
     Execute(Decide());
@@ -94,10 +134,8 @@ void CQuodra::OnMouseMove(CPoint client) {
     }
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
-    if (m_nMouseState == 0x0000 || m_nMouseState == 0x0010 || m_nMouseState == 0x1000 ||
-        m_nMouseState == 0x1010)
-        m_nMouseState |= kMouseMoved;
-    const CPoint base = m_nPrevMouseState == 0x1000 ? m_ptDown : m_ptCurrent;
+    m_nMouseState = AfterMove(m_nMouseState);
+    const CPoint base = m_nPrevMouseState == kStatePressed ? m_ptDown : m_ptCurrent;
     m_ptCurrent = p;
     m_szDelta = {p.x - base.x, p.y - base.y};
     Execute(Decide());
@@ -108,155 +146,181 @@ void CQuodra::OnLButtonUp(CPoint client) {
     m_host.ReleaseMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
-    if (m_nMouseState == 0x1000 || m_nMouseState == 0x1010 || m_nMouseState == 0x1100)
-        m_nMouseState |= kMouseReleased;
+    m_nMouseState = AfterRelease(m_nMouseState);
     m_ptCurrent = p;
     Execute(Decide());
-    m_nMouseState = 0;
-    m_nGrabbedHandle = 0;
+    m_nMouseState = kStateIdle;
+    m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
     m_bCreating = false;
 }
 
 // --- Execution
 
-CPoint CQuodra::ClampAndSnap(CPoint area) const {
-    CPoint p = AreaToPage(ClampToPage(area));
+CPoint CQuodra::SnapArea(CPoint area) const {
+    CPoint p = AreaToPage(area);
     Snap(p);
     return PageToArea(p);
 }
 
-void CQuodra::SetPageBounds() {
-    m_figures.m_rcBounds = {0, 0, m_nPageWidthPx - 1, m_nPageHeightPx - 1};
+CPoint CQuodra::ClampAndSnap(CPoint area) const {
+    return SnapArea(ClampToPage(area));
 }
 
-void CQuodra::Execute(int action) {
+bool CQuodra::FitsOnPage(const CRect& r) const {
+    const CRect page{0, 0, m_nPageWidthPx - 1, m_nPageHeightPx - 1};
+    return page.Contains(r.TopLeft()) && page.Contains(r.BottomRight());
+}
+
+void CQuodra::Execute(EAction action) {
     switch (action) {
-    case 0:
-    case 9:
+    case kActionNone:
+    case kActionKeepSelection:
         return; // nothing to do, nothing to repaint
-    case 1:
-    case 10:
-    case 11:
+    case kActionShowZoomBand:
+    case kActionShowSelectBand:
+    case kActionShowAddBand:
         m_bRubberBand = true;
         break;
-    case 2:
-        ZoomToRect({m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}, false);
-        m_bRubberBand = false;
+    case kActionZoomToBand:
+        ZoomToBand();
         break;
-    case 3: {
-        if (!m_pToolFigure)
-            break;
-        auto figure = m_pToolFigure->Clone();
-        m_figures.ClearGrabbed();
-        figure->m_bEditing = true;
-        m_ptCurrent = ClampAndSnap(m_ptCurrent);
-        m_ptDown = ClampAndSnap(m_ptDown);
-        const CPoint a = AreaToPage(m_ptDown);
-        const CPoint b = AreaToPage(m_ptCurrent);
-        figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
-        m_figures.Add(std::move(figure));
-        m_bCreating = true;
-        MarkModified();
+    case kActionStartFigure:
+        StartFigure();
         break;
-    }
-    case 4: {
-        CFigure* figure = m_figures.GetLast();
-        if (!m_bCreating || !figure)
-            break;
-        m_ptCurrent = ClampAndSnap(m_ptCurrent);
-        m_ptDown = ClampAndSnap(m_ptDown);
-        const CPoint a = AreaToPage(m_ptDown);
-        const CPoint b = AreaToPage(m_ptCurrent);
-        figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
+    case kActionDragFigure:
+        DragFigure();
         break;
-    }
-    case 5: {
-        CFigure* figure = m_figures.GetLast();
-        if (!m_bCreating || !figure)
-            break;
-        m_ptCurrent = ClampAndSnap(m_ptCurrent);
-        const CPoint b = AreaToPage(m_ptCurrent);
-        figure->SetHandlePoint(kHandleEnd, b.x, b.y, m_dZoom);
-        m_figures.ClearSelection();
-        m_figures.SelectLast();
-        m_figures.ClearGrabbed();
-        m_nMode = kModeSelect;
+    case kActionFinishFigure:
+        FinishFigure();
         break;
-    }
-    case 6:
+    case kActionClearSelection:
         m_figures.ClearSelection();
         break;
-    case 7: {
-        const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom); f && !f->m_bSelected) {
-            m_figures.ClearSelection();
-            f->m_bSelected = true;
-        }
+    case kActionSelectPressed:
+        SelectPressed();
         break;
-    }
-    case 8: {
-        const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom))
-            f->m_bSelected = !f->m_bSelected;
+    case kActionTogglePressed:
+        TogglePressed();
         break;
-    }
-    case 12:
-    case 13: {
-        const CPoint o = GetPageOrigin();
-        const CRect r = CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}
-                            .Offset(-o.x, -o.y)
-                            .Normalized();
-        m_bRubberBand = false;
-        m_figures.SelectInRect(r, m_dZoom);
+    case kActionSelectInBand:
+    case kActionAddInBand:
+        SelectInBand();
         break;
-    }
-    case 14:
+    case kActionMoveSelection:
         MoveSelection();
         break;
-    case 15: {
-        m_hCursor = ECursor::Cross;
-        m_host.SetCursorShape(ECursor::Cross);
-        m_ptCurrent = ClampAndSnap(m_ptCurrent);
-        if (CFigure* f = m_figures.GetGrabbed()) {
-            const CPoint p = AreaToPage(m_ptCurrent);
-            f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, m_dZoom);
-            MarkModified();
-        }
+    case kActionDragHandle:
+        DragHandle();
         break;
     }
-    default:
-        return;
-    }
     Repaint();
+}
+
+void CQuodra::ZoomToBand() {
+    ZoomToRect({m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}, false);
+    m_bRubberBand = false;
+}
+
+// The first move of a drawing drag makes the figure, a clone of the tool, from the clamped and
+// snapped press and current points.
+void CQuodra::StartFigure() {
+    if (!m_pToolFigure)
+        return;
+    auto figure = m_pToolFigure->Clone();
+    m_figures.ClearGrabbed();
+    figure->m_bEditing = true;
+    m_ptCurrent = ClampAndSnap(m_ptCurrent);
+    m_ptDown = ClampAndSnap(m_ptDown);
+    const CPoint a = AreaToPage(m_ptDown);
+    const CPoint b = AreaToPage(m_ptCurrent);
+    figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
+    m_figures.Add(std::move(figure));
+    m_bCreating = true;
+    MarkModified();
+}
+
+// Later moves set both points again. The press point is snapped again where the first move
+// left it but not clamped again: a key point it was snapped to may lie off the page, and the
+// figure keeps starting there instead of jumping to the page edge.
+void CQuodra::DragFigure() {
+    CFigure* figure = m_figures.GetLast();
+    if (!m_bCreating || !figure)
+        return;
+    m_ptCurrent = ClampAndSnap(m_ptCurrent);
+    m_ptDown = SnapArea(m_ptDown);
+    const CPoint a = AreaToPage(m_ptDown);
+    const CPoint b = AreaToPage(m_ptCurrent);
+    figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
+}
+
+// The release sets the end point; the new figure becomes the selection and the canvas goes back
+// to select mode.
+void CQuodra::FinishFigure() {
+    CFigure* figure = m_figures.GetLast();
+    if (!m_bCreating || !figure)
+        return;
+    m_ptCurrent = ClampAndSnap(m_ptCurrent);
+    const CPoint b = AreaToPage(m_ptCurrent);
+    figure->SetHandlePoint(kHandleEnd, b.x, b.y, m_dZoom);
+    m_figures.ClearSelection();
+    m_figures.SelectLast();
+    m_figures.ClearGrabbed();
+    m_nMode = kModeSelect;
+}
+
+// An already selected figure keeps the whole selection, so a group can be dragged.
+void CQuodra::SelectPressed() {
+    const CPoint p = AreaToPage(m_ptDown);
+    if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom); f && !f->m_bSelected) {
+        m_figures.ClearSelection();
+        f->m_bSelected = true;
+    }
+}
+
+void CQuodra::TogglePressed() {
+    const CPoint p = AreaToPage(m_ptDown);
+    if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom))
+        f->m_bSelected = !f->m_bSelected;
+}
+
+// Adds every figure the band touches; without Ctrl the press has already cleared the selection.
+void CQuodra::SelectInBand() {
+    const CPoint o = GetPageOrigin();
+    const CRect r =
+        CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Offset(-o.x, -o.y).Normalized();
+    m_bRubberBand = false;
+    m_figures.SelectInRect(r, m_dZoom);
+}
+
+void CQuodra::DragHandle() {
+    m_hCursor = ECursor::Cross;
+    m_host.SetCursorShape(ECursor::Cross);
+    m_ptCurrent = ClampAndSnap(m_ptCurrent);
+    if (CFigure* f = m_figures.GetGrabbed()) {
+        const CPoint p = AreaToPage(m_ptCurrent);
+        f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, m_dZoom);
+        MarkModified();
+    }
 }
 
 // Moves the selection by m_szDelta, stopped per axis at the page edges, and keeps the pointer on
 // the spot of the grabbed figure where the press was.
 void CQuodra::MoveSelection() {
-    SetPageBounds();
-    const CRect bounds = m_figures.m_rcBounds;
     CSize d = m_szDelta;
-    bool any = false;
-    CRect u;
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        const CFigure* f = m_figures.GetAt(i);
-        if (!f->m_bSelected || !f->m_bSelectable)
-            continue;
-        const CRect r = f->GetBoundingRect(m_dZoom).Offset(d.cx, d.cy);
-        u = any ? Union(u, r) : r;
-        any = true;
-    }
-    if (any && (d.cx != 0 || d.cy != 0)) {
-        if (!bounds.Contains(u.TopLeft()) || !bounds.Contains(u.BottomRight())) {
-            if (u.left < bounds.left)
-                d.cx += bounds.left - u.left;
-            else if (u.right > bounds.right)
-                d.cx -= u.right - bounds.right;
-            if (u.top < bounds.top)
-                d.cy += bounds.top - u.top;
-            else if (u.bottom > bounds.bottom)
-                d.cy -= u.bottom - bounds.bottom;
+    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, d.cx, d.cy);
+    if (u && (d.cx != 0 || d.cy != 0)) {
+        if (!FitsOnPage(*u)) {
+            const int right = m_nPageWidthPx - 1;
+            const int bottom = m_nPageHeightPx - 1;
+            if (u->left < 0)
+                d.cx -= u->left;
+            else if (u->right > right)
+                d.cx -= u->right - right;
+            if (u->top < 0)
+                d.cy -= u->top;
+            else if (u->bottom > bottom)
+                d.cy -= u->bottom - bottom;
         }
         for (int i = 0; i < m_figures.GetCount(); ++i) {
             CFigure* f = m_figures.GetAt(i);
@@ -284,7 +348,7 @@ void CQuodra::MoveSelection() {
 ECursor CQuodra::DecideCursor() const {
     if (m_nMode == kModeDraw)
         return ECursor::Cross;
-    if (m_nMouseState == 0x0010) {
+    if (m_nMouseState == kStateHovering) {
         const CPoint p = AreaToPage(m_ptCurrent);
         if (const CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom)) {
             const ECursor c = f->GetHandleCursor(f->HitTestHandles(p, m_dZoom), m_dZoom);
@@ -297,66 +361,8 @@ ECursor CQuodra::DecideCursor() const {
 
 void CQuodra::OnSetCursor() {
     // A captured pointer keeps the shape the gesture gave it (the cross of a handle drag).
-    if (m_nMouseState & kMousePressed)
+    if (int(m_nMouseState) & kMousePressed)
         return;
     m_hCursor = DecideCursor();
     m_host.SetCursorShape(m_hCursor);
-}
-
-// --- Keys
-
-void CQuodra::Nudge(int dx, int dy) {
-    SetPageBounds();
-    const CRect bounds = m_figures.m_rcBounds;
-    bool any = false;
-    CRect u;
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        const CFigure* f = m_figures.GetAt(i);
-        if (!f->m_bSelected)
-            continue;
-        const CRect r = f->GetBoundingRect(m_dZoom).Offset(dx, dy);
-        u = any ? Union(u, r) : r;
-        any = true;
-    }
-    // All or nothing: a step that would push any of them off the page moves none.
-    if (!any || !bounds.Contains(u.TopLeft()) || !bounds.Contains(u.BottomRight()))
-        return;
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        if (f->m_bSelected)
-            f->MoveBy(dx, dy);
-    }
-    MarkModified();
-}
-
-void CQuodra::OnKeyDown(EKey key) {
-    switch (key) {
-    case EKey::Left:
-        Nudge(-1, 0);
-        Repaint();
-        break;
-    case EKey::Up:
-        Nudge(0, -1);
-        Repaint();
-        break;
-    case EKey::Right:
-        Nudge(1, 0);
-        Repaint();
-        break;
-    case EKey::Down:
-        Nudge(0, 1);
-        Repaint();
-        break;
-    case EKey::Delete:
-        DeleteSelected();
-        break;
-    case EKey::NumPlus:
-        ZoomIn();
-        break;
-    case EKey::NumMinus:
-        ZoomOut();
-        break;
-    case EKey::Other:
-        break;
-    }
 }

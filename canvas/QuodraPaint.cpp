@@ -1,34 +1,14 @@
-// CQuodra: painting (surroundings, paper, page, figures, dragged rectangle), the grid lines and
-// the start-up picture.
+// CQuodra: painting (surroundings, paper, page, figures, dragged rectangle) and the figures the
+// first paint adds (the grid lines and the start-up picture).
 #include "canvas/Quodra.h"
 
-#include "figures/Line.h"
 #include "figures/Rectangle.h"
 
 #include <algorithm>
 
 namespace {
-constexpr COLORREF kGridColor = RGB(138, 130, 255);
 constexpr COLORREF kZoomSquareColor = RGB(255, 0, 0);
 } // namespace
-
-// The grid lines are made in page units (zoom 1.0), so they sit on the same page positions
-// whatever the zoom is when they are created.
-void CQuodra::CreateGrid(CFigureList& list) const {
-    const auto add = [&list](int x1, int y1, int x2, int y2, const char* tag) {
-        auto line = std::make_unique<CLine>();
-        line->SetHandlePoint(kHandleStart, x1, y1, 1.0);
-        line->SetHandlePoint(kHandleEnd, x2, y2, 1.0);
-        line->m_crColor = kGridColor;
-        line->m_bSelectable = false;
-        line->m_strTag = tag;
-        list.Add(std::move(line));
-    };
-    for (int x = m_nGridOriginX; x < m_nPageWidth; x += m_nGridStepX)
-        add(x, 0, x, m_nPageHeight, "VertGridLine");
-    for (int y = m_nGridOriginY; y < m_nPageHeight; y += m_nGridStepY)
-        add(0, y, m_nPageWidth, y, "HorizGridLine");
-}
 
 void CQuodra::CreateStartFigures() {
     CreateGrid(m_figures);
@@ -36,17 +16,6 @@ void CQuodra::CreateStartFigures() {
     auto picture = std::make_unique<CPictureFigure>();
     picture->SetPoints(7, 4, 49, 49, 1.0);
     m_figures.Add(std::move(picture));
-}
-
-void CQuodra::SetGridVisible(bool visible) {
-    m_bGridVisible = visible;
-    m_figures.SetGridVisible(visible);
-    Repaint();
-}
-
-void CQuodra::HideGrid() {
-    m_figures.SetGridVisible(false);
-    Repaint();
 }
 
 void CQuodra::OnPaint(CDrawSurface& dc) {

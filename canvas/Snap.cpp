@@ -9,10 +9,6 @@ bool IsCandidate(const CFigure& f) {
     return f.m_bSelectable && !f.m_bEditing;
 }
 
-bool IsGridLine(const CFigure& f) {
-    return f.m_strTag == "VertGridLine" || f.m_strTag == "HorizGridLine";
-}
-
 // Distances in doubles: an intersection far off the page must not overflow an int difference.
 bool WithinThreshold(CPoint pt, double x, double y, int r) {
     const double dx = x - pt.x;
@@ -36,10 +32,10 @@ bool SnapToGrid(const CFigureList& figures, CPoint& pt, double zoom, int r) {
     int firstHoriz = -1;
     for (int i = 0; i < figures.GetCount(); ++i) {
         const CFigure* f = figures.GetAt(i);
-        if (!IsGridLine(*f))
+        if (!f->IsGridLine())
             continue;
         ++count;
-        if (firstHoriz < 0 && f->m_strTag == "HorizGridLine")
+        if (firstHoriz < 0 && f->m_strTag == kHorizGridLineTag)
             firstHoriz = i;
     }
     if (firstHoriz <= 0)

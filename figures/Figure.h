@@ -23,6 +23,10 @@ enum : int {
     kHandleCenter = 14,
 };
 
+// The tags of the canvas's grid lines (m_strTag): plain lines that only the canvas makes.
+inline constexpr const char* kVertGridLineTag = "VertGridLine";
+inline constexpr const char* kHorizGridLineTag = "HorizGridLine";
+
 class CFigure {
 public:
     CFigure() = default;
@@ -67,6 +71,11 @@ public:
     virtual bool HitTest(CPoint pt, double zoom) const;
     virtual bool SnapToKeyPoint(CPoint& pt, double zoom) const;
     virtual void MoveBy(double dx, double dy);
+
+    // A grid line of the canvas: a vertical or a horizontal one, told by its tag.
+    bool IsGridLine() const {
+        return m_strTag == kVertGridLineTag || m_strTag == kHorizGridLineTag;
+    }
 
 protected:
     // Black-outlined blue squares of the given handles, shifted by (dx, dy).

@@ -1,5 +1,7 @@
 #include "figures/FigureList.h"
 
+#include <algorithm>
+
 void CFigureList::Add(std::unique_ptr<CFigure> figure) {
     if (figure)
         m_figures.push_back(std::move(figure));
@@ -54,6 +56,19 @@ CFigure* CFigureList::GetFirstSelected() const {
     return nullptr;
 }
 
+std::optional<CRect> CFigureList::SelectionBounds(double zoom, int dx, int dy) const {
+    std::optional<CRect> u;
+    for (const auto& f : m_figures) {
+        if (!f->m_bSelected)
+            continue;
+        const CRect r = f->GetBoundingRect(zoom).Offset(dx, dy);
+        u = u ? CRect{std::min(u->left, r.left), std::min(u->top, r.top),
+                      std::max(u->right, r.right), std::max(u->bottom, r.bottom)}
+              : r;
+    }
+    return u;
+}
+
 CFigure* CFigureList::HitTest(int x, int y, double zoom) const {
     // From the top down: the figure the user sees on top is the one picked.
     for (auto it = m_figures.rbegin(); it != m_figures.rend(); ++it)
@@ -82,11 +97,10 @@ std::string CFigureList::GetTeXDrawText() const {
 
 void CFigureList::SetGridVisible(bool visible) {
     for (auto& f : m_figures)
-        if (f->m_strTag == "VertGridLine" || f->m_strTag == "HorizGridLine")
+        if (f->IsGridLine())
             f->m_bVisible = visible;
 }
 
 void CFigureList::Swap(CFigureList& other) noexcept {
-    // Only the figures change hands; the bounds belong to the page the list is shown on.
     m_figures.swap(other.m_figures);
 }

@@ -4,12 +4,11 @@
 #include "figures/Figure.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CFigureList {
 public:
-    CRect m_rcBounds; // page rectangle in page pixels, filled before shifted selections are tested
-
     void Add(std::unique_ptr<CFigure> figure);
     int GetCount() const { return static_cast<int>(m_figures.size()); }
     CFigure* GetAt(int i) const;
@@ -21,6 +20,9 @@ public:
     void ClearGrabbed();
     CFigure* GetGrabbed() const;
     CFigure* GetFirstSelected() const;
+    // The union of the selected figures' bounding rectangles at the zoom, each shifted by
+    // (dx, dy) pixels; nothing when no figure is selected.
+    std::optional<CRect> SelectionBounds(double zoom, int dx, int dy) const;
     CFigure* HitTest(int x, int y, double zoom) const;
     void SelectInRect(const CRect& rect, double zoom);
     void DrawAll(CDrawSurface& dc, double zoom, int originX, int originY) const;

@@ -1,14 +1,30 @@
 #include "figures/TextFigures.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace {
 
-// The text centred on one line in the square of half the top edge around the centre. The font
-// does not follow the zoom; only the square does.
-void DrawFigureText(const CFramedFigure& f, const std::string& text, CDrawSurface& dc, double zoom,
-                    int dx, int dy) {
-    if (text.empty())
+// Clone always hands over a figure of the same class; any other source leaves the text alone.
+template <class T> void CopyText(std::string& to, const CFigure& src) {
+    if (const auto* t = dynamic_cast<const T*>(&src))
+        to = t->GetText();
+}
+
+// One Clone for the three classes: a default figure of the same class, then CopyFrom.
+template <class T> std::unique_ptr<CFigure> CloneOf(const T& figure) {
+    auto copy = std::make_unique<T>();
+    copy->CopyFrom(figure);
+    return copy;
+}
+
+} // namespace
+
+// The font does not follow the zoom; only the square does.
+void CFigureText::DrawFigureText(const CFramedFigure& f, CDrawSurface& dc, double zoom, int dx,
+                                 int dy) const {
+    if (m_strText.empty())
         return;
     const CPoint c = f.GetHandlePoint(kHandleCenter, zoom) + CPoint{dx, dy};
     const CPoint p2 = f.GetHandlePoint(kHandleStart, zoom);
@@ -20,21 +36,11 @@ void DrawFigureText(const CFramedFigure& f, const std::string& text, CDrawSurfac
     auto pin = [](long long v) {
         return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
     };
-    dc.DrawText(CRect{pin(c.x - r), pin(c.y - r), pin(c.x + r), pin(c.y + r)}, text);
+    dc.DrawText(CRect{pin(c.x - r), pin(c.y - r), pin(c.x + r), pin(c.y + r)}, m_strText);
 }
-
-// Clone always hands over a figure of the same class; any other source leaves the text alone.
-template <class T> void CopyText(std::string& to, const CFigure& src) {
-    if (const auto* t = dynamic_cast<const T*>(&src))
-        to = t->GetText();
-}
-
-} // namespace
 
 std::unique_ptr<CFigure> CTextRectangle::Clone() const {
-    auto copy = std::make_unique<CTextRectangle>();
-    copy->CopyFrom(*this);
-    return copy;
+    return CloneOf(*this);
 }
 
 void CTextRectangle::CopyFrom(const CFigure& src) {
@@ -44,14 +50,12 @@ void CTextRectangle::CopyFrom(const CFigure& src) {
 
 void CTextRectangle::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     // The outline comes last so that text running over the edges does not hide it.
-    DrawFigureText(*this, m_strText, dc, zoom, dx, dy);
+    DrawFigureText(*this, dc, zoom, dx, dy);
     CRectangle::Draw(dc, zoom, dx, dy);
 }
 
 std::unique_ptr<CFigure> CTextEllipse::Clone() const {
-    auto copy = std::make_unique<CTextEllipse>();
-    copy->CopyFrom(*this);
-    return copy;
+    return CloneOf(*this);
 }
 
 void CTextEllipse::CopyFrom(const CFigure& src) {
@@ -61,13 +65,11 @@ void CTextEllipse::CopyFrom(const CFigure& src) {
 
 void CTextEllipse::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     CEllipse::Draw(dc, zoom, dx, dy);
-    DrawFigureText(*this, m_strText, dc, zoom, dx, dy);
+    DrawFigureText(*this, dc, zoom, dx, dy);
 }
 
 std::unique_ptr<CFigure> CTextRhomb::Clone() const {
-    auto copy = std::make_unique<CTextRhomb>();
-    copy->CopyFrom(*this);
-    return copy;
+    return CloneOf(*this);
 }
 
 void CTextRhomb::CopyFrom(const CFigure& src) {
@@ -77,16 +79,10 @@ void CTextRhomb::CopyFrom(const CFigure& src) {
 
 void CTextRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     CRhomb::Draw(dc, zoom, dx, dy);
-    DrawFigureText(*this, m_strText, dc, zoom, dx, dy);
+    DrawFigureText(*this, dc, zoom, dx, dy);
 }
 
 std::string* GetFigureText(CFigure& figure) {
-    // Figure kinds are told apart by their type name; only the three text classes carry these.
-    if (figure.m_strType == "TextRectangle")
-        return &static_cast<CTextRectangle&>(figure).m_strText;
-    if (figure.m_strType == "TextEllipse")
-        return &static_cast<CTextEllipse&>(figure).m_strText;
-    if (figure.m_strType == "TextRhomb")
-        return &static_cast<CTextRhomb&>(figure).m_strText;
-    return nullptr;
+    auto* text = dynamic_cast<CFigureText*>(&figure);
+    return text ? &text->m_strText : nullptr;
 }

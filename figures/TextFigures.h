@@ -1,4 +1,5 @@
 // The text figures: a rectangle, an ellipse and a rhomb that carry a text drawn centred in them.
+// Each is its box figure plus CFigureText, which holds what the three share.
 #pragma once
 
 #include "figures/Ellipse.h"
@@ -6,42 +7,47 @@
 
 #include <string>
 
-class CTextRectangle : public CRectangle {
+// The text of a text figure: one line, drawn centred in the figure and written with its block.
+class CFigureText {
+public:
+    std::string m_strText;
+    std::string GetText() const { return m_strText; }
+    void SetText(const std::string& text) { m_strText = text; }
+
+protected:
+    CFigureText() = default;
+    ~CFigureText() = default;
+    // The text centred on one line in the square of half the top edge around the centre.
+    void DrawFigureText(const CFramedFigure& f, CDrawSurface& dc, double zoom, int dx,
+                        int dy) const;
+};
+
+class CTextRectangle : public CRectangle, public CFigureText {
 public:
     CTextRectangle() { m_strType = "TextRectangle"; }
-    std::string m_strText;
-    std::string GetText() const { return m_strText; }
-    void SetText(const std::string& text) { m_strText = text; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
 };
 
-class CTextEllipse : public CEllipse {
+class CTextEllipse : public CEllipse, public CFigureText {
 public:
     CTextEllipse() { m_strType = "TextEllipse"; }
-    std::string m_strText;
-    std::string GetText() const { return m_strText; }
-    void SetText(const std::string& text) { m_strText = text; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
 };
 
-class CTextRhomb : public CRhomb {
+class CTextRhomb : public CRhomb, public CFigureText {
 public:
     CTextRhomb() { m_strType = "TextRhomb"; }
-    std::string m_strText;
-    std::string GetText() const { return m_strText; }
-    void SetText(const std::string& text) { m_strText = text; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
 };
 
-// The text of a figure whose type name is "TextRectangle", "TextEllipse" or "TextRhomb";
-// nullptr for every other figure.
+// The text of a text rectangle, text ellipse or text rhomb; nullptr for every other figure.
 std::string* GetFigureText(CFigure& figure);

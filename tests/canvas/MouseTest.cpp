@@ -51,7 +51,8 @@ TEST(CanvasDecision, ActionCodes) {
         {7, 0x1010, 0x1000, 0, false, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.action, CQuodra::DecideAction(c.mode, c.state, c.prev, c.grabbed, c.ctrl))
+        EXPECT_EQ(c.action, CQuodra::DecideAction(EMode(c.mode), EMouseState(c.state),
+                                                  EMouseState(c.prev), c.grabbed, c.ctrl))
             << "mode " << c.mode << " state " << std::hex << c.state << " prev " << c.prev
             << std::dec << " grabbed " << c.grabbed << " ctrl " << c.ctrl;
     }

@@ -166,18 +166,30 @@ TEST(FigureList, DrawAllPaintsBottomUpAtTheOrigin) {
     EXPECT_EQ(CDrawCall::Rectangle, dc.calls.back().kind);
 }
 
-TEST(FigureList, SwapExchangesTheFiguresButNotTheBounds) {
+TEST(FigureList, SwapExchangesTheFiguresWithTheirSelection) {
     CFigureList a, b;
-    a.m_rcBounds = {0, 0, 681, 801};
     a.Add(MakeLine({0, 0}, {1, 1}));
     b.Add(MakeLine({0, 0}, {2, 2}));
     b.Add(MakeLine({0, 0}, {3, 3}));
     CFigure* bTop = b.GetLast();
+    bTop->m_bSelected = true;
     a.Swap(b);
     EXPECT_EQ(2, a.GetCount());
     EXPECT_EQ(1, b.GetCount());
     EXPECT_EQ(bTop, a.GetLast());
-    EXPECT_EQ((CRect{0, 0, 681, 801}), a.m_rcBounds);
+    EXPECT_EQ(bTop->GetBoundingRect(1.0), a.SelectionBounds(1.0, 0, 0));
+    EXPECT_EQ(std::nullopt, b.SelectionBounds(1.0, 0, 0));
+}
+
+TEST(FigureList, SelectionBoundsUniteTheShiftedRectanglesOfTheSelectedFigures) {
+    CFigureList list;
+    list.Add(MakeLine({10, 20}, {30, 25}));
+    list.Add(MakeLine({50, 5}, {40, 60}));
+    list.Add(MakeLine({0, 0}, {300, 300})); // not selected
+    EXPECT_EQ(std::nullopt, list.SelectionBounds(1.0, 0, 0));
+    list.GetAt(0)->m_bSelected = true;
+    list.GetAt(1)->m_bSelected = true;
+    EXPECT_EQ((CRect{25, 7, 105, 117}), list.SelectionBounds(2.0, 5, -3));
 }
 
 } // namespace

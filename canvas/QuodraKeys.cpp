@@ -1,0 +1,47 @@
+// CQuodra: the keys of the canvas (arrow nudges, Delete, the keypad zoom keys).
+#include "canvas/Quodra.h"
+
+// All or nothing: a step that would push any selected figure off the page moves none.
+void CQuodra::Nudge(int dx, int dy) {
+    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, dx, dy);
+    if (!u || !FitsOnPage(*u))
+        return;
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        if (f->m_bSelected)
+            f->MoveBy(dx, dy);
+    }
+    MarkModified();
+}
+
+void CQuodra::OnKeyDown(EKey key) {
+    switch (key) {
+    case EKey::Left:
+        Nudge(-1, 0);
+        Repaint();
+        break;
+    case EKey::Up:
+        Nudge(0, -1);
+        Repaint();
+        break;
+    case EKey::Right:
+        Nudge(1, 0);
+        Repaint();
+        break;
+    case EKey::Down:
+        Nudge(0, 1);
+        Repaint();
+        break;
+    case EKey::Delete:
+        DeleteSelected();
+        break;
+    case EKey::NumPlus:
+        ZoomIn();
+        break;
+    case EKey::NumMinus:
+        ZoomOut();
+        break;
+    case EKey::Other:
+        break;
+    }
+}

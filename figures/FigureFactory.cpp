@@ -1,0 +1,36 @@
+#include "figures/FigureFactory.h"
+
+#include "figures/BezierCurve.h"
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+#include "figures/RotatableFigures.h"
+#include "figures/TextFigures.h"
+
+std::unique_ptr<CFigure> MakeToolFigure(ETool tool) {
+    switch (tool) {
+    case ETool::Line:
+        return std::make_unique<CLine>();
+    case ETool::DottedLine: {
+        auto line = std::make_unique<CLine>();
+        line->m_nPenStyle = 2;
+        return line;
+    }
+    case ETool::Rectangle:
+        return std::make_unique<CTextRectangle>();
+    case ETool::Rhomb:
+        return std::make_unique<CTextRhomb>();
+    case ETool::Ellipse:
+        return std::make_unique<CTextEllipse>();
+    case ETool::Bezier:
+        return std::make_unique<CBezierCurve>();
+    case ETool::Arrow:
+        return std::make_unique<CArrow>();
+    case ETool::RotatableRectangle:
+        return std::make_unique<CRotatableRectangle>();
+    case ETool::RotatableEllipse:
+        return std::make_unique<CRotatableEllipse>();
+    case ETool::PlainRectangle:
+        return std::make_unique<CRectangle>();
+    }
+    return nullptr;
+}
