@@ -169,6 +169,25 @@ TEST(CanvasGesture, DrawingAtZoomTwoKeepsPageUnits) {
     EXPECT_EQ((CDoublePoint{400.5, 500}), f.canvas.GetFigures().GetLast()->m_pt2);
 }
 
+// The press point snapped to a key point off the page stays there for the whole drag: later
+// moves snap it again but do not pull it back onto the page first (from the page edge, the
+// other end of that line would be the first key point within reach).
+TEST(CanvasGesture, PressSnappedOffThePageStaysThereWhileDragging) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    f.SnapSwitches(true, false, false);
+    const CPoint key = f.Add<CLine>(8, 300, -12, 290)->GetHandlePoint(kHandleEnd, 1.0);
+    const CDoublePoint start{double(key.x), double(key.y)};
+    f.canvas.SetToolFigure(std::make_unique<CLine>());
+    f.Press(f.ClientOf({0, 280}));
+    f.Move(f.ClientOf({100, 350}));
+    EXPECT_EQ(start, f.canvas.GetFigures().GetLast()->m_pt1);
+    f.Move(f.ClientOf({200, 400}));
+    f.Release(f.ClientOf({200, 400}));
+    EXPECT_EQ(start, f.canvas.GetFigures().GetLast()->m_pt1);
+    EXPECT_EQ((CDoublePoint{200, 400}), f.canvas.GetFigures().GetLast()->m_pt2);
+}
+
 TEST(CanvasSelect, ClicksAndCtrlClicks) {
     CCanvasFixture f;
     f.RemovePicture();
