@@ -1,10 +1,9 @@
 #include "app/QtSurface.h"
 
+#include "app/ImageCache.h"
 #include "figures/SegmentWalk.h"
 
-#include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -261,8 +260,7 @@ void CQtSurface::DrawImage(const std::string& path, const CRect& rect) {
                   std::min<long long>(r.right, v.right), std::min<long long>(r.bottom, v.bottom)};
     if (c.IsEmpty())
         return;
-    QImageReader reader(QString::fromUtf8(path));
-    const QImage image = reader.read();
+    const QImage& image = CImageCache::Shared().Get(QString::fromUtf8(path));
     if (image.isNull())
         return; // missing or unreadable: nothing is drawn
     // Only the visible part of the target is drawn, from the matching part of the image.

@@ -1,6 +1,6 @@
 #include "figures/Rectangle.h"
 
-#include <fstream>
+#include <filesystem>
 
 std::unique_ptr<CFigure> CRectangle::Clone() const {
     auto copy = std::make_unique<CRectangle>();
@@ -78,9 +78,11 @@ std::unique_ptr<CFigure> CPictureFigure::Clone() const {
 }
 
 void CPictureFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
-    // The file is looked at on every paint, so a picture that appears or vanishes on disk is
-    // shown or left out at the next repaint; decoding is the surface's business.
-    if (!std::ifstream(m_strImagePath).is_open())
+    // Whether the file is there is asked on every paint, so a picture that appears or vanishes
+    // on disk is shown or left out at the next repaint; reading and keeping the image is the
+    // surface's business.
+    std::error_code error;
+    if (!std::filesystem::exists(m_strImagePath, error))
         return;
     const CPoint d{dx, dy};
     const CPoint a = GetHandlePoint(kHandleStart, zoom) + d;
