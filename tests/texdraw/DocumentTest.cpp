@@ -7,14 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -219,6 +224,105 @@ TEST_F(WriteTeXDrawFileTest, KeepsPermissionsAndWritesThroughLinks) {
     EXPECT_EQ("new", ReadFile(file));
     EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
               fs::status(file).permissions());
+}
+
+TEST_F(WriteTeXDrawFileTest, FollowsLinksKeepsHardLinksAndFitsLongNames) {
+    std::string error;
+    // A chain of relative links, and a link whose target does not exist yet: the links stay.
+    const fs::path file = m_dir / "drawing.tex";
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), "old", error)) << error;
+    fs::create_directory(m_dir / "sub");
+    fs::create_symlink("../drawing.tex", m_dir / "sub" / "one.tex");
+    fs::create_symlink("sub/one.tex", m_dir / "two.tex");
+    fs::create_symlink("later.tex", m_dir / "dangling.tex");
+    ASSERT_TRUE(WriteTeXDrawFile((m_dir / "two.tex").string(), "new", error)) << error;
+    ASSERT_TRUE(WriteTeXDrawFile((m_dir / "dangling.tex").string(), "later", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(m_dir / "two.tex"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "sub" / "one.tex"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.tex"));
+    EXPECT_EQ("new", ReadFile(file));
+    EXPECT_EQ("later", ReadFile(m_dir / "later.tex"));
+
+    // Every hard link of a file shows the new drawing; the backup is gone.
+    fs::create_hard_link(file, m_dir / "hard.tex");
+    ASSERT_TRUE(WriteTeXDrawFile(file.string(), "both names", error)) << error;
+    EXPECT_EQ("both names", ReadFile(m_dir / "hard.tex"));
+    EXPECT_EQ(2u, fs::hard_link_count(file));
+
+    // A name at the folder's length limit still gets its temporary file.
+    const fs::path longName = m_dir / (std::string(251, 'n') + ".txt");
+    ASSERT_TRUE(WriteTeXDrawFile(longName.string(), "long", error)) << error;
+    ASSERT_TRUE(WriteTeXDrawFile(longName.string(), "longer", error)) << error;
+    EXPECT_EQ("longer", ReadFile(longName));
+
+    std::vector<std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(m_dir))
+        files.push_back(e.path().lexically_relative(m_dir).string());
+    std::sort(files.begin(), files.end());
+    const std::vector<std::string> expected{
+        "dangling.tex", "drawing.tex", "hard.tex", "later.tex", std::string(251, 'n') + ".txt",
+        "sub",          "sub/one.tex", "two.tex"};
+    EXPECT_EQ(expected, files);
+}
+
+// Runs check as an ordinary user (in a child process when the tests run as root) and returns
+// what it reports; nullopt when the privileges cannot be dropped.
+std::optional<std::string> AsOrdinaryUser(const fs::path& dir,
+                                          const std::function<std::string()>& check) {
+    if (::geteuid() != 0)
+        return check();
+    if (::chown(dir.c_str(), 65534, 65534) != 0)
+        return std::nullopt;
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string out = "cannot become user 65534";
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0 && ::geteuid() == 65534)
+            out = check();
+        (void)!::write(fds[1], out.data(), out.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (out == "cannot become user 65534")
+        return std::nullopt;
+    return out;
+}
+
+TEST_F(WriteTeXDrawFileTest, RefusesReadOnlyFilesAndWhatIsNoFile) {
+    std::string error;
+    const fs::path fifo = m_dir / "pipe.txt";
+    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0666));
+    EXPECT_FALSE(WriteTeXDrawFile(fifo.string(), "x", error));
+    EXPECT_NE(std::string::npos, error.find("not an ordinary file")) << error;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    const auto failure = AsOrdinaryUser(m_dir, [dir = m_dir]() -> std::string {
+        const fs::path file = dir / "read-only.txt";
+        std::string error;
+        if (!WriteTeXDrawFile(file.string(), "kept", error))
+            return "first save failed: " + error;
+        ::chmod(file.c_str(), 0444);
+        if (WriteTeXDrawFile(file.string(), "lost", error))
+            return "a read-only file was replaced";
+        if (error.find("may not write") == std::string::npos)
+            return "unclear message: " + error;
+        if (ReadFile(file) != "kept")
+            return "the read-only file changed";
+        return "";
+    });
+    if (!failure)
+        GTEST_SKIP() << "running as root without a way to become an ordinary user";
+    EXPECT_EQ("", *failure);
 }
 
 } // namespace
