@@ -167,6 +167,20 @@ void CFramedFigure::ResizeFrame(int handle, CDoublePoint m) {
         return;
     // Every direction comes from the corners as they were before the drag step.
     const CDoublePoint p1 = m_pt1, p2 = m_pt2, p3 = m_pt3, p4 = m_pt4;
+    MoveFrameCorners(handle, m, p1, p2, p3, p4);
+    // Edges that are nearly parallel cross far away: a step that would throw a corner out of
+    // reach is not applied, and the frame keeps the corners it had.
+    if (!IsWithinReach(m_pt1) || !IsWithinReach(m_pt2) || !IsWithinReach(m_pt3) ||
+        !IsWithinReach(m_pt4)) {
+        m_pt1 = p1;
+        m_pt2 = p2;
+        m_pt3 = p3;
+        m_pt4 = p4;
+    }
+}
+
+void CFramedFigure::MoveFrameCorners(int handle, CDoublePoint m, CDoublePoint p1, CDoublePoint p2,
+                                     CDoublePoint p3, CDoublePoint p4) {
     switch (handle) {
     case kHandleStart:
         // A neighbour that cannot be found (an edge of zero length) leaves both neighbours in

@@ -34,4 +34,9 @@ protected:
                         int h4) const;
     // The resize by handles 2..9 to the page point m (no minimum size).
     void ResizeFrame(int handle, CDoublePoint m);
+
+private:
+    // The corner moves of one resize step, from the corners p1..p4 before it.
+    void MoveFrameCorners(int handle, CDoublePoint m, CDoublePoint p1, CDoublePoint p2,
+                          CDoublePoint p3, CDoublePoint p4);
 };

@@ -72,6 +72,15 @@ struct CDoublePoint {
     CDoublePoint operator-(const CDoublePoint& o) const { return {x - o.x, y - o.y}; }
 };
 
+// How far from the page origin a figure's point may lie, in page units: ten page sizes, far
+// beyond anything drawn on the page. A change that would put a point farther away (or make it
+// no number) is not applied, so every point stays writable, readable and convertible to pixels.
+inline constexpr double kPageReach = 8010.0;
+
+inline bool IsWithinReach(const CDoublePoint& p) {
+    return std::fabs(p.x) <= kPageReach && std::fabs(p.y) <= kPageReach;
+}
+
 // Length of an integer vector.
 inline double VectorLength(int dx, int dy) {
     return std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);

@@ -27,10 +27,15 @@ void TurnFrameToward(CFramedFigure& f, CDoublePoint p) {
         theta = -theta;
     const double cs = std::cos(theta);
     const double sn = std::sin(theta);
-    f.m_pt1 = Turn(f.m_pt1, c, cs, sn);
-    f.m_pt2 = Turn(f.m_pt2, c, cs, sn);
-    f.m_pt4 = Turn(f.m_pt4, c, cs, sn);
-    f.m_pt3 = Turn(f.m_pt3, c, cs, sn);
+    const CDoublePoint p1 = Turn(f.m_pt1, c, cs, sn), p2 = Turn(f.m_pt2, c, cs, sn),
+                       p4 = Turn(f.m_pt4, c, cs, sn), p3 = Turn(f.m_pt3, c, cs, sn);
+    // A frame near the edge of the reach may not turn a corner out of it.
+    if (!IsWithinReach(p1) || !IsWithinReach(p2) || !IsWithinReach(p3) || !IsWithinReach(p4))
+        return;
+    f.m_pt1 = p1;
+    f.m_pt2 = p2;
+    f.m_pt4 = p4;
+    f.m_pt3 = p3;
 }
 
 std::unique_ptr<CFigure> CRotatableRectangle::Clone() const {

@@ -1,11 +1,15 @@
 #include "figures/Rectangle.h"
 #include "common/RecordingSurface.h"
 #include "figures/FrameTestUtil.h"
+#include "figures/RotatableFigures.h"
+#include "figures/TextFigures.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <random>
 
 #include <unistd.h>
 
@@ -181,6 +185,55 @@ TEST_F(PictureFigure, CloneCopiesTheFrameButNotThePath) {
     EXPECT_EQ(c.m_strImagePath, "res/hny.gif");
     EXPECT_EQ(c.m_pt4, (CDoublePoint{7, 49}));
     EXPECT_EQ(c.m_strType, "HappyNewYear :)");
+}
+
+// A short creation drag that starts at the page's last pixel leaves a lopsided frame (the release
+// is pushed out of the 15-unit band, the other corners cannot follow). Its edges are then nearly
+// parallel, and a resize would cross them millions of units away.
+TEST(Rectangle, NearlyParallelEdgesNeverThrowACornerOutOfReach) {
+    const auto inReach = [](const CFramedFigure& f) {
+        return IsWithinReach(f.m_pt1) && IsWithinReach(f.m_pt2) && IsWithinReach(f.m_pt3) &&
+               IsWithinReach(f.m_pt4);
+    };
+    CTextRectangle f;
+    f.SetPoints(680, 800, 678, 800, 1.0);
+    f.SetHandlePoint(kHandleEnd, 678, 800, 1.0);
+    f.SetHandlePoint(kHandleStart, 4, 769, 1.0);
+    f.SetHandlePoint(kHandleRight, 358, 736, 1.0);
+    ASSERT_TRUE(inReach(f)) << f.m_pt1 << f.m_pt3 << f.m_pt2 << f.m_pt4;
+    const CDoublePoint before[4] = {f.m_pt1, f.m_pt3, f.m_pt2, f.m_pt4};
+    f.SetHandlePoint(kHandleBottomLeft, 109, 428, 1.0); // would cross at about 2.5 million
+    EXPECT_EQ(before[0], f.m_pt1);
+    EXPECT_EQ(before[1], f.m_pt3);
+    EXPECT_EQ(before[2], f.m_pt2);
+    EXPECT_EQ(before[3], f.m_pt4);
+
+    // Any lopsided start, any box figure, any handle drags on the page.
+    std::mt19937 rng(15);
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::unique_ptr<CFramedFigure> g;
+        switch (trial % 4) {
+        case 0:
+            g = std::make_unique<CTextRectangle>();
+            break;
+        case 1:
+            g = std::make_unique<CTextEllipse>();
+            break;
+        case 2:
+            g = std::make_unique<CTextRhomb>();
+            break;
+        default:
+            g = std::make_unique<CRotatableEllipse>();
+            break;
+        }
+        const int x = 660 + int(rng() % 21), y = 780 + int(rng() % 21);
+        g->SetPoints(680, 800, x, y, 1.0);
+        g->SetHandlePoint(kHandleEnd, x, y, 1.0);
+        for (int step = 0; step < 6; ++step) {
+            g->SetHandlePoint(2 + int(rng() % 8), int(rng() % 681), int(rng() % 801), 1.0);
+            ASSERT_TRUE(inReach(*g)) << "trial " << trial << " step " << step;
+        }
+    }
 }
 
 } // namespace
