@@ -125,9 +125,11 @@ void CQuodra::UpdateCentring() {
 }
 
 // A fit to a client side of zero pixels (a minimised window) would give zoom 0; it is refused.
+// A window of a few pixels stops at the zoom floor, like the other zoom commands.
 bool CQuodra::FitZoomNoPaint(double z) {
     if (!(z > 0.0) || !std::isfinite(z))
         return false;
+    z = std::max(z, m_dZoomMin);
     const double k = z / m_dZoom;
     ApplyZoom(z, RoundHalf(k * ScrollPos(EScrollBar::Horizontal)),
               RoundHalf(k * ScrollPos(EScrollBar::Vertical)));

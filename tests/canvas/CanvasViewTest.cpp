@@ -137,6 +137,14 @@ TEST(CanvasZoom, FitOperations) {
     EXPECT_DOUBLE_EQ(1.0, f.canvas.GetZoom());
 }
 
+TEST(CanvasZoom, FitsInATinyWindowStopAtTheFloor) {
+    for (void (CQuodra::*op)() : {&CQuodra::FitWidth, &CQuodra::FitHeight, &CQuodra::FitPage}) {
+        CCanvasFixture f({3, 4}); // 3 / 695 and 4 / 815 lie below the floor
+        (f.canvas.*op)();
+        EXPECT_DOUBLE_EQ(f.canvas.m_dZoomMin, f.canvas.GetZoom());
+    }
+}
+
 TEST(CanvasZoom, FitAndActualSizeScaleTheScrollPositions) {
     CCanvasFixture f({500, 500});
     f.canvas.OnVScroll(EScrollRequest::ThumbTrack, 100);
