@@ -24,6 +24,12 @@ int CQuodra::ScrollPos(EScrollBar bar) const {
 
 // --- Coordinate spaces
 
+CPoint CQuodra::ClampClient(CPoint client) {
+    // Sixteen million pixels: beyond every screen, and far from the int limits.
+    constexpr int kReach = 1 << 24;
+    return {std::clamp(client.x, -kReach, kReach), std::clamp(client.y, -kReach, kReach)};
+}
+
 CPoint CQuodra::ClientToArea(CPoint p) const {
     return {p.x + ScrollPos(EScrollBar::Horizontal), p.y + ScrollPos(EScrollBar::Vertical)};
 }

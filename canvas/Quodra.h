@@ -208,7 +208,12 @@ private:
     void AutoScroll(CPoint client);
     int ScrollPos(EScrollBar bar) const;
     void Repaint();
+    // Every change to the figures ends here (a drawing drag at each of its steps), so saving in
+    // the middle of a gesture leaves the rest of it marked; an undo history records its step here.
     void MarkModified() { m_bModified = true; }
+    // A pointer position as it enters from the window, kept far inside the int range so that
+    // adding the scroll position or taking a move's difference cannot overflow.
+    static CPoint ClampClient(CPoint client);
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
     void DrawDraggedRect(CDrawSurface& dc) const;

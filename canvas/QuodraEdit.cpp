@@ -40,7 +40,7 @@ void CQuodra::Duplicate() {
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
 void CQuodra::OnLButtonDblClk(CPoint client) {
-    const CPoint p = AreaToPage(ClientToArea(client));
+    const CPoint p = AreaToPage(ClientToArea(ClampClient(client)));
     CFigure* figure = m_figures.HitTest(p.x, p.y, m_dZoom);
     if (!figure)
         return;

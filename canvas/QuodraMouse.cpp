@@ -116,6 +116,7 @@ EAction CQuodra::Decide() {
 // --- Events
 
 void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
+    client = ClampClient(client);
     m_host.TakeFocus();
     m_host.CaptureMouse();
     const CPoint p = ClientToArea(client);
@@ -132,6 +133,7 @@ void CQuodra::OnMouseMove(CPoint client) {
         m_bSkipMouseMove = false;
         return;
     }
+    client = ClampClient(client);
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
     m_nMouseState = AfterMove(m_nMouseState);
@@ -143,6 +145,7 @@ void CQuodra::OnMouseMove(CPoint client) {
 }
 
 void CQuodra::OnLButtonUp(CPoint client) {
+    client = ClampClient(client);
     m_host.ReleaseMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
@@ -252,6 +255,7 @@ void CQuodra::DragFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
+    MarkModified();
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
@@ -263,6 +267,7 @@ void CQuodra::FinishFigure() {
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetHandlePoint(kHandleEnd, b.x, b.y, m_dZoom);
+    MarkModified();
     m_figures.ClearSelection();
     m_figures.SelectLast();
     m_figures.ClearGrabbed();

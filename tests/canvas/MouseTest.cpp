@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -186,6 +188,47 @@ TEST(CanvasGesture, PressSnappedOffThePageStaysThereWhileDragging) {
     f.Release(f.ClientOf({200, 400}));
     EXPECT_EQ(start, f.canvas.GetFigures().GetLast()->m_pt1);
     EXPECT_EQ((CDoublePoint{200, 400}), f.canvas.GetFigures().GetLast()->m_pt2);
+}
+
+// Ctrl+S while the button is still held: the rest of the drag is a change the file has not seen.
+TEST(CanvasGesture, SavingInTheMiddleOfADrawingDragLeavesTheRestMarked) {
+    CCanvasFixture f;
+    f.SnapSwitches(false, false, false);
+    const std::string path = testing::TempDir() + "/mid-drag.txt";
+    std::string error;
+    f.canvas.SetToolFigure(std::make_unique<CLine>());
+    f.Press(f.ClientOf({100, 100}));
+    f.Move(f.ClientOf({200, 200}));
+    ASSERT_TRUE(f.canvas.WriteTeXDrawFile(path, error)) << error;
+    f.Move(f.ClientOf({300, 250}));
+    EXPECT_TRUE(f.canvas.IsModified());
+    ASSERT_TRUE(f.canvas.WriteTeXDrawFile(path, error)) << error;
+    f.Release(f.ClientOf({400, 300}));
+    EXPECT_TRUE(f.canvas.IsModified());
+    EXPECT_EQ((CDoublePoint{400, 300}), f.canvas.GetFigures().GetLast()->m_pt2);
+}
+
+// Pointer positions near the int limits (a captured pointer far off the window, or a broken
+// event) stay on their side of the page when the scroll position is added and the move taken.
+TEST(CanvasGesture, PointerNearTheIntLimitsStaysOnItsSide) {
+    CCanvasFixture f({300, 300});
+    f.RemovePicture();
+    f.SnapSwitches(false, false, false);
+    f.canvas.OnHScroll(EScrollRequest::ThumbTrack, 100);
+    f.canvas.OnVScroll(EScrollRequest::ThumbTrack, 100);
+    f.canvas.SetToolFigure(std::make_unique<CLine>());
+    f.Press(f.ClientOf({150, 150}));
+    f.Move({INT_MAX, INT_MAX});
+    f.Release({INT_MAX, INT_MAX});
+    CFigure* line = f.canvas.GetFigures().GetLast();
+    EXPECT_EQ((CDoublePoint{150, 150}), line->m_pt1);
+    EXPECT_EQ((CDoublePoint{680, 800}), line->m_pt2);
+    // Dragged by its middle far up and left, it stops at the page's top left corner.
+    f.Press(f.ClientOf({415, 475}));
+    f.Move({INT_MIN, INT_MIN});
+    f.Release({INT_MIN, INT_MIN});
+    EXPECT_EQ((CDoublePoint{0, 0}), line->m_pt1);
+    EXPECT_EQ((CDoublePoint{530, 650}), line->m_pt2);
 }
 
 TEST(CanvasSelect, ClicksAndCtrlClicks) {
