@@ -11,3 +11,7 @@ void CRawTeXFigure::CopyFrom(const CFigure& src) {
         m_strText = raw->m_strText;
     CFigure::CopyFrom(src);
 }
+
+std::string CRawTeXFigure::ExportTeX() const {
+    return m_strText;
+}

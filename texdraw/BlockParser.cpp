@@ -1,0 +1,209 @@
+#include "texdraw/BlockParser.h"
+
+#include "texdraw/Reader.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace texdraw_reader {
+
+namespace {
+
+// A coordinate written by the editor never needs more characters than this.
+constexpr std::size_t kMaxNumberChars = 40;
+
+constexpr std::array<CKindName, 9> kKinds{{
+    {"line", EKind::Line, true},
+    {"arrow", EKind::Arrow, false},
+    {"rectangle", EKind::Rectangle, true},
+    {"ellipse", EKind::Ellipse, true},
+    {"bz", EKind::Bezier, true},
+    {"rhomb", EKind::Rhomb, true},
+    {"textrectangle", EKind::TextRectangle, false},
+    {"textellipse", EKind::TextEllipse, false},
+    {"textrhomb", EKind::TextRhomb, false},
+}};
+
+// The page value of a TeXDraw number: a hundred times it. A value written from a whole number of
+// page units comes back as exactly that number (the sign of a zero is kept: it is written).
+double PageValue(double texValue) {
+    const double v = 100.0 * texValue;
+    const double whole = std::nearbyint(v);
+    return std::fabs(v - whole) < 1e-6 ? whole : v;
+}
+
+bool ReadShape(CBlockParser& p, EKind shape, CBlockData& d) {
+    switch (shape) {
+    case EKind::Rectangle:
+        // Left, top, right and bottom edges as four strokes: A-E, A-D, B-D, B-E.
+        return p.Expect("%begin rectangle") && p.Points("\\move", 1, d) &&
+               p.Points("\\lvec", 1, d) && p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
+               p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) && p.Points("\\move", 1, d) &&
+               p.Points("\\lvec", 1, d) && p.Expect("%end rectangle");
+    case EKind::Ellipse:
+        if (!p.Expect("%begin ellipse"))
+            return false;
+        for (int arc = 0; arc < 4; ++arc)
+            if (!p.Points("\\move", 1, d) || !p.Points("\\clvec", 3, d))
+                return false;
+        return p.Expect("%end ellipse");
+    case EKind::Rhomb:
+        return p.Expect("%begin rhomb") && p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
+               p.Points("\\lvec", 1, d) && p.Points("\\lvec", 1, d) && p.Points("\\lvec", 1, d) &&
+               p.Expect("%end rhomb");
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool IsBlank(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), IsSpace);
+}
+
+std::string Quote(std::string_view s) {
+    std::string q = "\"";
+    for (std::size_t i = 0; i < s.size() && i < 40; ++i)
+        q += static_cast<unsigned char>(s[i]) < 0x20 ? '?' : s[i];
+    if (s.size() > 40)
+        q += "...";
+    return q + "\"";
+}
+
+bool NextLine(std::string_view text, CTextPosition& c, std::string_view& line) {
+    if (c.pos >= text.size())
+        return false;
+    const std::size_t feed = text.find('\n', c.pos);
+    const std::size_t end = feed == std::string_view::npos ? text.size() : feed;
+    line = text.substr(c.pos, end - c.pos);
+    c.pos = feed == std::string_view::npos ? text.size() : feed + 1;
+    ++c.line;
+    return true;
+}
+
+const CKindName* FindKind(std::string_view name) {
+    for (const auto& k : kKinds)
+        if (k.name == name)
+            return &k;
+    return nullptr;
+}
+
+bool CBlockParser::Expect(std::string_view want) {
+    std::string_view line;
+    return NextLine(m_body, m_at, line) && line == want;
+}
+
+bool CBlockParser::NextIs(std::string_view want) const {
+    CTextPosition c = m_at;
+    std::string_view line;
+    return NextLine(m_body, c, line) && line == want;
+}
+
+bool CBlockParser::Points(std::string_view command, int n, CBlockData& d) {
+    const int lineNo = m_at.line;
+    std::string_view line;
+    if (!NextLine(m_body, m_at, line) || line.substr(0, command.size()) != command)
+        return false;
+    line.remove_prefix(command.size());
+    for (int i = 0; i < n; ++i) {
+        double x = 0, y = 0;
+        if (!Pair(line, lineNo, x, y, nullptr, nullptr))
+            return false;
+        d.points.push_back({PageValue(x), PageValue(-y)});
+    }
+    return line.empty();
+}
+
+bool CBlockParser::HText(CBlockData& d) {
+    const int lineNo = m_at.line;
+    std::string_view line;
+    constexpr std::string_view kCommand = "\\htext ";
+    if (!NextLine(m_body, m_at, line) || line.substr(0, kCommand.size()) != kCommand)
+        return false;
+    line.remove_prefix(kCommand.size());
+    if (!Pair(line, lineNo, d.texCentreX, d.texCentreY, &d.centreX, &d.centreY))
+        return false;
+    if (line.size() < 2 || line.front() != '{' || line.back() != '}')
+        return false;
+    d.text.assign(line.substr(1, line.size() - 2));
+    return true;
+}
+
+bool CBlockParser::Pair(std::string_view& s, int lineNo, double& x, double& y,
+                        std::string_view* tokX, std::string_view* tokY) {
+    if (s.empty() || s.front() != '(')
+        return false;
+    const std::size_t blank = s.find(' ');
+    const std::size_t close = s.find(')');
+    if (blank == std::string_view::npos || close == std::string_view::npos || close < blank)
+        return false;
+    const std::string_view a = s.substr(1, blank - 1);
+    const std::string_view b = s.substr(blank + 1, close - blank - 1);
+    if (!Number(a, lineNo, x) || !Number(b, lineNo, y))
+        return false;
+    if (tokX)
+        *tokX = a;
+    if (tokY)
+        *tokY = b;
+    s.remove_prefix(close + 1);
+    return true;
+}
+
+bool CBlockParser::Number(std::string_view tok, int lineNo, double& v) {
+    if (tok.empty() || tok.size() > kMaxNumberChars)
+        return false;
+    const char* end = tok.data() + tok.size();
+    const auto res = std::from_chars(tok.data(), end, v);
+    if (res.ec == std::errc::invalid_argument || res.ptr != end)
+        return false;
+    if (res.ec == std::errc::result_out_of_range || !std::isfinite(v) ||
+        std::fabs(v) * 100.0 > kMaxTeXDrawPageValue) {
+        m_fatal = "line " + std::to_string(lineNo) + ": the number " + Quote(tok) +
+                  " is not a coordinate on a page";
+        return false;
+    }
+    return true;
+}
+
+bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d) {
+    d.kind = k.kind;
+    switch (k.kind) {
+    case EKind::Line:
+        if (!p.Expect("%begin line"))
+            return false;
+        d.dotted = p.NextIs("\\lpatt(0.03 0.05)");
+        if (d.dotted)
+            p.Expect("\\lpatt(0.03 0.05)");
+        return p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
+               (!d.dotted || p.Expect("\\lpatt()")) && p.Expect("%end line");
+    case EKind::Arrow:
+        return p.Expect("%begin arrow") && p.Points("\\move", 1, d) && p.Points("\\avec", 1, d) &&
+               p.Expect("%end arrow");
+    case EKind::Rectangle:
+    case EKind::Ellipse:
+    case EKind::Rhomb:
+        return ReadShape(p, k.kind, d);
+    case EKind::Bezier:
+        return p.Expect("%begin bz") && p.Points("\\move", 1, d) && p.Points("\\clvec", 3, d) &&
+               p.Expect("%end bz");
+    case EKind::TextRectangle:
+    case EKind::TextEllipse:
+    case EKind::TextRhomb: {
+        const std::string begin = "%begin " + std::string(k.name);
+        const std::string end = "%end " + std::string(k.name);
+        return p.Expect(begin) && p.Expect("") && ReadShape(p, ShapeOf(k.kind), d) &&
+               p.Expect("") && p.Expect("\\textref h:C v:C") && p.HText(d) && p.Expect(end);
+    }
+    }
+    return false;
+}
+
+} // namespace texdraw_reader

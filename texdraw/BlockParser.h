@@ -1,0 +1,105 @@
+// The TeXDraw reader's block parsing: a position in the text read line by line, the kinds of block
+// the editor writes, and reading one block's commands into its points and text. Private to
+// texdraw/.
+#pragma once
+
+#include "figures/Geometry.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace texdraw_reader {
+
+// No block of the editor is longer; a broken block whose end is not this near is not ours.
+inline constexpr int kMaxBlockLines = 24;
+
+bool IsSpace(char c);
+bool IsBlank(std::string_view s);
+// A piece of the file shown in a message: short, and without control bytes.
+std::string Quote(std::string_view s);
+
+// A place in the text being read: where a line begins, and that line's number.
+struct CTextPosition {
+    std::size_t pos = 0; // offset of the line's first byte
+    int line = 1;        // its number in the file, from 1
+};
+
+// The line at c without its line feed; c moves on to the next line. False at the end.
+bool NextLine(std::string_view text, CTextPosition& c, std::string_view& line);
+
+enum class EKind {
+    Line,
+    Arrow,
+    Rectangle,
+    Ellipse,
+    Bezier,
+    Rhomb,
+    TextRectangle,
+    TextEllipse,
+    TextRhomb
+};
+
+struct CKindName {
+    std::string_view name;
+    EKind kind;
+    bool blankLineFirst; // the writer puts an empty line before the block
+};
+
+// The kind named after "%begin ", or null.
+const CKindName* FindKind(std::string_view name);
+
+inline bool IsTextKind(EKind k) {
+    return k == EKind::TextRectangle || k == EKind::TextEllipse || k == EKind::TextRhomb;
+}
+
+// The shape block a text block holds; any other kind is its own shape.
+inline EKind ShapeOf(EKind k) {
+    return k == EKind::TextRectangle ? EKind::Rectangle
+           : k == EKind::TextEllipse ? EKind::Ellipse
+           : k == EKind::TextRhomb   ? EKind::Rhomb
+                                     : k;
+}
+
+// Everything read from one block, in the order written.
+struct CBlockData {
+    EKind kind = EKind::Line;
+    bool dotted = false;
+    std::vector<CDoublePoint> points; // page units
+    // Text blocks: the text, and the centre as written (its two numbers and their values).
+    std::string text;
+    std::string_view centreX, centreY;
+    double texCentreX = 0.0, texCentreY = 0.0;
+};
+
+// Reads the lines of one block in exactly the form the writer gives them. A line of another form
+// makes it fail quietly (the block is then kept as text); a number that is not finite or lies far
+// off the page makes it fail with a message, since such a block cannot be trusted at all.
+class CBlockParser {
+public:
+    CBlockParser(std::string_view body, CTextPosition at) : m_at(at), m_body(body) {}
+
+    CTextPosition m_at;
+    std::string m_fatal; // "line <n>: <reason>" when a number is out of range
+
+    bool Expect(std::string_view want);
+    bool NextIs(std::string_view want) const;
+    // A command followed by n points "(x y)" and nothing else.
+    bool Points(std::string_view command, int n, CBlockData& d);
+    // "\htext (x y){text}": the text is everything between the brace after the point and the
+    // last character of the line, which must be the closing brace.
+    bool HText(CBlockData& d);
+
+private:
+    std::string_view m_body;
+
+    bool Pair(std::string_view& s, int lineNo, double& x, double& y, std::string_view* tokX,
+              std::string_view* tokY);
+    bool Number(std::string_view tok, int lineNo, double& v);
+};
+
+// Reads the block of kind k that begins at p's position (its "%begin" line) into d.
+bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d);
+
+} // namespace texdraw_reader
