@@ -27,7 +27,7 @@ public:
     void DrawHandles(CDrawSurface&, double, int, int) const override {}
     void MoveByPixels(int, int, double) override {}
     CRect GetBoundingRect(double) const override { return {}; }
-    // The kept text itself (defined with the reader in texdraw/).
+    // The kept text itself, exactly as it was read.
     std::string ExportTeX() const override;
     bool IntersectsRect(const CRect&, double) const override { return false; }
     bool HitTest(CPoint, double) const override { return false; }
