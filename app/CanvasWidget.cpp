@@ -3,7 +3,9 @@
 #include "app/Dialogs.h"
 #include "app/QtSurface.h"
 
+#include <QClipboard>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -54,6 +56,8 @@ EKey ToCanvasKey(const QKeyEvent& e) {
         return EKey::Down;
     case Qt::Key_Delete:
         return EKey::Delete;
+    case Qt::Key_Escape:
+        return EKey::Escape;
     case Qt::Key_Plus:
         return keypad ? EKey::NumPlus : EKey::Other;
     case Qt::Key_Minus:
@@ -247,6 +251,22 @@ std::optional<std::string> CCanvasWidget::RunSetTextDialog() {
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
     return dlg.m_strText.toStdString();
+}
+
+void CCanvasWidget::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+std::string CCanvasWidget::GetClipboardText() const {
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
+void CCanvasWidget::ShowMessage(const std::string& text) {
+    emit MessageWanted(QString::fromStdString(text));
+}
+
+void CCanvasWidget::OnEditStateChanged() {
+    emit EditStateChanged();
 }
 
 // --- Events

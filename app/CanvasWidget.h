@@ -50,6 +50,16 @@ public:
     void SetPointerPos(CPoint client) override;
     std::optional<std::string> RunPropertiesDialog(const std::string& text, bool enabled) override;
     std::optional<std::string> RunSetTextDialog() override;
+    void SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() const override;
+    void ShowMessage(const std::string& text) override;
+    void OnEditStateChanged() override;
+
+signals:
+    // A message for the status bar.
+    void MessageWanted(const QString& text);
+    // Undo, redo, cut, copy or select all may have become possible or impossible.
+    void EditStateChanged();
 
 protected:
     bool event(QEvent* event) override;

@@ -7,7 +7,7 @@ namespace {
 using E = EToolbarImage;
 
 // clang-format off
-constexpr std::array<CCommandInfo, 38> kCommands{{
+constexpr std::array<CCommandInfo, 41> kCommands{{
     {ID_DRAW_LINE, "Draw line", "Draw line", "", E::Additional, 2, false},
     {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line", "", E::Additional, 8, false},
     {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle", "", E::Additional, 3, false},
@@ -33,8 +33,11 @@ constexpr std::array<CCommandInfo, 38> kCommands{{
     {ID_VIEW_ADDITIONAL_TOOLBAR, "Additional toolbar", "", "", E::None, 0, true},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", "", E::None, 0, true},
     {ID_EDIT_DUPLICATE, "Duplicate", "Duplicate figures", "", E::Main, 1, false},
-    {ID_EDIT_CUT, "Delete\tDel", "Cut the selection and put it on the Clipboard", "Ctrl+X; Shift+Del", E::None, 0, false},
-    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", "Ctrl+Z; Alt+Backspace", E::None, 0, false},
+    {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard", "Ctrl+X; Shift+Del", E::None, 0, false},
+    {ID_EDIT_DELETE, "Delete\tDel", "Erase the selection", "", E::None, 0, false},
+    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action", "Ctrl+Z; Alt+Backspace", E::Edit, 0, false},
+    {ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the previously undone action", "Ctrl+Y; Ctrl+Shift+Z", E::Edit, 1, false},
+    {ID_EDIT_SELECT_ALL, "Select &All\tCtrl+A", "Select the entire drawing", "Ctrl+A", E::None, 0, false},
     {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Ctrl+C; Ctrl+Ins", E::None, 0, false},
     {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents", "Ctrl+V; Shift+Ins", E::None, 0, false},
     {ID_FILE_SAVE_TEXDRAW, "Save As TeXDraw file", "Save as texdraw file", "", E::Main, 0, false},
@@ -51,7 +54,8 @@ constexpr std::array<CCommandInfo, 38> kCommands{{
 constexpr int kTestMode = -1;
 
 constexpr std::array kFileMenu{int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_FILE_MRU_FILE1), 0, int(ID_APP_EXIT)};
-constexpr std::array kEditMenu{int(ID_EDIT_UNDO), 0, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE), int(ID_EDIT_DUPLICATE)};
+constexpr std::array kEditMenu{int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE),
+                               int(ID_EDIT_DELETE), int(ID_EDIT_DUPLICATE), 0, int(ID_EDIT_SELECT_ALL)};
 constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
                                int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, kTestMode};
 constexpr std::array kTestModeMenu{int(ID_TEST_ROTATE_RECTANGLE), int(ID_TEST_ROTATE_ELLIPSE), 0, int(ID_TEST_CHANGE_TEXT),
@@ -73,7 +77,7 @@ const std::array<CMenuInfo, 7> kMenuBar{{
     {"&Help", kHelpMenu},
 }};
 
-constexpr std::array kMainToolbar{int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_EDIT_DUPLICATE), 0, int(ID_SNAP_KEY_POINTS),
+constexpr std::array kMainToolbar{int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_EDIT_DUPLICATE), 0, int(ID_SNAP_KEY_POINTS),
                                   int(ID_SNAP_GRID), int(ID_SNAP_INTERSECTIONS), 0, int(ID_VIEW_SHOW_GRID), 0,
                                   int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH),
                                   int(ID_VIEW_FIT_HEIGHT), 0, int(ID_APP_ABOUT)};

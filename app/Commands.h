@@ -30,8 +30,11 @@ enum ECommand : int {
     ID_VIEW_ADDITIONAL_TOOLBAR = 176,
     ID_VIEW_STATUS_BAR = 59393,
     ID_EDIT_DUPLICATE = 172,
-    ID_EDIT_CUT = 57635, // "Delete": removes the selected figures
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_DELETE = 57632, // removes the selected figures without touching the clipboard
     ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,
+    ID_EDIT_SELECT_ALL = 57642,
     ID_EDIT_COPY = 57634,
     ID_EDIT_PASTE = 57637,
     ID_FILE_SAVE_TEXDRAW = 151,
@@ -45,7 +48,7 @@ enum ECommand : int {
     ID_APP_ABOUT = 57664,
 };
 
-enum class EToolbarImage { None, Main, Additional };
+enum class EToolbarImage { None, Main, Additional, Edit };
 
 struct CCommandInfo {
     int nId;

@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/CanvasWidget.h"
 #include "app/Commands.h"
 #include "app/LockIndicators.h"
 #include "app/QuodraDoc.h"
@@ -8,7 +9,9 @@
 #include "app/ToolbarImages.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
@@ -18,6 +21,8 @@
 namespace {
 
 constexpr int kImageSize = 24;
+// How long a message of the canvas (a refused paste) stays in the status bar.
+constexpr int kMessageMs = 10000;
 
 } // namespace
 
@@ -45,6 +50,14 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     // Files opened and saved go to the top of the recent-file list; its entries open them.
     connect(m_pView, &Cquodra_dvView::FileUsed, m_pRecentFiles, &CRecentFileList::Add);
     connect(m_pRecentFiles, &CRecentFileList::FileChosen, this, &CMainFrame::OnRecentFile);
+    // Undo, redo, cut, copy, paste and select all follow the history, the selection and the
+    // clipboard, whoever changed them.
+    CCanvasWidget* canvas = m_pView->GetCanvasWidget();
+    connect(canvas, &CCanvasWidget::EditStateChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateCommandUI);
+    connect(canvas, &CCanvasWidget::MessageWanted, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -58,6 +71,9 @@ void CMainFrame::CreateActions() {
     const QList<QIcon> additionalIcons =
         LoadToolbarIcons(":/res/toolbar-additional.bmp", ":/res/toolbar-additional-hot.bmp",
                          ":/res/toolbar-additional-disabled.bmp", kImageSize);
+    const QList<QIcon> editIcons =
+        LoadToolbarIcons(":/res/toolbar-edit.bmp", ":/res/toolbar-edit-hot.bmp",
+                         ":/res/toolbar-edit-disabled.bmp", kImageSize);
 
     for (const CCommandInfo& c : GetCommandTable()) {
         auto* action = new QAction(QString::fromUtf8(c.pszMenuText), this);
@@ -65,7 +81,9 @@ void CMainFrame::CreateActions() {
         action->setStatusTip(prompt);
         action->setToolTip(prompt.isEmpty() ? action->iconText() : prompt);
         action->setCheckable(c.bCheckable);
-        const QList<QIcon>& icons = c.eStrip == EToolbarImage::Main ? mainIcons : additionalIcons;
+        const QList<QIcon>& icons = c.eStrip == EToolbarImage::Main   ? mainIcons
+                                    : c.eStrip == EToolbarImage::Edit ? editIcons
+                                                                      : additionalIcons;
         if (c.eStrip != EToolbarImage::None && c.nImage < icons.size())
             action->setIcon(icons[c.nImage]);
         QList<QKeySequence> keys;
@@ -184,13 +202,26 @@ void CMainFrame::UpdateCommandUI() {
     if (m_pAdditionalToolBar)
         m_actions.value(ID_VIEW_ADDITIONAL_TOOLBAR)->setChecked(!m_pAdditionalToolBar->isHidden());
     m_actions.value(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
+    UpdateEditCommands();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!m_pView->SaveModified()) {
-        event->ignore();
-        return;
+void CMainFrame::UpdateEditCommands() {
+    const CQuodra& canvas = m_pView->GetCanvas();
+    const auto named = [](const char* verb, const std::string& step, const char* keys) {
+        return QString(verb) + (step.empty() ? "" : " " + QString::fromStdString(step)) + "\t" +
+               keys;
+    };
+    m_actions.value(ID_EDIT_UNDO)->setText(named("&Undo", canvas.GetUndoName(), "Ctrl+Z"));
+    m_actions.value(ID_EDIT_REDO)->setText(named("&Redo", canvas.GetRedoName(), "Ctrl+Y"));
+    for (int id :
+         {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL})
+        m_actions.value(id)->setEnabled(m_pView->IsEnabled(id));
+
+    void CMainFrame::closeEvent(QCloseEvent * event) {
+        if (!m_pView->SaveModified()) {
+            event->ignore();
+            return;
+        }
+        m_pRecentFiles->Save();
+        event->accept();
     }
-    m_pRecentFiles->Save();
-    event->accept();
-}

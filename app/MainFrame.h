@@ -31,8 +31,11 @@ public:
 
     // "<document title> - quodra_dv".
     void UpdateTitle();
-    // Check marks of the six flag commands and of the bar commands.
+    // Check marks of the six flag commands and of the bar commands, and the edit commands.
     void UpdateCommandUI();
+    // Undo and redo named after their steps; undo, redo, cut, copy, paste and select all enabled
+    // only when they can act.
+    void UpdateEditCommands();
     // An entry of the recent-file list was chosen: opens that file.
     void OnRecentFile(const QString& path);
 

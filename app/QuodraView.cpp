@@ -8,10 +8,12 @@
 #include "figures/FigureFactory.h"
 #include "texdraw/Reader.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -98,6 +100,12 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_VIEW_SHOW_GRID:
     case ID_EDIT_DUPLICATE:
     case ID_EDIT_CUT:
+    case ID_EDIT_DELETE:
+    case ID_EDIT_UNDO:
+    case ID_EDIT_REDO:
+    case ID_EDIT_COPY:
+    case ID_EDIT_PASTE:
+    case ID_EDIT_SELECT_ALL:
     case ID_FILE_SAVE_TEXDRAW:
     case ID_FILE_NEW:
     case ID_FILE_OPEN:
@@ -107,6 +115,27 @@ bool Cquodra_dvView::HasHandler(int id) {
         return true;
     default:
         return false;
+    }
+}
+
+bool Cquodra_dvView::IsEnabled(int id) const {
+    const CQuodra& canvas = GetCanvas();
+    // Nothing is cut, copied or pasted in the middle of a drag.
+    const bool idle = !(canvas.GetMouseState() & kMousePressed);
+    switch (id) {
+    case ID_EDIT_UNDO:
+        return canvas.CanUndo();
+    case ID_EDIT_REDO:
+        return canvas.CanRedo();
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+        return idle && canvas.HasSelection();
+    case ID_EDIT_PASTE:
+        return idle && !QGuiApplication::clipboard()->text().isEmpty();
+    case ID_EDIT_SELECT_ALL:
+        return canvas.HasSelectableFigure();
+    default:
+        return HasHandler(id);
     }
 }
 
@@ -188,8 +217,26 @@ void Cquodra_dvView::OnCommand(int id) {
     case ID_EDIT_DUPLICATE:
         canvas.Duplicate();
         break;
-    case ID_EDIT_CUT:
+    case ID_EDIT_DELETE:
         canvas.DeleteSelected();
+        break;
+    case ID_EDIT_CUT:
+        canvas.Cut();
+        break;
+    case ID_EDIT_COPY:
+        canvas.Copy();
+        break;
+    case ID_EDIT_PASTE:
+        canvas.Paste();
+        break;
+    case ID_EDIT_UNDO:
+        canvas.Undo();
+        break;
+    case ID_EDIT_REDO:
+        canvas.Redo();
+        break;
+    case ID_EDIT_SELECT_ALL:
+        canvas.SelectAll();
         break;
     case ID_FILE_SAVE_TEXDRAW:
         OnSaveAsTeXDraw();

@@ -35,6 +35,9 @@ public:
     // Does the view serve the command? Commands it does not serve are disabled in the frame.
     static bool HasHandler(int id);
     void OnCommand(int id);
+    // Can the command act now? The edit commands follow the history, the selection and the
+    // clipboard; every other command is enabled when the view serves it.
+    bool IsEnabled(int id) const;
     // The check mark of a command with a check rule; false for every other command.
     bool IsChecked(int id) const;
 

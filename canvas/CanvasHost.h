@@ -42,4 +42,14 @@ public:
                                                            bool enabled) = 0;
     // The set-text dialog: the typed text when confirmed, nothing when cancelled.
     virtual std::optional<std::string> RunSetTextDialog() = 0;
+
+    // The system clipboard as plain UTF-8 text: what Copy puts there and Paste reads (empty when
+    // it holds no text).
+    virtual void SetClipboardText(const std::string& text) = 0;
+    virtual std::string GetClipboardText() const = 0;
+    // A short message for the user, shown where the window shows passing news (the status bar).
+    virtual void ShowMessage(const std::string& text) = 0;
+    // The history, the selection or the figures may have changed: the window brings the commands
+    // that depend on them (undo, redo, cut, copy, select all) up to date.
+    virtual void OnEditStateChanged() = 0;
 };

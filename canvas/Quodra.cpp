@@ -308,7 +308,7 @@ std::string CQuodra::GetTeXDrawDocument() const {
 bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error) {
     if (!::WriteTeXDrawFile(path, GetTeXDrawDocument(), error))
         return false;
-    m_bModified = false;
+    m_history.MarkSaved();
     return true;
 }
 
@@ -320,8 +320,9 @@ void CQuodra::ResetDrawing() {
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
     ApplyZoom(1.0, 0, 0);
-    m_bModified = false;
+    m_history.Clear();
     Repaint();
+    EditStateChanged();
 }
 
 void CQuodra::ReplaceFigures(CFigureList&& figures) {
@@ -339,6 +340,14 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     m_nMouseState = m_nPrevMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
-    m_bModified = false;
+    m_history.Clear();
     Repaint();
+    EditStateChanged();
+}
+
+int CQuodra::IndexOf(const CFigure* figure) const {
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (m_figures.GetAt(i) == figure)
+            return i;
+    return -1;
 }

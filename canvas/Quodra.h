@@ -4,6 +4,7 @@
 #pragma once
 
 #include "canvas/CanvasHost.h"
+#include "canvas/History.h"
 #include "figures/DrawSurface.h"
 #include "figures/FigureList.h"
 #include "figures/Geometry.h"
@@ -71,7 +72,7 @@ enum class EScrollRequest {
 };
 
 // The keys the canvas reacts to; every other key is Other and does nothing.
-enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Other };
+enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Other };
 
 class CQuodra {
 public:
@@ -118,8 +119,38 @@ public:
     // Takes the user's figures read from a file: the canvas then holds its grid lines (visible
     // as the grid switch says), then these figures. The zoom is kept.
     void ReplaceFigures(CFigureList&& figures);
-    // Set by every change to the figures, cleared by a successful write, reset and replace.
-    bool IsModified() const { return m_bModified; }
+    // Does the drawing differ from the one last saved, opened or started? It follows the
+    // history: undoing back to the saved state clears it.
+    bool IsModified() const { return m_history.IsModified(); }
+
+    // --- History (QuodraHistory.cpp). Each user action that changes figures is one step.
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    std::string GetUndoName() const { return m_history.GetUndoName(); }
+    std::string GetRedoName() const { return m_history.GetRedoName(); }
+    void Undo();
+    void Redo();
+    const CHistory& GetHistory() const { return m_history; }
+    // Escape during a drag: the figures go back to where they were at the press, nothing is
+    // recorded, the capture is released and the gesture ends.
+    void CancelGesture();
+
+    // --- Selection and clipboard (QuodraHistory.cpp).
+    bool HasSelection() const;
+    bool HasSelectableFigure() const;
+    void SelectAll(); // every selectable figure: not the grid, not kept text
+    // The TeXDraw blocks of the selected figures in list order, as the saved file writes them.
+    std::string GetSelectionTeXDrawText() const;
+    // Puts the selection's blocks on the host's clipboard; false when nothing is selected.
+    bool Copy();
+    // Copy, then the selected figures go, as one step.
+    bool Cut();
+    // Reads the host's clipboard as TeXDraw text; see PasteText.
+    bool Paste();
+    // The figures of the TeXDraw blocks in text go on top, selected alone, 10 page units right
+    // and down when that keeps them on the page. Text with no block this editor recognises
+    // changes nothing and is reported through the host. True when figures were pasted.
+    bool PasteText(std::string text);
 
     // --- Window events, in client pixels, as the widget forwards them.
     void UpdateScrollBars(int h, int v);
@@ -208,12 +239,20 @@ private:
     void AutoScroll(CPoint client);
     int ScrollPos(EScrollBar bar) const;
     void Repaint();
-    // Every change to the figures ends here (a drawing drag at each of its steps), so saving in
-    // the middle of a gesture leaves the rest of it marked; an undo history records its step here.
-    void MarkModified() { m_bModified = true; }
     // A pointer position as it enters from the window, kept far inside the int range so that
     // adding the scroll position or taking a move's difference cannot overflow.
     static CPoint ClampClient(CPoint client);
+    void EditStateChanged() { m_host.OnEditStateChanged(); }
+    // QuodraHistory.cpp
+    void InsertPasted(CFigureList& read);
+    void RemoveSelected(const char* stepName);
+    static std::string DrawStepName(const CFigure& figure);
+    int IndexOf(const CFigure* figure) const;
+    // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
+    // it when BeginStep opened it.
+    bool BeginStep(const char* name, const char* mergeKey = "");
+    void EndStep(bool own);
+    void SetFigureText(CFigure& figure, const std::string& text);
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
     void DrawDraggedRect(CDrawSurface& dc) const;
@@ -257,6 +296,7 @@ private:
     bool m_bSkipMouseMove = false;
     EMode m_nMode = kModeZoom;
     CFigureList m_figures;
+    CHistory m_history{m_figures};
     ECursor m_hCursor = ECursor::None;
     int m_nCenterTop = 0;
     int m_nCenterBottom = 0;
@@ -291,5 +331,4 @@ private:
     bool m_bGridVisible = true;     // the grid switch
     bool m_bStartFiguresDue = true; // the first paint still has to add grid and picture
     bool m_bCreating = false;       // a drawing drag has made its figure
-    bool m_bModified = false;
 };

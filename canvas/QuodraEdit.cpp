@@ -4,16 +4,7 @@
 #include "figures/TextFigures.h"
 
 void CQuodra::DeleteSelected() {
-    bool any = false;
-    for (int i = m_figures.GetCount() - 1; i >= 0; --i) {
-        if (m_figures.GetAt(i)->m_bSelected) {
-            m_figures.RemoveAndDelete(i);
-            any = true;
-        }
-    }
-    if (any)
-        MarkModified();
-    Repaint();
+    RemoveSelected("Delete");
 }
 
 void CQuodra::Duplicate() {
@@ -23,6 +14,7 @@ void CQuodra::Duplicate() {
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
     const bool shift = FitsOnPage(*u);
+    const bool own = BeginStep("Duplicate");
     for (int i = 0; i < count; ++i) {
         CFigure* source = m_figures.GetAt(i);
         if (!source->m_bSelected)
@@ -32,10 +24,11 @@ void CQuodra::Duplicate() {
             copy->MoveBy(10.0, 10.0);
         copy->m_bSelected = true;
         source->m_bSelected = false;
-        m_figures.Add(std::move(copy));
+        m_history.Insert(m_figures.GetCount(), std::move(copy));
     }
-    MarkModified();
+    EndStep(own);
     Repaint();
+    EditStateChanged();
 }
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
@@ -47,8 +40,7 @@ void CQuodra::OnLButtonDblClk(CPoint client) {
     std::string* text = GetFigureText(*figure);
     const auto result = m_host.RunPropertiesDialog(text ? *text : std::string(), text != nullptr);
     if (result && text) {
-        *text = *result;
-        MarkModified();
+        SetFigureText(*figure, *result);
         Repaint();
     }
 }
@@ -63,9 +55,18 @@ void CQuodra::ChangeText() {
     // Only text rectangles and text ellipses take the text; a text rhomb keeps its own.
     if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure))
         return;
-    if (std::string* text = GetFigureText(*figure)) {
-        *text = *result;
-        MarkModified();
+    if (GetFigureText(*figure)) {
+        SetFigureText(*figure, *result);
         Repaint();
     }
+}
+
+// A new text is one step of its own.
+void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
+    const bool own = BeginStep("Change Text");
+    m_history.Touch(IndexOf(&figure));
+    if (std::string* current = GetFigureText(figure))
+        *current = text;
+    EndStep(own);
+    EditStateChanged();
 }

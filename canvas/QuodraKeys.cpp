@@ -1,4 +1,4 @@
-// CQuodra: the keys of the canvas (arrow nudges, Delete, the keypad zoom keys).
+// CQuodra: the keys of the canvas (arrow nudges, Delete, the keypad zoom keys, Escape).
 #include "canvas/Quodra.h"
 
 // All or nothing: a step that would push any selected figure off the page moves none.
@@ -6,12 +6,16 @@ void CQuodra::Nudge(int dx, int dy) {
     const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, dx, dy);
     if (!u || !FitsOnPage(*u))
         return;
+    // Arrow steps of the same selection follow on as one step.
+    const bool own = BeginStep("Move", "nudge");
     for (int i = 0; i < m_figures.GetCount(); ++i) {
         CFigure* f = m_figures.GetAt(i);
-        if (f->m_bSelected)
+        if (f->m_bSelected) {
+            m_history.Touch(i);
             f->MoveBy(dx, dy);
+        }
     }
-    MarkModified();
+    EndStep(own);
 }
 
 void CQuodra::OnKeyDown(EKey key) {
@@ -41,7 +45,11 @@ void CQuodra::OnKeyDown(EKey key) {
     case EKey::NumMinus:
         ZoomOut();
         break;
+    case EKey::Escape:
+        CancelGesture();
+        return;
     case EKey::Other:
-        break;
+        return;
     }
+    EditStateChanged();
 }

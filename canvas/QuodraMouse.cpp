@@ -124,7 +124,11 @@ void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
     m_nMouseState = AfterPress(m_nMouseState);
     m_ptDown = p;
     m_bCtrlDown = ctrl;
+    // The whole gesture, press to release, is one step; it is named by what it turns out to do.
+    if (!m_history.IsRecording())
+        m_history.Begin({});
     Execute(Decide());
+    EditStateChanged();
 }
 
 void CQuodra::OnMouseMove(CPoint client) {
@@ -156,6 +160,8 @@ void CQuodra::OnLButtonUp(CPoint client) {
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
     m_bCreating = false;
+    m_history.Commit();
+    EditStateChanged();
 }
 
 // --- Execution
@@ -238,9 +244,9 @@ void CQuodra::StartFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
-    m_figures.Add(std::move(figure));
+    m_history.SetName(DrawStepName(*figure));
+    m_history.Insert(m_figures.GetCount(), std::move(figure));
     m_bCreating = true;
-    MarkModified();
 }
 
 // Later moves set both points again. The press point is snapped again where the first move
@@ -255,7 +261,6 @@ void CQuodra::DragFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
-    MarkModified();
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
@@ -267,7 +272,6 @@ void CQuodra::FinishFigure() {
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetHandlePoint(kHandleEnd, b.x, b.y, m_dZoom);
-    MarkModified();
     m_figures.ClearSelection();
     m_figures.SelectLast();
     m_figures.ClearGrabbed();
@@ -304,8 +308,9 @@ void CQuodra::DragHandle() {
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     if (CFigure* f = m_figures.GetGrabbed()) {
         const CPoint p = AreaToPage(m_ptCurrent);
+        m_history.SetName("Resize");
+        m_history.Touch(IndexOf(f));
         f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, m_dZoom);
-        MarkModified();
     }
 }
 
@@ -327,14 +332,15 @@ void CQuodra::MoveSelection() {
             else if (u->bottom > bottom)
                 d.cy -= u->bottom - bottom;
         }
+        m_history.SetName("Move");
         for (int i = 0; i < m_figures.GetCount(); ++i) {
             CFigure* f = m_figures.GetAt(i);
-            if (f->m_bSelected)
+            if (f->m_bSelected && (d.cx != 0 || d.cy != 0)) {
+                m_history.Touch(i);
                 f->MoveByPixels(d.cx, d.cy, m_dZoom);
+            }
         }
         m_szDelta = d;
-        if (d.cx != 0 || d.cy != 0)
-            MarkModified();
     }
     if (const CFigure* grabbed = m_figures.GetGrabbed()) {
         const CRect r = grabbed->GetBoundingRect(m_dZoom);

@@ -27,6 +27,7 @@ void CQuodra::OnPaint(CDrawSurface& dc) {
         if (m_bStartFiguresDue) {
             m_bStartFiguresDue = false;
             CreateStartFigures();
+            m_history.Clear(); // the start figures are where the drawing begins
         }
     }
     // Everything below is drawn in area pixels.

@@ -104,3 +104,26 @@ void CFigureList::SetGridVisible(bool visible) {
 void CFigureList::Swap(CFigureList& other) noexcept {
     m_figures.swap(other.m_figures);
 }
+
+void CFigureList::InsertAt(int i, std::unique_ptr<CFigure> figure) {
+    if (!figure)
+        return;
+    if (i < 0 || i > GetCount())
+        i = GetCount();
+    m_figures.insert(m_figures.begin() + i, std::move(figure));
+}
+
+std::unique_ptr<CFigure> CFigureList::Release(int i) {
+    if (i < 0 || i >= GetCount())
+        return nullptr;
+    std::unique_ptr<CFigure> figure = std::move(m_figures[static_cast<size_t>(i)]);
+    m_figures.erase(m_figures.begin() + i);
+    return figure;
+}
+
+std::unique_ptr<CFigure> CFigureList::Exchange(int i, std::unique_ptr<CFigure> figure) {
+    if (i < 0 || i >= GetCount() || !figure)
+        return figure;
+    m_figures[static_cast<size_t>(i)].swap(figure);
+    return figure;
+}

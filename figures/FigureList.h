@@ -30,6 +30,13 @@ public:
     void SetGridVisible(bool visible);
     // Exchanges the contents with another list (a drawing read from a file replaces this one).
     void Swap(CFigureList& other) noexcept;
+    // Puts the figure at index i (0..count; anything else appends it).
+    void InsertAt(int i, std::unique_ptr<CFigure> figure);
+    // Takes the figure at i out of the list and hands it over; nullptr when i is out of range.
+    std::unique_ptr<CFigure> Release(int i);
+    // Puts the figure at i in place of the one there, which is handed back; out of range, nothing
+    // changes and the given figure comes back.
+    std::unique_ptr<CFigure> Exchange(int i, std::unique_ptr<CFigure> figure);
 
 private:
     std::vector<std::unique_ptr<CFigure>> m_figures;

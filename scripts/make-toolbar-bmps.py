@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the toolbar and menu images and the application icon into res/.
 
-Writes, for each of the two toolbars, a strip of 24 x 24 images in three bitmaps: normal and hot
+Writes, for each of the two toolbars and for the undo and redo buttons, a strip of 24 x 24 images in three bitmaps: normal and hot
 as 24-bit BMPs, disabled as an 8-bit BMP. The first stored pixel of every bitmap (the bottom-left
 one, the bitmaps are stored bottom-up) has the background colour, which the program makes
 transparent. The 8-bit bitmaps use a grey-scale palette, so that palette index i is the colour
@@ -329,6 +329,33 @@ def icon_dotted_line(img, t):
     img.line(3, 20, 20, 3, t["ink"], 2, dotted=2)
 
 
+# ---- edit buttons (undo, redo), a strip of their own ------------------------------------------
+
+def turn_arrow(img, t, mirror):
+    """A thick arrow turning back over the top: its head on the left (undo) or the right (redo)."""
+    def px(x):
+        return 23 - x if mirror else x
+    cx, cy, r = 12.0, 13.0, 7.0
+    for i in range(0, 181):
+        a = math.radians(-180 + i * 1.25)
+        if a > math.radians(70):
+            break
+        x, y = cx + r * math.cos(a), cy + r * math.sin(a)
+        img.dot(px(round(x)) - (1 if mirror else 0), round(y), t["accent"], 2)
+    tip = [(1.5, 12.5), (10.5, 12.5), (6, 19)]
+    img.polygon([(px(x), y) for x, y in tip], t["ink"])
+
+
+def icon_undo(img, t):
+    turn_arrow(img, t, False)
+
+
+def icon_redo(img, t):
+    turn_arrow(img, t, True)
+
+
+EDIT = [icon_undo, icon_redo]
+
 MAIN = [icon_save, icon_duplicate, icon_snap_keypoints, icon_snap_grid, icon_snap_intersection,
         icon_grid, icon_actual_size, icon_fit_page, icon_fit_width, icon_fit_height, icon_about]
 ADDITIONAL = [icon_select, icon_zoom, icon_line, icon_rectangle, icon_ellipse, icon_rhomb,
@@ -432,7 +459,7 @@ def write(name, data):
 
 def main():
     os.makedirs(RES, exist_ok=True)
-    for name, icons in (("main", MAIN), ("additional", ADDITIONAL)):
+    for name, icons in (("main", MAIN), ("additional", ADDITIONAL), ("edit", EDIT)):
         write(f"toolbar-{name}.bmp", bmp_bytes(strip(icons, NORMAL), 24))
         write(f"toolbar-{name}-hot.bmp", bmp_bytes(strip(icons, HOT), 24))
         write(f"toolbar-{name}-disabled.bmp", bmp_bytes(disabled_strip(icons), 8))

@@ -43,6 +43,9 @@ public:
     };
     std::vector<SPropertiesCall> propertiesCalls;
     int setTextCalls = 0;
+    std::string clipboard;
+    std::vector<std::string> messages;
+    int editStateChanges = 0;
 
     SBar& Bar(EScrollBar b) { return bars[b == EScrollBar::Horizontal ? 0 : 1]; }
     const SBar& Bar(EScrollBar b) const { return bars[b == EScrollBar::Horizontal ? 0 : 1]; }
@@ -91,6 +94,11 @@ public:
         ++setTextCalls;
         return Next(setTextAnswers);
     }
+
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
+    std::string GetClipboardText() const override { return clipboard; }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void OnEditStateChanged() override { ++editStateChanges; }
 
 private:
     // A position stays within [min, max - page + 1], as a platform scroll bar keeps it.

@@ -1,0 +1,108 @@
+// CHistory: the undo and redo history of a figure list. A step keeps, for each figure it changed,
+// the figure's other state and its list position, and the selection before and after, so undo
+// and redo cost in proportion to what the step changed, never to the size of the drawing.
+#pragma once
+
+#include "figures/FigureList.h"
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class CHistory {
+public:
+    static constexpr int kDefaultDepth = 1000;
+
+    // The history of this list; depth steps are kept, the oldest dropped first.
+    explicit CHistory(CFigureList& list, int depth = kDefaultDepth);
+    CHistory(const CHistory&) = delete;
+    CHistory& operator=(const CHistory&) = delete;
+
+    // --- Recording one step. Begin before the first change, then make every change through
+    // Touch, Insert or Remove, then Commit (or Abort to take the changes back).
+    // mergeKey: a step whose key matches the previous step's, on the same selection, joins it
+    // (consecutive arrow-key nudges); empty for a step of its own.
+    void Begin(std::string name, std::string mergeKey = {});
+    bool IsRecording() const { return m_bRecording; }
+    void SetName(std::string name) { m_open.strName = std::move(name); }
+    // Call before the figure at index changes in place (moved, reshaped, new text): its state is
+    // kept once per step. Figures the step inserted need none.
+    void Touch(int index);
+    // Puts a figure into the list at index (the end when index is out of range).
+    void Insert(int index, std::unique_ptr<CFigure> figure);
+    // Takes the figure at index out of the list; the step keeps it for undo.
+    void Remove(int index);
+    // Ends the step. A step that changed no figure (every touched figure ended as it was) is
+    // dropped and leaves the history as it was. True when the step was kept.
+    bool Commit();
+    // Puts every figure the open step changed back, with the selection at Begin, and drops the
+    // step.
+    void Abort();
+
+    // --- Undo and redo of whole steps; refused while a step is being recorded.
+    bool CanUndo() const { return !m_bRecording && m_nDone > 0; }
+    bool CanRedo() const { return !m_bRecording && m_nDone < static_cast<int>(m_steps.size()); }
+    // The name of the step that undo or redo would take back or do again; empty when none.
+    std::string GetUndoName() const;
+    std::string GetRedoName() const;
+    bool Undo();
+    bool Redo();
+    int GetUndoCount() const { return m_nDone; }
+    int GetRedoCount() const { return static_cast<int>(m_steps.size()) - m_nDone; }
+
+    // --- The saved state.
+    // Forgets every step; the list as it is now counts as saved (a new or opened drawing).
+    void Clear();
+    // The list as it is now was saved. Saved in the middle of a step, it is a state that neither
+    // the step's end nor its undo gives back.
+    void MarkSaved();
+    // Does the list differ from the state last saved: by done or undone steps, or by an open
+    // step that already changed a figure?
+    bool IsModified() const;
+
+    // Positions of the selected figures, bottom first.
+    static std::vector<int> SelectedPositions(const CFigureList& list);
+    // Are the two figures in the same state: kind, points, text, flags other than selection?
+    static bool SameState(const CFigure& a, const CFigure& b);
+
+private:
+    enum class EChange { Modified, Inserted, Removed };
+    // One figure's change. Modified: pFigure is the other state (the state before while the
+    // step is done, the state after while it is undone), swapped in and out at nIndex.
+    // Inserted: the figure went in at nIndex; pFigure holds it while the step is undone.
+    // Removed: the figure left nIndex; pFigure holds it while the step is done.
+    struct SChange {
+        EChange eKind;
+        int nIndex;
+        std::unique_ptr<CFigure> pFigure;
+        const CFigure* pLive; // the figure in the list while the step is recorded
+    };
+    struct SStep {
+        std::string strName;
+        std::string strMergeKey;
+        std::vector<SChange> changes; // in the order they were made
+        std::vector<int> selectionBefore;
+        std::vector<int> selectionAfter;
+    };
+
+    void SwapState(SChange& c);
+    void UndoChanges(SStep& step);
+    void RedoChanges(SStep& step);
+    void ApplySelection(const std::vector<int>& positions);
+    bool TryMerge(SStep& step);
+    void Push(SStep&& step);
+
+    static constexpr int kNotReachable = -1;
+
+    CFigureList& m_list;
+    int m_nDepth;
+    std::deque<SStep> m_steps;
+    int m_nDone = 0;  // steps [0, m_nDone) are done, the rest can be redone
+    int m_nSaved = 0; // m_nDone when the list was last saved, or kNotReachable
+    bool m_bRecording = false;
+    SStep m_open;
+    std::unordered_set<const CFigure*> m_touched; // touched or inserted by the open step
+};

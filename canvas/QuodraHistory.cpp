@@ -1,0 +1,233 @@
+// CQuodra: undo and redo, cancelling a drag, select all, and the clipboard (copy, cut, paste as
+// TeXDraw text).
+#include "canvas/Quodra.h"
+
+#include "figures/RawTeX.h"
+#include "texdraw/Document.h"
+#include "texdraw/Reader.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// The lines of the document's header, which a pasted stretch of blocks is read behind.
+int HeaderLineCount() {
+    const std::string doc = MakeTeXDrawDocument(std::string("\x01"));
+    const std::string header = doc.substr(0, doc.find('\x01'));
+    return static_cast<int>(std::count(header.begin(), header.end(), '\n'));
+}
+
+// The reader counts lines from the header it was given; the user counts them in the clipboard.
+std::string ShiftLineNumber(const std::string& error, const std::string& name, int lines) {
+    const std::string prefix = name + ", line ";
+    if (error.compare(0, prefix.size(), prefix) != 0)
+        return error;
+    int line = 0;
+    const char* first = error.data() + prefix.size();
+    const auto [end, ec] = std::from_chars(first, error.data() + error.size(), line);
+    if (ec != std::errc())
+        return error;
+    return prefix + std::to_string(std::max(1, line - lines)) + std::string(end);
+}
+
+bool IsBlank(const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    });
+}
+
+} // namespace
+
+// --- Undo, redo, cancel
+
+bool CQuodra::BeginStep(const char* name, const char* mergeKey) {
+    if (m_history.IsRecording())
+        return false;
+    m_history.Begin(name, mergeKey);
+    return true;
+}
+
+void CQuodra::EndStep(bool own) {
+    if (own)
+        m_history.Commit();
+}
+
+void CQuodra::Undo() {
+    if (!m_history.Undo())
+        return;
+    Repaint();
+    EditStateChanged();
+}
+
+void CQuodra::Redo() {
+    if (!m_history.Redo())
+        return;
+    Repaint();
+    EditStateChanged();
+}
+
+void CQuodra::CancelGesture() {
+    if (!(m_nMouseState & kMousePressed))
+        return;
+    m_history.Abort();
+    m_nMouseState = m_nPrevMouseState = 0;
+    m_nGrabbedHandle = 0;
+    m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
+    m_host.ReleaseMouse();
+    m_hCursor = DecideCursor();
+    m_host.SetCursorShape(m_hCursor);
+    Repaint();
+    EditStateChanged();
+}
+
+// --- Selection
+
+bool CQuodra::HasSelection() const {
+    return m_figures.GetFirstSelected() != nullptr;
+}
+
+bool CQuodra::HasSelectableFigure() const {
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (m_figures.GetAt(i)->m_bSelectable)
+            return true;
+    return false;
+}
+
+void CQuodra::SelectAll() {
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        f->m_bSelected = f->m_bSelectable;
+    }
+    Repaint();
+    EditStateChanged();
+}
+
+// --- Clipboard
+
+std::string CQuodra::GetSelectionTeXDrawText() const {
+    std::string text;
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
+            text += f->ExportTeX();
+    return text;
+}
+
+bool CQuodra::Copy() {
+    if (!HasSelection() || m_history.IsRecording())
+        return false;
+    m_host.SetClipboardText(GetSelectionTeXDrawText());
+    return true;
+}
+
+bool CQuodra::Cut() {
+    if (!Copy())
+        return false;
+    RemoveSelected("Cut");
+    return true;
+}
+
+bool CQuodra::Paste() {
+    if (m_history.IsRecording())
+        return false;
+    return PasteText(m_host.GetClipboardText());
+}
+
+bool CQuodra::PasteText(std::string text) {
+    const std::string kName = "the clipboard";
+    if (text.size() > kMaxTeXDrawFileBytes) {
+        m_host.ShowMessage("Nothing was pasted: the clipboard holds more text than a drawing.");
+        return false;
+    }
+    // Line ends as a text editor on another system may give them.
+    if (text.find("\r\n") != std::string::npos) {
+        std::string lf;
+        lf.reserve(text.size());
+        for (size_t i = 0; i < text.size(); ++i)
+            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+                lf += text[i];
+        text.swap(lf);
+    }
+    // A whole saved document is read as it stands; blocks alone are read inside the header
+    // and footer the writer puts around them.
+    const std::string empty = MakeTeXDrawDocument(std::string());
+    const std::string opening = empty.substr(0, empty.find('\n', empty.find('\n') + 1) + 1);
+    const bool whole = text.compare(0, opening.size(), opening) == 0;
+    if (!whole && !text.empty() && text.back() != '\n')
+        text += '\n';
+    CFigureList read;
+    const CTeXDrawReadResult result =
+        ReadTeXDrawText(whole ? text : MakeTeXDrawDocument(text), kName, read);
+    if (!result.ok) {
+        m_host.ShowMessage(
+            "Nothing was pasted: " +
+            (whole ? result.error : ShiftLineNumber(result.error, kName, HeaderLineCount())));
+        return false;
+    }
+    int recognised = 0;
+    for (int i = 0; i < read.GetCount(); ++i)
+        recognised += read.GetAt(i)->m_strType != "RawTeX";
+    if (recognised == 0) {
+        m_host.ShowMessage("Nothing was pasted: the clipboard holds no figure of a TeXDraw "
+                           "drawing that this editor wrote.");
+        return false;
+    }
+    InsertPasted(read);
+    if (result.nUnrecognised > 0)
+        m_host.ShowMessage("Pasted " + std::to_string(recognised) + " figure(s); " +
+                           std::to_string(result.nUnrecognised) +
+                           " stretch(es) of other text kept as they stand.");
+    return true;
+}
+
+// The pasted figures go on top, selected alone, 10 page units right and down of where they were
+// copied when that keeps them on the page (the test of Duplicate).
+void CQuodra::InsertPasted(CFigureList& read) {
+    for (int i = 0; i < read.GetCount(); ++i) {
+        CFigure* f = read.GetAt(i);
+        f->m_bSelected = f->m_bSelectable;
+        f->m_bEditing = false;
+    }
+    const std::optional<CRect> u = read.SelectionBounds(m_dZoom, 5, 5);
+    const bool shift = u && FitsOnPage(*u);
+    const bool own = BeginStep("Paste");
+    m_figures.ClearSelection();
+    while (read.GetCount() > 0) {
+        std::unique_ptr<CFigure> f = read.Release(0);
+        const auto* raw = dynamic_cast<const CRawTeXFigure*>(f.get());
+        if (raw && IsBlank(raw->m_strText))
+            continue; // blank lines between blocks add nothing to the drawing
+        if (shift)
+            f->MoveBy(10.0, 10.0);
+        m_history.Insert(m_figures.GetCount(), std::move(f));
+    }
+    EndStep(own);
+    Repaint();
+    EditStateChanged();
+}
+
+// Delete and cut: every selected figure leaves the list, as one step of the given name.
+void CQuodra::RemoveSelected(const char* stepName) {
+    const bool own = BeginStep(stepName);
+    for (int i = m_figures.GetCount() - 1; i >= 0; --i)
+        if (m_figures.GetAt(i)->m_bSelected)
+            m_history.Remove(i);
+    EndStep(own);
+    Repaint();
+    EditStateChanged();
+}
+
+std::string CQuodra::DrawStepName(const CFigure& figure) {
+    const std::string& type = figure.m_strType;
+    if (type == "Line")
+        return figure.m_nPenStyle == 2 ? "Draw Dotted Line" : "Draw Line";
+    if (type == "TextRectangle" || type == "Rectangle")
+        return "Draw Rectangle";
+    if (type == "TextEllipse" || type == "Ellipse")
+        return "Draw Ellipse";
+    if (type == "TextRhomb")
+        return "Draw Rhomb";
+    if (type == "BezierCurve")
+        return "Draw Bezier Curve";
+    return "Draw " + type;
+}

@@ -1,0 +1,411 @@
+// Undo and redo through the fake window: random editing sessions undone and redone all the way,
+// copy and paste, Escape during a drag, and the history's depth, merging and saved state.
+#include "FakeHost.h"
+
+#include "figures/BezierCurve.h"
+#include "figures/FramedFigure.h"
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+#include "figures/RotatableFigures.h"
+#include "figures/TextFigures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <random>
+
+namespace {
+
+// The figures exactly: the saved document byte for byte, then every point to the last bit.
+std::string Figures(const CQuodra& canvas) {
+    std::string s = canvas.GetTeXDrawDocument() + "\n";
+    const CFigureList& list = canvas.GetFigures();
+    char buf[160];
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CFigure* f = list.GetAt(i);
+        if (!f->m_strTag.empty())
+            continue; // grid lines: shown or hidden by a switch that is no step
+        const auto* framed = dynamic_cast<const CFramedFigure*>(f);
+        const CDoublePoint p3 = framed ? framed->m_pt3 : CDoublePoint{};
+        const CDoublePoint p4 = framed ? framed->m_pt4 : CDoublePoint{};
+        std::snprintf(buf, sizeof buf, "%s %a %a %a %a %a %a %a %a\n", f->m_strType.c_str(),
+                      f->m_pt1.x, f->m_pt1.y, f->m_pt2.x, f->m_pt2.y, p3.x, p3.y, p4.x, p4.y);
+        s += buf;
+    }
+    return s;
+}
+
+std::string Selection(const CQuodra& canvas) {
+    std::string s;
+    for (int i : CHistory::SelectedPositions(canvas.GetFigures()))
+        s += std::to_string(i) + " ";
+    return s;
+}
+
+struct SState {
+    std::string figures;
+    std::string selection;
+    bool operator==(const SState&) const = default;
+};
+
+void PrintTo(const SState& s, std::ostream* os) {
+    *os << s.figures << "selected: " << s.selection;
+}
+
+SState StateOf(const CQuodra& canvas) {
+    return {Figures(canvas), Selection(canvas)};
+}
+
+std::unique_ptr<CFigure> MakeTool(int kind) {
+    switch (kind) {
+    case 0:
+        return std::make_unique<CLine>();
+    case 1: {
+        auto line = std::make_unique<CLine>();
+        line->m_nPenStyle = 2;
+        return line;
+    }
+    case 2:
+        return std::make_unique<CTextRectangle>();
+    case 3:
+        return std::make_unique<CTextRhomb>();
+    case 4:
+        return std::make_unique<CTextEllipse>();
+    case 5:
+        return std::make_unique<CBezierCurve>();
+    case 6:
+        return std::make_unique<CArrow>();
+    case 7:
+        return std::make_unique<CRotatableRectangle>();
+    case 8:
+        return std::make_unique<CRotatableEllipse>();
+    default:
+        return std::make_unique<CRectangle>();
+    }
+}
+
+// A user at work: random gestures and commands. Each step's states are kept: the state it left
+// (what redo must give back) and the state the next step started from (what undo must give
+// back; selection clicks in between change only the selection).
+class CSession {
+public:
+    explicit CSession(unsigned seed) : m_rng(seed) {
+        m_f.SnapSwitches(Chance(2), Chance(2), Chance(4));
+        m_after.push_back(StateOf(m_f.canvas));
+        m_before.push_back(m_after.back());
+    }
+
+    void Run(int steps) {
+        while (Count() < steps && m_actions < steps * 8) {
+            ++m_actions;
+            const int before = Count();
+            const SState was = m_before.back();
+            const bool nudge = Act();
+            if (HasFailure())
+                return;
+            const SState now = StateOf(m_f.canvas);
+            const int after = Count();
+            if (after == before + 1) {
+                m_after.push_back(now);
+                m_before.push_back(now);
+            } else {
+                ASSERT_EQ(after, before) << "one action, one step";
+                if (!nudge) {
+                    ASSERT_EQ(now.figures, was.figures) << "a change without a step";
+                }
+                if (now.figures != was.figures && after > 0)
+                    m_after.back() = now; // nudges that joined the step before
+                m_before.back() = now;
+            }
+            ASSERT_FALSE(m_f.host.captured);
+        }
+    }
+
+    void UndoAndRedoAll() {
+        const int n = Count();
+        ASSERT_EQ(n + 1, static_cast<int>(m_after.size()));
+        for (int i = n; i > 0; --i) {
+            ASSERT_TRUE(m_f.canvas.CanUndo());
+            m_f.canvas.Undo();
+            ASSERT_EQ(m_before[i - 1], StateOf(m_f.canvas)) << "undo to step " << i - 1;
+        }
+        EXPECT_FALSE(m_f.canvas.CanUndo());
+        EXPECT_FALSE(m_f.canvas.IsModified());
+        for (int i = 1; i <= n; ++i) {
+            m_f.canvas.Redo();
+            ASSERT_EQ(m_after[i], StateOf(m_f.canvas)) << "redo of step " << i;
+        }
+        EXPECT_FALSE(m_f.canvas.CanRedo());
+        EXPECT_EQ(n > 0, m_f.canvas.IsModified());
+    }
+
+    int Count() const { return m_f.canvas.GetHistory().GetUndoCount(); }
+    static bool HasFailure() { return testing::Test::HasFatalFailure(); }
+
+private:
+    bool Chance(int n) { return Pick(n) == 0; }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+    CPoint PagePoint() { return {Pick(681), Pick(801)}; }
+    CPoint Client(CPoint page) { return m_f.ClientOf(page); }
+
+    // A point on or near a user figure, where a press grabs a handle or the body.
+    CPoint NearFigure() {
+        const CFigureList& list = m_f.canvas.GetFigures();
+        std::vector<const CFigure*> user;
+        for (int i = 0; i < list.GetCount(); ++i)
+            if (list.GetAt(i)->m_bSelectable)
+                user.push_back(list.GetAt(i));
+        if (user.empty())
+            return PagePoint();
+        const CFigure* f = user[static_cast<size_t>(Pick(static_cast<int>(user.size())))];
+        const double z = m_f.canvas.GetZoom();
+        const CPoint a = f->GetHandlePoint(kHandleStart, z);
+        const CPoint b = f->GetHandlePoint(Chance(2) ? kHandleEnd : kHandleTopRight, z);
+        switch (Pick(3)) {
+        case 0:
+            return a;
+        case 1:
+            return b;
+        default:
+            return {a.x + (b.x - a.x) / 4, a.y + (b.y - a.y) / 4};
+        }
+    }
+
+    void DragFrom(CPoint page, bool ctrl = false) {
+        const CPoint to{page.x + Pick(121) - 60, page.y + Pick(121) - 60};
+        m_f.Press(Client(page), ctrl);
+        for (int k = Pick(3); k >= 0; --k)
+            m_f.Move(Client(
+                {page.x + (to.x - page.x) * (3 - k) / 3, page.y + (to.y - page.y) * (3 - k) / 3}));
+        if (Chance(10)) {
+            // Escape in the middle: everything goes back to the press, nothing is recorded.
+            m_f.canvas.OnKeyDown(EKey::Escape);
+            m_f.Move(Client(to));
+        }
+        m_f.Release(Client(to));
+    }
+
+    // One action; true when it was a nudge (which may join the step before).
+    bool Act() {
+        CQuodra& c = m_f.canvas;
+        switch (Pick(16)) {
+        case 0:
+        case 1:
+        case 2:
+            c.SetToolFigure(MakeTool(Pick(10)));
+            DragFrom(PagePoint());
+            break;
+        case 3:
+        case 4:
+        case 5:
+            DragFrom(NearFigure(), Chance(6));
+            break;
+        case 6:
+            m_f.Click(Client(Chance(3) ? PagePoint() : NearFigure()), Chance(3));
+            break;
+        case 7:
+            for (int k = Pick(3); k >= 0; --k)
+                c.OnKeyDown(static_cast<EKey>(Pick(4)));
+            return true;
+        case 8:
+            c.Duplicate();
+            break;
+        case 9:
+            if (Chance(2))
+                c.OnKeyDown(EKey::Delete);
+            else
+                c.Cut();
+            break;
+        case 10: {
+            // The double-click after the click that came first (an action of its own).
+            const CPoint p = Client(NearFigure());
+            m_f.host.propertiesAnswers.push_back("t" + std::to_string(Pick(3)));
+            c.OnLButtonDblClk(p);
+            m_f.Release(p);
+            m_f.host.propertiesAnswers.clear();
+            break;
+        }
+        case 11:
+            m_f.host.setTextAnswers.push_back(Chance(2) ? "" : "{x}");
+            c.ChangeText();
+            break;
+        case 12:
+            c.Copy();
+            [[fallthrough]];
+        case 13:
+            if (Chance(8))
+                m_f.host.clipboard = std::string("\x01\xff%begin line\n\\move(", 19);
+            c.Paste();
+            break;
+        case 14:
+            c.SelectAll();
+            break;
+        default:
+            switch (Pick(4)) {
+            case 0:
+                c.ZoomIn();
+                break;
+            case 1:
+                c.ZoomOut();
+                break;
+            case 2:
+                c.ActualSize();
+                break;
+            default:
+                c.SetGridVisible(!c.IsGridSwitchOn());
+            }
+        }
+        return false;
+    }
+
+    std::mt19937 m_rng;
+    CCanvasFixture m_f;
+    int m_actions = 0;
+    std::vector<SState> m_after;
+    std::vector<SState> m_before;
+};
+
+TEST(CanvasHistory, RandomSessionsUndoAndRedoAllTheWayExactly) {
+    int steps = 0;
+    for (unsigned seed = 1; seed <= 1000; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        CSession session(seed);
+        session.Run(40);
+        ASSERT_FALSE(CSession::HasFailure());
+        session.UndoAndRedoAll();
+        ASSERT_FALSE(CSession::HasFailure());
+        steps += session.Count();
+    }
+    // The sessions are long enough to mean something.
+    EXPECT_GT(steps, 1000 * 35);
+}
+
+TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* a = f.Add<CTextEllipse>(100, 100, 180, 150);
+    a->m_strText = "a $x^2$";
+    f.Add<CLine>(20, 20, 60, 90);
+    auto* c = f.Add<CBezierCurve>(300, 300, 400, 380);
+    a->m_bSelected = c->m_bSelected = true;
+    ASSERT_TRUE(f.canvas.Copy());
+    const std::string copied = f.host.clipboard;
+    EXPECT_EQ(a->ExportTeX() + c->ExportTeX(), copied);
+
+    CCanvasFixture empty;
+    empty.RemovePicture();
+    empty.host.clipboard = copied;
+    ASSERT_TRUE(empty.canvas.Paste());
+    EXPECT_EQ("Paste", empty.canvas.GetUndoName());
+    // Both moved 10 units on, selected alone; moved back they write the copied blocks.
+    const CFigureList& list = empty.canvas.GetFigures();
+    ASSERT_EQ(32, list.GetCount());
+    EXPECT_TRUE(list.GetAt(30)->m_bSelected && list.GetAt(31)->m_bSelected);
+    EXPECT_EQ((CDoublePoint{110, 110}), list.GetAt(30)->m_pt1);
+    list.GetAt(30)->MoveBy(-10, -10);
+    list.GetAt(31)->MoveBy(-10, -10);
+    EXPECT_EQ(copied, empty.canvas.GetSelectionTeXDrawText());
+
+    // What no block of this editor is in, or what is broken, changes nothing and says why.
+    const std::string before = empty.canvas.GetTeXDrawDocument();
+    for (std::string junk : {std::string(), std::string("hello"), std::string("\0\xff\x80", 3),
+                             std::string("%begin line\n\\move(1 2)\n"), std::string(300000, '%'),
+                             std::string("\\end{texdraw}\n")}) {
+        empty.host.messages.clear();
+        EXPECT_FALSE(empty.canvas.PasteText(junk));
+        EXPECT_EQ(1u, empty.host.messages.size());
+        EXPECT_EQ(before, empty.canvas.GetTeXDrawDocument());
+    }
+    EXPECT_EQ(1, empty.canvas.GetHistory().GetUndoCount());
+    // Blocks among other text paste, the rest kept as it stands.
+    EXPECT_TRUE(empty.canvas.PasteText("Some words\n" + copied));
+    EXPECT_EQ(35, list.GetCount());
+    EXPECT_EQ("RawTeX", list.GetAt(32)->m_strType);
+    EXPECT_FALSE(list.GetAt(32)->m_bSelected);
+}
+
+// Escape during each kind of drag: drawing, moving, a handle, the selection band and the zoom
+// square. The figures and the selection are as at the press, no step, the capture released.
+TEST(CanvasHistory, EscapeCancelsEveryDrag) {
+    for (int kind = 0; kind < 5; ++kind) {
+        SCOPED_TRACE(kind);
+        CCanvasFixture f;
+        f.RemovePicture();
+        auto* line = f.Add<CLine>(100, 100, 300, 100);
+        f.Add<CTextRectangle>(400, 400, 500, 470)->m_bSelected = true;
+        const SState start = StateOf(f.canvas);
+        const double zoom = f.canvas.GetZoom();
+        CPoint from{200, 100}; // the line's body
+        if (kind == 0)
+            f.canvas.SetToolFigure(std::make_unique<CTextEllipse>());
+        if (kind == 2)
+            from = {300, 100}; // its end handle
+        if (kind >= 3)
+            from = {200, 300}; // empty paper
+        if (kind == 4)
+            f.canvas.SetMode(kModeZoom);
+        f.Press(f.ClientOf(from));
+        f.Move(f.ClientOf({from.x + 40, from.y + 60}));
+        f.Move(f.ClientOf({from.x + 80, from.y + 90}));
+        EXPECT_TRUE(f.host.captured);
+        f.canvas.OnKeyDown(EKey::Escape);
+        EXPECT_FALSE(f.host.captured);
+        EXPECT_FALSE(f.canvas.IsRubberBandShown());
+        EXPECT_EQ(start, StateOf(f.canvas));
+        // The rest of the drag, with the button still down, does nothing.
+        f.Move(f.ClientOf({from.x + 90, from.y + 95}));
+        f.Release(f.ClientOf({from.x + 90, from.y + 95}));
+        EXPECT_EQ(start, StateOf(f.canvas));
+        EXPECT_EQ(zoom, f.canvas.GetZoom());
+        EXPECT_FALSE(f.canvas.CanUndo());
+        EXPECT_FALSE(f.canvas.IsModified());
+        EXPECT_EQ((CDoublePoint{300, 100}), line->m_pt2);
+    }
+}
+
+// The history alone: the oldest steps go first, nudges of one selection merge, and the saved
+// state is known until the step that led to it is gone.
+TEST(CanvasHistory, DepthMergingAndTheSavedState) {
+    CFigureList list;
+    CHistory history(list, 3);
+    for (int i = 0; i < 5; ++i) {
+        history.Begin("Add");
+        history.Insert(i, std::make_unique<CLine>());
+        EXPECT_TRUE(history.Commit());
+        if (i == 1)
+            history.MarkSaved();
+    }
+    EXPECT_EQ(3, history.GetUndoCount());
+    EXPECT_TRUE(history.Undo());
+    EXPECT_TRUE(history.Undo());
+    EXPECT_TRUE(history.IsModified()); // the state after the second step was saved
+    EXPECT_TRUE(history.Undo());
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_EQ(2, list.GetCount());
+    // Saved again here, then a branch of its own ends the steps that could be redone.
+    history.MarkSaved();
+    list.GetAt(0)->m_bSelected = true;
+    for (int k = 0; k < 3; ++k) {
+        history.Begin("Move", "nudge");
+        history.Touch(0);
+        list.GetAt(0)->MoveBy(1, 0);
+        EXPECT_TRUE(history.Commit());
+    }
+    // The first nudge after the save is a step of its own; the next two join it.
+    EXPECT_EQ(1, history.GetUndoCount());
+    EXPECT_EQ(0, history.GetRedoCount());
+    EXPECT_EQ(243.0, list.GetAt(0)->m_pt1.x);
+    history.Undo();
+    EXPECT_EQ(240.0, list.GetAt(0)->m_pt1.x);
+    EXPECT_FALSE(history.IsModified());
+    // A touch that ends where it began is no step.
+    history.Begin("Move");
+    history.Touch(0);
+    list.GetAt(0)->MoveBy(5, 0);
+    list.GetAt(0)->MoveBy(-5, 0);
+    EXPECT_FALSE(history.Commit());
+    EXPECT_TRUE(history.CanRedo());
+}
+
+} // namespace
