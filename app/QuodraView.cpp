@@ -121,7 +121,7 @@ bool Cquodra_dvView::HasHandler(int id) {
 bool Cquodra_dvView::IsEnabled(int id) const {
     const CQuodra& canvas = GetCanvas();
     // Nothing is cut, copied or pasted in the middle of a drag.
-    const bool idle = !(canvas.GetMouseState() & kMousePressed);
+    const bool idle = !(int(canvas.GetMouseState()) & kMousePressed);
     switch (id) {
     case ID_EDIT_UNDO:
         return canvas.CanUndo();

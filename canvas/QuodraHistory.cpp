@@ -68,11 +68,11 @@ void CQuodra::Redo() {
 }
 
 void CQuodra::CancelGesture() {
-    if (!(m_nMouseState & kMousePressed))
+    if (!(int(m_nMouseState) & kMousePressed))
         return;
     m_history.Abort();
-    m_nMouseState = m_nPrevMouseState = 0;
-    m_nGrabbedHandle = 0;
+    m_nMouseState = m_nPrevMouseState = kStateIdle;
+    m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
     m_host.ReleaseMouse();
     m_hCursor = DecideCursor();
