@@ -216,12 +216,13 @@ void CMainFrame::UpdateEditCommands() {
     for (int id :
          {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL})
         m_actions.value(id)->setEnabled(m_pView->IsEnabled(id));
+}
 
-    void CMainFrame::closeEvent(QCloseEvent * event) {
-        if (!m_pView->SaveModified()) {
-            event->ignore();
-            return;
-        }
-        m_pRecentFiles->Save();
-        event->accept();
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_pView->SaveModified()) {
+        event->ignore();
+        return;
     }
+    m_pRecentFiles->Save();
+    event->accept();
+}

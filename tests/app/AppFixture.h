@@ -10,7 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -28,6 +30,8 @@ protected:
         QCoreApplication::setOrganizationName("Local AppWizard-Generated Applications");
         QCoreApplication::setApplicationName("quodra_dv");
         QSettings().remove("Recent File List");
+        // Each test starts with nothing to paste, whatever the one before copied.
+        QGuiApplication::clipboard()->clear();
         m_app = std::make_unique<Cquodra_dvApp>();
         ASSERT_TRUE(m_app->InitInstance());
         m_frame = m_app->GetMainFrame();

@@ -57,7 +57,8 @@ TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
 TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
     const std::string expected[] = {
         "&File[Save As|Save As TeXDraw file|-|Recent File|-|E&xit]",
-        "&Edit[&Undo\tCtrl+Z|-|Delete\tDel|&Copy\tCtrl+C|&Paste\tCtrl+V|Duplicate]",
+        "&Edit[&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
+        "Delete\tDel|Duplicate|-|Select &All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
         "Draw one-sided arrow|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
         "QuodraRectangle]]",
@@ -81,7 +82,8 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
     EXPECT_EQ(m_frame->toolBarArea(m_frame->GetMainToolBar()), Qt::TopToolBarArea);
     EXPECT_EQ(m_frame->toolBarArea(m_frame->GetAdditionalToolBar()), Qt::RightToolBarArea);
     EXPECT_EQ(Describe(m_frame->GetMainToolBar()->actions()),
-              "Save As TeXDraw file|-|Duplicate|-|Snap to key points|Snap to grid|Snap to line "
+              "Save As TeXDraw file|-|&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Duplicate|-|Snap to key "
+              "points|Snap to grid|Snap to line "
               "intersection|-|ShowGrid|-|Actual Size|Fit Page|Fit Width|Fit Height|-|&About "
               "quodra_dv...");
     EXPECT_EQ(Describe(m_frame->GetAdditionalToolBar()->actions()),
@@ -113,9 +115,11 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
 }
 
 TEST_F(CAppTest, CommandsWithoutHandlerAreDisabledAndShortcutsSet) {
-    for (int id : {ID_FILE_SAVE_AS, ID_EDIT_UNDO, ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_MRU_FILE1})
+    // Nothing to undo, nothing selected and an empty clipboard at the start.
+    for (int id : {ID_FILE_SAVE_AS, ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY,
+                   ID_EDIT_PASTE, ID_FILE_MRU_FILE1})
         EXPECT_FALSE(Action(id)->isEnabled()) << id;
-    for (int id : {ID_FILE_SAVE_TEXDRAW, ID_EDIT_CUT, ID_EDIT_DUPLICATE, ID_DRAW_LINE,
+    for (int id : {ID_FILE_SAVE_TEXDRAW, ID_EDIT_DELETE, ID_EDIT_DUPLICATE, ID_DRAW_LINE,
                    ID_TEST_CHANGE_TEXT, ID_VIEW_FIT_PAGE, ID_APP_EXIT, ID_APP_ABOUT})
         EXPECT_TRUE(Action(id)->isEnabled()) << id;
     struct {
