@@ -1,0 +1,37 @@
+// Painting a generated drawing of every figure kind through the Qt surface into a full-HD image,
+// at actual size (the whole page shows) and at zoom 4 (the middle of the page fills the image).
+#include "app/QtSurface.h"
+#include "common/RandomDrawing.h"
+
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void PaintDrawing(benchmark::State& state, double zoom) {
+    CFigureList list;
+    CRandomDrawing(7).AddTo(list, static_cast<int>(state.range(0)));
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    // The page's centre in the image's centre.
+    const int dx = 960 - RoundHalf(681 * zoom / 2), dy = 540 - RoundHalf(801 * zoom / 2);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        CQtSurface surface(painter);
+        list.DrawAll(surface, zoom, dx, dy);
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_PaintZoom1(benchmark::State& state) {
+    PaintDrawing(state, 1.0);
+}
+BENCHMARK(BM_PaintZoom1)->RangeMultiplier(4)->Range(625, 10000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_PaintZoom4(benchmark::State& state) {
+    PaintDrawing(state, 4.0);
+}
+BENCHMARK(BM_PaintZoom4)->RangeMultiplier(4)->Range(625, 10000)->Unit(benchmark::kMillisecond)->Complexity();
+
+} // namespace

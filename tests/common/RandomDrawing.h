@@ -1,0 +1,135 @@
+// Generated drawings of all twelve figure kinds spread over the page, for the exactness tests and
+// the benchmarks: about 15% text figures, boxes 15 to 120 units a side, lines 10 to 150 long.
+#pragma once
+
+#include "figures/BezierCurve.h"
+#include "figures/FigureList.h"
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+#include "figures/RotatableFigures.h"
+#include "figures/TextFigures.h"
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+
+// The kinds a user draws with the tools: line, dotted line, arrow, rectangle, rhomb, ellipse, the
+// two rotatable frames, the Bezier curve and the three text figures.
+enum class EFigureKind {
+    Line,
+    DottedLine,
+    Arrow,
+    Rectangle,
+    Rhomb,
+    Ellipse,
+    RotatableRectangle,
+    RotatableEllipse,
+    BezierCurve,
+    TextRectangle,
+    TextEllipse,
+    TextRhomb,
+};
+
+class CRandomDrawing {
+public:
+    explicit CRandomDrawing(unsigned seed, double pageWidth = 681, double pageHeight = 801)
+        : m_rng(seed), m_dWidth(pageWidth), m_dHeight(pageHeight) {}
+
+    EFigureKind NextKind() {
+        // 15% text figures, the other nine kinds sharing the rest.
+        if (Uniform(0, 1) < 0.15)
+            return static_cast<EFigureKind>(9 + Int(0, 2));
+        return static_cast<EFigureKind>(Int(0, 8));
+    }
+
+    std::unique_ptr<CFigure> Make(EFigureKind kind) {
+        switch (kind) {
+        case EFigureKind::Line:
+        case EFigureKind::DottedLine:
+        case EFigureKind::Arrow: {
+            std::unique_ptr<CLine> line = kind == EFigureKind::Arrow ? std::make_unique<CArrow>()
+                                                                     : std::make_unique<CLine>();
+            if (kind == EFigureKind::DottedLine)
+                line->m_nPenStyle = 2;
+            const double len = Uniform(10, 150), a = Uniform(0, 2 * M_PI);
+            const CDoublePoint d{len * std::cos(a), len * std::sin(a)};
+            line->m_pt1 = Inside(d);
+            line->m_pt2 = line->m_pt1 + d;
+            return line;
+        }
+        case EFigureKind::Rectangle:
+            return Frame(std::make_unique<CRectangle>(), false);
+        case EFigureKind::Rhomb:
+            return Frame(std::make_unique<CRhomb>(), false);
+        case EFigureKind::Ellipse:
+            return Frame(std::make_unique<CEllipse>(), false);
+        case EFigureKind::RotatableRectangle:
+            return Frame(std::make_unique<CRotatableRectangle>(), true);
+        case EFigureKind::RotatableEllipse:
+            return Frame(std::make_unique<CRotatableEllipse>(), true);
+        case EFigureKind::BezierCurve: {
+            auto curve = Frame(std::make_unique<CBezierCurve>(), false);
+            // Control points placed freely around the frame.
+            curve->m_pt3 = curve->m_pt3 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)};
+            curve->m_pt4 = curve->m_pt4 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)};
+            return curve;
+        }
+        case EFigureKind::TextRectangle:
+            return Text(Frame(std::make_unique<CTextRectangle>(), false));
+        case EFigureKind::TextEllipse:
+            return Text(Frame(std::make_unique<CTextEllipse>(), false));
+        case EFigureKind::TextRhomb:
+            return Text(Frame(std::make_unique<CTextRhomb>(), false));
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<CFigure> Next() { return Make(NextKind()); }
+
+    // count figures added on top of the list; every kind at least once when count >= 12.
+    void AddTo(CFigureList& list, int count) {
+        for (int i = 0; i < count; ++i)
+            list.Add(i < 12 ? Make(static_cast<EFigureKind>(i)) : Next());
+    }
+
+    double Uniform(double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(m_rng); }
+    int Int(int lo, int hi) { return std::uniform_int_distribution<>(lo, hi)(m_rng); }
+    std::mt19937& Rng() { return m_rng; }
+
+private:
+    // A start point for an extent d such that both ends stay on the page.
+    CDoublePoint Inside(CDoublePoint d) {
+        const double x0 = std::max(0.0, -d.x), x1 = std::min(m_dWidth, m_dWidth - d.x);
+        const double y0 = std::max(0.0, -d.y), y1 = std::min(m_dHeight, m_dHeight - d.y);
+        return {Uniform(x0, x1), Uniform(y0, y1)};
+    }
+
+    template <class T> std::unique_ptr<T> Frame(std::unique_ptr<T> f, bool turn) {
+        const CDoublePoint size{Uniform(15, 120), Uniform(15, 120)};
+        const CDoublePoint a = Inside(size);
+        const CDoublePoint b = a + size;
+        f->m_pt1 = a;
+        f->m_pt2 = b;
+        f->m_pt3 = {b.x, a.y};
+        f->m_pt4 = {a.x, b.y};
+        if (turn) {
+            const CDoublePoint c = (a + b) * 0.5;
+            const double angle = Uniform(-M_PI, M_PI);
+            TurnFrameToward(*f, c + CDoublePoint{std::cos(angle), std::sin(angle)} * 50.0);
+        }
+        return f;
+    }
+
+    template <class T> std::unique_ptr<T> Text(std::unique_ptr<T> f) {
+        static const char* const kWords[] = {"A",     "x",      "Node",     "n+1",   "Start",
+                                             "End",   "12.5",   "f(x)",     "\xC3\xA4\xC3\xB6",
+                                             "Queue", "Server", "a long label"};
+        f->m_strText = std::string(kWords[Int(0, 11)]) + (Int(0, 1) ? std::to_string(Int(0, 99))
+                                                                    : std::string());
+        return f;
+    }
+
+    std::mt19937 m_rng;
+    double m_dWidth, m_dHeight;
+};
