@@ -60,33 +60,73 @@ bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, do
 
 } // namespace
 
-CQtSurface::CQtSurface(QPainter& painter) : m_painter(painter) {
+CQtSurface::CQtSurface(QPainter& painter)
+    : m_painter(painter), m_penOriginal(painter.pen()), m_brushOriginal(painter.brush()) {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QPaintDevice* device = m_painter.device();
+    const QPaintEngine* engine = m_painter.paintEngine();
+    if (!device || !engine)
+        return;
+    const QTransform& t = m_painter.transform();
+    // A device with more than one raster pixel per unit (a high-density screen) scales lines
+    // just as a scaling transform does.
+    m_bPixelExact = engine->type() == QPaintEngine::Raster &&
+                    t.type() <= QTransform::TxTranslate && device->devicePixelRatio() == 1.0;
+
+    QRectF area = t.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+    if (m_painter.hasClipping())
+        area = area.intersected(m_painter.clipBoundingRect());
+    m_nVisLeft = static_cast<long long>(std::floor(area.left()));
+    m_nVisTop = static_cast<long long>(std::floor(area.top()));
+    m_nVisRight = static_cast<long long>(std::ceil(area.right()));
+    m_nVisBottom = static_cast<long long>(std::ceil(area.bottom()));
+
+    if (!m_bPixelExact || device->devType() != QInternal::Image || t.dx() != std::floor(t.dx()) ||
+        t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > 1e9 || std::abs(t.dy()) > 1e9 ||
+        m_painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        m_painter.opacity() != 1.0)
+        return;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return;
+    const int tx = static_cast<int>(t.dx()), ty = static_cast<int>(t.dy());
+    QRect writable = image->rect();
+    if (m_painter.hasClipping()) {
+        const QRegion clip = m_painter.clipRegion();
+        if (clip.rectCount() > 1)
+            return; // a clip of several pieces is left to the painter
+        writable &= clip.boundingRect().translated(tx, ty);
+    }
+    m_pBits = image->bits();
+    m_nStride = image->bytesPerLine();
+    m_rcWritable = {writable.left() - tx, writable.top() - ty, writable.right() + 1LL - tx,
+                    writable.bottom() + 1LL - ty};
+    if (writable.isEmpty())
+        m_rcWritable = {0, 0, 0, 0};
+    m_nShiftX = tx;
+    m_nShiftY = ty;
+}
+
+CQtSurface::~CQtSurface() {
+    // The painter gets back the pen and brush its owner gave it.
+    if (m_bPenTouched && m_painter.isActive()) {
+        m_painter.setPen(m_penOriginal);
+        m_painter.setBrush(m_brushOriginal);
+    }
 }
 
 void CQtSurface::SetOrigin(CPoint origin) {
+    m_nShiftX += m_ptOrigin.x - static_cast<long long>(origin.x);
+    m_nShiftY += m_ptOrigin.y - static_cast<long long>(origin.y);
     m_ptOrigin = origin;
 }
 
-bool CQtSurface::IsPixelExact() const {
-    const QPaintEngine* engine = m_painter.paintEngine();
-    return engine && engine->type() == QPaintEngine::Raster &&
-           m_painter.transform().type() <= QTransform::TxTranslate;
-}
-
 CQtSurface::CArea CQtSurface::VisibleArea(int margin) const {
-    QPaintDevice* device = m_painter.device();
-    if (!device)
-        return {0, 0, 0, 0};
-    QRectF area =
-        m_painter.transform().inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
-    if (m_painter.hasClipping())
-        area = area.intersected(m_painter.clipBoundingRect());
-    const auto lo = [](double v) { return static_cast<long long>(std::floor(v)); };
-    const auto hi = [](double v) { return static_cast<long long>(std::ceil(v)); };
-    return {lo(area.left()) - margin + m_ptOrigin.x, lo(area.top()) - margin + m_ptOrigin.y,
-            hi(area.right()) + margin + m_ptOrigin.x, hi(area.bottom()) + margin + m_ptOrigin.y};
+    return {m_nVisLeft - margin + m_ptOrigin.x, m_nVisTop - margin + m_ptOrigin.y,
+            m_nVisRight + margin + m_ptOrigin.x, m_nVisBottom + margin + m_ptOrigin.y};
 }
 
 QPointF CQtSurface::ToDevice(double x, double y) const {
@@ -99,7 +139,33 @@ QPoint CQtSurface::ToDevice(CPoint p) const {
             static_cast<int>(static_cast<long long>(p.y) - m_ptOrigin.y)};
 }
 
+void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
+    const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
+                  m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+    if (w.Contains(a) && w.Contains(b)) {
+        // Every pixel lies between the ends: the plain walk, with no test per pixel.
+        long long i = 0;
+        WalkSegment(a, b, [&](CPoint p) {
+            if (!dotted || (i & 1) == 0)
+                WritePixel(p, color);
+            ++i;
+        });
+        return;
+    }
+    const CSegmentWalk walk(a, b);
+    const auto [first, last] = walk.RangeIn(w.left, w.top, w.right, w.bottom);
+    // The dots keep their place along the line however much of it is visible.
+    walk.Visit(first, last, [&](CPoint p, long long i) {
+        if (!dotted || i % 2 == 0)
+            WritePixel(p, color);
+    });
+}
+
 void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color) {
+    if (m_pBits) {
+        WriteWalk(a, b, dotted, color.rgb());
+        return;
+    }
     const CArea v = VisibleArea(1);
     const CSegmentWalk walk(a, b);
     const auto [first, last] = walk.RangeIn(v.left, v.top, v.right, v.bottom);
@@ -107,7 +173,6 @@ void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color
         return;
     QPolygon pixels;
     pixels.reserve(static_cast<int>(last - first));
-    // The dots keep their place along the line however much of it is visible.
     walk.Visit(first, last, [&](CPoint p, long long i) {
         if (!dotted || i % 2 == 0)
             pixels.append(ToDevice(p));
@@ -120,32 +185,53 @@ void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color
     m_painter.restore();
 }
 
-void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
-    if (pen.width <= 1 && IsPixelExact()) {
-        // Pixel by pixel, exactly the walk the hit tests use, so what is hit is what is seen.
-        WalkPixels(from, to, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
+void CQtSurface::UsePen(const CPen& pen) {
+    if (m_penSet && *m_penSet == pen)
         return;
-    }
+    QPen qpen = WidePen(pen);
+    if (pen.style == EPenStyle::Dotted)
+        qpen.setWidth(1);
+    m_painter.setPen(qpen);
+    m_penSet = pen;
+    m_bPenTouched = true;
+}
+
+bool CQtSurface::ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const {
     // Wide pens are centred on the pixel centres of the ends.
     const int w = std::max(pen.width, 1);
     const CArea v = VisibleArea(w + 2);
     double ax = from.x, ay = from.y, bx = to.x, by = to.y;
     if (!ClipSegment(ax, ay, bx, by, double(v.left), double(v.top), double(v.right),
                      double(v.bottom)))
+        return false;
+    line = QLineF(ToDevice(ax + 0.5, ay + 0.5), ToDevice(bx + 0.5, by + 0.5));
+    return true;
+}
+
+void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
+    if (pen.width <= 1 && IsPixelExact()) {
+        // Pixel by pixel, exactly the walk the hit tests use, so what is hit is what is seen.
+        WalkPixels(from, to, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
         return;
-    m_painter.save();
-    QPen qpen = WidePen(pen);
-    if (pen.style == EPenStyle::Dotted)
-        qpen.setWidth(1);
-    m_painter.setPen(qpen);
-    m_painter.drawLine(QLineF(ToDevice(ax + 0.5, ay + 0.5), ToDevice(bx + 0.5, by + 0.5)));
-    m_painter.restore();
+    }
+    QLineF line;
+    if (!ClipWide(from, to, pen, line))
+        return;
+    UsePen(pen);
+    m_painter.drawLine(line);
 }
 
 void CQtSurface::SetPixel(CPoint p, COLORREF color) {
     const CArea v = VisibleArea(0);
     if (p.x < v.left || p.x >= v.right || p.y < v.top || p.y >= v.bottom)
         return;
+    if (m_pBits) {
+        const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
+                      m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+        if (w.Contains(p))
+            WritePixel(p, ToQColor(color).rgb());
+        return;
+    }
     m_painter.fillRect(QRect(ToDevice(p), QSize(1, 1)), ToQColor(color));
 }
 
@@ -194,20 +280,42 @@ void CQtSurface::Rectangle(const CRect& rect, const CPen& pen, std::optional<COL
 void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) {
     if (points.size() < 4)
         return;
-    QPainterPath path(QPointF(points[0].x, points[0].y));
+    // The curve lies inside the box of its points: a curve whose box stays out of sight draws
+    // nothing and is not flattened at all.
+    const CArea v = VisibleArea(std::max(pen.width, 1) + 4);
+    const auto [xs, xe] = std::minmax_element(points.begin(), points.end(),
+                                              [](CPoint a, CPoint b) { return a.x < b.x; });
+    const auto [ys, ye] = std::minmax_element(points.begin(), points.end(),
+                                              [](CPoint a, CPoint b) { return a.y < b.y; });
+    if (xe->x < v.left || xs->x >= v.right || ye->y < v.top || ys->y >= v.bottom)
+        return;
+    m_path.clear();
+    m_path.moveTo(points[0].x, points[0].y);
     for (size_t i = 1; i + 2 < points.size(); i += 3)
-        path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, points[i + 2].x,
-                     points[i + 2].y);
+        m_path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                       points[i + 2].x, points[i + 2].y);
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
-    const QList<QPolygonF> polys = path.toSubpathPolygons();
+    const bool pixels = pen.width <= 1 && IsPixelExact();
+    m_lines.clear();
+    const QList<QPolygonF> polys = m_path.toSubpathPolygons();
     for (const QPolygonF& poly : polys) {
         for (qsizetype i = 1; i < poly.size(); ++i) {
             const CPoint a{RoundHalf(poly[i - 1].x()), RoundHalf(poly[i - 1].y())};
             const CPoint b{RoundHalf(poly[i].x()), RoundHalf(poly[i].y())};
-            if (!(a == b))
-                Line(a, b, pen);
+            if (a == b)
+                continue;
+            QLineF line;
+            if (pixels)
+                WalkPixels(a, b, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
+            else if (ClipWide(a, b, pen, line))
+                m_lines.append(line);
         }
+    }
+    // One colour, no end pixels in between: the pieces are stroked together.
+    if (!m_lines.isEmpty()) {
+        UsePen(pen);
+        m_painter.drawLines(m_lines);
     }
 }
 

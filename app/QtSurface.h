@@ -5,12 +5,16 @@
 #include "figures/DrawSurface.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 class CQtSurface : public CDrawSurface {
 public:
-    // The painter must stay alive and active while the surface is used; its transform and clip
-    // at each call decide what is visible.
+    // The painter must stay alive and active while the surface is used. Its transform and clip
+    // are read here: what is visible is decided once, for the life of the surface.
     explicit CQtSurface(QPainter& painter);
+    ~CQtSurface() override;
+    CQtSurface(const CQtSurface&) = delete;
+    CQtSurface& operator=(const CQtSurface&) = delete;
 
     void Line(CPoint from, CPoint to, const CPen& pen) override;
     void SetPixel(CPoint p, COLORREF color) override;
@@ -29,6 +33,9 @@ private:
     struct CArea {
         long long left, top, right, bottom; // right and bottom exclusive
         bool IsEmpty() const { return left >= right || top >= bottom; }
+        bool Contains(CPoint p) const {
+            return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+        }
     };
 
     // The part of the drawing coordinates that can show on the device, grown by margin pixels.
@@ -36,12 +43,39 @@ private:
     // Drawing coordinates to the painter's coordinates.
     QPointF ToDevice(double x, double y) const;
     QPoint ToDevice(CPoint p) const;
-    // True when the painter maps one unit to one raster pixel, so single pixels can be set.
-    bool IsPixelExact() const;
+    // One-pixel pens are drawn pixel by pixel when the painter maps one unit to one raster
+    // pixel; anything else (a scaled printer page, a high-density screen) goes through QPen.
+    bool IsPixelExact() const { return m_bPixelExact; }
     // Pixels of the walk from a to b (end left out) that are visible; dotted keeps every other.
     void WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color);
+    // The same walk written straight into the image's scan lines.
+    void WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color);
+    void WritePixel(CPoint p, QRgb color) {
+        reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p.y) * m_nStride)[m_nShiftX + p.x] = color;
+    }
+    // The visible part of a wide or scaled line, in painter coordinates; false when none is.
+    bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
+    void UsePen(const CPen& pen);
     void FillArea(const CArea& r, const QColor& color);
 
     QPainter& m_painter;
     CPoint m_ptOrigin;
+    bool m_bPixelExact = false;
+    // The painter's visible rectangle (device and clip), in painter coordinates.
+    long long m_nVisLeft = 0, m_nVisTop = 0, m_nVisRight = 0, m_nVisBottom = 0;
+
+    // Direct access to the image's pixels when the painter draws into a plain 32-bit image with
+    // a whole-pixel translation and at most a rectangular clip; null otherwise.
+    uchar* m_pBits = nullptr;
+    qsizetype m_nStride = 0;
+    CArea m_rcWritable{0, 0, 0, 0}; // painter coordinates that may be written
+    long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
+
+    // The painter's pen as this surface last set it, and the one to give back at the end.
+    std::optional<CPen> m_penSet;
+    QPen m_penOriginal;
+    QBrush m_brushOriginal;
+    bool m_bPenTouched = false;
+    QPainterPath m_path;   // reused for every curve
+    QList<QLineF> m_lines; // the wide pieces of a curve
 };
