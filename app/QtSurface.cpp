@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -56,6 +59,110 @@ bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, do
     ax = nax;
     ay = nay;
     return true;
+}
+
+
+// The pixels a wide pen sets for a segment from one pixel centre to another, as runs per row
+// relative to the start pixel. The painter's stroke moves with the segment by whole pixels, so it
+// is worked out once per direction, length and width by letting the painter stroke the segment
+// into a scratch image, and then written straight into the target's scan lines.
+struct CFootprint {
+    int top = 0; // first row, relative to the start pixel
+    struct CRun {
+        int left;
+        int count;
+    };
+    std::vector<CRun> rows; // one run per row: the stroke of a segment is convex
+    bool usable = false;    // false: a row with a gap, drawn by the painter instead
+};
+
+class CFootprintCache {
+public:
+    const CFootprint& Get(int dx, int dy, const QPen& pen) {
+        const std::uint64_t key = (std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
+                                  (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
+                                  std::uint64_t(pen.width() & 0xFFFFF);
+        auto it = m_map.find(key);
+        if (it != m_map.end())
+            return it->second;
+        if (m_nRows > kMaxRows) {
+            m_map.clear();
+            m_nRows = 0;
+        }
+        CFootprint& f = m_map[key];
+        Make(dx, dy, pen, f);
+        m_nRows += f.rows.size() + 1;
+        return f;
+    }
+
+    // Segments up to this long on either axis are looked up; longer ones go to the painter.
+    static constexpr int kMaxExtent = 2048;
+
+private:
+    static constexpr size_t kMaxRows = 4u << 20;
+
+    void Make(int dx, int dy, const QPen& pen, CFootprint& f) {
+        const int pad = pen.width() + 4;
+        const int width = std::abs(dx) + 2 * pad + 1, height = std::abs(dy) + 2 * pad + 1;
+        if (m_scratch.width() < width || m_scratch.height() < height) {
+            m_scratch = QImage(std::max(width, m_scratch.width()),
+                               std::max(height, m_scratch.height()),
+                               QImage::Format_ARGB32_Premultiplied);
+            m_scratch.fill(0);
+        }
+        const int sx = pad + std::max(0, -dx), sy = pad + std::max(0, -dy);
+        {
+            QPainter painter(&m_scratch);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            QPen black = pen;
+            black.setColor(Qt::black);
+            painter.setPen(black);
+            painter.drawLine(QLineF(sx + 0.5, sy + 0.5, sx + dx + 0.5, sy + dy + 0.5));
+        }
+        // Each row is searched near the segment only, and cleared again for the next stroke.
+        f.usable = true;
+        f.top = 0;
+        f.rows.clear();
+        bool started = false;
+        for (int y = 0; y < height; ++y) {
+            const double t0 = dy == 0 ? 0.0 : std::clamp((y - pad - sy) / double(dy), 0.0, 1.0);
+            const double t1 = dy == 0 ? 1.0 : std::clamp((y + pad - sy) / double(dy), 0.0, 1.0);
+            const double xa = sx + t0 * dx, xb = sx + t1 * dx;
+            const int lo = std::max(0, static_cast<int>(std::min(xa, xb)) - pad - 1);
+            const int hi = std::min(width, static_cast<int>(std::max(xa, xb)) + pad + 2);
+            auto* line = reinterpret_cast<QRgb*>(m_scratch.scanLine(y));
+            int first = -1, last = -1, runs = 0;
+            for (int x = lo; x < hi; ++x) {
+                if (!line[x])
+                    continue;
+                if (x != last + 1 || first < 0)
+                    ++runs, first = first < 0 ? x : first;
+                last = x;
+                line[x] = 0;
+            }
+            if (runs > 1)
+                f.usable = false;
+            if (first < 0) {
+                if (started)
+                    break;
+                continue;
+            }
+            if (!started) {
+                started = true;
+                f.top = y - sy;
+            }
+            f.rows.push_back({first - sx, last - first + 1});
+        }
+    }
+
+    std::unordered_map<std::uint64_t, CFootprint> m_map;
+    size_t m_nRows = 0;
+    QImage m_scratch;
+};
+
+CFootprintCache& Footprints() {
+    static CFootprintCache cache;
+    return cache;
 }
 
 } // namespace
@@ -208,12 +315,54 @@ bool CQtSurface::ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line)
     return true;
 }
 
+bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
+    // Only solid pens, whose strokes are convex, and segments whose stroke lies inside the image
+    // with room to spare: the painter works out the rows of a stroke that crosses the image's
+    // edge from where it enters, which may round differently.
+    // A two-pixel pen puts the edges of its stroke exactly through pixel centres in many
+    // directions, where the painter's rounding follows the position; it is left to the painter.
+    const int w = std::max(pen.width, 1);
+    if (!m_pBits || pen.style != EPenStyle::Solid || w < 3)
+        return false;
+    const CArea v{m_rcWritable.left + m_ptOrigin.x + w + 2, m_rcWritable.top + m_ptOrigin.y + w + 2,
+                  m_rcWritable.right + m_ptOrigin.x - w - 2,
+                  m_rcWritable.bottom + m_ptOrigin.y - w - 2};
+    const long long dx = static_cast<long long>(to.x) - from.x;
+    const long long dy = static_cast<long long>(to.y) - from.y;
+    if (!v.Contains(from) || !v.Contains(to) ||
+        std::llabs(dx) > CFootprintCache::kMaxExtent ||
+        std::llabs(dy) > CFootprintCache::kMaxExtent || w > 1000)
+        return false;
+    const CFootprint& f = Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), WidePen(pen));
+    if (!f.usable)
+        return false;
+    const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
+                         m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+    const QRgb color = ToQColor(pen.color).rgb();
+    const long long rowCount = static_cast<long long>(f.rows.size());
+    const long long firstRow = std::max(0LL, writable.top - (from.y + f.top));
+    const long long lastRow = std::min(rowCount, writable.bottom - (from.y + f.top));
+    for (long long i = firstRow; i < lastRow; ++i) {
+        const long long y = from.y + f.top + i;
+        const long long left = std::max(writable.left, from.x + 0LL + f.rows[i].left);
+        const long long right =
+            std::min(writable.right, from.x + 0LL + f.rows[i].left + f.rows[i].count);
+        if (left >= right)
+            continue;
+        QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + y) * m_nStride) + m_nShiftX;
+        std::fill(row + left, row + right, color);
+    }
+    return true;
+}
+
 void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
     if (pen.width <= 1 && IsPixelExact()) {
         // Pixel by pixel, exactly the walk the hit tests use, so what is hit is what is seen.
         WalkPixels(from, to, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
         return;
     }
+    if (WriteWide(from, to, pen))
+        return;
     QLineF line;
     if (!ClipWide(from, to, pen, line))
         return;
@@ -308,7 +457,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             QLineF line;
             if (pixels)
                 WalkPixels(a, b, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
-            else if (ClipWide(a, b, pen, line))
+            else if (!WriteWide(a, b, pen) && ClipWide(a, b, pen, line))
                 m_lines.append(line);
         }
     }

@@ -53,6 +53,9 @@ private:
     void WritePixel(CPoint p, QRgb color) {
         reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p.y) * m_nStride)[m_nShiftX + p.x] = color;
     }
+    // A wide solid segment written into the scan lines from the pixels the painter's stroke of
+    // it sets; false when it has to go to the painter.
+    bool WriteWide(CPoint from, CPoint to, const CPen& pen);
     // The visible part of a wide or scaled line, in painter coordinates; false when none is.
     bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
     void UsePen(const CPen& pen);

@@ -59,7 +59,7 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
     for (int i = 0; i < list.GetCount(); ++i)
         list.GetAt(i)->m_bSelected = i % 3 == 0;
     int step = 0;
-    for (double zoom : {0.25, 0.5, 1.0, 1.5, 2.0, 2.6, 4.0, 10.0}) {
+    for (double zoom : {0.25, 0.5, 1.0, 1.5, 2.0, 2.6, 4.0, 5.0, 8.0, 10.0}) {
         // The middle of the page in the middle of the image, so figures are cut at every edge.
         const CPoint shift{500 - RoundHalf(340 * zoom), 350 - RoundHalf(400 * zoom)};
         const QImage::Format format =
