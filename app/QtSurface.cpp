@@ -73,15 +73,16 @@ struct CFootprint {
         int count;
     };
     std::vector<CRun> rows; // one run per row: the stroke of a segment is convex
+    int left = 0, right = 0; // the columns the runs cover, right exclusive
     bool usable = false;    // false: a row with a gap, drawn by the painter instead
 };
 
 class CFootprintCache {
 public:
-    const CFootprint& Get(int dx, int dy, const QPen& pen) {
+    const CFootprint& Get(int dx, int dy, const CPen& pen) {
         const std::uint64_t key = (std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
                                   (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
-                                  std::uint64_t(pen.width() & 0xFFFFF);
+                                  std::uint64_t(pen.width & 0xFFFFF);
         auto it = m_map.find(key);
         if (it != m_map.end())
             return it->second;
@@ -90,7 +91,7 @@ public:
             m_nRows = 0;
         }
         CFootprint& f = m_map[key];
-        Make(dx, dy, pen, f);
+        Make(dx, dy, WidePen(pen), f);
         m_nRows += f.rows.size() + 1;
         return f;
     }
@@ -152,6 +153,8 @@ private:
                 f.top = y - sy;
             }
             f.rows.push_back({first - sx, last - first + 1});
+            f.left = f.rows.size() == 1 ? first - sx : std::min(f.left, first - sx);
+            f.right = f.rows.size() == 1 ? last + 1 - sx : std::max(f.right, last + 1 - sx);
         }
     }
 
@@ -207,6 +210,7 @@ CQtSurface::CQtSurface(QPainter& painter)
             return; // a clip of several pieces is left to the painter
         writable &= clip.boundingRect().translated(tx, ty);
     }
+    m_bFootprints = !m_painter.hasClipping();
     m_pBits = image->bits();
     m_nStride = image->bytesPerLine();
     m_rcWritable = {writable.left() - tx, writable.top() - ty, writable.right() + 1LL - tx,
@@ -250,13 +254,28 @@ void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
     const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                   m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
     if (w.Contains(a) && w.Contains(b)) {
-        // Every pixel lies between the ends: the plain walk, with no test per pixel.
-        long long i = 0;
-        WalkSegment(a, b, [&](CPoint p) {
+        // Every pixel lies between the ends: the steps of WalkSegment on a pixel pointer, with no
+        // test per pixel.
+        const long long dx = std::llabs(static_cast<long long>(b.x) - a.x);
+        const long long dy = -std::llabs(static_cast<long long>(b.y) - a.y);
+        const qsizetype sx = a.x < b.x ? 1 : -1;
+        const qsizetype sy = (a.y < b.y ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
+        QRgb* p = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
+        long long err = dx + dy;
+        const long long count = std::max(dx, -dy);
+        for (long long i = 0; i < count; ++i) {
             if (!dotted || (i & 1) == 0)
-                WritePixel(p, color);
-            ++i;
-        });
+                *p = color;
+            const long long e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                p += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                p += sy;
+            }
+        }
         return;
     }
     const CSegmentWalk walk(a, b);
@@ -316,41 +335,47 @@ bool CQtSurface::ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line)
 }
 
 bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
-    // Only solid pens, whose strokes are convex, and segments whose stroke lies inside the image
-    // with room to spare: the painter works out the rows of a stroke that crosses the image's
-    // edge from where it enters, which may round differently.
-    // A two-pixel pen puts the edges of its stroke exactly through pixel centres in many
-    // directions, where the painter's rounding follows the position; it is left to the painter.
+    // Solid pens only, whose strokes are convex. A two-pixel pen puts the edges of its stroke
+    // exactly through pixel centres in many directions, where the painter's rounding depends on
+    // the position; it is left to the painter.
     const int w = std::max(pen.width, 1);
-    if (!m_pBits || pen.style != EPenStyle::Solid || w < 3)
+    if (!m_bFootprints || pen.style != EPenStyle::Solid || w < 3 || w > 1000)
         return false;
-    const CArea v{m_rcWritable.left + m_ptOrigin.x + w + 2, m_rcWritable.top + m_ptOrigin.y + w + 2,
-                  m_rcWritable.right + m_ptOrigin.x - w - 2,
-                  m_rcWritable.bottom + m_ptOrigin.y - w - 2};
     const long long dx = static_cast<long long>(to.x) - from.x;
     const long long dy = static_cast<long long>(to.y) - from.y;
-    if (!v.Contains(from) || !v.Contains(to) ||
-        std::llabs(dx) > CFootprintCache::kMaxExtent ||
-        std::llabs(dy) > CFootprintCache::kMaxExtent || w > 1000)
+    if (std::llabs(dx) > CFootprintCache::kMaxExtent || std::llabs(dy) > CFootprintCache::kMaxExtent)
         return false;
-    const CFootprint& f = Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), WidePen(pen));
-    if (!f.usable)
+    // The painter strokes a segment that reaches far out of sight only in part (cut where it
+    // leaves the visible area), and starts the rows of a stroke that crosses the top edge at that
+    // edge: both round differently from the whole stroke, so those strokes go to the painter.
+    const CArea v = VisibleArea(w + 2);
+    if (!v.Contains(from) || !v.Contains(to) ||
+        std::min(from.y, to.y) - w - 2LL < m_rcWritable.top + m_ptOrigin.y)
         return false;
     const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                          m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+    const CFootprint& f = Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
+    if (!f.usable)
+        return false;
     const QRgb color = ToQColor(pen.color).rgb();
-    const long long rowCount = static_cast<long long>(f.rows.size());
-    const long long firstRow = std::max(0LL, writable.top - (from.y + f.top));
-    const long long lastRow = std::min(rowCount, writable.bottom - (from.y + f.top));
-    for (long long i = firstRow; i < lastRow; ++i) {
-        const long long y = from.y + f.top + i;
-        const long long left = std::max(writable.left, from.x + 0LL + f.rows[i].left);
-        const long long right =
-            std::min(writable.right, from.x + 0LL + f.rows[i].left + f.rows[i].count);
-        if (left >= right)
+    const long long top = from.y + 0LL + f.top;
+    const long long firstRow = std::max(0LL, writable.top - top);
+    const long long lastRow = std::min<long long>(f.rows.size(), writable.bottom - top);
+    const qsizetype step = m_nStride / qsizetype(sizeof(QRgb));
+    QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + top + firstRow) * m_nStride) +
+                m_nShiftX + from.x;
+    const bool inside = from.x + 0LL + f.left >= writable.left &&
+                        from.x + 0LL + f.right <= writable.right;
+    for (long long i = firstRow; i < lastRow; ++i, row += step) {
+        const CFootprint::CRun run = f.rows[static_cast<size_t>(i)];
+        if (inside) {
+            std::fill_n(row + run.left, run.count, color);
             continue;
-        QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + y) * m_nStride) + m_nShiftX;
-        std::fill(row + left, row + right, color);
+        }
+        const long long left = std::max<long long>(writable.left - from.x, run.left);
+        const long long right = std::min<long long>(writable.right - from.x, run.left + run.count);
+        if (left < right)
+            std::fill(row + left, row + right, color);
     }
     return true;
 }

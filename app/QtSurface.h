@@ -73,6 +73,7 @@ private:
     qsizetype m_nStride = 0;
     CArea m_rcWritable{0, 0, 0, 0}; // painter coordinates that may be written
     long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
+    bool m_bFootprints = false;             // wide strokes may be written from footprints
 
     // The painter's pen as this surface last set it, and the one to give back at the end.
     std::optional<CPen> m_penSet;

@@ -53,7 +53,7 @@ std::string FirstDifference(const QImage& a, const QImage& b) {
 }
 
 TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
-    CRandomDrawing gen(2024);
+    CRandomDrawing gen(std::getenv("SEED") ? std::atoi(std::getenv("SEED")) : 2024);
     CFigureList list;
     gen.AddTo(list, 600);
     for (int i = 0; i < list.GetCount(); ++i)
