@@ -290,9 +290,20 @@ bool CCanvasWidget::focusNextPrevChild(bool) {
 }
 
 void CCanvasWidget::paintEvent(QPaintEvent*) {
-    QPainter painter(viewport());
-    CQtSurface surface(painter);
-    m_pCanvas->OnPaint(surface);
+    // The canvas is painted into an image of the window's raster pixels and then copied: in an
+    // image the surface can write one-pixel lines straight into the scan lines.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    const QSize size = viewport()->size() * ratio;
+    if (m_buffer.size() != size || m_buffer.devicePixelRatio() != ratio) {
+        m_buffer = QImage(size, QImage::Format_RGB32);
+        m_buffer.setDevicePixelRatio(ratio);
+    }
+    {
+        QPainter painter(&m_buffer);
+        CQtSurface surface(painter);
+        m_pCanvas->OnPaint(surface);
+    }
+    QPainter(viewport()).drawImage(QPoint(0, 0), m_buffer);
 }
 
 void CCanvasWidget::resizeEvent(QResizeEvent*) {

@@ -7,6 +7,7 @@
 #include "canvas/Quodra.h"
 
 #include <QAbstractScrollArea>
+#include <QImage>
 
 #include <array>
 #include <functional>
@@ -90,5 +91,6 @@ private:
     void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
 
     std::array<CBarState, 2> m_bars;
+    QImage m_buffer; // the canvas as last painted, in the window's raster pixels
     std::unique_ptr<CQuodra> m_pCanvas;
 };

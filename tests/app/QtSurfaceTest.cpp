@@ -231,4 +231,43 @@ TEST_F(QtSurfaceTest, OriginShiftsAndHugeGeometryIsCut) {
     EXPECT_EQ(kBlack, At(399, 299));
 }
 
+// On a high-density device one unit covers more than one raster pixel: a solid one-pixel line
+// must still show as a solid line, with ink in every raster column (or row) along it.
+TEST(QtSurfaceHiDpi, SolidOnePixelLinesHaveNoGaps) {
+    for (const double ratio : {1.0, 1.5, 2.0}) {
+        QImage image(QSize(200, 200) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            CQtSurface surface(painter);
+            surface.Line({10, 20}, {190, 20}, {});
+            surface.Line({20, 30}, {20, 190}, {});
+            surface.Line({40, 40}, {180, 110}, {});
+        }
+        const auto inkAt = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; };
+        const auto columnHasInk = [&](int x, int y0, int y1) {
+            for (int y = y0; y <= y1; ++y)
+                if (inkAt(x, y))
+                    return true;
+            return false;
+        };
+        const auto rowHasInk = [&](int y, int x0, int x1) {
+            for (int x = x0; x <= x1; ++x)
+                if (inkAt(x, y))
+                    return true;
+            return false;
+        };
+        const auto dev = [ratio](double v) { return static_cast<int>(v * ratio); };
+        for (int x = dev(10) + 1; x < dev(189); ++x)
+            EXPECT_TRUE(columnHasInk(x, dev(19), dev(22))) << "ratio " << ratio << " x " << x;
+        for (int y = dev(30) + 1; y < dev(189); ++y)
+            EXPECT_TRUE(rowHasInk(y, dev(19), dev(22))) << "ratio " << ratio << " y " << y;
+        for (int x = dev(40) + 1; x < dev(179); ++x) {
+            const double y = 40 + (x / ratio - 40) * 0.5;
+            EXPECT_TRUE(columnHasInk(x, dev(y - 2), dev(y + 2))) << "ratio " << ratio << " x " << x;
+        }
+    }
+}
+
 } // namespace
