@@ -1,65 +1,55 @@
-// The snap sequence on every mouse move of a drag: key points and grid are linear in the number
-// of figures, the line-intersection step is quadratic. A point that finds no candidate walks
-// every pair, which is the worst case a drag meets.
+// The snap sequence with many lines. The probe point is one that no crossing of two lines comes
+// near, so the intersection snap has to rule out every pair: the worst case a drag meets.
 #include "canvas/FakeHost.h"
-#include "figures/Line.h"
+#include "common/RandomDrawing.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// Short lines in many directions spread over the page.
-void AddLines(CCanvasFixture& f, int count) {
+// Between grid crossings (35 pixels from the nearest) and, by construction, more than 23 pixels
+// from any crossing, line end or line centre.
+constexpr CPoint kProbe{333, 435};
+
+void AddClearLines(CCanvasFixture& f, int count) {
     f.RemovePicture();
-    for (int i = 0; i < count; ++i) {
-        const int x = 20 + (i * 37) % 600;
-        const int y = 20 + (i * 53) % 700;
-        f.Add<CLine>(x, y, x + 10 + i % 17, y + 3 + i % 29);
+    AddLinesAwayFrom(f.canvas.GetFigures(), count, kProbe, 23, 11);
+}
+
+void SnapProbe(benchmark::State& state, bool keyPoints, bool grid) {
+    CCanvasFixture f;
+    AddClearLines(f, static_cast<int>(state.range(0)));
+    f.SnapSwitches(keyPoints, grid, true);
+    for (auto _ : state) {
+        CPoint p = kProbe;
+        f.canvas.Snap(p);
+        benchmark::DoNotOptimize(p);
     }
+    state.SetComplexityN(state.range(0));
 }
 
 void BM_SnapAllSwitches(benchmark::State& state) {
-    CCanvasFixture f;
-    AddLines(f, static_cast<int>(state.range(0)));
-    f.SnapSwitches(true, true, true);
-    for (auto _ : state) {
-        // Far off the page: a crossing this far out is rare, so nearly every pair is tried.
-        CPoint p{-500, -500};
-        f.canvas.Snap(p);
-        benchmark::DoNotOptimize(p);
-    }
-    state.SetComplexityN(state.range(0));
+    SnapProbe(state, true, true);
 }
-BENCHMARK(BM_SnapAllSwitches)->RangeMultiplier(4)->Range(16, 1024)->Complexity();
+BENCHMARK(BM_SnapAllSwitches)->RangeMultiplier(4)->Range(64, 1024)->Complexity();
+
+// The intersection snap on its own.
+void BM_IntersectionSnap(benchmark::State& state) {
+    SnapProbe(state, false, false);
+}
+BENCHMARK(BM_IntersectionSnap)->Arg(500)->Arg(1000)->Arg(2000)->Arg(4000)->Complexity();
 
 void BM_SnapKeyPointsAndGrid(benchmark::State& state) {
     CCanvasFixture f;
-    AddLines(f, static_cast<int>(state.range(0)));
+    AddClearLines(f, static_cast<int>(state.range(0)));
     f.SnapSwitches(true, true, false);
     for (auto _ : state) {
-        CPoint p{-500, -500};
+        CPoint p = kProbe;
         f.canvas.Snap(p);
         benchmark::DoNotOptimize(p);
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_SnapKeyPointsAndGrid)->RangeMultiplier(4)->Range(16, 1024)->Complexity();
-
-// One drawing drag step as the mouse delivers it: clamp, snap both points, reshape, repaint
-// into a recording surface.
-void BM_DrawingDragMove(benchmark::State& state) {
-    CCanvasFixture f;
-    AddLines(f, static_cast<int>(state.range(0)));
-    f.SnapSwitches(true, true, true);
-    f.canvas.SetToolFigure(std::make_unique<CLine>());
-    f.Press(f.ClientOf({300, 300}));
-    int i = 0;
-    for (auto _ : state) {
-        f.Move(f.ClientOf({320 + i % 40, 340 + i % 30}));
-        ++i;
-    }
-    f.Release(f.ClientOf({330, 350}));
-}
-BENCHMARK(BM_DrawingDragMove)->Arg(64)->Arg(256);
+BENCHMARK(BM_SnapKeyPointsAndGrid)->RangeMultiplier(4)->Range(64, 1024)->Complexity();
 
 } // namespace

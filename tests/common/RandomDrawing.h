@@ -13,6 +13,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The kinds a user draws with the tools: line, dotted line, arrow, rectangle, rhomb, ellipse, the
 // two rotatable frames, the Bezier curve and the three text figures.
@@ -133,3 +135,40 @@ private:
     std::mt19937 m_rng;
     double m_dWidth, m_dHeight;
 };
+
+// count lines of 10 to 150 pixels (at zoom 1) spread over the page, none of which crosses another
+// (as infinite lines through their end pixels, which is how the intersection snap sees them)
+// within `clear` pixels of `probe`, and none with an end or its centre that near: a point there
+// walks every pair before finding nothing.
+inline void AddLinesAwayFrom(CFigureList& list, int count, CPoint probe, double clear,
+                             unsigned seed) {
+    CRandomDrawing gen(seed);
+    std::vector<std::pair<CDoublePoint, CDoublePoint>> lines; // end pixel, direction
+    while (static_cast<int>(lines.size()) < count) {
+        const double len = gen.Uniform(10, 150), a = gen.Uniform(0, 2 * M_PI);
+        const int x = gen.Int(0, 680), y = gen.Int(0, 800);
+        const CPoint p{x, y}, q{x + RoundHalf(len * std::cos(a)), y + RoundHalf(len * std::sin(a))};
+        const CDoublePoint pp{double(p.x), double(p.y)}, d{double(p.x) - q.x, double(p.y) - q.y};
+        const CPoint mid = (CDoublePoint{double(p.x), double(p.y)} * 0.5 +
+                            CDoublePoint{double(q.x), double(q.y)} * 0.5)
+                               .ToPoint();
+        bool near = false;
+        for (const CPoint k : {p, q, mid})
+            near = near || std::hypot(k.x - probe.x, k.y - probe.y) <= clear;
+        for (const auto& [lp, ld] : lines) {
+            if (near)
+                break;
+            const auto c = IntersectLines(pp, d, lp, ld);
+            if (c && std::hypot(c->x - probe.x, c->y - probe.y) <= clear) {
+                near = true;
+                break;
+            }
+        }
+        if (near)
+            continue;
+        lines.push_back({pp, d});
+        auto line = std::make_unique<CLine>();
+        line->SetPoints(p.x, p.y, q.x, q.y, 1.0);
+        list.Add(std::move(line));
+    }
+}
