@@ -61,7 +61,6 @@ bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, do
     return true;
 }
 
-
 // The pixels a wide pen sets for a segment from one pixel centre to another, as runs per row
 // relative to the start pixel. The painter's stroke moves with the segment by whole pixels, so it
 // is worked out once per direction, length and width by letting the painter stroke the segment
@@ -72,9 +71,9 @@ struct CFootprint {
         int left;
         int count;
     };
-    std::vector<CRun> rows; // one run per row: the stroke of a segment is convex
+    std::vector<CRun> rows;  // one run per row: the stroke of a segment is convex
     int left = 0, right = 0; // the columns the runs cover, right exclusive
-    bool usable = false;    // false: a row with a gap, drawn by the painter instead
+    bool usable = false;     // false: a row with a gap, drawn by the painter instead
 };
 
 class CFootprintCache {
@@ -106,9 +105,9 @@ private:
         const int pad = pen.width() + 4;
         const int width = std::abs(dx) + 2 * pad + 1, height = std::abs(dy) + 2 * pad + 1;
         if (m_scratch.width() < width || m_scratch.height() < height) {
-            m_scratch = QImage(std::max(width, m_scratch.width()),
-                               std::max(height, m_scratch.height()),
-                               QImage::Format_ARGB32_Premultiplied);
+            m_scratch =
+                QImage(std::max(width, m_scratch.width()), std::max(height, m_scratch.height()),
+                       QImage::Format_ARGB32_Premultiplied);
             m_scratch.fill(0);
         }
         const int sx = pad + std::max(0, -dx), sy = pad + std::max(0, -dy);
@@ -181,8 +180,8 @@ CQtSurface::CQtSurface(QPainter& painter)
     const QTransform& t = m_painter.transform();
     // A device with more than one raster pixel per unit (a high-density screen) scales lines
     // just as a scaling transform does.
-    m_bPixelExact = engine->type() == QPaintEngine::Raster &&
-                    t.type() <= QTransform::TxTranslate && device->devicePixelRatio() == 1.0;
+    m_bPixelExact = engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxTranslate &&
+                    device->devicePixelRatio() == 1.0;
 
     QRectF area = t.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
     if (m_painter.hasClipping())
@@ -260,7 +259,8 @@ void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
         const long long dy = -std::llabs(static_cast<long long>(b.y) - a.y);
         const qsizetype sx = a.x < b.x ? 1 : -1;
         const qsizetype sy = (a.y < b.y ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
-        QRgb* p = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
+        QRgb* p =
+            reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
         long long err = dx + dy;
         const long long count = std::max(dx, -dy);
         for (long long i = 0; i < count; ++i) {
@@ -343,7 +343,8 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
         return false;
     const long long dx = static_cast<long long>(to.x) - from.x;
     const long long dy = static_cast<long long>(to.y) - from.y;
-    if (std::llabs(dx) > CFootprintCache::kMaxExtent || std::llabs(dy) > CFootprintCache::kMaxExtent)
+    if (std::llabs(dx) > CFootprintCache::kMaxExtent ||
+        std::llabs(dy) > CFootprintCache::kMaxExtent)
         return false;
     // The painter strokes a segment that reaches far out of sight only in part (cut where it
     // leaves the visible area), and starts the rows of a stroke that crosses the top edge at that
@@ -364,8 +365,8 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     const qsizetype step = m_nStride / qsizetype(sizeof(QRgb));
     QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + top + firstRow) * m_nStride) +
                 m_nShiftX + from.x;
-    const bool inside = from.x + 0LL + f.left >= writable.left &&
-                        from.x + 0LL + f.right <= writable.right;
+    const bool inside =
+        from.x + 0LL + f.left >= writable.left && from.x + 0LL + f.right <= writable.right;
     for (long long i = firstRow; i < lastRow; ++i, row += step) {
         const CFootprint::CRun run = f.rows[static_cast<size_t>(i)];
         if (inside) {
@@ -466,8 +467,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
     m_path.clear();
     m_path.moveTo(points[0].x, points[0].y);
     for (size_t i = 1; i + 2 < points.size(); i += 3)
-        m_path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
-                       points[i + 2].x, points[i + 2].y);
+        m_path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, points[i + 2].x,
+                       points[i + 2].y);
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
     const bool pixels = pen.width <= 1 && IsPixelExact();

@@ -71,7 +71,7 @@ private:
     // a whole-pixel translation and at most a rectangular clip; null otherwise.
     uchar* m_pBits = nullptr;
     qsizetype m_nStride = 0;
-    CArea m_rcWritable{0, 0, 0, 0}; // painter coordinates that may be written
+    CArea m_rcWritable{0, 0, 0, 0};         // painter coordinates that may be written
     long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
     bool m_bFootprints = false;             // wide strokes may be written from footprints
 

@@ -29,7 +29,13 @@ void BM_TeXDrawText(benchmark::State& state) {
         benchmark::DoNotOptimize(list.GetTeXDrawText());
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_TeXDrawText)->Arg(12500)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_TeXDrawText)
+    ->Arg(12500)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 void BM_OpenFile(benchmark::State& state) {
     const std::string text = MakeTeXDrawDocument(MakeDrawing(static_cast<int>(state.range(0))));
@@ -43,7 +49,12 @@ void BM_OpenFile(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_OpenFile)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_OpenFile)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 void BM_DeleteEveryOther(benchmark::State& state) {
     const CFigureList drawing = MakeDrawing(static_cast<int>(state.range(0)));
@@ -62,7 +73,12 @@ void BM_DeleteEveryOther(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DeleteEveryOther)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_DeleteEveryOther)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 // The hover hit test at zoom 10 on a point that no figure is near: every figure is tested.
 void BM_HoverHitTest(benchmark::State& state) {

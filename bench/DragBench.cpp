@@ -51,6 +51,11 @@ void BM_DrawingDragStep(benchmark::State& state) {
     canvas.OnLButtonUp(client(kProbe));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DrawingDragStep)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_DrawingDragStep)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace

@@ -27,11 +27,21 @@ void PaintDrawing(benchmark::State& state, double zoom) {
 void BM_PaintZoom1(benchmark::State& state) {
     PaintDrawing(state, 1.0);
 }
-BENCHMARK(BM_PaintZoom1)->Arg(625)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_PaintZoom1)
+    ->Arg(625)
+    ->Arg(2500)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 void BM_PaintZoom4(benchmark::State& state) {
     PaintDrawing(state, 4.0);
 }
-BENCHMARK(BM_PaintZoom4)->Arg(625)->Arg(2500)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_PaintZoom4)
+    ->Arg(625)
+    ->Arg(2500)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace

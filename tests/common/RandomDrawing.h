@@ -50,8 +50,8 @@ public:
         case EFigureKind::Line:
         case EFigureKind::DottedLine:
         case EFigureKind::Arrow: {
-            std::unique_ptr<CLine> line = kind == EFigureKind::Arrow ? std::make_unique<CArrow>()
-                                                                     : std::make_unique<CLine>();
+            std::unique_ptr<CLine> line =
+                kind == EFigureKind::Arrow ? std::make_unique<CArrow>() : std::make_unique<CLine>();
             if (kind == EFigureKind::DottedLine)
                 line->m_nPenStyle = 2;
             const double len = Uniform(10, 150), a = Uniform(0, 2 * M_PI);
@@ -124,11 +124,12 @@ private:
     }
 
     template <class T> std::unique_ptr<T> Text(std::unique_ptr<T> f) {
-        static const char* const kWords[] = {"A",     "x",      "Node",     "n+1",   "Start",
-                                             "End",   "12.5",   "f(x)",     "\xC3\xA4\xC3\xB6",
+        static const char* const kWords[] = {"A",     "x",      "Node",
+                                             "n+1",   "Start",  "End",
+                                             "12.5",  "f(x)",   "\xC3\xA4\xC3\xB6",
                                              "Queue", "Server", "a long label"};
-        f->m_strText = std::string(kWords[Int(0, 11)]) + (Int(0, 1) ? std::to_string(Int(0, 99))
-                                                                    : std::string());
+        f->m_strText = std::string(kWords[Int(0, 11)]) +
+                       (Int(0, 1) ? std::to_string(Int(0, 99)) : std::string());
         return f;
     }
 
