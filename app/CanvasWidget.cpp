@@ -4,6 +4,7 @@
 #include "app/QtSurface.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -208,6 +209,7 @@ CSize CCanvasWidget::GetClientSize() const {
 
 void CCanvasWidget::RepaintNow() {
     viewport()->repaint();
+    emit CanvasUpdated();
 }
 
 // Qt keeps sending the mouse to the widget that got the button press until its release, which
@@ -320,6 +322,7 @@ void CCanvasWidget::mousePressEvent(QMouseEvent* event) {
 void CCanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     m_pCanvas->OnMouseMove(ToCPoint(event->position()));
     m_pCanvas->OnSetCursor();
+    emit PointerMoved(event->position().toPoint());
 }
 
 void CCanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -346,6 +349,14 @@ void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
 
 void CCanvasWidget::wheelEvent(QWheelEvent* event) {
     QPoint delta = event->angleDelta();
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        // Zooms about the pointer; a wheel turned sideways counts as well.
+        const int d = delta.y() != 0 ? delta.y() : delta.x();
+        if (d != 0 && !(m_pCanvas->GetMouseState() & kMousePressed))
+            m_pCanvas->ZoomAbout(ToCPoint(event->position()), WheelZoomFactor(d));
+        event->accept();
+        return;
+    }
     if (event->modifiers().testFlag(Qt::ShiftModifier) && delta.x() == 0)
         delta = {delta.y(), 0};
     // A notch is 120; finer wheels and touch pads send parts of it.
@@ -356,4 +367,18 @@ void CCanvasWidget::wheelEvent(QWheelEvent* event) {
             Scroll(bar, EScrollRequest::ThumbPosition, GetScrollPos(bar) + step);
     }
     event->accept();
+}
+
+void CCanvasWidget::contextMenuEvent(QContextMenuEvent* event) {
+    // Not in the middle of a drag: the left button's gesture keeps the pointer.
+    if (m_pCanvas->GetMouseState() & kMousePressed)
+        return;
+    emit ContextMenuWanted(event->pos(), event->globalPos());
+    event->accept();
+}
+
+bool CCanvasWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave)
+        emit PointerLeft();
+    return QAbstractScrollArea::viewportEvent(event);
 }

@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +32,8 @@ public:
 
     // Pixels the wheel scrolls per notch.
     static constexpr int kWheelStep = 48;
+    // Ctrl+wheel: the zoom factor per notch (two notches double the zoom, as the plus key does).
+    static double WheelZoomFactor(int angleDelta) { return std::exp2(angleDelta / 240.0); }
 
     // CCanvasHost
     CSize GetClientSize() const override;
@@ -62,6 +65,15 @@ signals:
     // Undo, redo, cut, copy or select all may have become possible or impossible.
     void EditStateChanged();
 
+signals:
+    // The canvas has been repainted after a change (zoom, scrolling, figures, a gesture step).
+    void CanvasUpdated();
+    // The pointer moved over the canvas (client pixels), or left it.
+    void PointerMoved(QPoint client);
+    void PointerLeft();
+    // The right button was pressed at a client point outside any gesture.
+    void ContextMenuWanted(QPoint client, QPoint global);
+
 protected:
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -73,6 +85,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:

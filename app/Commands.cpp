@@ -7,7 +7,7 @@ namespace {
 using E = EToolbarImage;
 
 // clang-format off
-constexpr std::array<CCommandInfo, 41> kCommands{{
+constexpr std::array<CCommandInfo, 43> kCommands{{
     {ID_DRAW_LINE, "Draw line", "Draw line", "", E::Additional, 2, false},
     {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line", "", E::Additional, 8, false},
     {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle", "", E::Additional, 3, false},
@@ -24,11 +24,13 @@ constexpr std::array<CCommandInfo, 41> kCommands{{
     {ID_SNAP_KEY_POINTS, "Snap to key points", "Snap to key points", "", E::Main, 2, true},
     {ID_SNAP_GRID, "Snap to grid", "Snap to grid", "", E::Main, 3, true},
     {ID_SNAP_INTERSECTIONS, "Snap to line intersection", "Snap to intersection", "", E::Main, 4, true},
-    {ID_VIEW_ACTUAL_SIZE, "Actual Size", "Actual size", "", E::Main, 6, false},
+    {ID_VIEW_ACTUAL_SIZE, "Actual Size", "Actual size", "Ctrl+0", E::Main, 6, false},
     {ID_VIEW_FIT_PAGE, "Fit Page", "Fit page", "", E::Main, 7, false},
     {ID_VIEW_FIT_WIDTH, "Fit Width", "Fit width", "", E::Main, 8, false},
     {ID_VIEW_FIT_HEIGHT, "Fit Height", "Fit height", "", E::Main, 9, false},
     {ID_VIEW_SHOW_GRID, "ShowGrid", "Show/hide grid", "", E::Main, 5, true},
+    {ID_VIEW_ZOOM_IN, "Zoom &In", "Zoom in", "Ctrl++; Ctrl+=", E::None, 0, false},
+    {ID_VIEW_ZOOM_OUT, "Zoom &Out", "Zoom out", "Ctrl+-", E::None, 0, false},
     {ID_VIEW_MAIN_TOOLBAR, "Main toolbar", "", "", E::None, 0, true},
     {ID_VIEW_ADDITIONAL_TOOLBAR, "Additional toolbar", "", "", E::None, 0, true},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", "", E::None, 0, true},
@@ -44,8 +46,8 @@ constexpr std::array<CCommandInfo, 41> kCommands{{
     {ID_FILE_SAVE_AS, "Save As", "Save current document", "", E::None, 0, false},
     {ID_FILE_MRU_FILE1, "Recent File", "Open this document", "", E::None, 0, false},
     {ID_FILE_NEW, "&New", "Create a new document", "Ctrl+N", E::None, 0, false},
-    {ID_FILE_OPEN, "&Open...", "Open an existing document", "Ctrl+O", E::None, 0, false},
-    {ID_FILE_SAVE, "&Save", "Save the active document", "Ctrl+S", E::None, 0, false},
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document", "Ctrl+O", E::None, 0, false},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document", "Ctrl+S", E::None, 0, false},
     {ID_FILE_PRINT, "&Print...", "Print the active document", "Ctrl+P", E::None, 0, false},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents", "", E::None, 0, false},
     {ID_APP_ABOUT, "&About quodra_dv...", "About", "", E::Main, 10, false},
@@ -53,7 +55,8 @@ constexpr std::array<CCommandInfo, 41> kCommands{{
 
 constexpr int kTestMode = -1;
 
-constexpr std::array kFileMenu{int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_FILE_MRU_FILE1), 0, int(ID_APP_EXIT)};
+constexpr std::array kFileMenu{int(ID_FILE_OPEN), int(ID_FILE_SAVE), int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), 0,
+                               int(ID_FILE_MRU_FILE1), 0, int(ID_APP_EXIT)};
 constexpr std::array kEditMenu{int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE),
                                int(ID_EDIT_DELETE), int(ID_EDIT_DUPLICATE), 0, int(ID_EDIT_SELECT_ALL)};
 constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
@@ -62,9 +65,9 @@ constexpr std::array kTestModeMenu{int(ID_TEST_ROTATE_RECTANGLE), int(ID_TEST_RO
                                    int(ID_TEST_QUODRA_RECTANGLE)};
 constexpr std::array kModeMenu{int(ID_MODE_SELECT), int(ID_MODE_ZOOM)};
 constexpr std::array kSnapMenu{int(ID_SNAP_KEY_POINTS), int(ID_SNAP_GRID), int(ID_SNAP_INTERSECTIONS)};
-constexpr std::array kViewMenu{int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH), int(ID_VIEW_FIT_HEIGHT), 0,
-                               int(ID_VIEW_SHOW_GRID), 0, int(ID_VIEW_MAIN_TOOLBAR), int(ID_VIEW_ADDITIONAL_TOOLBAR), 0,
-                               int(ID_VIEW_STATUS_BAR)};
+constexpr std::array kViewMenu{int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH), int(ID_VIEW_FIT_HEIGHT),
+                               int(ID_VIEW_ZOOM_IN), int(ID_VIEW_ZOOM_OUT), 0, int(ID_VIEW_SHOW_GRID), 0,
+                               int(ID_VIEW_MAIN_TOOLBAR), int(ID_VIEW_ADDITIONAL_TOOLBAR), 0, int(ID_VIEW_STATUS_BAR)};
 constexpr std::array kHelpMenu{int(ID_APP_ABOUT)};
 
 const std::array<CMenuInfo, 7> kMenuBar{{

@@ -1,11 +1,13 @@
 #include "app/MainFrame.h"
 
+#include "app/CanvasContextMenu.h"
 #include "app/CanvasWidget.h"
 #include "app/Commands.h"
 #include "app/LockIndicators.h"
 #include "app/QuodraDoc.h"
 #include "app/QuodraView.h"
 #include "app/RecentFileList.h"
+#include "app/StatusPanes.h"
 #include "app/ToolbarImages.h"
 
 #include <QAction>
@@ -14,20 +16,31 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kImageSize = 24;
 // How long a message of the canvas (a refused paste) stays in the status bar.
 constexpr int kMessageMs = 10000;
+// Settings keys of the window's layout.
+const char* const kGeometryKey = "Window/Geometry";
+const char* const kStateKey = "Window/State";
 
 } // namespace
 
 CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
-    setWindowIcon(QIcon(":/res/quodra.png"));
+    QIcon icon(":/res/quodra.png");
+    for (int size : {24, 96, 192})
+        icon.addFile(QString(":/res/icons/quodra-%1.png").arg(size));
+    setWindowIcon(icon);
     m_pView = new Cquodra_dvView(doc, this);
     setCentralWidget(m_pView);
     m_pRecentFiles = new CRecentFileList(this);
@@ -58,6 +71,12 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
             &CMainFrame::UpdateCommandUI);
     connect(canvas, &CCanvasWidget::MessageWanted, this,
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
+    // Every change of the drawing repaints the canvas: the title's mark follows it.
+    connect(canvas, &CCanvasWidget::CanvasUpdated, this, &CMainFrame::UpdateTitle);
+    connect(canvas, &CCanvasWidget::ContextMenuWanted, this, [this](QPoint client, QPoint global) {
+        MakeCanvasContextMenu(*this, client)->exec(global);
+        UpdateCommandUI();
+    });
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -124,7 +143,7 @@ void CMainFrame::CreateMenus() {
                 menu->addAction(m_actions.value(id));
             }
         }
-        if (m.items.size() > 0 && m.items.front() == ID_FILE_SAVE_AS) {
+        if (std::find(m.items.begin(), m.items.end(), int(ID_FILE_MRU_FILE1)) != m.items.end()) {
             // The separator that follows the recent files is the anchor of their entries.
             QAction* placeholder = m_actions.value(ID_FILE_MRU_FILE1);
             const QList<QAction*> list = menu->actions();
@@ -157,6 +176,7 @@ void CMainFrame::CreateStatusBar() {
     // The message pane: shows "Ready" while no prompt of a menu entry or button is shown.
     m_pMessagePane = new QLabel("Ready", bar);
     bar->addWidget(m_pMessagePane, 1);
+    m_pStatusPanes = new CStatusPanes(*bar, *m_pView->GetCanvasWidget());
     m_pLocks = new CLockIndicators(bar);
 }
 
@@ -189,7 +209,34 @@ void CMainFrame::OnRecentFile(const QString& path) {
 }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(m_doc.GetTitle() + " - quodra_dv");
+    // "[*]" is where Qt shows the mark; a literal one in a file name is written twice.
+    QString title = m_doc.GetTitle();
+    title.replace("[*]", "[*][*]");
+    setWindowTitle(title + "[*] - quodra_dv");
+    setWindowModified(m_pView->GetCanvas().IsModified());
+}
+
+void CMainFrame::ShowAsLastTime() {
+    const QSettings settings;
+    restoreState(settings.value(kStateKey).toByteArray());
+    UpdateCommandUI();
+    if (restoreGeometry(settings.value(kGeometryKey).toByteArray())) {
+        show();
+        return;
+    }
+    const QRect screen =
+        (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const QSize size = screen.size() * 2 / 3;
+    setGeometry(QRect(screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
+                                                (screen.height() - size.height()) / 2),
+                      size));
+    showMaximized();
+}
+
+void CMainFrame::SaveLayout() const {
+    QSettings settings;
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kStateKey, saveState());
 }
 
 void CMainFrame::UpdateCommandUI() {
@@ -224,5 +271,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     m_pRecentFiles->Save();
+    SaveLayout();
     event->accept();
 }

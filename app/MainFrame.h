@@ -9,6 +9,7 @@
 
 class CLockIndicators;
 class CRecentFileList;
+class CStatusPanes;
 class Cquodra_dvDoc;
 class Cquodra_dvView;
 class QAction;
@@ -28,9 +29,15 @@ public:
     CRecentFileList* GetRecentFileList() const { return m_pRecentFiles; }
     CLockIndicators* GetLockIndicators() const { return m_pLocks; }
     QLabel* GetMessagePane() const { return m_pMessagePane; }
+    CStatusPanes* GetStatusPanes() const { return m_pStatusPanes; }
 
-    // "<document title> - quodra_dv".
+    // "<document title> - quodra_dv", with the platform's mark while the drawing has changes.
     void UpdateTitle();
+    // Shows the window as it was left last time (size, place, maximised or not, toolbars), or
+    // maximised over a restored size of two thirds of the screen on the first start.
+    void ShowAsLastTime();
+    // Keeps the window's geometry and toolbar layout for the next start.
+    void SaveLayout() const;
     // Check marks of the six flag commands and of the bar commands, and the edit commands.
     void UpdateCommandUI();
     // Undo and redo named after their steps; undo, redo, cut, copy, paste and select all enabled
@@ -56,6 +63,7 @@ private:
     QToolBar* m_pMainToolBar = nullptr;
     QToolBar* m_pAdditionalToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    CStatusPanes* m_pStatusPanes = nullptr;
     CLockIndicators* m_pLocks = nullptr;
     CRecentFileList* m_pRecentFiles = nullptr;
 };

@@ -1,8 +1,10 @@
 #include "app/QuodraApp.h"
 
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/QuodraDoc.h"
 #include "app/QuodraView.h"
+#include "app/StartupPicture.h"
 
 #include <QCoreApplication>
 
@@ -18,15 +20,19 @@ bool Cquodra_dvApp::InitInstance(bool show) {
     // Settings (the recent-file list) are kept per user under these two names.
     QCoreApplication::setOrganizationName("Local AppWizard-Generated Applications");
     QCoreApplication::setApplicationName("quodra_dv");
+    QCoreApplication::setApplicationVersion(GetQuodraVersion());
+    // Before the canvas makes its start-up picture.
+    UseStartupPictureFoundHere();
     m_pDoc = std::make_unique<Cquodra_dvDoc>();
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pDoc);
     if (show)
-        m_pMainFrame->showMaximized();
+        m_pMainFrame->ShowAsLastTime();
     return true;
 }
 
 void Cquodra_dvApp::OpenCommandLineFile(const QStringList& arguments) {
     // The drawing is new and has nothing to save, so nothing is asked first.
-    if (arguments.size() > 1 && !arguments[1].isEmpty())
-        m_pMainFrame->GetView()->OpenDocument(arguments[1], false);
+    const QString file = ParseCommandLine(arguments).strFile;
+    if (!file.isEmpty())
+        m_pMainFrame->GetView()->OpenDocument(file, false);
 }

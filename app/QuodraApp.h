@@ -1,6 +1,6 @@
 // Cquodra_dvApp: start-up of the editor. It names the settings, creates the document and the
-// main window (built hidden, first shown maximised) and owns them for the whole run; it opens the
-// file named on the command line.
+// main window (built hidden, then shown as it was left last time, maximised on the first start)
+// and owns them for the whole run; it opens the file named on the command line.
 #pragma once
 
 #include <QStringList>
@@ -20,7 +20,7 @@ public:
     // Needs the QApplication to exist. With show false the window stays hidden (for tests that
     // want to look at it before it appears).
     bool InitInstance(bool show = true);
-    // "quodra FILE": after InitInstance, opens the file named first after the program's name.
+    // "quodra FILE": after InitInstance, opens the file that the command line names.
     // When it cannot be read the user is told why and the editor keeps its start-up drawing.
     void OpenCommandLineFile(const QStringList& arguments);
 

@@ -98,6 +98,8 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_VIEW_FIT_WIDTH:
     case ID_VIEW_FIT_HEIGHT:
     case ID_VIEW_SHOW_GRID:
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
     case ID_EDIT_DUPLICATE:
     case ID_EDIT_CUT:
     case ID_EDIT_DELETE:
@@ -213,6 +215,12 @@ void Cquodra_dvView::OnCommand(int id) {
     case ID_VIEW_SHOW_GRID:
         m_bShowGrid = !m_bShowGrid;
         canvas.SetGridVisible(m_bShowGrid);
+        break;
+    case ID_VIEW_ZOOM_IN:
+        canvas.ZoomIn();
+        break;
+    case ID_VIEW_ZOOM_OUT:
+        canvas.ZoomOut();
         break;
     case ID_EDIT_DUPLICATE:
         canvas.Duplicate();
@@ -388,9 +396,13 @@ void Cquodra_dvView::OnFileNew() {
 // --- Opening
 
 void Cquodra_dvView::OnFileOpen() {
+    // The question about a changed drawing comes first: the user settles it before looking for
+    // another file, and a cancelled question shows no dialog at all.
+    if (!SaveModified())
+        return;
     const QString path = AskOpenPath();
     if (!path.isEmpty())
-        OpenDocument(path);
+        OpenDocument(path, false);
 }
 
 Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bool askToSave) {

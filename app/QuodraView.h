@@ -49,7 +49,8 @@ public:
     // New: after asking to save a changed drawing, back to the start picture.
     void OnFileNew();
     void OnFilePrint();
-    // Open (Ctrl+O): asks for a file, then opens it as OpenDocument does.
+    // Open (Ctrl+O): asks whether to save a changed drawing, then for a file, then opens it as
+    // OpenDocument does.
     void OnFileOpen();
     enum class EOpenResult { Opened, Cancelled, Failed };
     // Reads a TeXDraw drawing in place of the one on screen, after asking to save a changed

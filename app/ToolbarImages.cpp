@@ -60,19 +60,36 @@ QList<QImage> LoadImageStrip(const QString& bmpPath, int size) {
     return images;
 }
 
+QString GetDoubleSizePath(const QString& path) {
+    const qsizetype dot = path.lastIndexOf('.');
+    const qsizetype slash = path.lastIndexOf('/');
+    if (dot <= slash + 1)
+        return path + "@2x";
+    return path.left(dot) + "@2x" + path.mid(dot);
+}
+
 QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
                               const QString& disabledPath, int size) {
     const QList<QImage> normal = LoadImageStrip(normalPath, size);
     const QList<QImage> hot = LoadImageStrip(hotPath, size);
     const QList<QImage> disabled = LoadImageStrip(disabledPath, size);
+    // Screens with twice the pixels get the pictures drawn at twice the size, not enlarged ones.
+    const QList<QImage> normal2 = LoadImageStrip(GetDoubleSizePath(normalPath), 2 * size);
+    const QList<QImage> hot2 = LoadImageStrip(GetDoubleSizePath(hotPath), 2 * size);
+    const QList<QImage> disabled2 = LoadImageStrip(GetDoubleSizePath(disabledPath), 2 * size);
+    const auto add = [](QIcon& icon, const QList<QImage>& images, qsizetype i, QIcon::Mode mode) {
+        if (i < images.size())
+            icon.addPixmap(QPixmap::fromImage(images[i]), mode);
+    };
     QList<QIcon> icons;
     for (qsizetype i = 0; i < normal.size(); ++i) {
         QIcon icon;
-        icon.addPixmap(QPixmap::fromImage(normal[i]), QIcon::Normal);
-        if (i < hot.size())
-            icon.addPixmap(QPixmap::fromImage(hot[i]), QIcon::Active);
-        if (i < disabled.size())
-            icon.addPixmap(QPixmap::fromImage(disabled[i]), QIcon::Disabled);
+        add(icon, normal, i, QIcon::Normal);
+        add(icon, hot, i, QIcon::Active);
+        add(icon, disabled, i, QIcon::Disabled);
+        add(icon, normal2, i, QIcon::Normal);
+        add(icon, hot2, i, QIcon::Active);
+        add(icon, disabled2, i, QIcon::Disabled);
         icons.append(icon);
     }
     return icons;

@@ -18,7 +18,11 @@ QColor GetFirstStoredPixelColor(const QString& bmpPath);
 // transparent. Empty when the file cannot be read or is narrower than one image.
 QList<QImage> LoadImageStrip(const QString& bmpPath, int size);
 
-// Icons combining a normal, a hot (shown under the mouse) and a disabled strip; the list is as
-// long as the normal strip.
+// "name@2x.bmp" for "name.bmp": the strip drawn at twice the size for screens with twice the
+// pixels.
+QString GetDoubleSizePath(const QString& path);
+
+// Icons combining a normal, a hot (shown under the mouse) and a disabled strip, each with its
+// "@2x" strip where there is one; the list is as long as the normal strip.
 QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
                               const QString& disabledPath, int size);

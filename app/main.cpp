@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/QuodraApp.h"
 
@@ -5,16 +6,40 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdio>
 #include <functional>
 
+namespace {
+
+// Prints what the command line has to say; true when the program ends here.
+bool Report(const CCommandLine& line) {
+    std::fputs(line.strOutput.toLocal8Bit().constData(), stdout);
+    std::fputs(line.strError.toLocal8Bit().constData(), stderr);
+    return line.bExit;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version answer before Qt starts, so they work without a display. Anything
+    // the first reading does not understand may be one of Qt's own options: it is read again
+    // once Qt has taken those out.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (const CCommandLine early = ParseCommandLine(raw); early.bExit && early.nExitCode == 0) {
+        Report(early);
+        return 0;
+    }
     QApplication app(argc, argv);
+    const CCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    if (Report(line))
+        return line.nExitCode;
     Cquodra_dvApp theApp;
     if (!theApp.InitInstance())
         return 1;
     // The file is opened once the window is on the screen (or after a second at most), so that a
-    // message about a file that cannot be read appears over the window. Qt has taken its own
-    // options out of the arguments already.
+    // message about a file that cannot be read appears over the window.
     std::function<void(int)> openWhenShown = [&](int triesLeft) {
         const QWindow* window = theApp.GetMainFrame()->windowHandle();
         if (triesLeft > 0 && window && !window->isExposed()) {

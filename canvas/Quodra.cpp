@@ -217,6 +217,23 @@ void CQuodra::ZoomOut() {
     Repaint();
 }
 
+bool CQuodra::ZoomAbout(CPoint client, double factor) {
+    const double zoom = std::clamp(m_dZoom * factor, m_dZoomMin, m_dZoomMax);
+    if (!(zoom > 0.0) || !std::isfinite(zoom) || zoom == m_dZoom)
+        return false;
+    const CPoint page = AreaToPage(ClientToArea(client));
+    const double ux = page.x / m_dZoom;
+    const double uy = page.y / m_dZoom;
+    // The new layout (which bars are on, the centring) decides where the page lands; the scroll
+    // positions then bring the same page point back under the client point.
+    ApplyZoom(zoom, 0, 0);
+    const CPoint origin = GetPageOrigin();
+    UpdateScrollBars(RoundHalf(origin.x + ux * zoom) - client.x,
+                     RoundHalf(origin.y + uy * zoom) - client.y);
+    Repaint();
+    return true;
+}
+
 // --- Scrolling
 
 void CQuodra::OnResize() {

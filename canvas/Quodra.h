@@ -92,6 +92,10 @@ public:
     void ActualSize();
     void ZoomIn();  // keypad plus: twice the zoom around the client centre
     void ZoomOut(); // keypad minus: half the zoom around the client centre
+    // Multiplies the zoom by factor (kept within [m_dZoomMin, m_dZoomMax]) so that the page point
+    // under the client point stays under it where the scroll bars allow. False when the zoom
+    // stays as it was.
+    bool ZoomAbout(CPoint client, double factor);
     // Zooms so that the (square) rectangle in area pixels fills the smaller client side. Refused
     // (false) for an empty rectangle or when the zoom would leave [m_dZoomMin, m_dZoomMax].
     // Does not repaint: its callers (zoom keys, zoom-mode release) do.

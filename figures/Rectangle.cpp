@@ -1,6 +1,7 @@
 #include "figures/Rectangle.h"
 
 #include <filesystem>
+#include <utility>
 
 std::unique_ptr<CFigure> CRectangle::Clone() const {
     auto copy = std::make_unique<CRectangle>();
@@ -70,6 +71,21 @@ void CRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     DrawHandleLoop(dc, zoom, dx, dy, kHandleTop, kHandleRight, kHandleBottom, kHandleLeft);
 }
 
+namespace {
+std::string& DefaultImagePath() {
+    static std::string path = "res/hny.gif";
+    return path;
+}
+} // namespace
+
+void CPictureFigure::SetDefaultImagePath(std::string path) {
+    DefaultImagePath() = std::move(path);
+}
+
+const std::string& CPictureFigure::GetDefaultImagePath() {
+    return DefaultImagePath();
+}
+
 std::unique_ptr<CFigure> CPictureFigure::Clone() const {
     // The copy keeps the default image path: only the frame and the common fields travel.
     auto copy = std::make_unique<CPictureFigure>();
@@ -80,9 +96,10 @@ std::unique_ptr<CFigure> CPictureFigure::Clone() const {
 void CPictureFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     // Whether the file is there is asked on every paint, so a picture that appears or vanishes
     // on disk is shown or left out at the next repaint; reading and keeping the image is the
-    // surface's business.
+    // surface's business, and so is the copy built into the program (a path beginning ":/").
     std::error_code error;
-    if (!std::filesystem::exists(m_strImagePath, error))
+    const bool builtIn = m_strImagePath.starts_with(":/");
+    if (!builtIn && !std::filesystem::exists(m_strImagePath, error))
         return;
     const CPoint d{dx, dy};
     const CPoint a = GetHandlePoint(kHandleStart, zoom) + d;

@@ -24,7 +24,12 @@ public:
 class CPictureFigure : public CRectangle {
 public:
     CPictureFigure() { m_strType = "HappyNewYear :)"; }
-    std::string m_strImagePath = "res/hny.gif";
+    // The image that new pictures (and copies) show: "res/hny.gif" in the current folder unless
+    // the program found the picture elsewhere when it started. A path that begins with ":/"
+    // names a copy built into the program, which only the draw surface can read.
+    static void SetDefaultImagePath(std::string path);
+    static const std::string& GetDefaultImagePath();
+    std::string m_strImagePath = GetDefaultImagePath();
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
 };

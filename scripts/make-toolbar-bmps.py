@@ -6,7 +6,9 @@ as 24-bit BMPs, disabled as an 8-bit BMP. The first stored pixel of every bitmap
 one, the bitmaps are stored bottom-up) has the background colour, which the program makes
 transparent. The 8-bit bitmaps use a grey-scale palette, so that palette index i is the colour
 (i, i, i): the first three stored bytes then name the background colour whichever way they are
-read. Also writes the application icon res/quodra.png (48 x 48).
+read. Each strip is also drawn at twice the size (48 x 48 images, "@2x" in the name) for
+screens with twice the pixels. Also writes the window icon res/quodra.png (48 x 48) and the
+application icon for the desktop's icon theme at 24, 48, 96 and 192 pixels (res/icons/).
 
 Only the Python standard library is used. Run from anywhere: python3 scripts/make-toolbar-bmps.py
 """
@@ -23,28 +25,49 @@ RES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
 
 
 class Image:
-    def __init__(self, w, h, bg=BACKGROUND):
-        self.w, self.h = w, h
-        self.px = [[bg] * w for _ in range(h)]
+    """A picture drawn in logical pixels; at scale s each logical pixel is s x s device pixels,
+    and lines, curves and outlines are drawn again at the finer grid rather than enlarged."""
+
+    def __init__(self, w, h, bg=BACKGROUND, s=1):
+        self.s = s
+        self.w, self.h = w * s, h * s  # device pixels
+        self.px = [[bg] * self.w for _ in range(self.h)]
+
+    def put(self, x, y, c):
+        """One device pixel."""
+        if 0 <= x < self.w and 0 <= y < self.h:
+            self.px[y][x] = c
+
+    def block(self, x, y, size, c):
+        """A size x size square of device pixels with its top-left corner at (x, y)."""
+        for j in range(size):
+            for i in range(size):
+                self.put(x + i, y + j, c)
 
     def set(self, x, y, c):
         x, y = int(x), int(y)
-        if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = c
+        if self.s == 1:
+            self.put(x, y, c)
+        else:
+            self.block(x * self.s, y * self.s, self.s, c)
 
     def get(self, x, y):
         return self.px[y][x]
 
     def line(self, x0, y0, x1, y1, c, width=1, dotted=0):
         """Bresenham line including both ends; width 2 adds the pixel below/right."""
-        x0, y0, x1, y1 = int(x0), int(y0), int(x1), int(y1)
+        s = self.s
+        self.device_line(int(x0) * s, int(y0) * s, int(x1) * s, int(y1) * s, c, width * s,
+                         dotted * s)
+
+    def device_line(self, x0, y0, x1, y1, c, size, dotted=0):
         dx, dy = abs(x1 - x0), -abs(y1 - y0)
         sx, sy = (1 if x0 < x1 else -1), (1 if y0 < y1 else -1)
         err = dx + dy
         n = 0
         while True:
             if not dotted or (n // dotted) % 2 == 0:
-                self.dot(x0, y0, c, width)
+                self.block(x0, y0, size, c)
             n += 1
             if x0 == x1 and y0 == y1:
                 break
@@ -57,9 +80,10 @@ class Image:
                 y0 += sy
 
     def dot(self, x, y, c, width=1):
-        for i in range(width):
-            for j in range(width):
-                self.set(x + i, y + j, c)
+        if self.s == 1:
+            self.block(int(x), int(y), width, c)
+        else:
+            self.block(round(x * self.s), round(y * self.s), width * self.s, c)
 
     def rect(self, x0, y0, x1, y1, c, fill=None):
         """Outline of the rectangle with corners (x0, y0) and (x1, y1), both inclusive."""
@@ -71,12 +95,14 @@ class Image:
         self.line(x0, y1, x0, y0, c)
 
     def fill_rect(self, x0, y0, x1, y1, c):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.set(x, y, c)
+        s = self.s
+        for y in range(y0 * s, (y1 + 1) * s):
+            for x in range(x0 * s, (x1 + 1) * s):
+                self.put(x, y, c)
 
     def polygon(self, pts, c):
         """Filled polygon by scan lines through pixel centres."""
+        pts = [(x * self.s, y * self.s) for x, y in pts]
         ys = [p[1] for p in pts]
         for y in range(int(min(ys)), int(max(ys)) + 1):
             yc = y + 0.5
@@ -88,27 +114,33 @@ class Image:
             xs.sort()
             for a, b in zip(xs[0::2], xs[1::2]):
                 for x in range(int(math.ceil(a - 0.5)), int(math.floor(b - 0.5)) + 1):
-                    self.set(x, y, c)
+                    self.put(x, y, c)
 
     def ellipse(self, cx, cy, rx, ry, c, fill=None, width=1):
+        s = self.s
         if fill is not None:
-            for y in range(int(cy - ry), int(cy + ry) + 1):
-                for x in range(int(cx - rx), int(cx + rx) + 1):
-                    if ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0:
-                        self.set(x, y, fill)
-        steps = 360
+            # A device pixel's centre, in logical pixel-index coordinates, is (d - (s - 1) / 2) / s.
+            for y in range(int(cy - ry) * s, (int(cy + ry) + 1) * s):
+                for x in range(int(cx - rx) * s, (int(cx + rx) + 1) * s):
+                    lx, ly = (x - (s - 1) / 2) / s, (y - (s - 1) / 2) / s
+                    if ((lx - cx) / rx) ** 2 + ((ly - cy) / ry) ** 2 <= 1.0:
+                        self.put(x, y, fill)
+        steps = 360 * s
         for i in range(steps):
             a = 2 * math.pi * i / steps
-            self.dot(round(cx + rx * math.cos(a)), round(cy + ry * math.sin(a)), c, width)
+            self.dot(round(cx + rx * math.cos(a)) if s == 1 else cx + rx * math.cos(a),
+                     round(cy + ry * math.sin(a)) if s == 1 else cy + ry * math.sin(a), c, width)
 
     def bezier(self, p0, p1, p2, p3, c, width=1):
+        s = self.s
         prev = p0
-        for i in range(1, 41):
-            t = i / 40
+        for i in range(1, 41 * s):
+            t = i / (40 * s)
             u = 1 - t
             x = u**3 * p0[0] + 3 * u * u * t * p1[0] + 3 * u * t * t * p2[0] + t**3 * p3[0]
             y = u**3 * p0[1] + 3 * u * u * t * p1[1] + 3 * u * t * t * p2[1] + t**3 * p3[1]
-            self.line(round(prev[0]), round(prev[1]), round(x), round(y), c, width)
+            self.device_line(round(prev[0] * s), round(prev[1] * s), round(x * s), round(y * s),
+                             c, width * s)
             prev = (x, y)
 
     def glyph(self, x0, y0, rows, c):
@@ -122,7 +154,7 @@ class Image:
             for x in range(other.w):
                 p = other.get(x, y)
                 if p != BACKGROUND:
-                    self.set(ox + x, oy + y, p)
+                    self.put(ox * self.s + x, oy * self.s + y, p)
 
 
 # Colour themes: normal, hot (brighter, warmer accents) and disabled (grey, embossed later).
@@ -362,29 +394,29 @@ ADDITIONAL = [icon_select, icon_zoom, icon_line, icon_rectangle, icon_ellipse, i
               icon_bezier, icon_arrow, icon_dotted_line]
 
 
-def strip(icons, theme):
-    img = Image(SIZE * len(icons), SIZE)
+def strip(icons, theme, scale=1):
+    img = Image(SIZE * len(icons), SIZE, s=scale)
     for i, f in enumerate(icons):
-        one = Image(SIZE, SIZE)
+        one = Image(SIZE, SIZE, s=scale)
         f(one, theme)
         img.blit(one, i * SIZE, 0)
     return img
 
 
-def disabled_strip(icons):
+def disabled_strip(icons, scale=1):
     """Grey, embossed look: a white copy one pixel down-right under a grey copy."""
-    shape = strip(icons, NORMAL)
-    img = Image(shape.w, shape.h)
+    shape = strip(icons, NORMAL, scale)
+    img = Image(shape.w // scale, shape.h // scale, s=scale)
     for y in range(shape.h):
         for x in range(shape.w):
-            if shape.get(x, y) != BACKGROUND and x + 1 < shape.w and y + 1 < shape.h:
-                img.set(x + 1, y + 1, (255, 255, 255))
+            if shape.get(x, y) != BACKGROUND and x + scale < shape.w and y + scale < shape.h:
+                img.block(x + scale, y + scale, 1, (255, 255, 255))
     for y in range(shape.h):
         for x in range(shape.w):
             p = shape.get(x, y)
             if p != BACKGROUND:
                 lum = (p[0] * 3 + p[1] * 6 + p[2]) // 10
-                img.set(x, y, (128, 128, 128) if lum < 160 else (170, 170, 170))
+                img.put(x, y, (128, 128, 128) if lum < 160 else (170, 170, 170))
     return img
 
 
@@ -435,19 +467,30 @@ def png_bytes(img, transparent=BACKGROUND):
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
+def draw_app_icon(img, t):
+    page(img, 2, 1, 21, 22, t)
+    img.rect(5, 6, 12, 11, t["accent"])
+    img.ellipse(14, 14, 4, 3, t["red"])
+    img.line(5, 19, 10, 14, t["ink"])
+    img.polygon([(11.5, 12.5), (8, 14), (10, 16)], t["ink"])
+
+
 def app_icon():
-    t = NORMAL
+    """The window's icon: the 24-pixel picture with every pixel doubled."""
     small = Image(24, 24)
-    page(small, 2, 1, 21, 22, t)
-    small.rect(5, 6, 12, 11, t["accent"])
-    small.ellipse(14, 14, 4, 3, t["red"])
-    small.line(5, 19, 10, 14, t["ink"])
-    small.polygon([(11.5, 12.5), (8, 14), (10, 16)], t["ink"])
+    draw_app_icon(small, NORMAL)
     big = Image(48, 48)
     for y in range(48):
         for x in range(48):
             big.set(x, y, small.get(x // 2, y // 2))
     return big
+
+
+def app_icon_at(scale):
+    """The icon drawn at 24 x scale pixels for the desktop's icon theme."""
+    img = Image(24, 24, s=scale)
+    draw_app_icon(img, NORMAL)
+    return img
 
 
 def write(name, data):
@@ -457,13 +500,22 @@ def write(name, data):
     print("wrote", os.path.normpath(path))
 
 
+# The scales drawn for the toolbars: 1 for ordinary screens, 2 for screens with twice the pixels
+# (the program picks the second strip there).
+ICON_SCALES = (24, 48, 96, 192)
+
+
 def main():
-    os.makedirs(RES, exist_ok=True)
+    os.makedirs(os.path.join(RES, "icons"), exist_ok=True)
     for name, icons in (("main", MAIN), ("additional", ADDITIONAL), ("edit", EDIT)):
-        write(f"toolbar-{name}.bmp", bmp_bytes(strip(icons, NORMAL), 24))
-        write(f"toolbar-{name}-hot.bmp", bmp_bytes(strip(icons, HOT), 24))
-        write(f"toolbar-{name}-disabled.bmp", bmp_bytes(disabled_strip(icons), 8))
+        for scale, suffix in ((1, ""), (2, "@2x")):
+            write(f"toolbar-{name}{suffix}.bmp", bmp_bytes(strip(icons, NORMAL, scale), 24))
+            write(f"toolbar-{name}-hot{suffix}.bmp", bmp_bytes(strip(icons, HOT, scale), 24))
+            write(f"toolbar-{name}-disabled{suffix}.bmp",
+                  bmp_bytes(disabled_strip(icons, scale), 8))
     write("quodra.png", png_bytes(app_icon()))
+    for size in ICON_SCALES:
+        write(os.path.join("icons", f"quodra-{size}.png"), png_bytes(app_icon_at(size // 24)))
 
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ protected:
         QSettings().remove("Recent File List");
         // Each test starts with nothing to paste, whatever the one before copied.
         QGuiApplication::clipboard()->clear();
+        QSettings().remove("Window"); // every test starts with the first start's layout
         m_app = std::make_unique<Cquodra_dvApp>();
         ASSERT_TRUE(m_app->InitInstance());
         m_frame = m_app->GetMainFrame();
@@ -50,6 +52,8 @@ protected:
     }
 
     CQuodra& Canvas() { return m_view->GetCanvas(); }
+    // The title as the window shows it, with the mark of a changed drawing in place of "[*]".
+    std::string ShownTitle() { return m_frame->windowHandle()->title().toStdString(); }
     QWidget* Viewport() { return m_widget->viewport(); }
     QAction* Action(int id) { return m_frame->GetAction(id); }
     void Trigger(int id) {

@@ -34,7 +34,7 @@ std::string Describe(const QList<QAction*>& actions) {
 
 TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
     EXPECT_TRUE(m_frame->isMaximized());
-    EXPECT_EQ(m_frame->windowTitle().toStdString(), "Untitled - quodra_dv");
+    EXPECT_EQ(ShownTitle(), "Untitled - quodra_dv");
     EXPECT_EQ(Canvas().GetMode(), kModeSelect);
     struct {
         int id;
@@ -56,7 +56,8 @@ TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
 
 TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
     const std::string expected[] = {
-        "&File[Save As|Save As TeXDraw file|-|Recent File|-|E&xit]",
+        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|-|Recent File|-|"
+        "E&xit]",
         "&Edit[&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
         "Delete\tDel|Duplicate|-|Select &All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
@@ -64,8 +65,8 @@ TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
         "QuodraRectangle]]",
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
-        "&View[Actual Size|Fit Page|Fit Width|Fit Height|-|ShowGrid|-|Main toolbar|"
-        "Additional toolbar|-|&Status Bar]",
+        "&View[Actual Size|Fit Page|Fit Width|Fit Height|Zoom &In|Zoom &Out|-|ShowGrid|-|"
+        "Main toolbar|Additional toolbar|-|&Status Bar]",
         "&Help[&About quodra_dv...]",
     };
     const QList<QAction*> menus = m_frame->menuBar()->actions();
@@ -201,8 +202,9 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
               "/gone/c.txt,/gone/e.txt,/gone/d.txt,/gone/b.txt");
     EXPECT_FALSE(placeholder->isVisible());
     const QList<QAction*> file = m_frame->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(Describe(file), "Save As|Save As TeXDraw file|-|Recent File|&1 /gone/c.txt|&2 "
-                              "/gone/e.txt|&3 /gone/d.txt|&4 /gone/b.txt|-|E&xit");
+    EXPECT_EQ(Describe(file), "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|-|"
+                              "Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
+                              "/gone/b.txt|-|E&xit");
     // Kept in the settings for the next start.
     CRecentFileList reloaded;
     reloaded.Load();
@@ -215,7 +217,7 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
     // The entry tries to open a file that does not exist: the user is told, the entry goes.
     QStringList errors;
     m_view->m_fnShowError = [&errors](const QString& text) { errors << text; };
-    m_frame->menuBar()->actions()[0]->menu()->actions().value(4)->trigger();
+    m_frame->menuBar()->actions()[0]->menu()->actions().value(6)->trigger();
     EXPECT_EQ(chosen.toStdString(), "/gone/c.txt");
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/d.txt,/gone/b.txt");

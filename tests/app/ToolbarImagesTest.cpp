@@ -195,3 +195,26 @@ TEST(ToolbarImages, ResourceStripsHaveEveryImage) {
     EXPECT_NE(normal, hot);
     EXPECT_NE(normal, disabled);
 }
+
+// Screens with twice the pixels get pictures drawn at 48 x 48, taken as they are, not enlarged.
+TEST(ToolbarImages, DoubleSizeStripsServeHighDensityScreens) {
+    EXPECT_EQ(GetDoubleSizePath(":/res/toolbar-main.bmp"), ":/res/toolbar-main@2x.bmp");
+    for (const auto& [name, count] : {std::pair{"main", 11}, std::pair{"additional", 9}}) {
+        for (const char* state : {"", "-hot", "-disabled"}) {
+            const QString path = QString(":/res/toolbar-%1%2@2x.bmp").arg(name, state);
+            EXPECT_EQ(LoadImageStrip(path, 48).size(), count) << path.toStdString();
+        }
+        const QString base = QString(":/res/toolbar-%1").arg(name);
+        const QList<QIcon> icons =
+            LoadToolbarIcons(base + ".bmp", base + "-hot.bmp", base + "-disabled.bmp", 24);
+        const QList<QImage> big = LoadImageStrip(base + "@2x.bmp", 48);
+        ASSERT_EQ(icons.size(), count);
+        for (int i = 0; i < count; ++i) {
+            const QImage shown = icons[i].pixmap(QSize(24, 24), 2.0).toImage();
+            EXPECT_EQ(shown.size(), QSize(48, 48));
+            EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32),
+                      big[i].convertToFormat(QImage::Format_ARGB32))
+                << name << " " << i;
+        }
+    }
+}
