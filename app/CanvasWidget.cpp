@@ -352,7 +352,7 @@ void CCanvasWidget::wheelEvent(QWheelEvent* event) {
     if (event->modifiers().testFlag(Qt::ControlModifier)) {
         // Zooms about the pointer; a wheel turned sideways counts as well.
         const int d = delta.y() != 0 ? delta.y() : delta.x();
-        if (d != 0 && !(m_pCanvas->GetMouseState() & kMousePressed))
+        if (d != 0 && !IsButtonDown())
             m_pCanvas->ZoomAbout(ToCPoint(event->position()), WheelZoomFactor(d));
         event->accept();
         return;
@@ -369,9 +369,13 @@ void CCanvasWidget::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool CCanvasWidget::IsButtonDown() const {
+    return (int(m_pCanvas->GetMouseState()) & kMousePressed) != 0;
+}
+
 void CCanvasWidget::contextMenuEvent(QContextMenuEvent* event) {
     // Not in the middle of a drag: the left button's gesture keeps the pointer.
-    if (m_pCanvas->GetMouseState() & kMousePressed)
+    if (IsButtonDown())
         return;
     emit ContextMenuWanted(event->pos(), event->globalPos());
     event->accept();

@@ -97,6 +97,8 @@ private:
         bool bEnabled = true;
     };
     QScrollBar* Bar(EScrollBar bar) const;
+    // A left-button gesture is under way (from the press to the release).
+    bool IsButtonDown() const;
     CBarState& State(EScrollBar bar) { return m_bars[bar == EScrollBar::Vertical]; }
     const CBarState& State(EScrollBar bar) const { return m_bars[bar == EScrollBar::Vertical]; }
     void ApplyRange(EScrollBar bar);

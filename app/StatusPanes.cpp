@@ -68,7 +68,7 @@ void CStatusPanes::Refresh() {
 
 QString CStatusPanes::DragSizeText() const {
     const CQuodra& c = m_canvas.GetCanvas();
-    const int state = c.GetMouseState();
+    const int state = int(c.GetMouseState());
     if (!(state & kMousePressed) || !(state & kMouseMoved) || (state & kMouseReleased))
         return {};
     const double zoom = c.GetZoom();
