@@ -221,6 +221,7 @@ bool CQuodra::ZoomAbout(CPoint client, double factor) {
     const double zoom = std::clamp(m_dZoom * factor, m_dZoomMin, m_dZoomMax);
     if (!(zoom > 0.0) || !std::isfinite(zoom) || zoom == m_dZoom)
         return false;
+    client = ClampClient(client);
     const CPoint page = AreaToPage(ClientToArea(client));
     const double ux = page.x / m_dZoom;
     const double uy = page.y / m_dZoom;
