@@ -199,7 +199,8 @@ TEST(ToolbarImages, ResourceStripsHaveEveryImage) {
 // Screens with twice the pixels get pictures drawn at 48 x 48, taken as they are, not enlarged.
 TEST(ToolbarImages, DoubleSizeStripsServeHighDensityScreens) {
     EXPECT_EQ(GetDoubleSizePath(":/res/toolbar-main.bmp"), ":/res/toolbar-main@2x.bmp");
-    for (const auto& [name, count] : {std::pair{"main", 11}, std::pair{"additional", 9}}) {
+    for (const auto& [name, count] :
+         {std::pair{"main", 11}, std::pair{"additional", 9}, std::pair{"edit", 2}}) {
         for (const char* state : {"", "-hot", "-disabled"}) {
             const QString path = QString(":/res/toolbar-%1%2@2x.bmp").arg(name, state);
             EXPECT_EQ(LoadImageStrip(path, 48).size(), count) << path.toStdString();
