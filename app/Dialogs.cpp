@@ -1,5 +1,7 @@
 #include "app/Dialogs.h"
 
+#include "figures/TextFigures.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,14 +9,33 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace {
+
+// A figure's text is one line: line breaks pasted or typed into the field become spaces at once,
+// so what the field shows is what the figure gets.
+class COneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString line = QString::fromStdString(OneLineText(input.toStdString()));
+        if (line != input) {
+            pos = std::min<int>(pos, static_cast<int>(line.size()));
+            input = line;
+        }
+        return Acceptable;
+    }
+};
 
 // A field in a titled group, as both text dialogs show it.
 QGroupBox* MakeTextGroup(const QString& title, QLineEdit*& edit, QWidget* parent) {
     auto* group = new QGroupBox(title, parent);
     edit = new QLineEdit(group);
     edit->setMinimumWidth(300);
+    edit->setValidator(new COneLineValidator(edit));
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(edit);
     return group;

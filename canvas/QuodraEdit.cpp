@@ -40,7 +40,7 @@ void CQuodra::OnLButtonDblClk(CPoint client) {
     std::string* text = GetFigureText(*figure);
     const auto result = m_host.RunPropertiesDialog(text ? *text : std::string(), text != nullptr);
     if (result && text) {
-        SetFigureText(*figure, *result);
+        SetFigureText(*figure, OneLineText(*result));
         Repaint();
     }
 }
@@ -56,7 +56,7 @@ void CQuodra::ChangeText() {
     if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure))
         return;
     if (GetFigureText(*figure)) {
-        SetFigureText(*figure, *result);
+        SetFigureText(*figure, OneLineText(*result));
         Repaint();
     }
 }

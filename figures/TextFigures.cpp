@@ -86,3 +86,28 @@ std::string* GetFigureText(CFigure& figure) {
     auto* text = dynamic_cast<CFigureText*>(&figure);
     return text ? &text->m_strText : nullptr;
 }
+
+std::string OneLineText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    const auto at = [&text](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned c = at(i);
+        if (c == '\r' && at(i + 1) == '\n')
+            continue; // the line feed gives the space
+        if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+        } else if (c == 0xC2 && at(i + 1) >= 0x80 && at(i + 1) <= 0x9F) {
+            out += ' '; // U+0080..U+009F, the second set of control characters
+            ++i;
+        } else if (c == 0xE2 && at(i + 1) == 0x80 && (at(i + 2) == 0xA8 || at(i + 2) == 0xA9)) {
+            out += ' '; // the line and paragraph separators U+2028, U+2029
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}

@@ -6,6 +6,7 @@
 #include "figures/Rectangle.h"
 
 #include <string>
+#include <string_view>
 
 // The text of a text figure: one line, drawn centred in the figure and written with its block.
 class CFigureText {
@@ -48,6 +49,10 @@ public:
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
 };
+
+// A text as a figure takes it: line breaks and the other control characters become spaces (a
+// carriage return with its line feed one space), so it stays on the one line its block writes.
+std::string OneLineText(std::string_view text);
 
 // The text of a text rectangle, text ellipse or text rhomb; nullptr for every other figure.
 std::string* GetFigureText(CFigure& figure);

@@ -72,3 +72,25 @@ TEST(Dialogs, SetTextShowsFieldAndButtonAndCancelGivesNoText) {
     });
     EXPECT_EQ(widget.RunSetTextDialog(), std::optional<std::string>("typed"));
 }
+
+// A text pasted with line breaks (from a document, say) stays on one line in both dialogs.
+TEST(Dialogs, PastedLineBreaksBecomeSpaces) {
+    CCanvasWidget widget;
+    const QString pasted = "first line\nsecond\r\nthird\u2028end";
+    const std::string oneLine = "first line second third end";
+    WhenShown([&](QWidget* w) {
+        auto* dlg = static_cast<CProperties*>(w);
+        dlg->GetEdit()->clear();
+        dlg->GetEdit()->insert(pasted); // what Ctrl+V does with the clipboard's text
+        EXPECT_EQ(dlg->GetEdit()->text().toStdString(), oneLine);
+        QTest::mouseClick(dlg->GetApplyButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(widget.RunPropertiesDialog("old", true), std::optional<std::string>(oneLine));
+    WhenShown([&](QWidget* w) {
+        auto* dlg = static_cast<CSetTextDialog*>(w);
+        dlg->GetEdit()->insert(pasted);
+        EXPECT_EQ(dlg->GetEdit()->text().toStdString(), oneLine);
+        QTest::mouseClick(dlg->GetOkButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(widget.RunSetTextDialog(), std::optional<std::string>(oneLine));
+}

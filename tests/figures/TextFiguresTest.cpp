@@ -116,4 +116,20 @@ TEST(TextFigures, TextTakesNoPartInHitTesting) {
     }
 }
 
+TEST(TextFigures, OneLineTextTurnsLineBreaksAndControlsIntoSpaces) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"a\nb", "a b"},
+        {"a\r\nb\rc", "a b c"},
+        {"tab\there\x7f", "tab here "},
+        {"\xE2\x80\xA8sep\xE2\x80\xA9", " sep "},                             // U+2028, U+2029
+        {"\xC2\x85next", " next"},                                            // U+0085
+        {"\xC3\xA9 \xE2\x88\x91 {%$&} \\", "\xC3\xA9 \xE2\x88\x91 {%$&} \\"}, // kept
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.out, OneLineText(c.in)) << c.in;
+}
+
 } // namespace
