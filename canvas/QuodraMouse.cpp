@@ -122,7 +122,9 @@ void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
     m_nMouseState = AfterPress(m_nMouseState);
-    m_ptDown = p;
+    // A press while a figure is being drawn (its release got lost) moves the figure's start; it
+    // is kept on the page, as the first move keeps it, so no point is thrown out of reach.
+    m_ptDown = m_bCreating ? ClampToPage(p) : p;
     m_bCtrlDown = ctrl;
     // The whole gesture, press to release, is one step; it is named by what it turns out to do.
     if (!m_history.IsRecording())

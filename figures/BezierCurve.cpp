@@ -9,7 +9,7 @@ std::unique_ptr<CFigure> CBezierCurve::Clone() const {
 void CBezierCurve::SetHandlePoint(int handle, int x, int y, double zoom) {
     // Free placement: no minimum size and no frame rules, the other three points stay.
     const CDoublePoint p = ToPageUnits(x, y, zoom);
-    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+    if (!IsWithinReach(p)) // not a number, or out of reach of the page
         return;
     switch (handle) {
     case kHandleStart:

@@ -72,6 +72,8 @@ int CFramedFigure::HitTestHandles(CPoint pt, double zoom) const {
 
 void CFramedFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
     const double r = 1.0 / zoom;
+    if (!IsWithinReach({x1 * r, y1 * r}) || !IsWithinReach({x2 * r, y2 * r}))
+        return; // as CFigure::SetPoints: a point out of reach is not taken
     m_pt3 = {x2 * r, y1 * r};
     m_pt4 = {x1 * r, y2 * r};
     CFigure::SetPoints(x1, y1, x2, y2, zoom);

@@ -30,8 +30,10 @@ void CLine::SetHandlePoint(int handle, int x, int y, double zoom) {
         p = &m_pt2;
     else
         return;
-    *p = ToPageUnits(x, y, zoom);
-    EnforceMinimumSize(handle, *p);
+    CDoublePoint next = ToPageUnits(x, y, zoom);
+    EnforceMinimumSize(handle, next);
+    if (IsWithinReach(next)) // a point out of reach is not taken
+        *p = next;
 }
 
 void CLine::EnforceMinimumSize(int handle, CDoublePoint& p) {
