@@ -26,6 +26,15 @@ void CFigure::CopyFrom(const CFigure& src) {
     m_bEditing = src.m_bEditing;
     m_nPenStyle = src.m_nPenStyle;
     m_crColor = src.m_crColor;
+    m_strReadBlock = src.m_strReadBlock;
+    m_strRecoveredBlock = src.m_strRecoveredBlock;
+}
+
+std::string CFigure::GetTeXDrawBlock() const {
+    std::string block = ExportTeX();
+    if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)
+        return m_strReadBlock;
+    return block;
 }
 
 void CFigure::SetHandlePoint(int, int, int, double) {}
@@ -55,8 +64,12 @@ int CFigure::HitTestHandles(CPoint pt, double zoom) const {
 }
 
 void CFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
-    m_pt1 = ToPageUnits(x1, y1, zoom);
-    m_pt2 = ToPageUnits(x2, y2, zoom);
+    const CDoublePoint p1 = ToPageUnits(x1, y1, zoom), p2 = ToPageUnits(x2, y2, zoom);
+    // A point out of reach (a gesture point left over from another zoom) is not taken.
+    if (!IsWithinReach(p1) || !IsWithinReach(p2))
+        return;
+    m_pt1 = p1;
+    m_pt2 = p2;
 }
 
 void CFigure::Paint(CDrawSurface& dc, double zoom, int dx, int dy) const {

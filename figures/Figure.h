@@ -47,6 +47,14 @@ public:
     int m_nPenStyle = 0; // 0 solid, 2 dotted
     COLORREF m_crColor = 0;
 
+    // A figure read from a block whose rounded numbers it cannot write again exactly keeps that
+    // block (m_strReadBlock) and the block it wrote itself when it was read: while it still
+    // writes the latter, nothing was changed, and the file gets the block it was read from.
+    std::string m_strReadBlock;
+    std::string m_strRecoveredBlock;
+    // The figure's block in the file: ExportTeX, or the block it was read from while unchanged.
+    std::string GetTeXDrawBlock() const;
+
     // A new figure of the same class, default-constructed and then CopyFrom(*this).
     virtual std::unique_ptr<CFigure> Clone() const = 0;
     // Copies every field of CFigure, both strings included; subclasses copy theirs first.

@@ -91,7 +91,7 @@ void CFigureList::DrawAll(CDrawSurface& dc, double zoom, int originX, int origin
 std::string CFigureList::GetTeXDrawText() const {
     std::string text;
     for (const auto& f : m_figures)
-        text += f->ExportTeX();
+        text += f->GetTeXDrawBlock();
     return text;
 }
 

@@ -122,7 +122,7 @@ bool CBlockParser::Points(std::string_view command, int n, CBlockData& d) {
     return line.empty();
 }
 
-bool CBlockParser::HText(CBlockData& d) {
+bool CBlockParser::HText(CBlockData& d, std::string_view end) {
     const int lineNo = m_at.line;
     std::string_view line;
     constexpr std::string_view kCommand = "\\htext ";
@@ -131,10 +131,22 @@ bool CBlockParser::HText(CBlockData& d) {
     line.remove_prefix(kCommand.size());
     if (!Pair(line, lineNo, d.texCentreX, d.texCentreY, &d.centreX, &d.centreY))
         return false;
-    if (line.size() < 2 || line.front() != '{' || line.back() != '}')
+    if (line.empty() || line.front() != '{')
         return false;
-    d.text.assign(line.substr(1, line.size() - 2));
-    return true;
+    // A text with line breaks (earlier versions let a pasted one through) runs on over the next
+    // lines, up to the closing brace before the block's end line.
+    std::string text(line.substr(1));
+    for (int more = 0;; ++more) {
+        if (!text.empty() && text.back() == '}' && NextIs(end)) {
+            text.pop_back();
+            d.text = std::move(text);
+            return true;
+        }
+        if (more >= kMaxTextLines || !NextLine(m_body, m_at, line))
+            return false;
+        text += '\n';
+        text += line;
+    }
 }
 
 bool CBlockParser::Pair(std::string_view& s, int lineNo, double& x, double& y,
@@ -200,7 +212,7 @@ bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d) {
         const std::string begin = "%begin " + std::string(k.name);
         const std::string end = "%end " + std::string(k.name);
         return p.Expect(begin) && p.Expect("") && ReadShape(p, ShapeOf(k.kind), d) &&
-               p.Expect("") && p.Expect("\\textref h:C v:C") && p.HText(d) && p.Expect(end);
+               p.Expect("") && p.Expect("\\textref h:C v:C") && p.HText(d, end) && p.Expect(end);
     }
     }
     return false;

@@ -14,6 +14,8 @@ namespace texdraw_reader {
 
 // No block of the editor is longer; a broken block whose end is not this near is not ours.
 inline constexpr int kMaxBlockLines = 24;
+// Lines a text may run on over, when it holds line breaks.
+inline constexpr int kMaxTextLines = 1000;
 
 bool IsSpace(char c);
 bool IsBlank(std::string_view s);
@@ -88,8 +90,8 @@ public:
     // A command followed by n points "(x y)" and nothing else.
     bool Points(std::string_view command, int n, CBlockData& d);
     // "\htext (x y){text}": the text is everything between the brace after the point and the
-    // last character of the line, which must be the closing brace.
-    bool HText(CBlockData& d);
+    // closing brace that ends the last line before the block's end line.
+    bool HText(CBlockData& d, std::string_view end);
 
 private:
     std::string_view m_body;

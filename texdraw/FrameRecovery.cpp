@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -103,6 +105,45 @@ std::vector<std::array<CPoint, 4>> ExactEllipseFrames(const std::array<CDoublePo
     return frames;
 }
 
+// The frame through the midpoints t, r, b (corners in the order of MakeEllipseBezier) that has
+// its first corner at c1; empty when a corner would lie out of reach.
+std::optional<std::array<CDoublePoint, 4>> FrameFrom(CDoublePoint c1, CDoublePoint t,
+                                                     CDoublePoint r, CDoublePoint b) {
+    const CDoublePoint c2 = t * 2.0 - c1, c3 = r * 2.0 - c2, c4 = b * 2.0 - c3;
+    if (!IsWithinReach(c1) || !IsWithinReach(c2) || !IsWithinReach(c3) || !IsWithinReach(c4))
+        return std::nullopt;
+    return std::array<CDoublePoint, 4>{c1, c2, c3, c4};
+}
+
+// The first corner near start whose frame gives arcs nearest to those read, found in steps that
+// halve from 256 units down to one.
+CDoublePoint NearestFirstCorner(CDoublePoint start, CDoublePoint t, CDoublePoint r, CDoublePoint b,
+                                const std::array<CPoint, 13>& q) {
+    const auto miss = [&](CDoublePoint c1) {
+        const auto f = FrameFrom(c1, t, r, b);
+        return f ? EllipseMiss({Whole((*f)[0]), Whole((*f)[1]), Whole((*f)[2]), Whole((*f)[3])}, q)
+                 : LLONG_MAX;
+    };
+    CDoublePoint best = start;
+    long long bestMiss = miss(start);
+    for (double step = 256; step >= 1; step *= 0.5)
+        for (int round = 0; round < 16; ++round) {
+            bool moved = false;
+            for (const CDoublePoint d : {CDoublePoint{step, 0}, CDoublePoint{-step, 0},
+                                         CDoublePoint{0, step}, CDoublePoint{0, -step}}) {
+                const long long m = miss(best + d);
+                if (m < bestMiss) {
+                    bestMiss = m;
+                    best = best + d;
+                    moved = true;
+                }
+            }
+            if (!moved)
+                break;
+        }
+    return best;
+}
+
 // The whole-unit frame of the arcs read. The axis-parallel frame through the midpoints (when
 // they allow one) is exact for every box figure on the page; otherwise the frame nearest to the
 // parallelogram through the midpoints that gives exactly these arcs; failing that, the rounded
@@ -152,6 +193,35 @@ void FramesFromEllipse(const std::vector<CDoublePoint>& pts, const CDoublePoint*
         for (const auto& c :
              ExactEllipseFrames({p1, t * 2.0 - p1, *centre - t + r, l * 2.0 - p1}, q))
             exact.push_back(c);
+    }
+    if (exact.empty()) {
+        // A frame that is no parallelogram (a collapsed frame dragged by one corner) is fixed by
+        // its midpoints only together with its first corner. That corner lies where the arcs'
+        // offsets along the left edge (Q1 - L) and the top edge (Q4 - T) point, or, on a
+        // collapsed edge, on a midpoint or level with two of them.
+        std::vector<CDoublePoint> starts{t, l, {l.x, t.y}, {t.x, l.y}};
+        const auto x = IntersectLines(l, Double(q[1]) - l, t, Double(q[4]) - t);
+        if (x && IsWithinReach(*x))
+            starts.insert(starts.begin(), *x);
+        for (const CDoublePoint& c1 : starts)
+            if (const auto f = FrameFrom(c1, t, r, b); f && exact.empty())
+                exact = ExactEllipseFrames(*f, q);
+        // Failing that, the corner is searched for from each start.
+        std::optional<std::array<CDoublePoint, 4>> nearest;
+        for (const CDoublePoint& c1 : starts)
+            if (const auto f = FrameFrom(NearestFirstCorner(c1, t, r, b, q), t, r, b);
+                f && exact.empty()) {
+                exact = ExactEllipseFrames(*f, q);
+                if (!nearest)
+                    nearest = f;
+            }
+        if (exact.empty() && nearest) {
+            // The nearest frame found goes last, where the reader looks for a frame that is
+            // near enough when none is exact.
+            add({Whole((*nearest)[0]), Whole((*nearest)[1]), Whole((*nearest)[2]),
+                 Whole((*nearest)[3])});
+            return;
+        }
     }
     for (const auto& c : exact)
         add(c);

@@ -118,6 +118,11 @@ void SetText(CFigure& f, const std::string& text) {
         *t = text;
 }
 
+// How far (in TeXDraw units) the arcs of a squeezed ellipse's nearest frame may lie from those
+// read: such a figure keeps the block it was read from, so only a block that this editor cannot
+// have written (arcs of no frame near these) stays text.
+constexpr double kLooseEllipseTolerance = 1.0;
+
 // The figure that writes span again: exactly, or for the shapes that hold rounded points only,
 // within rounding (approximated is then set). Null when the block is not one the editor wrote.
 std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, bool& approximated) {
@@ -173,6 +178,22 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
             return figure;
         if (!nearest && tolerance > 0 && SameWithin(written, span, tolerance))
             nearest = std::move(figure);
+    }
+    // Arcs of a frame squeezed flat say little about its corners: the last candidate, the frame
+    // whose arcs come nearest, is taken when it lies within a few units.
+    if (!nearest && shape == EKind::Ellipse && !frames.empty()) {
+        auto figure = NewFramed(d.kind, frames.back());
+        ApplyFrame(*figure, frames.back());
+        if (text)
+            SetText(*figure, d.text);
+        if (SameWithin(figure->ExportTeX(), span, kLooseEllipseTolerance))
+            nearest = std::move(figure);
+    }
+    // A figure found only within rounding keeps the block it was read from, and the file gets
+    // that block back until the figure is changed.
+    if (nearest) {
+        nearest->m_strReadBlock = span;
+        nearest->m_strRecoveredBlock = nearest->ExportTeX();
     }
     approximated = nearest != nullptr;
     return nearest;
