@@ -109,7 +109,7 @@ std::string CQuodra::GetSelectionTeXDrawText() const {
     std::string text;
     for (int i = 0; i < m_figures.GetCount(); ++i)
         if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
-            text += f->ExportTeX();
+            text += f->GetTeXDrawBlock(); // as the saved file writes it
     return text;
 }
 
