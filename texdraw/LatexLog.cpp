@@ -1,0 +1,256 @@
+#include "texdraw/LatexLog.h"
+
+#include "figures/FigureList.h"
+#include "figures/TextFigures.h"
+#include "texdraw/Document.h"
+#include "texdraw/TextChecks.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <climits>
+
+namespace {
+
+// TeX breaks log lines at this width unless told otherwise.
+constexpr std::size_t kTeXLogWidth = 79;
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        if (nl == std::string_view::npos)
+            break;
+        text.remove_prefix(nl + 1);
+    }
+    return lines;
+}
+
+bool ParseInt(std::string_view s, int& out) {
+    if (s.empty())
+        return false;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// "./main.tex:12: Undefined control sequence." → file, line, message.
+bool SplitFileLineError(std::string_view line, CLatexError& e) {
+    const std::size_t tex = line.find(".tex:");
+    if (tex == std::string_view::npos)
+        return false;
+    const std::size_t numStart = tex + 5;
+    const std::size_t colon = line.find(": ", numStart);
+    if (colon == std::string_view::npos)
+        return false;
+    int n = 0;
+    if (!ParseInt(line.substr(numStart, colon - numStart), n))
+        return false;
+    e.strFile = std::string(line.substr(0, numStart - 1));
+    e.nLine = n;
+    e.strMessage = std::string(line.substr(colon + 2));
+    return true;
+}
+
+bool Contains(const std::string& s, std::string_view what) {
+    return s.find(what) != std::string::npos;
+}
+
+// The last control word in text ("\foo"), empty when there is none.
+std::string LastControlWord(const std::string& text) {
+    const std::size_t slash = text.rfind('\\');
+    if (slash == std::string::npos)
+        return {};
+    std::size_t end = slash + 1;
+    while (end < text.size() &&
+           (std::isalpha(static_cast<unsigned char>(text[end])) || text[end] == '@'))
+        ++end;
+    return end > slash + 1 ? text.substr(slash, end - slash) : std::string();
+}
+
+} // namespace
+
+std::optional<CLatexError> ParseLatexLog(std::string_view log) {
+    const std::vector<std::string_view> lines = SplitLines(log);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        CLatexError e;
+        const std::string_view line = lines[i];
+        if (line.starts_with("! "))
+            e.strMessage = std::string(line.substr(2));
+        else if (!SplitFileLineError(line, e))
+            continue;
+        // A message TeX broke at its log width goes on in the next line.
+        if (line.size() == kTeXLogWidth && i + 1 < lines.size())
+            e.strMessage += std::string(lines[i + 1]);
+        if (i + 1 < lines.size())
+            e.strContext = std::string(lines[i + 1]);
+        // The context: "l.<n> <text read so far>" and, on the next line, what was still unread.
+        for (std::size_t j = i + 1; j < lines.size() && j < i + 40; ++j) {
+            const std::string_view l = lines[j];
+            CLatexError next;
+            if (l.starts_with("! ") || SplitFileLineError(l, next))
+                break;
+            if (!l.starts_with("l."))
+                continue;
+            const std::size_t space = l.find(' ');
+            int n = 0;
+            if (ParseInt(l.substr(2, space == std::string_view::npos ? l.npos : space - 2), n)) {
+                if (e.nLine == 0)
+                    e.nLine = n;
+                e.strBefore =
+                    space == std::string_view::npos ? "" : std::string(l.substr(space + 1));
+                if (j + 1 < lines.size()) {
+                    std::string_view after = lines[j + 1];
+                    while (!after.empty() && after.front() == ' ')
+                        after.remove_prefix(1);
+                    e.strAfter = std::string(after);
+                }
+            }
+            break;
+        }
+        return e;
+    }
+    return std::nullopt;
+}
+
+bool IsGroupingError(const CLatexError& error) {
+    static constexpr std::array<std::string_view, 8> kGrouping{
+        "Missing } inserted",     "Extra }, or forgotten",
+        "Runaway argument",       "File ended while scanning",
+        "Paragraph ended before", "ended by \\end",
+        "Missing { inserted",     "Too many }'s"};
+    return std::any_of(kGrouping.begin(), kGrouping.end(),
+                       [&](std::string_view k) { return Contains(error.strMessage, k); });
+}
+
+std::string ExplainLatexError(const CLatexError& error) {
+    const std::string& m = error.strMessage;
+    std::string plain;
+    if (Contains(m, "Undefined control sequence")) {
+        // TeX shows the unknown command at the end of the first line of context.
+        std::string cmd = LastControlWord(error.strContext);
+        if (cmd.empty())
+            cmd = LastControlWord(error.strBefore);
+        plain = "Unknown command" + (cmd.empty() ? std::string() : " " + cmd) +
+                ": it is misspelt, or the package that defines it is missing from the LaTeX "
+                "preamble.";
+    } else if (Contains(m, "Missing $ inserted")) {
+        plain = "A sign that works only in math (_, ^ or a math command) stands outside $...$.";
+    } else if (IsGroupingError(error)) {
+        plain = "The braces do not pair up, or a bare % hides the closing brace (write \\% for a "
+                "percent sign).";
+    } else if (Contains(m, "Misplaced alignment tab character")) {
+        plain = DescribeTextProblem(ETextProblem::Ampersand);
+    } else if (Contains(m, "macro parameter character #") ||
+               Contains(m, "Illegal parameter number")) {
+        plain = DescribeTextProblem(ETextProblem::Hash);
+    } else if (Contains(m, "Double superscript") || Contains(m, "Double subscript")) {
+        plain = "Two superscripts or two subscripts in a row: group them with braces, as in "
+                "$x^{a^b}$.";
+    } else if (Contains(m, "LaTeX Error: File `")) {
+        const std::size_t a = m.find('`') + 1;
+        const std::size_t b = m.find('\'', a);
+        const std::string file = m.substr(a, b == std::string::npos ? b : b - a);
+        plain = "The LaTeX file " + file + " is not installed";
+        if (file == "texdraw.sty")
+            plain += " (Debian package texlive-pictures)";
+        plain += ".";
+    } else {
+        plain = "LaTeX stopped with an error.";
+    }
+    return plain + " [LaTeX: " + m + "]";
+}
+
+// --- Lines of the document
+
+CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
+    std::string blocks;
+    // The header's six lines come first.
+    int line = 7;
+    for (int i = 0; i < figures.GetCount(); ++i) {
+        const std::string block = figures.GetAt(i)->ExportTeX();
+        if (block.empty())
+            continue;
+        const int n = static_cast<int>(std::count(block.begin(), block.end(), '\n')) +
+                      (block.back() == '\n' ? 0 : 1);
+        m_starts.emplace_back(line, i);
+        m_lineCounts.push_back(n);
+        line += static_cast<int>(std::count(block.begin(), block.end(), '\n'));
+        blocks += block;
+    }
+    m_strDocument = MakeTeXDrawDocument(blocks);
+    m_nLines = static_cast<int>(std::count(m_strDocument.begin(), m_strDocument.end(), '\n')) + 1;
+}
+
+int CTeXDrawLineMap::FigureAt(int line) const {
+    auto it = std::upper_bound(m_starts.begin(), m_starts.end(), std::make_pair(line, INT_MAX));
+    if (it == m_starts.begin())
+        return -1;
+    --it;
+    const std::size_t k = static_cast<std::size_t>(it - m_starts.begin());
+    return line < it->first + m_lineCounts[k] ? it->second : -1;
+}
+
+int CTeXDrawLineMap::FirstLineOf(int figure) const {
+    for (const auto& [line, index] : m_starts)
+        if (index == figure)
+            return line;
+    return 0;
+}
+
+const std::string* GetFigureTextOf(const CFigure& figure) {
+    // Only read: the pointer is handed out as const.
+    return GetFigureText(const_cast<CFigure&>(figure));
+}
+
+int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
+                    const CLatexError& error, int documentLine) {
+    if (IsGroupingError(error)) {
+        for (int i = 0; i < figures.GetCount(); ++i) {
+            const int first = map.FirstLineOf(i);
+            if (first == 0 || first > documentLine)
+                continue;
+            const std::string* text = GetFigureTextOf(*figures.GetAt(i));
+            if (!text)
+                continue;
+            for (const CTextProblem& p : CheckLatexText(*text)) {
+                if (p.eKind == ETextProblem::Percent || p.eKind == ETextProblem::UnclosedBrace ||
+                    p.eKind == ETextProblem::ExtraBrace || p.eKind == ETextProblem::UnclosedMath)
+                    return i;
+            }
+        }
+    }
+    return map.FigureAt(documentLine);
+}
+
+std::string DescribeFigure(const CFigure& figure) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kNames{{
+        {"TextRectangle", "text rectangle"},
+        {"TextEllipse", "text ellipse"},
+        {"TextRhomb", "text rhomb"},
+        {"Line", "line"},
+        {"Arrow", "arrow"},
+        {"Rectangle", "rectangle"},
+        {"Ellipse", "ellipse"},
+        {"BezierCurve", "Bezier curve"},
+        {"RawTeX", "kept TeX text"},
+    }};
+    std::string name = "figure";
+    for (const auto& [type, words] : kNames)
+        if (figure.m_strType == type)
+            name = std::string(words);
+    if (figure.m_strType == "HappyNewYear :)")
+        name = "start-up picture";
+    std::string out = "the " + name;
+    if (const std::string* text = GetFigureTextOf(figure)) {
+        constexpr std::size_t kShown = 40;
+        std::string shown = text->substr(0, kShown);
+        std::replace(shown.begin(), shown.end(), '\n', ' ');
+        out += " \u201c" + shown + (text->size() > kShown ? "..." : "") + "\u201d";
+    }
+    return out;
+}
