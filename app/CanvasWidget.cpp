@@ -2,16 +2,21 @@
 
 #include "app/Dialogs.h"
 #include "app/QtSurface.h"
+#include "texdraw/LatexLog.h"
+#include "texdraw/TextChecks.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -273,6 +278,19 @@ void CCanvasWidget::OnEditStateChanged() {
 
 // --- Events
 
+bool CCanvasWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = GetTextWarningAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 bool CCanvasWidget::event(QEvent* event) {
     // The keys the canvas uses are its own, whatever shortcut might want them.
     if (event->type() == QEvent::ShortcutOverride) {
@@ -305,7 +323,76 @@ void CCanvasWidget::paintEvent(QPaintEvent*) {
         CQtSurface surface(painter);
         m_pCanvas->OnPaint(surface);
     }
-    QPainter(viewport()).drawImage(QPoint(0, 0), m_buffer);
+    QPainter painter(viewport());
+    painter.drawImage(QPoint(0, 0), m_buffer);
+    // Drawn by the window over what the canvas painted, in client pixels.
+    if (m_fnPaintOverlay)
+        m_fnPaintOverlay(painter);
+    PaintTextWarnings(painter);
+    painter.end();
+    emit Painted();
+}
+
+// --- Warning signs of texts that LaTeX will not read as typed
+
+namespace {
+
+constexpr int kWarningSize = 14;
+
+} // namespace
+
+QRect CCanvasWidget::GetTextWarningRect(const CFigure& figure) const {
+    const std::string* text = GetFigureTextOf(figure);
+    if (!text || !figure.m_bVisible || CheckLatexText(*text).empty())
+        return {};
+    // At the figure's top-right corner.
+    const CRect r = figure.GetBoundingRect(m_pCanvas->GetZoom());
+    const CPoint corner = m_pCanvas->AreaToClient(m_pCanvas->PageToArea({r.right, r.top}));
+    return {corner.x - kWarningSize / 2, corner.y - kWarningSize / 2, kWarningSize, kWarningSize};
+}
+
+void CCanvasWidget::PaintTextWarnings(QPainter& painter) const {
+    const CFigureList& figures = m_pCanvas->GetFigures();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(kWarningSize - 4);
+    painter.setFont(font);
+    for (int i = 0; i < figures.GetCount(); ++i) {
+        const QRect r = GetTextWarningRect(*figures.GetAt(i));
+        if (r.isEmpty())
+            continue;
+        const QPolygon sign({QPoint(r.center().x(), r.top()), r.bottomRight(), r.bottomLeft()});
+        painter.setPen(QPen(QColor(120, 80, 0), 1));
+        painter.setBrush(QColor(255, 200, 0));
+        painter.drawPolygon(sign);
+        painter.setPen(Qt::black);
+        painter.drawText(r.adjusted(0, 3, 0, 0), Qt::AlignCenter, "!");
+    }
+    painter.restore();
+}
+
+QString CCanvasWidget::GetTextWarningAt(QPoint client) const {
+    const CFigureList& figures = m_pCanvas->GetFigures();
+    const CPoint page = m_pCanvas->AreaToPage(m_pCanvas->ClientToArea({client.x(), client.y()}));
+    // The top figure first, as the canvas hit-tests.
+    for (int i = figures.GetCount() - 1; i >= 0; --i) {
+        const CFigure& f = *figures.GetAt(i);
+        const QRect sign = GetTextWarningRect(f);
+        if (sign.isEmpty())
+            continue;
+        const CRect r = f.GetBoundingRect(m_pCanvas->GetZoom());
+        const bool inFigure =
+            page.x >= r.left && page.x <= r.right && page.y >= r.top && page.y <= r.bottom;
+        if (!sign.adjusted(-2, -2, 2, 2).contains(client) && !inFigure)
+            continue;
+        const std::vector<CTextProblem> problems = CheckLatexText(*GetFigureTextOf(f));
+        return QString("LaTeX will not print this text as typed:\n%1\n(The text is saved as "
+                       "typed.)")
+            .arg(QString::fromStdString(DescribeTextProblems(problems)));
+    }
+    return {};
 }
 
 void CCanvasWidget::resizeEvent(QResizeEvent*) {

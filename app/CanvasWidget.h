@@ -8,6 +8,8 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRect>
+#include <QString>
 
 #include <array>
 #include <cmath>
@@ -15,6 +17,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+
+class CFigure;
+class QPainter;
 
 class CCanvasWidget : public QAbstractScrollArea, public CCanvasHost {
     Q_OBJECT
@@ -29,6 +34,14 @@ public:
     std::function<std::optional<std::string>(const std::string& text, bool enabled)>
         m_fnPropertiesDialog;
     std::function<std::optional<std::string>()> m_fnSetTextDialog;
+
+    // Drawn over the canvas after it has painted itself (the typeset preview's overlay).
+    std::function<void(QPainter& painter)> m_fnPaintOverlay;
+    // The warning sign of a text LaTeX will not read as meant, in client pixels; empty when the
+    // figure has none.
+    QRect GetTextWarningRect(const CFigure& figure) const;
+    // The tooltip for a client point: the warnings of the text whose sign or figure is there.
+    QString GetTextWarningAt(QPoint client) const;
 
     // Pixels the wheel scrolls per notch.
     static constexpr int kWheelStep = 48;
@@ -73,9 +86,12 @@ signals:
     void PointerLeft();
     // The right button was pressed at a client point outside any gesture.
     void ContextMenuWanted(QPoint client, QPoint global);
+    // The canvas has been painted: the drawing, its zoom or its scroll position may have changed.
+    void Painted();
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -105,6 +121,7 @@ private:
     void OnBarAction(EScrollBar bar, int action);
     void OnBarReleased(EScrollBar bar);
     void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
+    void PaintTextWarnings(QPainter& painter) const;
 
     std::array<CBarState, 2> m_bars;
     QImage m_buffer; // the canvas as last painted, in the window's raster pixels

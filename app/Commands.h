@@ -48,6 +48,11 @@ enum ECommand : int {
     ID_FILE_PRINT = 57607,
     ID_APP_EXIT = 57665,
     ID_APP_ABOUT = 57664,
+    // The typeset preview and the export through LaTeX.
+    ID_VIEW_TYPESET_PREVIEW = 32810,
+    ID_VIEW_LATEX_PREAMBLE = 32811,
+    ID_FILE_EXPORT = 32812,
+    ID_HELP_LATEX = 32813,
 };
 
 enum class EToolbarImage { None, Main, Additional, Edit };

@@ -4,6 +4,7 @@
 #include "app/CanvasWidget.h"
 #include "app/Commands.h"
 #include "app/LockIndicators.h"
+#include "app/PreviewDock.h"
 #include "app/QuodraDoc.h"
 #include "app/QuodraView.h"
 #include "app/RecentFileList.h"
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -33,6 +36,24 @@ constexpr int kMessageMs = 10000;
 // Settings keys of the window's layout.
 const char* const kGeometryKey = "Window/Geometry";
 const char* const kStateKey = "Window/State";
+
+// The typeset preview's button: a page with a typeset formula on it.
+QIcon MakePreviewIcon() {
+    QPixmap pixmap(kImageSize, kImageSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 60), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 15, 21));
+    QFont font("serif");
+    font.setItalic(true);
+    font.setPixelSize(13);
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 140));
+    p.drawText(QRect(4, 2, 16, 20), Qt::AlignCenter, QString::fromUtf8("\u03b1"));
+    return QIcon(pixmap);
+}
 
 } // namespace
 
@@ -56,6 +77,7 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     addToolBar(Qt::RightToolBarArea, m_pAdditionalToolBar);
     addToolBar(Qt::TopToolBarArea, m_pMainToolBar);
     CreateStatusBar();
+    CreatePreviewDock();
     m_pRecentFiles->Load();
 
     connect(m_pView, &Cquodra_dvView::CommandUIChanged, this, &CMainFrame::UpdateCommandUI);
@@ -115,12 +137,14 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, this, [this, id] { OnAction(id); });
         // Commands without a handler are shown disabled.
         const bool frameCommand = id == ID_VIEW_MAIN_TOOLBAR || id == ID_VIEW_ADDITIONAL_TOOLBAR ||
-                                  id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT;
+                                  id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
+                                  id == ID_VIEW_TYPESET_PREVIEW;
         action->setEnabled(frameCommand || Cquodra_dvView::HasHandler(id));
         // Shortcuts work anywhere in the window, also for commands that are not in a menu.
         addAction(action);
         m_actions.insert(id, action);
     }
+    m_actions.value(ID_VIEW_TYPESET_PREVIEW)->setIcon(MakePreviewIcon());
     // The recent-file placeholder is never a command of its own.
     m_actions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
 }
@@ -180,8 +204,24 @@ void CMainFrame::CreateStatusBar() {
     m_pLocks = new CLockIndicators(bar);
 }
 
+void CMainFrame::CreatePreviewDock() {
+    CCanvasWidget* canvas = m_pView->GetCanvasWidget();
+    m_pPreviewDock = new CPreviewDock(*canvas, this);
+    m_pPreviewDock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::RightDockWidgetArea, m_pPreviewDock);
+    m_pPreviewDock->hide();
+    connect(canvas, &CCanvasWidget::Painted, m_pPreviewDock, &CPreviewDock::OnCanvasPainted);
+    canvas->m_fnPaintOverlay = [this](QPainter& painter) { m_pPreviewDock->PaintOverlay(painter); };
+    connect(m_pView, &Cquodra_dvView::PreambleChanged, m_pPreviewDock,
+            &CPreviewDock::OnPreambleChanged);
+    connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+}
+
 void CMainFrame::OnAction(int id) {
     switch (id) {
+    case ID_VIEW_TYPESET_PREVIEW:
+        m_pPreviewDock->setVisible(m_pPreviewDock->isHidden());
+        break;
     case ID_VIEW_MAIN_TOOLBAR:
         m_pMainToolBar->setVisible(m_pMainToolBar->isHidden());
         break;
@@ -249,6 +289,8 @@ void CMainFrame::UpdateCommandUI() {
     if (m_pAdditionalToolBar)
         m_actions.value(ID_VIEW_ADDITIONAL_TOOLBAR)->setChecked(!m_pAdditionalToolBar->isHidden());
     m_actions.value(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
+    if (m_pPreviewDock)
+        m_actions.value(ID_VIEW_TYPESET_PREVIEW)->setChecked(!m_pPreviewDock->isHidden());
     UpdateEditCommands();
 }
 

@@ -1,13 +1,14 @@
 // CMainFrame: the main window. It builds the menus and both toolbars from the command table,
 // the status bar with its prompt pane and lock indicators, and routes every command to the view;
 // it asks the view to save a changed drawing before the window closes, and keeps the recent-file
-// list of the files opened and saved.
+// list of the files opened and saved. The typeset preview is a dock beside the canvas.
 #pragma once
 
 #include <QHash>
 #include <QMainWindow>
 
 class CLockIndicators;
+class CPreviewDock;
 class CRecentFileList;
 class CStatusPanes;
 class Cquodra_dvDoc;
@@ -30,6 +31,7 @@ public:
     CLockIndicators* GetLockIndicators() const { return m_pLocks; }
     QLabel* GetMessagePane() const { return m_pMessagePane; }
     CStatusPanes* GetStatusPanes() const { return m_pStatusPanes; }
+    CPreviewDock* GetPreviewDock() const { return m_pPreviewDock; }
 
     // "<document title> - quodra_dv", with the platform's mark while the drawing has changes.
     void UpdateTitle();
@@ -55,6 +57,7 @@ private:
     QToolBar* CreateToolBar(const QString& title, const QString& objectName,
                             const QList<int>& buttons);
     void CreateStatusBar();
+    void CreatePreviewDock();
     void OnAction(int id);
 
     Cquodra_dvDoc& m_doc;
@@ -66,4 +69,5 @@ private:
     CStatusPanes* m_pStatusPanes = nullptr;
     CLockIndicators* m_pLocks = nullptr;
     CRecentFileList* m_pRecentFiles = nullptr;
+    CPreviewDock* m_pPreviewDock = nullptr;
 };

@@ -3,11 +3,14 @@
 #include "app/CanvasWidget.h"
 #include "app/Commands.h"
 #include "app/Dialogs.h"
+#include "app/LatexDialogs.h"
 #include "app/QtSurface.h"
 #include "app/QuodraDoc.h"
 #include "figures/FigureFactory.h"
+#include "texdraw/LatexLog.h"
 #include "texdraw/Reader.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -114,6 +117,9 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_FILE_SAVE:
     case ID_FILE_PRINT:
     case ID_APP_ABOUT:
+    case ID_FILE_EXPORT:
+    case ID_VIEW_LATEX_PREAMBLE:
+    case ID_HELP_LATEX:
         return true;
     default:
         return false;
@@ -266,6 +272,15 @@ void Cquodra_dvView::OnCommand(int id) {
         dlg.exec();
         break;
     }
+    case ID_FILE_EXPORT:
+        OnExport();
+        break;
+    case ID_VIEW_LATEX_PREAMBLE:
+        OnLatexPreamble();
+        break;
+    case ID_HELP_LATEX:
+        ShowInfo(GetLatexUsageHelp());
+        break;
     default:
         return;
     }
@@ -489,4 +504,72 @@ bool Cquodra_dvView::PrintDrawing(QPrinter& printer) const {
         f->Draw(surface, 1.0, 0, 0);
     }
     return painter.end();
+}
+
+// --- LaTeX: export and preamble
+
+void Cquodra_dvView::OnExport() {
+    std::optional<CExportChoice> choice;
+    if (m_fnGetExport) {
+        choice = m_fnGetExport();
+    } else {
+        // The drawing's own name with the format's extension is the first suggestion.
+        const QString saved = m_doc.GetPathName();
+        const QString suggested = saved.isEmpty()
+                                      ? QDir::current().filePath("drawing.pdf")
+                                      : QFileInfo(saved).absolutePath() + "/" +
+                                            QFileInfo(saved).completeBaseName() + ".pdf";
+        CExportDialog dlg(suggested, this);
+        if (dlg.exec() == QDialog::Accepted)
+            choice = CExportChoice{dlg.GetPath(), dlg.GetFormat(), dlg.GetCrop(), dlg.GetDpi()};
+    }
+    if (choice)
+        ExportTo(choice->strPath, choice->eFormat, choice->eCrop, choice->nDpi);
+}
+
+bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypesetCrop crop,
+                              int dpi) {
+    const CQuodra& canvas = GetCanvas();
+    const CTeXDrawLineMap map(canvas.GetFigures());
+    CTypesetRequest request;
+    request.strDocument = map.GetDocument();
+    request.strPreamble = GetLatexPreamble();
+    const CSize page = canvas.GetPageSizePx();
+    request.nPageWidth = static_cast<int>(page.cx / canvas.GetZoom() + 0.5);
+    request.nPageHeight = static_cast<int>(page.cy / canvas.GetZoom() + 0.5);
+    request.eOutput = format;
+    request.eCrop = crop;
+    request.dDpi = dpi;
+    request.strOutputPath = QFileInfo(path).absoluteFilePath();
+    // The window keeps repainting while the tools run, but takes no input.
+    QWidget* top = window();
+    top->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CTypesetter typesetter;
+    const CTypesetResult result = typesetter.Run(request);
+    QApplication::restoreOverrideCursor();
+    top->setEnabled(true);
+    if (!result.bOk) {
+        ShowError(QString("The drawing could not be exported to\n%1\n\n%2")
+                      .arg(QDir::toNativeSeparators(path),
+                           DescribeTypesetFailure(result, canvas.GetFigures(), map)));
+        return false;
+    }
+    return true;
+}
+
+void Cquodra_dvView::OnLatexPreamble() {
+    const QString old = GetLatexPreamble();
+    std::optional<QString> preamble;
+    if (m_fnGetPreamble) {
+        preamble = m_fnGetPreamble(old);
+    } else {
+        CPreambleDialog dlg(old, this);
+        if (dlg.exec() == QDialog::Accepted)
+            preamble = dlg.GetPreamble();
+    }
+    if (!preamble || *preamble == old)
+        return;
+    SetLatexPreamble(*preamble);
+    emit PreambleChanged();
 }

@@ -3,11 +3,14 @@
 // modes, zoom, grid, snapping, editing, and opening, saving and printing the drawing.
 #pragma once
 
+#include "app/Typesetter.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class CCanvasWidget;
 class CQuodra;
@@ -57,6 +60,13 @@ public:
     // drawing when askToSave is set. A file that cannot be read is reported with the reader's
     // reason (file and line) and the drawing on screen stays exactly as it was.
     EOpenResult OpenDocument(const QString& path, bool askToSave = true);
+    // Export...: asks for file, format, crop and resolution, then exports.
+    void OnExport();
+    // Typesets the drawing into an export file; a failure is shown to the user. True when
+    // written.
+    bool ExportTo(const QString& path, ETypesetOutput format, ETypesetCrop crop, int dpi);
+    // LaTeX Preamble...: edits the preamble setting.
+    void OnLatexPreamble();
     // Prints the page's figures (no grid, no handles) scaled to the printer's page.
     bool PrintDrawing(QPrinter& printer) const;
     // Writes the drawing to the file; a failure is shown to the user. True when written.
@@ -72,6 +82,14 @@ public:
     std::function<void(const QString& text)> m_fnShowInfo;
     std::function<QMessageBox::StandardButton(const QString& question)> m_fnAskSaveChanges;
     std::function<bool(QPrinter& printer)> m_fnPrintDialog; // true: print
+    struct CExportChoice {
+        QString strPath;
+        ETypesetOutput eFormat;
+        ETypesetCrop eCrop;
+        int nDpi;
+    };
+    std::function<std::optional<CExportChoice>()> m_fnGetExport;               // nullopt: cancelled
+    std::function<std::optional<QString>(const QString& old)> m_fnGetPreamble; // nullopt: cancelled
 
 signals:
     // The document's file name changed (the frame updates its title).
@@ -80,6 +98,8 @@ signals:
     void CommandUIChanged();
     // A drawing was read from or written to this file (it belongs in the recent-file list).
     void FileUsed(const QString& path);
+    // The LaTeX preamble setting changed.
+    void PreambleChanged();
 
 private:
     QString AskSavePath();

@@ -3,6 +3,7 @@
 #include "app/QuodraApp.h"
 
 #include <QApplication>
+#include <QTextStream>
 #include <QTimer>
 #include <QWindow>
 
@@ -21,15 +22,22 @@ bool Report(const CCommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // --help and --version answer before Qt starts, so they work without a display. Anything
-    // the first reading does not understand may be one of Qt's own options: it is read again
-    // once Qt has taken those out.
+    // --help, --version and --export answer before Qt starts, so they work without a display.
+    // Anything the first reading does not understand may be one of Qt's own options: it is read
+    // again once Qt has taken those out.
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
     if (const CCommandLine early = ParseCommandLine(raw); early.bExit && early.nExitCode == 0) {
         Report(early);
         return 0;
+    }
+    // An export needs no window, nor a display: it runs in Makefiles.
+    if (ParseCommandLine(raw).bExport) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return RunCommandLine(QCoreApplication::arguments(), out, err);
     }
     QApplication app(argc, argv);
     const CCommandLine line = ParseCommandLine(QCoreApplication::arguments());

@@ -209,7 +209,10 @@ const std::string* GetFigureTextOf(const CFigure& figure) {
 
 int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
                     const CLatexError& error, int documentLine) {
-    if (IsGroupingError(error)) {
+    const int at = map.FigureAt(documentLine);
+    // An error that TeX noticed only where a group finally closed, or outside every block (in
+    // the footer, after the drawing), comes from a text that left a group or math open.
+    if (IsGroupingError(error) || at == -1) {
         for (int i = 0; i < figures.GetCount(); ++i) {
             const int first = map.FirstLineOf(i);
             if (first == 0 || first > documentLine)
@@ -224,7 +227,7 @@ int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
             }
         }
     }
-    return map.FigureAt(documentLine);
+    return at;
 }
 
 std::string DescribeFigure(const CFigure& figure) {

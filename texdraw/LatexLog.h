@@ -53,9 +53,9 @@ private:
 };
 
 // The figure to blame for an error TeX reported at a line of the document (which may lie past
-// its end when TeX noticed the fault only after the drawing): for a grouping error the first
-// text up to that line whose braces, % or math do not close; otherwise the figure that wrote
-// the line. -1 when no figure is to blame.
+// its end when TeX noticed the fault only after the drawing): for a grouping error, or one on a
+// line no figure wrote, the first text up to that line whose braces, % or math do not close;
+// otherwise the figure that wrote the line. -1 when no figure is to blame.
 int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
                     const CLatexError& error, int documentLine);
 

@@ -56,7 +56,8 @@ TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
 
 TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
     const std::string expected[] = {
-        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|-|Recent File|-|"
+        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|Recent "
+        "File|-|"
         "E&xit]",
         "&Edit[&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
         "Delete\tDel|Duplicate|-|Select &All\tCtrl+A]",
@@ -66,8 +67,8 @@ TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
         "&View[Actual Size|Fit Page|Fit Width|Fit Height|Zoom &In|Zoom &Out|-|ShowGrid|-|"
-        "Main toolbar|Additional toolbar|-|&Status Bar]",
-        "&Help[&About quodra_dv...]",
+        "Typeset Preview\tF5|LaTeX Preamble...|-|Main toolbar|Additional toolbar|-|&Status Bar]",
+        "&Help[&About quodra_dv...|Using Drawings in LaTeX...]",
     };
     const QList<QAction*> menus = m_frame->menuBar()->actions();
     ASSERT_EQ(menus.size(), 7);
@@ -85,8 +86,8 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
     EXPECT_EQ(Describe(m_frame->GetMainToolBar()->actions()),
               "Save As TeXDraw file|-|&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Duplicate|-|Snap to key "
               "points|Snap to grid|Snap to line "
-              "intersection|-|ShowGrid|-|Actual Size|Fit Page|Fit Width|Fit Height|-|&About "
-              "quodra_dv...");
+              "intersection|-|ShowGrid|-|Actual Size|Fit Page|Fit Width|Fit Height|-|Typeset "
+              "Preview\tF5|-|&About quodra_dv...");
     EXPECT_EQ(Describe(m_frame->GetAdditionalToolBar()->actions()),
               "Select Figures|Zoom mode|-|Draw line|Draw rectangle|Draw elllipse|Draw rhomb|Draw "
               "Bezier|-|Draw one-sided arrow|Draw dotted line");
@@ -202,9 +203,10 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
               "/gone/c.txt,/gone/e.txt,/gone/d.txt,/gone/b.txt");
     EXPECT_FALSE(placeholder->isVisible());
     const QList<QAction*> file = m_frame->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(Describe(file), "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|-|"
-                              "Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
-                              "/gone/b.txt|-|E&xit");
+    EXPECT_EQ(Describe(file),
+              "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|"
+              "Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
+              "/gone/b.txt|-|E&xit");
     // Kept in the settings for the next start.
     CRecentFileList reloaded;
     reloaded.Load();
@@ -217,7 +219,7 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
     // The entry tries to open a file that does not exist: the user is told, the entry goes.
     QStringList errors;
     m_view->m_fnShowError = [&errors](const QString& text) { errors << text; };
-    m_frame->menuBar()->actions()[0]->menu()->actions().value(6)->trigger();
+    m_frame->menuBar()->actions()[0]->menu()->actions().value(7)->trigger();
     EXPECT_EQ(chosen.toStdString(), "/gone/c.txt");
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/d.txt,/gone/b.txt");

@@ -1,0 +1,226 @@
+#include "app/PreviewDock.h"
+
+#include "app/CanvasWidget.h"
+#include "app/LatexDialogs.h"
+#include "texdraw/LatexLog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// The page as typeset, placed as the canvas places its page.
+class CPreviewDock::CPageView : public QWidget {
+public:
+    explicit CPageView(CPreviewDock& dock) : QWidget(&dock), m_dock(dock) {
+        setMinimumSize(120, 120);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(160, 160, 160));
+        const CQuodra& canvas = m_dock.m_canvas.GetCanvas();
+        const CSize page = canvas.GetPageSizePx();
+        const QPoint corner = m_dock.GetPageCorner();
+        painter.fillRect(QRect(corner, QSize(page.cx, page.cy)), Qt::white);
+        m_dock.PaintPage(painter, 1.0);
+    }
+
+private:
+    CPreviewDock& m_dock;
+};
+
+CPreviewDock::CPreviewDock(CCanvasWidget& canvas, QWidget* parent)
+    : QDockWidget("Typeset Preview", parent), m_canvas(canvas),
+      m_pTypesetter(std::make_unique<CTypesetter>()) {
+    setObjectName("TypesetPreview");
+    m_strPreamble = GetLatexPreamble();
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(4, 4, 4, 4);
+    m_pStatus = new QLabel(body);
+    m_pStatus->setObjectName("status");
+    m_pStatus->setWordWrap(true);
+    m_pStatus->setTextFormat(Qt::RichText);
+    m_pStatus->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_pStatus->setOpenExternalLinks(false);
+    m_pOverlay = new QCheckBox("&Overlay on the canvas", body);
+    m_pPageView = new CPageView(*this);
+    m_pPageView->setParent(body);
+    layout->addWidget(m_pStatus);
+    layout->addWidget(m_pOverlay);
+    layout->addWidget(m_pPageView, 1);
+    setWidget(body);
+
+    m_pDebounce = new QTimer(this);
+    m_pDebounce->setSingleShot(true);
+    m_pDebounce->setInterval(kDebounceMs);
+    connect(m_pDebounce, &QTimer::timeout, this, &CPreviewDock::StartRun);
+    connect(m_pTypesetter.get(), &CTypesetter::Finished, this, &CPreviewDock::OnFinished);
+    connect(m_pStatus, &QLabel::linkActivated, this, [this] { SelectErrorFigure(); });
+    connect(m_pOverlay, &QCheckBox::toggled, this, [this] { m_canvas.viewport()->update(); });
+    connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            OnCanvasPainted();
+        else
+            m_canvas.viewport()->update(); // the overlay goes with the dock
+    });
+    SetStatus("The preview shows the drawing as LaTeX prints it.");
+}
+
+CPreviewDock::~CPreviewDock() = default;
+
+void CPreviewDock::showEvent(QShowEvent* event) {
+    QDockWidget::showEvent(event);
+    OnCanvasPainted();
+}
+
+bool CPreviewDock::IsActive() const {
+    return isVisible();
+}
+
+bool CPreviewDock::IsOverlayOn() const {
+    return IsActive() && m_pOverlay->isChecked();
+}
+
+void CPreviewDock::SetOverlay(bool on) {
+    m_pOverlay->setChecked(on);
+}
+
+QString CPreviewDock::GetStatusText() const {
+    QTextDocument doc;
+    doc.setHtml(m_pStatus->text());
+    return doc.toPlainText();
+}
+
+void CPreviewDock::SetStatus(const QString& html) {
+    m_pStatus->setText(html);
+}
+
+QPoint CPreviewDock::GetPageCorner() const {
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    const CPoint c = canvas.AreaToClient(canvas.GetPageOrigin());
+    return {c.x, c.y};
+}
+
+double CPreviewDock::WantedDpi() const {
+    // One page unit is a hundredth of an inch: 100 dpi shows it as one pixel at zoom 1.
+    return std::min(kMaxDpi, 100.0 * m_canvas.GetCanvas().GetZoom());
+}
+
+void CPreviewDock::OnPreambleChanged() {
+    m_strPreamble = GetLatexPreamble();
+    m_strPendingKey.clear();
+    OnCanvasPainted();
+}
+
+void CPreviewDock::OnCanvasPainted() {
+    if (!IsActive())
+        return;
+    m_pPageView->update();
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    if (canvas.IsFirstPaintPending())
+        return;
+    const std::string document = canvas.GetTeXDrawDocument();
+    const std::string key =
+        document + '\x01' + m_strPreamble.toStdString() + '\x01' + std::to_string(WantedDpi());
+    if (key == m_strPendingKey)
+        return;
+    // A newer state of the drawing: whatever runs is out of date.
+    m_strPendingKey = key;
+    m_pTypesetter->Cancel();
+    m_pDebounce->start();
+    SetStatus("Typesetting\u2026");
+}
+
+void CPreviewDock::StartRun() {
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    m_pRunMap = std::make_unique<CTeXDrawLineMap>(canvas.GetFigures());
+    CTypesetRequest request;
+    request.strDocument = m_pRunMap->GetDocument();
+    request.strPreamble = m_strPreamble;
+    const double zoom = canvas.GetZoom();
+    const CSize page = canvas.GetPageSizePx();
+    request.nPageWidth = static_cast<int>(page.cx / zoom + 0.5);
+    request.nPageHeight = static_cast<int>(page.cy / zoom + 0.5);
+    request.eOutput = ETypesetOutput::Preview;
+    request.dDpi = WantedDpi();
+    m_pTypesetter->Start(request);
+}
+
+void CPreviewDock::OnFinished(const CTypesetResult& result) {
+    m_lastResult = result;
+    m_pErrorFigure = nullptr;
+    if (result.bOk) {
+        m_image = result.image;
+        m_dImageDpi = result.dDpi;
+        SetStatus(QString("Up to date (%1 s)").arg(result.nMilliseconds / 1000.0, 0, 'f', 1));
+    } else if (result.bToolsMissing) {
+        m_image = QImage();
+        SetStatus("<b>No preview.</b> " + result.strError.toHtmlEscaped().replace("\n", "<br>"));
+    } else if (result.latexError) {
+        const CFigureList& figures = m_canvas.GetCanvas().GetFigures();
+        QString where = "LaTeX error";
+        if (const CFigure* f =
+                m_pRunMap ? FindTypesetErrorFigure(result, figures, *m_pRunMap) : nullptr) {
+            m_pErrorFigure = f;
+            where += QString(" in <a href=\"#figure\">%1</a> (click to select it)")
+                         .arg(QString::fromStdString(DescribeFigure(*f)).toHtmlEscaped());
+        } else if (result.bInPreamble) {
+            where += " in the LaTeX preamble (View > LaTeX Preamble...)";
+        }
+        SetStatus(QString("<span style=\"color:#b00000\"><b>%1:</b></span> %2")
+                      .arg(where, result.strError.toHtmlEscaped()));
+    } else {
+        SetStatus("<span style=\"color:#b00000\"><b>Typesetting failed:</b></span> " +
+                  result.strError.toHtmlEscaped().replace("\n", "<br>"));
+    }
+    m_pPageView->update();
+    if (IsOverlayOn())
+        m_canvas.viewport()->update();
+    emit Updated();
+}
+
+bool CPreviewDock::SelectErrorFigure() {
+    CFigureList& figures = m_canvas.GetCanvas().GetFigures();
+    for (int i = 0; i < figures.GetCount(); ++i) {
+        CFigure* f = figures.GetAt(i);
+        if (f != m_pErrorFigure)
+            continue;
+        figures.ClearSelection();
+        f->m_bSelected = true;
+        m_canvas.setFocus();
+        m_canvas.viewport()->update();
+        return true;
+    }
+    return false;
+}
+
+void CPreviewDock::PaintPage(QPainter& painter, double opacity) const {
+    if (m_image.isNull() || m_dImageDpi <= 0)
+        return;
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    // The image holds page unit u at pixel u * dpi / 100; the canvas shows it at u * zoom.
+    const double scale = canvas.GetZoom() * 100.0 / m_dImageDpi;
+    const QPoint corner = GetPageCorner();
+    painter.save();
+    painter.setOpacity(opacity);
+    painter.translate(corner);
+    if (scale != 1.0) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(scale, scale);
+    }
+    painter.drawImage(QPoint(0, 0), m_image);
+    painter.restore();
+}
+
+void CPreviewDock::PaintOverlay(QPainter& painter) const {
+    if (IsOverlayOn())
+        PaintPage(painter, 0.5);
+}

@@ -1,0 +1,87 @@
+// CPreviewDock: the typeset preview beside the canvas. A moment after each change of the drawing
+// (or of the zoom or the preamble) it typesets the drawing in the background and shows the page
+// as LaTeX prints it, at the canvas's zoom and scroll, or drawn half-transparent over the canvas.
+// Its status line says what it is doing, how long the last run took, or LaTeX's first error with
+// the figure that caused it (a click on the figure's name selects it).
+#pragma once
+
+#include "app/Typesetter.h"
+
+#include <QDockWidget>
+#include <QImage>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class CCanvasWidget;
+class CFigure;
+class QCheckBox;
+class QLabel;
+class QPainter;
+class QTimer;
+
+class CPreviewDock : public QDockWidget {
+    Q_OBJECT
+public:
+    CPreviewDock(CCanvasWidget& canvas, QWidget* parent = nullptr);
+    ~CPreviewDock() override;
+
+    // Time between the last change and the start of a run.
+    static constexpr int kDebounceMs = 300;
+    // The preview is rendered at the canvas's zoom up to this resolution, and scaled beyond it.
+    static constexpr double kMaxDpi = 300;
+
+    // The canvas has painted: typesets again (after the pause) when the drawing, the zoom or the
+    // preamble differ from what the preview shows, and repaints the preview at the new scroll.
+    void OnCanvasPainted();
+    // The preamble setting changed.
+    void OnPreambleChanged();
+    // Draws the typeset page over the canvas when the overlay is on.
+    void PaintOverlay(QPainter& painter) const;
+    // Selects the figure that caused the last error on the canvas; false when there is none.
+    bool SelectErrorFigure();
+
+    bool IsActive() const;
+    bool IsOverlayOn() const;
+    void SetOverlay(bool on);
+    QString GetStatusText() const;
+    const CFigure* GetErrorFigure() const { return m_pErrorFigure; }
+    const QImage& GetImage() const { return m_image; }
+    double GetImageDpi() const { return m_dImageDpi; }
+    const CTypesetResult& GetLastResult() const { return m_lastResult; }
+    CTypesetter& GetTypesetter() { return *m_pTypesetter; }
+    // Where the page's corner lies on the canvas (and in the preview), in client pixels.
+    QPoint GetPageCorner() const;
+
+signals:
+    // A run has ended and the preview shows its result.
+    void Updated();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    class CPageView;
+    void StartRun();
+    void OnFinished(const CTypesetResult& result);
+    void SetStatus(const QString& html);
+    double WantedDpi() const;
+    void PaintPage(QPainter& painter, double opacity) const;
+
+    CCanvasWidget& m_canvas;
+    std::unique_ptr<CTypesetter> m_pTypesetter;
+    QTimer* m_pDebounce;
+    QLabel* m_pStatus;
+    QCheckBox* m_pOverlay;
+    CPageView* m_pPageView;
+
+    // What the preview shows or is about to show: document, preamble and resolution.
+    std::string m_strPendingKey;
+    QString m_strPreamble;
+    std::unique_ptr<CTeXDrawLineMap> m_pRunMap; // the lines of the document being typeset
+    QImage m_image;
+    double m_dImageDpi = 0;
+    CTypesetResult m_lastResult;
+    const CFigure* m_pErrorFigure = nullptr;
+};

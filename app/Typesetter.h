@@ -1,0 +1,109 @@
+// CTypesetter: the drawing typeset by the real toolchain: latex (with texdraw.sty), then dvips
+// and Ghostscript for the preview image, PDF and PNG, or dvisvgm for SVG (texdraw draws with
+// PostScript specials, which pdflatex cannot render). Each tool runs as a QProcess, without a
+// shell, in a private temporary folder kept warm between runs, with a time limit; a newer run
+// cancels an older one.
+#pragma once
+
+#include "texdraw/LatexLog.h"
+#include "texdraw/LatexSource.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+enum class ETypesetOutput { Preview, Pdf, Png, Svg };
+// Exports cover either the ink of the drawing or the whole editor page.
+enum class ETypesetCrop { Drawing, Page };
+
+struct CTypesetRequest {
+    std::string strDocument; // the TeXDraw document exactly as it is saved
+    QString strPreamble;
+    int nPageWidth = kTypesetPageWidth; // page units
+    int nPageHeight = kTypesetPageHeight;
+    ETypesetOutput eOutput = ETypesetOutput::Preview;
+    ETypesetCrop eCrop = ETypesetCrop::Page; // the preview always shows the page
+    double dDpi = 100;                       // preview and PNG
+    QString strOutputPath;                   // PDF, PNG and SVG: the file to write
+};
+
+struct CTypesetResult {
+    bool bOk = false;
+    bool bToolsMissing = false;
+    QString strError; // plain words for the user when not ok
+    // When latex itself failed: its first error, and where it lies.
+    std::optional<CLatexError> latexError;
+    int nDocumentLine = 0; // line of the TeXDraw document (from 1); 0 outside it
+    bool bInPreamble = false;
+    QImage image; // the preview: the page at dDpi, page corner at pixel (0, 0)
+    double dDpi = 0;
+    qint64 nMilliseconds = 0;
+};
+
+class QEventLoop;
+
+class CTypesetter : public QObject {
+    Q_OBJECT
+public:
+    explicit CTypesetter(QObject* parent = nullptr);
+    ~CTypesetter() override;
+
+    // Empty when every program the output needs is on the PATH; otherwise a message that names
+    // what is missing and the Debian packages to install.
+    static QString FindMissingTools(ETypesetOutput output);
+
+    // Starts typesetting in the background; Finished follows (at once when the tools are
+    // missing). A run still going is cancelled first.
+    void Start(const CTypesetRequest& request);
+    // Stops the run going, if any: its process is killed and no Finished follows.
+    void Cancel();
+    bool IsRunning() const { return m_pProcess != nullptr; }
+    // Runs to the end while the event loop keeps running (windows repaint meanwhile).
+    CTypesetResult Run(const CTypesetRequest& request);
+
+    // Each tool gets this long before it is stopped.
+    int m_nTimeoutMs = 20000;
+
+signals:
+    void Finished(const CTypesetResult& result);
+
+private:
+    using CDone = std::function<void(const QByteArray& out, const QByteArray& err)>;
+    void RunTool(const QString& tool, const QStringList& args, CDone done, bool checkExit = true);
+    void AfterLatex();
+    void AfterDvips();
+    void Render(bool cropped);
+    void Deliver(const QString& file);
+    void Fail(const QString& text);
+    void Succeed(CTypesetResult result);
+    void OnLatexFailed();
+    QString PathOf(const QString& name) const;
+
+    QTemporaryDir m_dir;
+    CTypesetRequest m_request;
+    CTypesetSource m_source;
+    std::string m_strLastSource; // the source whose dvi and ps are in the folder
+    bool m_bHavePs = false;
+    QProcess* m_pProcess = nullptr;
+    QTimer m_timeout;
+    QElapsedTimer m_clock;
+    unsigned m_nRun = 0;
+    QEventLoop* m_pRunLoop = nullptr;
+};
+
+// The figure a failed run's LaTeX error is traced to (map: the lines of the document that was
+// typeset, figures: the list it was written from); nullptr when no figure is to blame.
+const CFigure* FindTypesetErrorFigure(const CTypesetResult& result, const CFigureList& figures,
+                                      const CTeXDrawLineMap& map);
+// A failed run in plain text: "LaTeX error in the text rectangle “50%”: …".
+QString DescribeTypesetFailure(const CTypesetResult& result, const CFigureList& figures,
+                               const CTeXDrawLineMap& map);
