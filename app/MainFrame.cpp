@@ -103,7 +103,15 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     UpdateCommandUI();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The dock reaches into the canvas and the actions; as the window goes, it hides without
+    // telling anyone.
+    if (m_pPreviewDock) {
+        m_pPreviewDock->disconnect();
+        disconnect(m_pPreviewDock, nullptr, this, nullptr);
+        m_pView->GetCanvasWidget()->m_fnPaintOverlay = nullptr;
+    }
+}
 
 void CMainFrame::CreateActions() {
     const QList<QIcon> mainIcons =

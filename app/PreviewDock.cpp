@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTimer>
@@ -29,7 +30,7 @@ protected:
         const CSize page = canvas.GetPageSizePx();
         const QPoint corner = m_dock.GetPageCorner();
         painter.fillRect(QRect(corner, QSize(page.cx, page.cy)), Qt::white);
-        m_dock.PaintPage(painter, 1.0);
+        m_dock.PaintPage(painter, corner, 1.0);
     }
 
 private:
@@ -78,6 +79,12 @@ CPreviewDock::~CPreviewDock() = default;
 
 void CPreviewDock::showEvent(QShowEvent* event) {
     QDockWidget::showEvent(event);
+    // First shown: wide enough to show a good part of the page.
+    if (!m_bSized) {
+        m_bSized = true;
+        if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()))
+            frame->resizeDocks({this}, {std::max(360, frame->width() / 3)}, Qt::Horizontal);
+    }
     OnCanvasPainted();
 }
 
@@ -103,10 +110,17 @@ void CPreviewDock::SetStatus(const QString& html) {
     m_pStatus->setText(html);
 }
 
-QPoint CPreviewDock::GetPageCorner() const {
+QPoint CPreviewDock::GetCanvasPageCorner() const {
     const CQuodra& canvas = m_canvas.GetCanvas();
     const CPoint c = canvas.AreaToClient(canvas.GetPageOrigin());
     return {c.x, c.y};
+}
+
+QPoint CPreviewDock::GetPageCorner() const {
+    // The canvas centres a page smaller than its window; the dock, usually narrower, shows the
+    // page from its left and top edge, scrolled as the canvas is.
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    return GetCanvasPageCorner() - QPoint(canvas.GetCenterLeft(), canvas.GetCenterTop());
 }
 
 double CPreviewDock::WantedDpi() const {
@@ -202,13 +216,12 @@ bool CPreviewDock::SelectErrorFigure() {
     return false;
 }
 
-void CPreviewDock::PaintPage(QPainter& painter, double opacity) const {
+void CPreviewDock::PaintPage(QPainter& painter, QPoint corner, double opacity) const {
     if (m_image.isNull() || m_dImageDpi <= 0)
         return;
     const CQuodra& canvas = m_canvas.GetCanvas();
     // The image holds page unit u at pixel u * dpi / 100; the canvas shows it at u * zoom.
     const double scale = canvas.GetZoom() * 100.0 / m_dImageDpi;
-    const QPoint corner = GetPageCorner();
     painter.save();
     painter.setOpacity(opacity);
     painter.translate(corner);
@@ -222,5 +235,5 @@ void CPreviewDock::PaintPage(QPainter& painter, double opacity) const {
 
 void CPreviewDock::PaintOverlay(QPainter& painter) const {
     if (IsOverlayOn())
-        PaintPage(painter, 0.5);
+        PaintPage(painter, GetCanvasPageCorner(), 0.5);
 }

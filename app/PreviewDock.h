@@ -51,8 +51,9 @@ public:
     double GetImageDpi() const { return m_dImageDpi; }
     const CTypesetResult& GetLastResult() const { return m_lastResult; }
     CTypesetter& GetTypesetter() { return *m_pTypesetter; }
-    // Where the page's corner lies on the canvas (and in the preview), in client pixels.
+    // Where the page's corner lies in the preview and on the canvas, in client pixels.
     QPoint GetPageCorner() const;
+    QPoint GetCanvasPageCorner() const;
 
 signals:
     // A run has ended and the preview shows its result.
@@ -67,7 +68,7 @@ private:
     void OnFinished(const CTypesetResult& result);
     void SetStatus(const QString& html);
     double WantedDpi() const;
-    void PaintPage(QPainter& painter, double opacity) const;
+    void PaintPage(QPainter& painter, QPoint corner, double opacity) const;
 
     CCanvasWidget& m_canvas;
     std::unique_ptr<CTypesetter> m_pTypesetter;
@@ -84,4 +85,5 @@ private:
     double m_dImageDpi = 0;
     CTypesetResult m_lastResult;
     const CFigure* m_pErrorFigure = nullptr;
+    bool m_bSized = false;
 };

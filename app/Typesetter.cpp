@@ -23,7 +23,7 @@ struct CTool {
 };
 
 constexpr CTool kLatex{"latex", "texlive-latex-base"};
-constexpr CTool kDvips{"dvips", "texlive-binaries"};
+constexpr CTool kDvips{"dvips", "texlive-binaries, with texlive-latex-base"};
 constexpr CTool kGs{"gs", "ghostscript"};
 constexpr CTool kDvisvgm{"dvisvgm", "dvisvgm"};
 
@@ -63,23 +63,17 @@ QString CTypesetter::FindMissingTools(ETypesetOutput output) {
     else
         needed << kDvips << kGs;
     QStringList missing;
-    QStringList packages;
-    for (const CTool& t : needed) {
-        if (QStandardPaths::findExecutable(t.pszName).isEmpty()) {
-            missing << t.pszName;
-            packages << t.pszPackage;
-        }
-    }
+    for (const CTool& t : needed)
+        if (QStandardPaths::findExecutable(t.pszName).isEmpty())
+            missing << QString("%1 (%2)").arg(t.pszName, t.pszPackage);
     if (missing.isEmpty())
         return {};
-    // texdraw.sty comes with texlive-pictures; latex cannot be useful without it.
-    for (const char* p : {"texlive-latex-base", "texlive-pictures", "ghostscript", "dvisvgm"})
-        if (!packages.contains(p))
-            packages << p;
-    packages.removeAll("texlive-binaries"); // comes with texlive-latex-base
+    // The whole toolchain in one line; texdraw.sty comes with texlive-pictures.
     return QString("Typesetting needs %1, which %2 not installed (or not on the PATH).\n"
-                   "On Debian install them with:\n  sudo apt-get install %3")
-        .arg(missing.join(", "), missing.size() == 1 ? "is" : "are", packages.join(' '));
+                   "On Debian install the LaTeX toolchain with:\n"
+                   "  sudo apt-get install texlive-latex-base texlive-pictures ghostscript "
+                   "dvisvgm")
+        .arg(missing.join(", "), missing.size() == 1 ? "is" : "are");
 }
 
 QString CTypesetter::PathOf(const QString& name) const {

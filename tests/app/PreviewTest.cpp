@@ -1,0 +1,295 @@
+// The typeset preview, the export and quodra --export with the real LaTeX toolchain (latex,
+// texdraw.sty, dvips, Ghostscript, dvisvgm), and the message when it is missing.
+#include "AppFixture.h"
+
+#include "app/CommandLine.h"
+#include "app/Commands.h"
+#include "app/LatexDialogs.h"
+#include "app/PreviewDock.h"
+#include "app/Typesetter.h"
+#include "figures/BezierCurve.h"
+#include "figures/Line.h"
+#include "figures/Rectangle.h"
+#include "figures/TextFigures.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+template <class T> T& Add(CFigureList& list, int x1, int y1, int x2, int y2) {
+    auto f = std::make_unique<T>();
+    f->SetPoints(x1, y1, x2, y2, 1.0);
+    T& ref = *f;
+    list.Add(std::move(f));
+    return ref;
+}
+
+class CPreviewTest : public CAppTest {
+protected:
+    void SetUp() override {
+        const QString missing = CTypesetter::FindMissingTools(ETypesetOutput::Preview) +
+                                CTypesetter::FindMissingTools(ETypesetOutput::Svg);
+        if (!missing.isEmpty())
+            GTEST_SKIP() << "The LaTeX toolchain is not installed, so nothing can be typeset "
+                            "(scripts/test installs it):\n"
+                         << missing.toStdString();
+        CAppTest::SetUp();
+        SetLatexPreamble({});
+        m_dock = m_frame->GetPreviewDock();
+    }
+
+    // Puts the figures on the canvas in place of the start-up drawing.
+    void SetDrawing(CFigureList&& figures) {
+        Canvas().ReplaceFigures(std::move(figures));
+        Viewport()->repaint();
+    }
+
+    // Shows the dock (if hidden) and waits for the run the last change started.
+    void WaitForPreview() {
+        QSignalSpy updated(m_dock, &CPreviewDock::Updated);
+        if (m_dock->isHidden())
+            Trigger(ID_VIEW_TYPESET_PREVIEW);
+        Viewport()->repaint();
+        ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
+    }
+
+    CPreviewDock* m_dock = nullptr;
+};
+
+// Every kind of figure typesets, and the outlines LaTeX prints lie within 2 pixels of those the
+// canvas draws (at zoom 1 one page unit is one pixel on both).
+TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
+    CFigureList list;
+    Add<CLine>(list, 60, 20, 200, 60);
+    Add<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
+    Add<CArrow>(list, 60, 140, 200, 180);
+    Add<CTextRectangle>(list, 240, 20, 400, 80);
+    Add<CTextEllipse>(list, 240, 100, 400, 180);
+    Add<CTextRhomb>(list, 240, 200, 400, 280);
+    Add<CBezierCurve>(list, 60, 200, 200, 280);
+    Add<CRectangle>(list, 440, 20, 600, 80);
+    Add<CEllipse>(list, 440, 120, 600, 280);
+    SetDrawing(std::move(list));
+    Trigger(ID_VIEW_SHOW_GRID); // the grid is not typeset
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    EXPECT_TRUE(m_dock->GetStatusText().startsWith("Up to date ("));
+    const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(m_dock->GetImageDpi(), 100.0);
+    ASSERT_EQ(typeset.size(), QSize(681, 801));
+
+    // The canvas alone, as wide as the window allows.
+    m_dock->hide();
+    QTest::qWait(50);
+    Viewport()->repaint();
+    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
+        canvas.save(QString(dir) + "/preview-canvas.png");
+        typeset.save(QString(dir) + "/preview-typeset.png");
+    }
+    const QPoint corner = m_dock->GetCanvasPageCorner();
+    const auto canvasInk = [&](int x, int y) {
+        const QPoint p = corner + QPoint(x, y);
+        return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < 100;
+    };
+    const auto typesetInk = [&](int x, int y) {
+        return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= 100;
+    };
+    const auto near = [](auto ink, int x, int y) {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (ink(x + dx, y + dy))
+                    return true;
+        return false;
+    };
+    int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
+    // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
+    const int width = std::min(640, canvas.width() - corner.x() - 3);
+    const int height = std::min(300, canvas.height() - corner.y() - 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (canvasInk(x, y)) {
+                ++canvasPixels;
+                canvasAlone += !near(typesetInk, x, y);
+            }
+            if (typesetInk(x, y)) {
+                ++typesetPixels;
+                typesetAlone += !near(canvasInk, x, y);
+            }
+        }
+    }
+    EXPECT_GT(canvasPixels, 1200);
+    EXPECT_GT(typesetPixels, 1200);
+    EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+    EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+}
+
+// A bare % is written as typed, warned about on the canvas, and the LaTeX error it causes names
+// its figure, which a click on the message selects.
+TEST_F(CPreviewTest, BarePercentIsTracedToItsFigure) {
+    CFigureList list;
+    Add<CLine>(list, 20, 20, 200, 60);
+    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("$\\alpha^2$");
+    Add<CTextRectangle>(list, 100, 200, 300, 260).SetText("50%");
+    Add<CTextEllipse>(list, 100, 300, 300, 360).SetText("$x$");
+    SetDrawing(std::move(list));
+    const CFigure* fine = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 3);
+    const CFigure* percent = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 2);
+
+    EXPECT_NE(Canvas().GetTeXDrawDocument().find("{50%}\n"), std::string::npos);
+    const QRect sign = m_widget->GetTextWarningRect(*percent);
+    EXPECT_FALSE(sign.isEmpty());
+    EXPECT_TRUE(m_widget->GetTextWarningRect(*fine).isEmpty());
+    EXPECT_TRUE(m_widget->GetTextWarningAt(sign.center()).contains("\\%"));
+    EXPECT_TRUE(m_widget->GetTextWarningAt(QPoint(2, 2)).isEmpty());
+    // The sign is painted at the figure's top-right corner.
+    const QImage shown = Viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(sign.center().x() - 3, sign.bottom() - 2), QColor(255, 200, 0));
+
+    WaitForPreview();
+    EXPECT_FALSE(m_dock->GetLastResult().bOk);
+    const std::string status = m_dock->GetStatusText().toStdString();
+    EXPECT_NE(status.find("LaTeX error in the text rectangle \u201c50%\u201d"), std::string::npos)
+        << status;
+    EXPECT_NE(status.find("\\%"), std::string::npos) << status;
+    EXPECT_EQ(m_dock->GetErrorFigure(), percent);
+    ASSERT_TRUE(m_dock->SelectErrorFigure());
+    for (int i = 0; i < Canvas().GetFigures().GetCount(); ++i)
+        EXPECT_EQ(Canvas().GetFigures().GetAt(i)->m_bSelected,
+                  Canvas().GetFigures().GetAt(i) == percent);
+}
+
+// The canvas keeps working while LaTeX runs; changes within the pause make one run, and a
+// change while a run goes cancels it.
+TEST_F(CPreviewTest, UpdatesInTheBackgroundAfterAPause) {
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    QSignalSpy updated(m_dock, &CPreviewDock::Updated);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(5);
+    CFigureList list;
+    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("A");
+    SetDrawing(std::move(list));
+    EXPECT_EQ(m_dock->GetStatusText().toStdString(), "Typesetting\u2026");
+    QTest::qWait(CPreviewDock::kDebounceMs / 3);
+    // Another change before the pause is over; then a third once latex runs.
+    Canvas().GetFigures().GetLast()->MoveBy(10, 0);
+    Viewport()->repaint();
+    QTest::qWait(CPreviewDock::kDebounceMs + 20);
+    EXPECT_TRUE(m_dock->GetTypesetter().IsRunning());
+    Canvas().GetFigures().GetLast()->MoveBy(10, 0);
+    Viewport()->repaint();
+    EXPECT_FALSE(m_dock->GetTypesetter().IsRunning());
+    ASSERT_TRUE(updated.wait(30000));
+    QTest::qWait(50);
+    EXPECT_EQ(updated.size(), 1);
+    EXPECT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    EXPECT_GT(ticks, 20) << "the event loop stood still while LaTeX ran";
+}
+
+TEST_F(CPreviewTest, ExportWritesPdfPngAndSvg) {
+    QTemporaryDir dir;
+    const auto pdfinfo = [](const QString& path) {
+        QProcess p;
+        p.start("pdfinfo", {path});
+        p.waitForFinished(10000);
+        return p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    };
+    const QString page = dir.filePath("page.pdf");
+    ASSERT_TRUE(m_view->ExportTo(page, ETypesetOutput::Pdf, ETypesetCrop::Page, 0));
+    EXPECT_TRUE(pdfinfo(page).contains(QRegularExpression("Page size: +490.32 x 576.72 pts")))
+        << pdfinfo(page).toStdString();
+    // The start-up picture alone: a rectangle from (7, 4) to (49, 49) page units, plus the
+    // margin, in points.
+    const QString drawing = dir.filePath("drawing.pdf");
+    ASSERT_TRUE(m_view->ExportTo(drawing, ETypesetOutput::Pdf, ETypesetCrop::Drawing, 0));
+    EXPECT_TRUE(pdfinfo(drawing).contains(QRegularExpression("Page size: +3[0-3].\\d+ x 3[2-5].")))
+        << pdfinfo(drawing).toStdString();
+    const QString png = dir.filePath("page.png");
+    ASSERT_TRUE(m_view->ExportTo(png, ETypesetOutput::Png, ETypesetCrop::Page, 200));
+    EXPECT_EQ(QImage(png).size(), QSize(1362, 1602));
+    const QString svg = dir.filePath("drawing.svg");
+    ASSERT_TRUE(m_view->ExportTo(svg, ETypesetOutput::Svg, ETypesetCrop::Drawing, 0));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("<?xml") && text.contains("<svg") && text.contains("<path"));
+
+    // A failure is told and leaves an existing file alone.
+    QStringList errors;
+    m_view->m_fnShowError = [&errors](const QString& t) { errors << t; };
+    CFigureList list;
+    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("\\undefinedcommand");
+    SetDrawing(std::move(list));
+    EXPECT_FALSE(m_view->ExportTo(page, ETypesetOutput::Pdf, ETypesetCrop::Page, 0));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("Unknown command \\undefinedcommand"))
+        << errors[0].toStdString();
+    EXPECT_FALSE(pdfinfo(page).isEmpty());
+}
+
+TEST_F(CPreviewTest, CommandLineExportForMakefiles) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("drawing.txt");
+    std::string error;
+    ASSERT_TRUE(Canvas().WriteTeXDrawFile(source.toStdString(), error)) << error;
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    const auto run = [&](QStringList args) {
+        outText.clear();
+        errText.clear();
+        args.prepend("quodra");
+        return RunCommandLine(args, out, err);
+    };
+    const QString pdf = dir.filePath("out.pdf");
+    EXPECT_EQ(run({"--export", pdf, source}), 0) << errText.toStdString();
+    EXPECT_TRUE(QFile(pdf).size() > 0);
+    EXPECT_EQ(run({"--export", dir.filePath("out.png"), "--dpi", "50", "--crop", "page", source}),
+              0);
+    EXPECT_EQ(QImage(dir.filePath("out.png")).size(), QSize(340, 400));
+    EXPECT_EQ(run({"--export", dir.filePath("out.doc"), source}), 2);
+    EXPECT_TRUE(errText.contains(".pdf, .png or .svg"));
+    EXPECT_EQ(run({"--export", pdf, dir.filePath("missing.txt")}), 2);
+    EXPECT_TRUE(errText.startsWith("quodra: cannot export")) << errText.toStdString();
+    QFile bad(dir.filePath("bad.txt"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\\begin{center}\n\\begin{texdraw}\n%\\setunitscale 0.3\n\n\\arrowheadtype t:F\n\n"
+              "%begin textrectangle\n\n%begin rectangle\n\\move(1.00 -1.00)\n\\lvec(1.00 -1.50)\n"
+              "\\move(1.00 -1.00)\n\\lvec(2.00 -1.00)\n\\move(2.00 -1.50)\n\\lvec(2.00 -1.00)\n"
+              "\\move(2.00 -1.50)\n\\lvec(1.00 -1.50)\n%end rectangle\n\n\\textref h:C v:C\n"
+              "\\htext (1.50 -1.25){50%}\n%end textrectangle\n\\end{texdraw}\n\\end{center}");
+    bad.close();
+    EXPECT_EQ(run({"--export", pdf, bad.fileName()}), 1);
+    EXPECT_TRUE(errText.contains("in the text rectangle \u201c50%\u201d")) << errText.toStdString();
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_TRUE(outText.contains("\\includegraphics") && outText.contains("-shell-escape"));
+}
+
+// Without the programs on the PATH the preview and the export say which Debian packages to
+// install, and nothing hangs.
+TEST_F(CPreviewTest, MissingToolchainNamesThePackages) {
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "");
+    QStringList errors;
+    m_view->m_fnShowError = [&errors](const QString& t) { errors << t; };
+    WaitForPreview();
+    const bool exported = m_view->ExportTo(QDir::temp().filePath("never.pdf"), ETypesetOutput::Pdf,
+                                           ETypesetCrop::Page, 0);
+    qputenv("PATH", path);
+    EXPECT_TRUE(m_dock->GetLastResult().bToolsMissing);
+    EXPECT_TRUE(m_dock->GetStatusText().contains("texlive-latex-base texlive-pictures ghostscript"))
+        << m_dock->GetStatusText().toStdString();
+    EXPECT_FALSE(exported);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("sudo apt-get install")) << errors[0].toStdString();
+}
+
+} // namespace
