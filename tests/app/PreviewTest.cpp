@@ -39,7 +39,8 @@ protected:
                             "(scripts/test installs it):\n"
                          << missing.toStdString();
         CAppTest::SetUp();
-        SetLatexPreamble({});
+        if (!GetLatexPreamble().isEmpty())
+            SetLatexPreamble({});
         m_dock = m_frame->GetPreviewDock();
     }
 
