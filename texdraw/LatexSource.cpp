@@ -32,7 +32,8 @@ CTypesetSource MakeTypesetSource(const std::string& preamble, const std::string&
     s.strText += "\n";
     // The drawing goes into a box shipped out as the only page, its reference point at the
     // page's corner. Every texdraw picture starts by visiting the page's corners, so its box is
-    // the page whatever is drawn; the centring around it is dropped, and with it the spaces of its line ends.
+    // the page whatever is drawn; the centring around it is dropped, and with it the spaces of its
+    // line ends.
     s.strText += "\\renewenvironment{center}{\\ignorespaces}{\\unskip}\n"
                  "\\everytexdraw{\\move(0 0)\\move(" +
                  w.substr(0, w.size() - 2) + " -" + h.substr(0, h.size() - 2) + ")\\move(0 0)}\n" +
