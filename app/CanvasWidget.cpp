@@ -279,6 +279,8 @@ void CCanvasWidget::OnEditStateChanged() {
 // --- Events
 
 bool CCanvasWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave)
+        emit PointerLeft();
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QString text = GetTextWarningAt(help->pos());
@@ -466,10 +468,4 @@ void CCanvasWidget::contextMenuEvent(QContextMenuEvent* event) {
         return;
     emit ContextMenuWanted(event->pos(), event->globalPos());
     event->accept();
-}
-
-bool CCanvasWidget::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::Leave)
-        emit PointerLeft();
-    return QAbstractScrollArea::viewportEvent(event);
 }
