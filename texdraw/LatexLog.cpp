@@ -172,7 +172,7 @@ CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
     // The header's six lines come first.
     int line = 7;
     for (int i = 0; i < figures.GetCount(); ++i) {
-        const std::string block = figures.GetAt(i)->ExportTeX();
+        const std::string block = figures.GetAt(i)->GetTeXDrawBlock();
         if (block.empty())
             continue;
         const int n = static_cast<int>(std::count(block.begin(), block.end(), '\n')) +
