@@ -347,10 +347,10 @@ QRect CCanvasWidget::GetTextWarningRect(const CFigure& figure) const {
     const std::string* text = GetFigureTextOf(figure);
     if (!text || !figure.m_bVisible || CheckLatexText(*text).empty())
         return {};
-    // At the figure's top-right corner.
+    // Just outside the figure's top-right corner, clear of the selection handle there.
     const CRect r = figure.GetBoundingRect(m_pCanvas->GetZoom());
     const CPoint corner = m_pCanvas->AreaToClient(m_pCanvas->PageToArea({r.right, r.top}));
-    return {corner.x - kWarningSize / 2, corner.y - kWarningSize / 2, kWarningSize, kWarningSize};
+    return {corner.x + 4, corner.y - kWarningSize - 4, kWarningSize, kWarningSize};
 }
 
 void CCanvasWidget::PaintTextWarnings(QPainter& painter) const {

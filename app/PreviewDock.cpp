@@ -30,7 +30,8 @@ protected:
         const CSize page = canvas.GetPageSizePx();
         const QPoint corner = m_dock.GetPageCorner();
         painter.fillRect(QRect(corner, QSize(page.cx, page.cy)), Qt::white);
-        m_dock.PaintPage(painter, corner, 1.0);
+        // After a failed run the last good picture stays, faded: it is out of date.
+        m_dock.PaintPage(painter, corner, m_dock.m_lastResult.bOk ? 1.0 : 0.35);
     }
 
 private:
