@@ -12,9 +12,7 @@
 #include "app/ToolbarImages.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -89,8 +87,6 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     // clipboard, whoever changed them.
     CCanvasWidget* canvas = m_pView->GetCanvasWidget();
     connect(canvas, &CCanvasWidget::EditStateChanged, this, &CMainFrame::UpdateCommandUI);
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-            &CMainFrame::UpdateCommandUI);
     connect(canvas, &CCanvasWidget::MessageWanted, this,
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
     // Every change of the drawing repaints the canvas: the title's mark follows it.

@@ -72,6 +72,14 @@ Cquodra_dvView::Cquodra_dvView(Cquodra_dvDoc& doc, QWidget* parent) : QWidget(pa
     GetCanvas().m_bSnapKeyPoints = m_bSnapKeyPoints;
     GetCanvas().m_bSnapGrid = m_bSnapGrid;
     GetCanvas().m_bSnapIntersections = m_bSnapIntersections;
+    // Asking the clipboard of another program for its text is a round trip to the display, so
+    // it is asked once per change of the clipboard, not at every click.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    m_bClipboardHasText = !clipboard->text().isEmpty();
+    connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
+        m_bClipboardHasText = !clipboard->text().isEmpty();
+        emit CommandUIChanged();
+    });
 }
 
 CQuodra& Cquodra_dvView::GetCanvas() const {
@@ -139,7 +147,7 @@ bool Cquodra_dvView::IsEnabled(int id) const {
     case ID_EDIT_COPY:
         return idle && canvas.HasSelection();
     case ID_EDIT_PASTE:
-        return idle && !QGuiApplication::clipboard()->text().isEmpty();
+        return idle && m_bClipboardHasText;
     case ID_EDIT_SELECT_ALL:
         return canvas.HasSelectableFigure();
     default:

@@ -111,4 +111,5 @@ private:
 
     Cquodra_dvDoc& m_doc;
     CCanvasWidget* m_pCanvasWidget;
+    bool m_bClipboardHasText = false;
 };
