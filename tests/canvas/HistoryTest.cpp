@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ostream>
 #include <random>
 
@@ -19,19 +18,17 @@ namespace {
 
 // The figures exactly: the saved document byte for byte, then every point to the last bit.
 std::string Figures(const CQuodra& canvas) {
-    std::string s = canvas.GetTeXDrawDocument() + "\n";
+    std::string s = canvas.GetTeXDrawDocument();
     const CFigureList& list = canvas.GetFigures();
-    char buf[160];
     for (int i = 0; i < list.GetCount(); ++i) {
         const CFigure* f = list.GetAt(i);
         if (!f->m_strTag.empty())
             continue; // grid lines: shown or hidden by a switch that is no step
         const auto* framed = dynamic_cast<const CFramedFigure*>(f);
-        const CDoublePoint p3 = framed ? framed->m_pt3 : CDoublePoint{};
-        const CDoublePoint p4 = framed ? framed->m_pt4 : CDoublePoint{};
-        std::snprintf(buf, sizeof buf, "%s %a %a %a %a %a %a %a %a\n", f->m_strType.c_str(),
-                      f->m_pt1.x, f->m_pt1.y, f->m_pt2.x, f->m_pt2.y, p3.x, p3.y, p4.x, p4.y);
-        s += buf;
+        const CDoublePoint points[] = {f->m_pt1, f->m_pt2, framed ? framed->m_pt3 : CDoublePoint{},
+                                       framed ? framed->m_pt4 : CDoublePoint{}};
+        s += '\n' + f->m_strType + ' ';
+        s.append(reinterpret_cast<const char*>(points), sizeof points);
     }
     return s;
 }
@@ -49,8 +46,18 @@ struct SState {
     bool operator==(const SState&) const = default;
 };
 
+// The points as hexadecimal bytes, so that a failure can be read.
 void PrintTo(const SState& s, std::ostream* os) {
-    *os << s.figures << "selected: " << s.selection;
+    static const char kHex[] = "0123456789abcdef";
+    for (unsigned char c : s.figures) {
+        if (c >= ' ' && c < 127)
+            *os << c;
+        else if (c == '\n')
+            *os << '\n';
+        else
+            *os << kHex[c >> 4] << kHex[c & 15];
+    }
+    *os << " selected: " << s.selection;
 }
 
 SState StateOf(const CQuodra& canvas) {
@@ -91,6 +98,8 @@ std::unique_ptr<CFigure> MakeTool(int kind) {
 class CSession {
 public:
     explicit CSession(unsigned seed) : m_rng(seed) {
+        // Painted once on creation; the drawing calls of later repaints are not what is tested.
+        m_f.host.canvas = nullptr;
         m_f.SnapSwitches(Chance(2), Chance(2), Chance(4));
         m_after.push_back(StateOf(m_f.canvas));
         m_before.push_back(m_after.back());
@@ -100,15 +109,15 @@ public:
         while (Count() < steps && m_actions < steps * 8) {
             ++m_actions;
             const int before = Count();
-            const SState was = m_before.back();
+            const SState& was = m_before.back();
             const bool nudge = Act();
             if (HasFailure())
                 return;
-            const SState now = StateOf(m_f.canvas);
+            SState now = StateOf(m_f.canvas);
             const int after = Count();
             if (after == before + 1) {
                 m_after.push_back(now);
-                m_before.push_back(now);
+                m_before.push_back(std::move(now));
             } else {
                 ASSERT_EQ(after, before) << "one action, one step";
                 if (!nudge) {
@@ -116,7 +125,7 @@ public:
                 }
                 if (now.figures != was.figures && after > 0)
                     m_after.back() = now; // nudges that joined the step before
-                m_before.back() = now;
+                m_before.back() = std::move(now);
             }
             ASSERT_FALSE(m_f.host.captured);
         }
