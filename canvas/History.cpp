@@ -51,6 +51,17 @@ void CHistory::Remove(int index) {
     m_open.changes.push_back({EChange::Removed, index, std::move(figure), raw});
 }
 
+void CHistory::RemoveAt(const std::vector<int>& positions) {
+    if (positions.empty())
+        return;
+    auto many = std::make_unique<SMany>();
+    many->positions = positions;
+    many->figures = m_list.ReleaseAt(positions);
+    if (!m_bRecording)
+        return;
+    m_open.changes.push_back({EChange::RemovedMany, 0, nullptr, nullptr, std::move(many)});
+}
+
 bool CHistory::Commit() {
     if (!m_bRecording)
         return false;
@@ -152,6 +163,10 @@ void CHistory::UndoChanges(SStep& step) {
         case EChange::Removed:
             m_list.InsertAt(c.nIndex, std::move(c.pFigure));
             break;
+        case EChange::RemovedMany:
+            m_list.InsertAt(c.pMany->positions, std::move(c.pMany->figures));
+            c.pMany->figures.clear();
+            break;
         }
     }
 }
@@ -167,6 +182,9 @@ void CHistory::RedoChanges(SStep& step) {
             break;
         case EChange::Removed:
             c.pFigure = m_list.Release(c.nIndex);
+            break;
+        case EChange::RemovedMany:
+            c.pMany->figures = m_list.ReleaseAt(c.pMany->positions);
             break;
         }
     }

@@ -35,6 +35,8 @@ public:
     void Insert(int index, std::unique_ptr<CFigure> figure);
     // Takes the figure at index out of the list; the step keeps it for undo.
     void Remove(int index);
+    // The same for the figures at the given ascending positions, in one pass over the list.
+    void RemoveAt(const std::vector<int>& positions);
     // Ends the step. A step that changed no figure (every touched figure ended as it was) is
     // dropped and leaves the history as it was. True when the step was kept.
     bool Commit();
@@ -69,16 +71,22 @@ public:
     static bool SameState(const CFigure& a, const CFigure& b);
 
 private:
-    enum class EChange { Modified, Inserted, Removed };
+    enum class EChange { Modified, Inserted, Removed, RemovedMany };
     // One figure's change. Modified: pFigure is the other state (the state before while the
     // step is done, the state after while it is undone), swapped in and out at nIndex.
     // Inserted: the figure went in at nIndex; pFigure holds it while the step is undone.
     // Removed: the figure left nIndex; pFigure holds it while the step is done.
+    // RemovedMany: the figures left the positions of pMany, which holds them while it is done.
+    struct SMany {
+        std::vector<int> positions;
+        std::vector<std::unique_ptr<CFigure>> figures;
+    };
     struct SChange {
         EChange eKind;
         int nIndex;
         std::unique_ptr<CFigure> pFigure;
         const CFigure* pLive; // the figure in the list while the step is recorded
+        std::unique_ptr<SMany> pMany = nullptr;
     };
     struct SStep {
         std::string strName;

@@ -209,9 +209,7 @@ void CQuodra::InsertPasted(CFigureList& read) {
 // Delete and cut: every selected figure leaves the list, as one step of the given name.
 void CQuodra::RemoveSelected(const char* stepName) {
     const bool own = BeginStep(stepName);
-    for (int i = m_figures.GetCount() - 1; i >= 0; --i)
-        if (m_figures.GetAt(i)->m_bSelected)
-            m_history.Remove(i);
+    m_history.RemoveAt(CHistory::SelectedPositions(m_figures));
     EndStep(own);
     Repaint();
     EditStateChanged();

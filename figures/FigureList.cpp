@@ -127,3 +127,44 @@ std::unique_ptr<CFigure> CFigureList::Exchange(int i, std::unique_ptr<CFigure> f
     m_figures[static_cast<size_t>(i)].swap(figure);
     return figure;
 }
+
+std::vector<std::unique_ptr<CFigure>> CFigureList::ReleaseAt(const std::vector<int>& positions) {
+    std::vector<std::unique_ptr<CFigure>> out;
+    out.reserve(positions.size());
+    size_t kept = 0;
+    size_t next = 0;
+    for (size_t i = 0; i < m_figures.size(); ++i) {
+        while (next < positions.size() && positions[next] < static_cast<int>(i))
+            ++next;
+        if (next < positions.size() && positions[next] == static_cast<int>(i)) {
+            out.push_back(std::move(m_figures[i]));
+            ++next;
+        } else {
+            m_figures[kept++] = std::move(m_figures[i]);
+        }
+    }
+    m_figures.resize(kept);
+    return out;
+}
+
+void CFigureList::InsertAt(const std::vector<int>& positions,
+                           std::vector<std::unique_ptr<CFigure>> figures) {
+    const size_t total = m_figures.size() + figures.size();
+    if (positions.size() != figures.size())
+        return;
+    for (size_t k = 0; k < positions.size(); ++k)
+        if (positions[k] < 0 || static_cast<size_t>(positions[k]) >= total ||
+            (k > 0 && positions[k] <= positions[k - 1]) || !figures[k])
+            return;
+    std::vector<std::unique_ptr<CFigure>> merged;
+    merged.reserve(total);
+    size_t from = 0;
+    size_t next = 0;
+    for (size_t i = 0; i < total; ++i) {
+        if (next < positions.size() && static_cast<size_t>(positions[next]) == i)
+            merged.push_back(std::move(figures[next++]));
+        else
+            merged.push_back(std::move(m_figures[from++]));
+    }
+    m_figures.swap(merged);
+}

@@ -34,6 +34,13 @@ public:
     void InsertAt(int i, std::unique_ptr<CFigure> figure);
     // Takes the figure at i out of the list and hands it over; nullptr when i is out of range.
     std::unique_ptr<CFigure> Release(int i);
+    // Takes the figures at the given ascending positions out in one pass and hands them over in
+    // that order; positions out of range are passed over.
+    std::vector<std::unique_ptr<CFigure>> ReleaseAt(const std::vector<int>& positions);
+    // The inverse: puts the figures in so that they stand at the given ascending positions
+    // afterwards, in one pass. Nothing happens unless there is one figure per position and
+    // every position fits.
+    void InsertAt(const std::vector<int>& positions, std::vector<std::unique_ptr<CFigure>> figures);
     // Puts the figure at i in place of the one there, which is handed back; out of range, nothing
     // changes and the given figure comes back.
     std::unique_ptr<CFigure> Exchange(int i, std::unique_ptr<CFigure> figure);
