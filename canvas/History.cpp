@@ -274,7 +274,8 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
         a.m_nMinWidth != b.m_nMinWidth || a.m_nMinHeight != b.m_nMinHeight ||
         a.m_strTag != b.m_strTag || a.m_bSelectable != b.m_bSelectable ||
         a.m_bVisible != b.m_bVisible || a.m_nPenStyle != b.m_nPenStyle ||
-        a.m_crColor != b.m_crColor)
+        a.m_crColor != b.m_crColor || a.m_strReadBlock != b.m_strReadBlock ||
+        a.m_strRecoveredBlock != b.m_strRecoveredBlock)
         return false;
     const auto* fa = dynamic_cast<const CFramedFigure*>(&a);
     const auto* fb = dynamic_cast<const CFramedFigure*>(&b);
