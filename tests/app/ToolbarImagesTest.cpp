@@ -166,7 +166,7 @@ TEST(ToolbarImages, ResourceStripsHaveEveryImage) {
     struct {
         const char* name;
         int count;
-    } strips[] = {{"main", 11}, {"additional", 9}};
+    } strips[] = {{"main", 11}, {"additional", 9}, {"edit", 2}};
     for (const auto& s : strips) {
         for (const char* state : {"", "-hot", "-disabled"}) {
             const QString path = QString(":/res/toolbar-%1%2.bmp").arg(s.name, state);
