@@ -61,8 +61,18 @@ struct SLine {
     CDoublePoint d; // handle 2 - handle 6
 };
 
+// Does the infinite line through p with direction d (not zero) pass within `limit` of pt?
+bool PassesWithin(const SLine& line, CPoint pt, double limit) {
+    const double cross = line.d.x * (pt.y - line.p.y) - line.d.y * (pt.x - line.p.x);
+    return cross * cross <= limit * limit * (line.d.x * line.d.x + line.d.y * line.d.y);
+}
+
 // Every ordered pair of candidate lines, both from the topmost down; the first pair whose
 // crossing (anywhere on the infinite lines) lies within r wins, not the nearest one.
+// A crossing that snaps lies on both lines and, before it is rounded to a pixel (less than
+// 1.5 pixels away), within r + 1.5 of the point; so only the lines that pass within r + 2 of the
+// point can form such a pair, and the pairs are tried among those alone, in the same order.
+// A line of zero length has no direction and crosses nothing.
 bool SnapToIntersections(const CFigureList& figures, CPoint& pt, double zoom, int r) {
     std::vector<SLine> lines;
     for (int i = figures.GetCount() - 1; i >= 0; --i) {
@@ -71,7 +81,9 @@ bool SnapToIntersections(const CFigureList& figures, CPoint& pt, double zoom, in
             continue;
         const CPoint a = f->GetHandlePoint(kHandleStart, zoom);
         const CPoint b = f->GetHandlePoint(kHandleEnd, zoom);
-        lines.push_back({f, {double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}});
+        const SLine line{f, {double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}};
+        if ((line.d.x != 0.0 || line.d.y != 0.0) && PassesWithin(line, pt, r + 2.0))
+            lines.push_back(line);
     }
     for (const SLine& n : lines) {
         for (const SLine& m : lines) {

@@ -2,10 +2,15 @@
 // and candidates.
 #include "FakeHost.h"
 
+#include "common/RandomDrawing.h"
 #include "figures/Line.h"
 #include "figures/Rectangle.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -95,6 +100,104 @@ TEST(CanvasSnapCandidates, TopmostKeyPointWins) {
     CPoint p{303, 300};
     f.canvas.Snap(p);
     EXPECT_EQ((CPoint{306, 300}), p);
+}
+
+// The intersection snap as first written: every ordered pair of candidate figures (the lines
+// through their handles 2 and 6), both from the topmost down, the first crossing within r wins.
+std::optional<CPoint> PlainPairScan(const CFigureList& list, CPoint pt, double zoom, int r) {
+    std::vector<std::pair<CDoublePoint, CDoublePoint>> lines;
+    for (int i = list.GetCount() - 1; i >= 0; --i) {
+        const CFigure* f = list.GetAt(i);
+        if (!f->m_bSelectable || f->m_bEditing)
+            continue;
+        const CPoint a = f->GetHandlePoint(kHandleStart, zoom);
+        const CPoint b = f->GetHandlePoint(kHandleEnd, zoom);
+        lines.push_back({{double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}});
+    }
+    for (size_t n = 0; n < lines.size(); ++n)
+        for (size_t m = 0; m < lines.size(); ++m) {
+            if (m == n)
+                continue;
+            const auto c =
+                IntersectLines(lines[n].first, lines[n].second, lines[m].first, lines[m].second);
+            if (!c)
+                continue;
+            const CPoint q = c->ToPoint();
+            const double dx = double(q.x) - pt.x, dy = double(q.y) - pt.y;
+            if (dx * dx + dy * dy <= double(r) * r)
+                return q;
+        }
+    return std::nullopt;
+}
+
+// Random drawings of every kind (with short, long, near-parallel and zero-length lines, and
+// figures that are not candidates) at several zooms, probed at random points and at points
+// around crossings: the canvas snaps exactly where the plain scan of every pair does.
+TEST(CanvasSnapIntersections, SameSnappedPointAsThePlainPairScan) {
+    CRandomDrawing gen(99);
+    int snapped = 0;
+    for (int drawing = 0; drawing < 3000; ++drawing) {
+        CCanvasFixture f;
+        f.RemovePicture();
+        f.SnapSwitches(false, false, true);
+        const int steps = gen.Int(-1, 2);
+        for (int i = 0; i < steps; ++i)
+            f.canvas.ZoomIn();
+        for (int i = 0; i > steps; --i)
+            f.canvas.ZoomOut();
+        CFigureList& list = f.canvas.GetFigures();
+        const int count = gen.Int(2, 25);
+        for (int i = 0; i < count; ++i) {
+            std::unique_ptr<CFigure> fig = gen.Next();
+            switch (gen.Int(0, 9)) {
+            case 0: // no length at all
+                fig->m_pt2 = fig->m_pt1;
+                break;
+            case 1: // nearly parallel to the previous figure
+                if (list.GetCount() > 0) {
+                    const CFigure* prev = list.GetLast();
+                    fig->m_pt2 = fig->m_pt1 + (prev->m_pt2 - prev->m_pt1) * gen.Uniform(0.5, 3) +
+                                 CDoublePoint{gen.Uniform(-1, 1), 0};
+                }
+                break;
+            case 2:
+                fig->m_bSelectable = false;
+                break;
+            case 3:
+                fig->m_bEditing = true;
+                break;
+            default:
+                break;
+            }
+            list.Add(std::move(fig));
+        }
+        const double zoom = f.canvas.GetZoom();
+        const int r = RoundHalf(zoom * 16);
+        for (int probe = 0; probe < 12; ++probe) {
+            CPoint p{gen.Int(-50, RoundHalf(730 * zoom)), gen.Int(-50, RoundHalf(850 * zoom))};
+            if (probe % 2) {
+                // Around the crossing of two random figures' lines.
+                const CFigure* a = list.GetAt(gen.Int(0, list.GetCount() - 1));
+                const CFigure* b = list.GetAt(gen.Int(0, list.GetCount() - 1));
+                const CPoint a1 = a->GetHandlePoint(kHandleStart, zoom);
+                const CPoint a2 = a->GetHandlePoint(kHandleEnd, zoom);
+                const CPoint b1 = b->GetHandlePoint(kHandleStart, zoom);
+                const CPoint b2 = b->GetHandlePoint(kHandleEnd, zoom);
+                const auto c = IntersectLines(
+                    {double(a1.x), double(a1.y)}, {double(a1.x) - a2.x, double(a1.y) - a2.y},
+                    {double(b1.x), double(b1.y)}, {double(b1.x) - b2.x, double(b1.y) - b2.y});
+                if (c && std::abs(c->x) < 1e6 && std::abs(c->y) < 1e6)
+                    p = c->ToPoint() + CPoint{gen.Int(-r - 3, r + 3), gen.Int(-r - 3, r + 3)};
+            }
+            const std::optional<CPoint> expected = PlainPairScan(list, p, zoom, r);
+            CPoint got = p;
+            f.canvas.Snap(got);
+            EXPECT_EQ(expected.value_or(p), got)
+                << "drawing " << drawing << " probe " << p.x << "," << p.y << " zoom " << zoom;
+            snapped += expected.has_value();
+        }
+    }
+    EXPECT_GT(snapped, 1500); // the probes do reach crossings
 }
 
 } // namespace
