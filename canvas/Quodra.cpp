@@ -347,12 +347,8 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     CFigureList next;
     CreateGrid(next);
     next.SetGridVisible(m_bGridVisible);
-    while (figures.GetCount() > 0) {
-        // Take the figures over one by one, bottom first, so their order is kept.
-        CFigure* f = figures.GetAt(0);
-        next.Add(f->Clone());
-        figures.RemoveAndDelete(0);
-    }
+    // The figures read are taken over as they are, bottom first, so their order is kept.
+    next.Append(std::move(figures));
     m_figures.Swap(next);
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;

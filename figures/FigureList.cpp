@@ -121,6 +121,13 @@ std::unique_ptr<CFigure> CFigureList::Release(int i) {
     return figure;
 }
 
+void CFigureList::Append(CFigureList&& other) {
+    m_figures.reserve(m_figures.size() + other.m_figures.size());
+    for (auto& f : other.m_figures)
+        m_figures.push_back(std::move(f));
+    other.m_figures.clear();
+}
+
 std::unique_ptr<CFigure> CFigureList::Exchange(int i, std::unique_ptr<CFigure> figure) {
     if (i < 0 || i >= GetCount() || !figure)
         return figure;

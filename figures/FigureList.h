@@ -41,6 +41,9 @@ public:
     // afterwards, in one pass. Nothing happens unless there is one figure per position and
     // every position fits.
     void InsertAt(const std::vector<int>& positions, std::vector<std::unique_ptr<CFigure>> figures);
+    // Moves every figure of other to the end of this list, keeping their order; other is left
+    // empty.
+    void Append(CFigureList&& other);
     // Puts the figure at i in place of the one there, which is handed back; out of range, nothing
     // changes and the given figure comes back.
     std::unique_ptr<CFigure> Exchange(int i, std::unique_ptr<CFigure> figure);

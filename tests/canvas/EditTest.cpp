@@ -1,10 +1,14 @@
 // Delete, duplicate and the two ways of editing a text, driven through the fake window.
 #include "FakeHost.h"
 
+#include "common/RandomDrawing.h"
 #include "figures/Line.h"
 #include "figures/TextFigures.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -25,6 +29,40 @@ TEST(CanvasDelete, RemovesEverySelectedFigureAndKeepsTheOrder) {
     // Nothing selected: nothing goes, grid lines included.
     f.canvas.DeleteSelected();
     EXPECT_EQ(32, list.GetCount());
+}
+
+// Random drawings and selections: one delete leaves exactly the unselected figures in their order,
+// undo brings every figure back to its place with the selection, redo deletes them again.
+TEST(CanvasDelete, ManyAtOnceAsOneByOneAndUndone) {
+    CRandomDrawing gen(3);
+    for (int round = 0; round < 20; ++round) {
+        CCanvasFixture f;
+        CFigureList& list = f.canvas.GetFigures();
+        gen.AddTo(list, gen.Int(1, 300));
+        std::vector<const CFigure*> before, kept;
+        for (int i = 0; i < list.GetCount(); ++i) {
+            CFigure* fig = list.GetAt(i);
+            fig->m_bSelected = fig->m_bSelectable && gen.Int(0, 2) == 0;
+            before.push_back(fig);
+            if (!fig->m_bSelected)
+                kept.push_back(fig);
+        }
+        const auto figures = [&list] {
+            std::vector<const CFigure*> v;
+            for (int i = 0; i < list.GetCount(); ++i)
+                v.push_back(list.GetAt(i));
+            return v;
+        };
+        f.canvas.DeleteSelected();
+        EXPECT_EQ(kept, figures());
+        f.canvas.Undo();
+        EXPECT_EQ(before, figures());
+        for (int i = 0; i < list.GetCount(); ++i)
+            EXPECT_EQ(std::find(kept.begin(), kept.end(), list.GetAt(i)) == kept.end(),
+                      list.GetAt(i)->m_bSelected);
+        f.canvas.Redo();
+        EXPECT_EQ(kept.size(), figures().size());
+    }
 }
 
 TEST(CanvasDuplicate, CopiesMoveTenUnitsWhenTheyFitAndStayOtherwise) {
