@@ -11,7 +11,7 @@ namespace {
 
 template <class P> void Command(std::string& out, const char* name, const P& p) {
     out += name;
-    out += TeXPoint(p);
+    AppendTeXPoint(out, p);
     out += '\n';
 }
 
@@ -53,7 +53,7 @@ std::string EllipseBlock(const CFramedFigure& f) {
         Command(s, "\\move", q[3 * arc]);
         s += "\\clvec";
         for (int i = 1; i <= 3; ++i)
-            s += TeXPoint(q[3 * arc + i]);
+            AppendTeXPoint(s, q[3 * arc + i]);
         s += '\n';
     }
     s += "%end ellipse\n";
@@ -68,7 +68,7 @@ std::string TextBlock(const CFramedFigure& f, const char* kind, const std::strin
     s += '\n';
     s += shape;
     s += "\n\\textref h:C v:C\n\\htext ";
-    s += TeXPair(0.005 * (f.m_pt1.x + f.m_pt2.x), -0.005 * (f.m_pt1.y + f.m_pt2.y));
+    AppendTeXPair(s, 0.005 * (f.m_pt1.x + f.m_pt2.x), -0.005 * (f.m_pt1.y + f.m_pt2.y));
     s += '{';
     s += text;
     s += "}\n%end ";
@@ -95,9 +95,9 @@ std::string CBezierCurve::ExportTeX() const {
     std::string s = "\n%begin bz\n";
     Command(s, "\\move", GetHandlePoint(kHandleStart, 1.0));
     s += "\\clvec";
-    s += TeXPoint(GetHandlePoint(kHandleTopRight, 1.0));
-    s += TeXPoint(GetHandlePoint(kHandleBottomLeft, 1.0));
-    s += TeXPoint(GetHandlePoint(kHandleEnd, 1.0));
+    AppendTeXPoint(s, GetHandlePoint(kHandleTopRight, 1.0));
+    AppendTeXPoint(s, GetHandlePoint(kHandleBottomLeft, 1.0));
+    AppendTeXPoint(s, GetHandlePoint(kHandleEnd, 1.0));
     s += "\n%end bz\n";
     return s;
 }

@@ -10,8 +10,11 @@ std::string CLine::ExportTeX() const {
     std::string s = "\n%begin line\n";
     if (dotted)
         s += "\\lpatt(0.03 0.05)\n";
-    s += "\\move" + TeXPoint(m_pt1) + "\n";
-    s += "\\lvec" + TeXPoint(m_pt2) + "\n";
+    s += "\\move";
+    AppendTeXPoint(s, m_pt1);
+    s += "\n\\lvec";
+    AppendTeXPoint(s, m_pt2);
+    s += '\n';
     if (dotted)
         s += "\\lpatt()\n";
     s += "%end line\n";
@@ -20,8 +23,11 @@ std::string CLine::ExportTeX() const {
 
 std::string CArrow::ExportTeX() const {
     std::string s = "%begin arrow\n";
-    s += "\\move" + TeXPoint(m_pt1) + "\n";
-    s += "\\avec" + TeXPoint(m_pt2) + "\n";
+    s += "\\move";
+    AppendTeXPoint(s, m_pt1);
+    s += "\n\\avec";
+    AppendTeXPoint(s, m_pt2);
+    s += '\n';
     s += "%end arrow\n";
     return s;
 }

@@ -15,3 +15,13 @@ std::string TeXPoint(const CDoublePoint& p);
 inline std::string TeXPoint(const CPoint& p) {
     return TeXPoint(CDoublePoint{double(p.x), double(p.y)});
 }
+
+// The same, written onto the end of out.
+void AppendFixed2(std::string& out, double v);
+void AppendTeXPair(std::string& out, double a, double b);
+inline void AppendTeXPoint(std::string& out, const CDoublePoint& p) {
+    AppendTeXPair(out, 0.01 * p.x, -0.01 * p.y);
+}
+inline void AppendTeXPoint(std::string& out, const CPoint& p) {
+    AppendTeXPoint(out, CDoublePoint{double(p.x), double(p.y)});
+}

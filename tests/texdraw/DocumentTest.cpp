@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <limits>
+#include <vector>
+
 #include <algorithm>
 #include <clocale>
 #include <csignal>
@@ -71,6 +75,50 @@ TEST(TeXFormat, TwoDecimalsLikePrintf) {
     }
     EXPECT_EQ("(0.00 -0.00)", TeXPoint(CDoublePoint{0, 0}));
     EXPECT_EQ("(2.40 -3.40)", TeXPoint(CDoublePoint{240, 340}));
+}
+
+// The short integer way against std::to_chars on values of every size: drawing coordinates,
+// exact ties at the third decimal, tiny and negative values, huge ones, infinities and NaN.
+TEST(TeXFormat, SameDigitsAsToChars) {
+    const auto plain = [](double v) {
+        char buf[400];
+        return std::string(
+            buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2).ptr);
+    };
+    std::mt19937_64 rng(17);
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  5e-324,
+                                  -5e-324,
+                                  1e-300,
+                                  0.005,
+                                  -0.005,
+                                  0.015,
+                                  1e15,
+                                  -1e15,
+                                  9.99999999e14,
+                                  1e300,
+                                  -1e300,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    for (int i = 0; i < 200000; ++i) {
+        const int kind = i % 4;
+        double v;
+        if (kind == 0) // any bit pattern's size
+            v = std::ldexp(std::uniform_real_distribution<>(0.5, 1.0)(rng),
+                           std::uniform_int_distribution<>(-60, 60)(rng));
+        else if (kind == 1) // exact ties: odd multiples of 1/8 and 1/1024
+            v = (2 * std::uniform_int_distribution<long long>(-1000000, 1000000)(rng) + 1) /
+                (i % 8 ? 8.0 : 1024.0);
+        else if (kind == 2) // page values as the writer scales them
+            v = 0.01 * std::uniform_real_distribution<>(-90000, 90000)(rng);
+        else
+            v = -0.005 * std::uniform_int_distribution<int>(-200000, 200000)(rng);
+        values.push_back(rng() % 2 ? v : -v);
+    }
+    for (const double v : values)
+        ASSERT_EQ(plain(v), FormatFixed2(v)) << v;
 }
 
 TEST(TeXDrawDocument, EmptyDrawingAndGridOnly) {
