@@ -14,4 +14,5 @@ public:
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
 };

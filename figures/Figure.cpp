@@ -37,6 +37,13 @@ std::string CFigure::GetTeXDrawBlock() const {
     return block;
 }
 
+void CFigure::AppendTeXDrawBlock(std::string& out) const {
+    if (m_strReadBlock.empty())
+        AppendTeX(out);
+    else
+        out += GetTeXDrawBlock();
+}
+
 void CFigure::SetHandlePoint(int, int, int, double) {}
 
 CPoint CFigure::GetHandlePoint(int handle, double zoom) const {

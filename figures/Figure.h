@@ -54,6 +54,8 @@ public:
     std::string m_strRecoveredBlock;
     // The figure's block in the file: ExportTeX, or the block it was read from while unchanged.
     std::string GetTeXDrawBlock() const;
+    // The same written onto the end of out.
+    void AppendTeXDrawBlock(std::string& out) const;
 
     // A new figure of the same class, default-constructed and then CopyFrom(*this).
     virtual std::unique_ptr<CFigure> Clone() const = 0;
@@ -75,6 +77,8 @@ public:
     // The figure's TeXDraw block (the block writers are figures/LineBlocks.cpp and
     // figures/FramedBlocks.cpp).
     virtual std::string ExportTeX() const = 0;
+    // The same block written onto the end of out (the whole drawing's text is made this way).
+    virtual void AppendTeX(std::string& out) const { out += ExportTeX(); }
     virtual bool IntersectsRect(const CRect& rect, double zoom) const;
     virtual bool HitTest(CPoint pt, double zoom) const;
     virtual bool SnapToKeyPoint(CPoint& pt, double zoom) const;

@@ -1,5 +1,7 @@
 #include "figures/FigureList.h"
 
+#include <string>
+
 #include <algorithm>
 
 void CFigureList::Add(std::unique_ptr<CFigure> figure) {
@@ -89,9 +91,11 @@ void CFigureList::DrawAll(CDrawSurface& dc, double zoom, int originX, int origin
 }
 
 std::string CFigureList::GetTeXDrawText() const {
+    // Every block is written straight onto the end of the one text.
     std::string text;
+    text.reserve(m_figures.size() * 256);
     for (const auto& f : m_figures)
-        text += f->GetTeXDrawBlock();
+        f->AppendTeXDrawBlock(text);
     return text;
 }
 

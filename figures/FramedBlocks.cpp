@@ -16,8 +16,8 @@ template <class P> void Command(std::string& out, const char* name, const P& p) 
 }
 
 // Four separate strokes, each edge once: left, top, right, bottom of an unturned frame.
-std::string RectangleBlock(const CFramedFigure& f) {
-    std::string s = "\n%begin rectangle\n";
+void RectangleBlock(std::string& s, const CFramedFigure& f) {
+    s += "\n%begin rectangle\n";
     Command(s, "\\move", f.m_pt1);
     Command(s, "\\lvec", f.m_pt4);
     Command(s, "\\move", f.m_pt1);
@@ -27,28 +27,26 @@ std::string RectangleBlock(const CFramedFigure& f) {
     Command(s, "\\move", f.m_pt2);
     Command(s, "\\lvec", f.m_pt4);
     s += "%end rectangle\n";
-    return s;
 }
 
 // One closed path through the edge midpoints, where the rhomb is drawn on screen.
-std::string RhombBlock(const CFramedFigure& f) {
+void RhombBlock(std::string& s, const CFramedFigure& f) {
     const CDoublePoint top = (f.m_pt1 + f.m_pt3) * 0.5;
-    std::string s = "\n%begin rhomb\n";
+    s += "\n%begin rhomb\n";
     Command(s, "\\move", top);
     Command(s, "\\lvec", (f.m_pt3 + f.m_pt2) * 0.5);
     Command(s, "\\lvec", (f.m_pt4 + f.m_pt2) * 0.5);
     Command(s, "\\lvec", (f.m_pt1 + f.m_pt4) * 0.5);
     Command(s, "\\lvec", top);
     s += "%end rhomb\n";
-    return s;
 }
 
 // The same four arcs as on screen, from the corners rounded to whole page units.
-std::string EllipseBlock(const CFramedFigure& f) {
+void EllipseBlock(std::string& s, const CFramedFigure& f) {
     const auto q = MakeEllipseBezier(
         f.GetHandlePoint(kHandleStart, 1.0), f.GetHandlePoint(kHandleTopRight, 1.0),
         f.GetHandlePoint(kHandleEnd, 1.0), f.GetHandlePoint(kHandleBottomLeft, 1.0));
-    std::string s = "\n%begin ellipse\n";
+    s += "\n%begin ellipse\n";
     for (int arc = 0; arc < 4; ++arc) {
         Command(s, "\\move", q[3 * arc]);
         s += "\\clvec";
@@ -57,16 +55,15 @@ std::string EllipseBlock(const CFramedFigure& f) {
         s += '\n';
     }
     s += "%end ellipse\n";
-    return s;
 }
 
 // The shape's block, then the text unchanged at the figure's centre.
-std::string TextBlock(const CFramedFigure& f, const char* kind, const std::string& shape,
-                      const std::string& text) {
-    std::string s = "%begin ";
+void TextBlock(std::string& s, const CFramedFigure& f, const char* kind,
+               void (*shape)(std::string&, const CFramedFigure&), const std::string& text) {
+    s += "%begin ";
     s += kind;
     s += '\n';
-    s += shape;
+    shape(s, f);
     s += "\n\\textref h:C v:C\n\\htext ";
     AppendTeXPair(s, 0.005 * (f.m_pt1.x + f.m_pt2.x), -0.005 * (f.m_pt1.y + f.m_pt2.y));
     s += '{';
@@ -74,42 +71,69 @@ std::string TextBlock(const CFramedFigure& f, const char* kind, const std::strin
     s += "}\n%end ";
     s += kind;
     s += '\n';
-    return s;
 }
 
 } // namespace
 
-std::string CFramedFigure::ExportTeX() const {
-    return RectangleBlock(*this);
+void CFramedFigure::AppendTeX(std::string& out) const {
+    RectangleBlock(out, *this);
 }
 
-std::string CRhomb::ExportTeX() const {
-    return RhombBlock(*this);
+void CRhomb::AppendTeX(std::string& out) const {
+    RhombBlock(out, *this);
 }
 
-std::string CEllipse::ExportTeX() const {
-    return EllipseBlock(*this);
+void CEllipse::AppendTeX(std::string& out) const {
+    EllipseBlock(out, *this);
 }
 
-std::string CBezierCurve::ExportTeX() const {
-    std::string s = "\n%begin bz\n";
+void CBezierCurve::AppendTeX(std::string& s) const {
+    s += "\n%begin bz\n";
     Command(s, "\\move", GetHandlePoint(kHandleStart, 1.0));
     s += "\\clvec";
     AppendTeXPoint(s, GetHandlePoint(kHandleTopRight, 1.0));
     AppendTeXPoint(s, GetHandlePoint(kHandleBottomLeft, 1.0));
     AppendTeXPoint(s, GetHandlePoint(kHandleEnd, 1.0));
     s += "\n%end bz\n";
+}
+
+void CTextRectangle::AppendTeX(std::string& out) const {
+    TextBlock(out, *this, "textrectangle", RectangleBlock, m_strText);
+}
+
+void CTextEllipse::AppendTeX(std::string& out) const {
+    TextBlock(out, *this, "textellipse", EllipseBlock, m_strText);
+}
+
+void CTextRhomb::AppendTeX(std::string& out) const {
+    TextBlock(out, *this, "textrhomb", RhombBlock, m_strText);
+}
+
+// One block on its own.
+template <class T> static std::string Export(const T& figure) {
+    std::string s;
+    figure.AppendTeX(s);
     return s;
 }
 
+std::string CFramedFigure::ExportTeX() const {
+    return Export(*this);
+}
+std::string CRhomb::ExportTeX() const {
+    return Export(*this);
+}
+std::string CEllipse::ExportTeX() const {
+    return Export(*this);
+}
+std::string CBezierCurve::ExportTeX() const {
+    return Export(*this);
+}
 std::string CTextRectangle::ExportTeX() const {
-    return TextBlock(*this, "textrectangle", RectangleBlock(*this), m_strText);
+    return Export(*this);
 }
-
 std::string CTextEllipse::ExportTeX() const {
-    return TextBlock(*this, "textellipse", EllipseBlock(*this), m_strText);
+    return Export(*this);
 }
-
 std::string CTextRhomb::ExportTeX() const {
-    return TextBlock(*this, "textrhomb", RhombBlock(*this), m_strText);
+    return Export(*this);
 }

@@ -14,6 +14,7 @@ public:
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     CRect GetBoundingRect(double zoom) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
     bool IntersectsRect(const CRect& rect, double zoom) const override;
     bool HitTest(CPoint pt, double zoom) const override;
 };
@@ -24,4 +25,5 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
 };

@@ -3,11 +3,17 @@
 #include "figures/TeXFormat.h"
 
 std::string CLine::ExportTeX() const {
+    std::string s;
+    AppendTeX(s);
+    return s;
+}
+
+void CLine::AppendTeX(std::string& s) const {
     // Coloured lines are the canvas's grid, which never goes into the drawing's text.
     if (m_crColor != 0)
-        return {};
+        return;
     const bool dotted = m_nPenStyle == 2;
-    std::string s = "\n%begin line\n";
+    s += "\n%begin line\n";
     if (dotted)
         s += "\\lpatt(0.03 0.05)\n";
     s += "\\move";
@@ -18,16 +24,20 @@ std::string CLine::ExportTeX() const {
     if (dotted)
         s += "\\lpatt()\n";
     s += "%end line\n";
-    return s;
 }
 
 std::string CArrow::ExportTeX() const {
-    std::string s = "%begin arrow\n";
+    std::string s;
+    AppendTeX(s);
+    return s;
+}
+
+void CArrow::AppendTeX(std::string& s) const {
+    s += "%begin arrow\n";
     s += "\\move";
     AppendTeXPoint(s, m_pt1);
     s += "\n\\avec";
     AppendTeXPoint(s, m_pt2);
     s += '\n';
     s += "%end arrow\n";
-    return s;
 }

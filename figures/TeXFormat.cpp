@@ -1,5 +1,6 @@
 #include "figures/TeXFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -14,22 +15,35 @@ constexpr size_t kMaxFixed2 = 400;
 char* WriteFixed2(char* out, double v) {
     if (!(std::fabs(v) < 1e15))
         return std::to_chars(out, out + kMaxFixed2, v, std::chars_format::fixed, 2).ptr;
-    int e = 0;
-    const double m = std::frexp(std::fabs(v), &e); // |v| = m 2^e, m in [0.5, 1) or 0
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
-    const int shift = 53 - e; // 100 |v| = 100 mantissa / 2^shift, and shift >= 3 here
+    // |v| = mantissa 2^-shift; below 1e15 the shift is at least 2, and 100 mantissa < 2^60.
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int shift = 1074;
+    if (exponent != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        shift = 1075 - exponent;
+    }
     std::uint64_t hundredths = 0;
-    if (shift < 128) {
-        const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * 100;
-        const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
-        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-        hundredths = static_cast<std::uint64_t>(scaled >> shift);
+    if (shift < 64) {
+        const std::uint64_t scaled = mantissa * 100;
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        hundredths = scaled >> shift;
         if (rest > half || (rest == half && (hundredths & 1)))
             ++hundredths;
     }
-    if (std::signbit(v))
+    if (bits >> 63)
         *out++ = '-';
-    out = std::to_chars(out, out + 24, hundredths / 100).ptr;
+    char digits[24];
+    char* d = digits + sizeof digits;
+    std::uint64_t whole = hundredths / 100;
+    do {
+        *--d = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    while (d < digits + sizeof digits)
+        *out++ = *d++;
     *out++ = '.';
     *out++ = static_cast<char>('0' + hundredths % 100 / 10);
     *out++ = static_cast<char>('0' + hundredths % 10);

@@ -30,6 +30,7 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
 };
 
 class CTextEllipse : public CEllipse, public CFigureText {
@@ -39,6 +40,7 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
 };
 
 class CTextRhomb : public CRhomb, public CFigureText {
@@ -48,6 +50,7 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
 };
 
 // A text as a figure takes it: line breaks and the other control characters become spaces (a

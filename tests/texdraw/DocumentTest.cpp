@@ -1,8 +1,10 @@
 // The TeXDraw text: number formatting, the document around the blocks, the line and arrow
 // blocks byte for byte (also under a decimal-comma locale), and writing the file safely.
 #include "texdraw/Document.h"
+#include "common/RandomDrawing.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
+#include "figures/RawTeX.h"
 #include "figures/TeXFormat.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +121,21 @@ TEST(TeXFormat, SameDigitsAsToChars) {
     }
     for (const double v : values)
         ASSERT_EQ(plain(v), FormatFixed2(v)) << v;
+}
+
+// The drawing's text is written block after block into one string: the same bytes as the blocks
+// of every kind one by one.
+TEST(TeXDrawDocument, WholeTextIsTheBlocksInOrder) {
+    CFigureList list;
+    CRandomDrawing(8).AddTo(list, 500);
+    list.Add(std::make_unique<CRawTeXFigure>("% kept\n"));
+    // A figure that still writes the block it wrote when it was read gives back the block read.
+    list.GetAt(3)->m_strRecoveredBlock = list.GetAt(3)->ExportTeX();
+    list.GetAt(3)->m_strReadBlock = "\n%begin kept\n%end kept\n";
+    std::string blocks;
+    for (int i = 0; i < list.GetCount(); ++i)
+        blocks += list.GetAt(i)->GetTeXDrawBlock();
+    EXPECT_EQ(blocks, list.GetTeXDrawText());
 }
 
 TEST(TeXDrawDocument, EmptyDrawingAndGridOnly) {
