@@ -13,6 +13,7 @@
 #include "texdraw/Document.h"
 #include "texdraw/Reader.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -178,6 +179,12 @@ private:
         }
     }
 
+    // v moved by d, held inside the int range (the last point may sit at the limits).
+    static int Beside(int v, int d) {
+        return static_cast<int>(
+            std::clamp<long long>(static_cast<long long>(v) + d, INT_MIN, INT_MAX));
+    }
+
     // A client point: where gestures go wrong most easily.
     CPoint Point() {
         const CSize page = m_f.canvas.GetPageSizePx();
@@ -205,7 +212,7 @@ private:
             break;
         }
         case 4: // near the last point: short drags, and no drag at all
-            p = {m_last.x + m_in.Signed(4), m_last.y + m_in.Signed(4)};
+            p = {Beside(m_last.x, m_in.Signed(4)), Beside(m_last.y, m_in.Signed(4))};
             break;
         case 5: // in or around the window
             p = {m_in.Word() % 1800 - 100, m_in.Word() % 1200 - 100};
