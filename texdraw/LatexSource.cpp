@@ -7,12 +7,11 @@ namespace {
 // Page units as inches with two decimals, built without the C locale's help.
 std::string Inches(int units) {
     const int u = std::max(units, 1);
-    std::string frac = std::to_string(u % 100);
-    if (frac.size() < 2)
-        frac.insert(0, "0");
     std::string s = std::to_string(u / 100);
     s += '.';
-    s += frac;
+    if (u % 100 < 10)
+        s += '0';
+    s += std::to_string(u % 100);
     s += "in";
     return s;
 }
