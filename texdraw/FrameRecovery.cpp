@@ -60,11 +60,29 @@ int Partners(int a, int m, std::array<int, 4>& out) {
     return n;
 }
 
+// The arms u (along the left edge) and v (along the top edge) that an ellipse with the edge
+// midpoints q[0], q[3], q[6] and q[9] needs to give exactly the arcs read; empty when no arms
+// give them (MakeEllipseBezier builds every arc from those midpoints and the two arms).
+std::optional<std::pair<CPoint, CPoint>> ArmsOfArcs(const std::array<CPoint, 13>& q) {
+    const CPoint l = q[0], t = q[3], r = q[6], b = q[9];
+    const CPoint u = q[1] - l, v = t - q[2];
+    if (q[4] == t + v && q[5] == r + u && q[7] == r - u && q[8] == b + v && q[10] == b - v &&
+        q[11] == l - u && q[12] == l)
+        return std::pair{u, v};
+    return std::nullopt;
+}
+
 // The whole-unit frames whose ellipse has exactly the arcs read and whose first corner lies
 // within two units of the estimate e (corners in the order of MakeEllipseBezier), the nearest few
-// to e first. The midpoints fix each neighbour of a corner to a choice of two per axis.
+// to e first. The midpoints fix each neighbour of a corner to a choice of two per axis; the
+// candidates that meet all four midpoints are then checked arm by arm, the one along the left
+// edge first, each side length worked out once for all candidates that share it.
 std::vector<std::array<CPoint, 4>> ExactEllipseFrames(const std::array<CDoublePoint, 4>& e,
                                                       const std::array<CPoint, 13>& q) {
+    const auto arms = ArmsOfArcs(q);
+    if (!arms)
+        return {};
+    const auto [wantU, wantV] = *arms;
     const CPoint l = q[0], t = q[3], r = q[6], b = q[9];
     std::vector<std::pair<double, std::array<CPoint, 4>>> found;
     const CPoint e1 = Whole(e[0]);
@@ -74,25 +92,39 @@ std::vector<std::array<CPoint, 4>> ExactEllipseFrames(const std::array<CDoublePo
             const CPoint c1{e1.x + dx, e1.y + dy};
             const int nx2 = Partners(c1.x, t.x, x2s), ny2 = Partners(c1.y, t.y, y2s);
             const int nx4 = Partners(c1.x, l.x, x4s), ny4 = Partners(c1.y, l.y, y4s);
+            // The arm along the left edge for the last length asked, which repeats often.
+            int lastKh = -1;
+            CPoint lastU{};
             for (int i = 0; i < nx2; ++i)
                 for (int j = 0; j < ny2; ++j) {
                     const CPoint c2{x2s[i], y2s[j]};
                     const int nx3 = Partners(c2.x, r.x, x3s), ny3 = Partners(c2.y, r.y, y3s);
+                    const double top = EllipseSide(c1, c2);
                     for (int k = 0; k < nx4; ++k)
                         for (int m = 0; m < ny4; ++m) {
                             const CPoint c4{x4s[k], y4s[m]};
+                            const double left = EllipseSide(c1, c4);
                             for (int u = 0; u < nx3; ++u)
                                 for (int v = 0; v < ny3; ++v) {
                                     const CPoint c3{x3s[u], y3s[v]};
                                     if (Mid(c4.x, c3.x) != b.x || Mid(c4.y, c3.y) != b.y)
+                                        continue;
+                                    const int kh = EllipseArmLength(EllipseSide(c2, c3), left);
+                                    if (kh != lastKh) {
+                                        lastKh = kh;
+                                        lastU = EllipseArm(l, c1, kh);
+                                    }
+                                    if (lastU != wantU)
+                                        continue;
+                                    const int kw = EllipseArmLength(top, EllipseSide(c4, c3));
+                                    if (EllipseArm(t, c2, kw) != wantV)
                                         continue;
                                     const std::array<CPoint, 4> c{c1, c2, c3, c4};
                                     double dist = 0;
                                     for (int z = 0; z < 4; ++z)
                                         dist += (c[z].x - e[z].x) * (c[z].x - e[z].x) +
                                                 (c[z].y - e[z].y) * (c[z].y - e[z].y);
-                                    if (EllipseMiss(c, q) == 0)
-                                        found.push_back({dist, c});
+                                    found.push_back({dist, c});
                                 }
                         }
                 }
