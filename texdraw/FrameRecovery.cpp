@@ -72,6 +72,21 @@ std::optional<std::pair<CPoint, CPoint>> ArmsOfArcs(const std::array<CPoint, 13>
     return std::nullopt;
 }
 
+// Whether the ellipse of the frame c (corners in the order of MakeEllipseBezier) gives exactly
+// the arcs q, whose arms are `arms`: EllipseMiss(c, q) == 0, without building the arcs.
+bool GivesArcs(const std::array<CPoint, 4>& c, const std::array<CPoint, 13>& q,
+               const std::pair<CPoint, CPoint>& arms) {
+    const auto mid = [](CPoint a, CPoint b) { return CPoint{Mid(a.x, b.x), Mid(a.y, b.y)}; };
+    const CPoint l = mid(c[0], c[3]), t = mid(c[0], c[1]);
+    if (l != q[0] || t != q[3] || mid(c[1], c[2]) != q[6] || mid(c[3], c[2]) != q[9])
+        return false;
+    const int kh = EllipseArmLength(EllipseSide(c[1], c[2]), EllipseSide(c[0], c[3]));
+    if (EllipseArm(l, c[0], kh) != arms.first)
+        return false;
+    const int kw = EllipseArmLength(EllipseSide(c[0], c[1]), EllipseSide(c[3], c[2]));
+    return EllipseArm(t, c[1], kw) == arms.second;
+}
+
 // The whole-unit frames whose ellipse has exactly the arcs read and whose first corner lies
 // within two units of the estimate e (corners in the order of MakeEllipseBezier), the nearest few
 // to e first. The midpoints fix each neighbour of a corner to a choice of two per axis; the
@@ -92,6 +107,10 @@ std::vector<std::array<CPoint, 4>> ExactEllipseFrames(const std::array<CDoublePo
             const CPoint c1{e1.x + dx, e1.y + dy};
             const int nx2 = Partners(c1.x, t.x, x2s), ny2 = Partners(c1.y, t.y, y2s);
             const int nx4 = Partners(c1.x, l.x, x4s), ny4 = Partners(c1.y, l.y, y4s);
+            std::array<double, 16> lefts{};
+            for (int k = 0; k < nx4; ++k)
+                for (int m = 0; m < ny4; ++m)
+                    lefts[4 * k + m] = EllipseSide(c1, {x4s[k], y4s[m]});
             // The arm along the left edge for the last length asked, which repeats often.
             int lastKh = -1;
             CPoint lastU{};
@@ -100,16 +119,20 @@ std::vector<std::array<CPoint, 4>> ExactEllipseFrames(const std::array<CDoublePo
                     const CPoint c2{x2s[i], y2s[j]};
                     const int nx3 = Partners(c2.x, r.x, x3s), ny3 = Partners(c2.y, r.y, y3s);
                     const double top = EllipseSide(c1, c2);
+                    std::array<double, 16> rights{};
+                    for (int u = 0; u < nx3; ++u)
+                        for (int v = 0; v < ny3; ++v)
+                            rights[4 * u + v] = EllipseSide(c2, {x3s[u], y3s[v]});
                     for (int k = 0; k < nx4; ++k)
                         for (int m = 0; m < ny4; ++m) {
                             const CPoint c4{x4s[k], y4s[m]};
-                            const double left = EllipseSide(c1, c4);
+                            const double left = lefts[4 * k + m];
                             for (int u = 0; u < nx3; ++u)
                                 for (int v = 0; v < ny3; ++v) {
                                     const CPoint c3{x3s[u], y3s[v]};
                                     if (Mid(c4.x, c3.x) != b.x || Mid(c4.y, c3.y) != b.y)
                                         continue;
-                                    const int kh = EllipseArmLength(EllipseSide(c2, c3), left);
+                                    const int kh = EllipseArmLength(rights[4 * u + v], left);
                                     if (kh != lastKh) {
                                         lastKh = kh;
                                         lastU = EllipseArm(l, c1, kh);
@@ -198,6 +221,7 @@ void FramesFromEllipse(const std::vector<CDoublePoint>& pts, const CDoublePoint*
         // beyond them; and several frames can give the same arcs. The nearest few, nearest first
         // (a text's centre tells them apart).
         const CPoint lt = Whole({l.x, t.y}), rb = Whole({r.x, b.y});
+        const auto arms = ArmsOfArcs(q);
         std::vector<std::pair<int, std::array<CPoint, 4>>> found;
         for (int x1 = lt.x - 2; x1 <= lt.x + 2; ++x1)
             for (int x2 = rb.x - 2; x2 <= rb.x + 2; ++x2)
@@ -205,7 +229,8 @@ void FramesFromEllipse(const std::vector<CDoublePoint>& pts, const CDoublePoint*
                     for (int y2 = rb.y - 2; y2 <= rb.y + 2; ++y2) {
                         const std::array<CPoint, 4> c{CPoint{x1, y1}, CPoint{x2, y1},
                                                       CPoint{x2, y2}, CPoint{x1, y2}};
-                        if (Mid(x1, x2) == t.x && Mid(y1, y2) == l.y && EllipseMiss(c, q) == 0)
+                        if (arms && Mid(x1, x2) == t.x && Mid(y1, y2) == l.y &&
+                            GivesArcs(c, q, *arms))
                             found.push_back({std::abs(x1 - lt.x) + std::abs(x2 - rb.x) +
                                                  std::abs(y1 - lt.y) + std::abs(y2 - rb.y),
                                              c});
