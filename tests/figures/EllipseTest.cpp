@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -46,6 +47,27 @@ TEST(MakeEllipseBezier, MidpointsRoundUp) {
     EXPECT_EQ(q[3], (CPoint{51, 0}));  // top midpoint
     EXPECT_EQ(q[0], (CPoint{0, 26}));  // left midpoint
     EXPECT_EQ(q[12], (CPoint{0, 26})); // closed
+}
+
+// The TeXDraw reader finds a frame back from its arcs by comparing the two arms only, which is
+// exact only while every arc point is a midpoint plus or minus an arm.
+TEST(MakeEllipseBezier, ArcsAreTheEdgeMidpointsPlusOrMinusTwoArms) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-3000, 3000), pick(0, 5);
+    for (int n = 0; n < 20000; ++n) {
+        CPoint c[4];
+        for (int i = 0; i < 4; ++i) // now and then a corner on another, for flat frames
+            c[i] = i > 0 && pick(rng) == 0 ? c[i - 1] : CPoint{coord(rng), coord(rng)};
+        const auto q = MakeEllipseBezier(c[0], c[1], c[2], c[3]);
+        const CPoint l = q[0], t = q[3], r = q[6], b = q[9];
+        const CPoint u =
+            EllipseArm(l, c[0], EllipseArmLength(EllipseSide(c[1], c[2]), EllipseSide(c[0], c[3])));
+        const CPoint v =
+            EllipseArm(t, c[1], EllipseArmLength(EllipseSide(c[0], c[1]), EllipseSide(c[3], c[2])));
+        const std::array<CPoint, 13> want{l,     l + u, t - v, t,     t + v, r + u, r,
+                                          r - u, b + v, b,     b - v, l - u, l};
+        ASSERT_EQ(q, want) << n;
+    }
 }
 
 TEST(Ellipse, DrawsOneBezierThroughTheCornerHandles) {
