@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <numeric>
 
 namespace {
 
@@ -192,8 +193,11 @@ void CQuodra::InsertPasted(CFigureList& read) {
     const bool shift = u && FitsOnPage(*u);
     const bool own = BeginStep("Paste");
     m_figures.ClearSelection();
-    while (read.GetCount() > 0) {
-        std::unique_ptr<CFigure> f = read.Release(0);
+    // All figures are taken out in one pass: taking them from the front one by one would make a
+    // large paste quadratic.
+    std::vector<int> all(static_cast<std::size_t>(read.GetCount()));
+    std::iota(all.begin(), all.end(), 0);
+    for (std::unique_ptr<CFigure>& f : read.ReleaseAt(all)) {
         const auto* raw = dynamic_cast<const CRawTeXFigure*>(f.get());
         if (raw && IsBlank(raw->m_strText))
             continue; // blank lines between blocks add nothing to the drawing
