@@ -13,6 +13,5 @@ public:
     int HitTestHandles(CPoint pt, double zoom) const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };

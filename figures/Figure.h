@@ -76,9 +76,13 @@ public:
     virtual ECursor GetHandleCursor(int handle, double zoom) const;
     // The figure's TeXDraw block (the block writers are figures/LineBlocks.cpp and
     // figures/FramedBlocks.cpp).
-    virtual std::string ExportTeX() const = 0;
+    std::string ExportTeX() const {
+        std::string s;
+        AppendTeX(s);
+        return s;
+    }
     // The same block written onto the end of out (the whole drawing's text is made this way).
-    virtual void AppendTeX(std::string& out) const { out += ExportTeX(); }
+    virtual void AppendTeX(std::string& out) const = 0;
     virtual bool IntersectsRect(const CRect& rect, double zoom) const;
     virtual bool HitTest(CPoint pt, double zoom) const;
     virtual bool SnapToKeyPoint(CPoint& pt, double zoom) const;

@@ -108,32 +108,3 @@ void CTextEllipse::AppendTeX(std::string& out) const {
 void CTextRhomb::AppendTeX(std::string& out) const {
     TextBlock(out, *this, "textrhomb", RhombBlock, m_strText);
 }
-
-// One block on its own.
-template <class T> static std::string Export(const T& figure) {
-    std::string s;
-    figure.AppendTeX(s);
-    return s;
-}
-
-std::string CFramedFigure::ExportTeX() const {
-    return Export(*this);
-}
-std::string CRhomb::ExportTeX() const {
-    return Export(*this);
-}
-std::string CEllipse::ExportTeX() const {
-    return Export(*this);
-}
-std::string CBezierCurve::ExportTeX() const {
-    return Export(*this);
-}
-std::string CTextRectangle::ExportTeX() const {
-    return Export(*this);
-}
-std::string CTextEllipse::ExportTeX() const {
-    return Export(*this);
-}
-std::string CTextRhomb::ExportTeX() const {
-    return Export(*this);
-}

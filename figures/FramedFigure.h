@@ -22,7 +22,6 @@ public:
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void MoveByPixels(int dx, int dy, double zoom) override;
     CRect GetBoundingRect(double zoom) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
     bool IntersectsRect(const CRect& rect, double zoom) const override;
     bool HitTest(CPoint pt, double zoom) const override;

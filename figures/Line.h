@@ -13,7 +13,6 @@ public:
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     CRect GetBoundingRect(double zoom) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
     bool IntersectsRect(const CRect& rect, double zoom) const override;
     bool HitTest(CPoint pt, double zoom) const override;
@@ -24,6 +23,5 @@ public:
     CArrow() { m_strType = "Arrow"; }
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };

@@ -2,12 +2,6 @@
 #include "figures/Line.h"
 #include "figures/TeXFormat.h"
 
-std::string CLine::ExportTeX() const {
-    std::string s;
-    AppendTeX(s);
-    return s;
-}
-
 void CLine::AppendTeX(std::string& s) const {
     // Coloured lines are the canvas's grid, which never goes into the drawing's text.
     if (m_crColor != 0)
@@ -24,12 +18,6 @@ void CLine::AppendTeX(std::string& s) const {
     if (dotted)
         s += "\\lpatt()\n";
     s += "%end line\n";
-}
-
-std::string CArrow::ExportTeX() const {
-    std::string s;
-    AppendTeX(s);
-    return s;
 }
 
 void CArrow::AppendTeX(std::string& s) const {

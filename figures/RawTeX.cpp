@@ -12,6 +12,6 @@ void CRawTeXFigure::CopyFrom(const CFigure& src) {
     CFigure::CopyFrom(src);
 }
 
-std::string CRawTeXFigure::ExportTeX() const {
-    return m_strText;
+void CRawTeXFigure::AppendTeX(std::string& out) const {
+    out += m_strText;
 }

@@ -28,7 +28,7 @@ public:
     void MoveByPixels(int, int, double) override {}
     CRect GetBoundingRect(double) const override { return {}; }
     // The kept text itself, exactly as it was read.
-    std::string ExportTeX() const override;
+    void AppendTeX(std::string& out) const override;
     bool IntersectsRect(const CRect&, double) const override { return false; }
     bool HitTest(CPoint, double) const override { return false; }
     bool SnapToKeyPoint(CPoint&, double) const override { return false; }

@@ -18,7 +18,6 @@ public:
     CRhomb() = default;
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };
 

@@ -29,7 +29,6 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };
 
@@ -39,7 +38,6 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };
 
@@ -49,7 +47,6 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    std::string ExportTeX() const override;
     void AppendTeX(std::string& out) const override;
 };
 
