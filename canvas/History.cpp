@@ -13,12 +13,16 @@ CHistory::CHistory(CFigureList& list, int depth) : m_list(list), m_nDepth(std::m
 // --- Recording
 
 void CHistory::Begin(std::string name, std::string mergeKey) {
+    Begin(std::move(name), std::move(mergeKey), SelectedPositions(m_list));
+}
+
+void CHistory::Begin(std::string name, std::string mergeKey, std::vector<int> selectionBefore) {
     if (m_bRecording)
         Commit();
     m_open = SStep{};
     m_open.strName = std::move(name);
     m_open.strMergeKey = std::move(mergeKey);
-    m_open.selectionBefore = SelectedPositions(m_list);
+    m_open.selectionBefore = std::move(selectionBefore);
     m_touched.clear();
     m_bRecording = true;
 }
@@ -63,6 +67,10 @@ void CHistory::RemoveAt(const std::vector<int>& positions) {
 }
 
 bool CHistory::Commit() {
+    return m_bRecording && Commit(SelectedPositions(m_list));
+}
+
+bool CHistory::Commit(std::vector<int> selectionAfter) {
     if (!m_bRecording)
         return false;
     m_bRecording = false;
@@ -78,7 +86,7 @@ bool CHistory::Commit() {
     }
     for (SChange& c : m_open.changes)
         c.pLive = nullptr;
-    m_open.selectionAfter = SelectedPositions(m_list);
+    m_open.selectionAfter = std::move(selectionAfter);
     // A new step ends every branch that was undone.
     m_steps.erase(m_steps.begin() + m_nDone, m_steps.end());
     if (m_nSaved > m_nDone)
@@ -252,11 +260,7 @@ bool CHistory::IsModified() const {
 // --- Helpers
 
 std::vector<int> CHistory::SelectedPositions(const CFigureList& list) {
-    std::vector<int> positions;
-    for (int i = 0; i < list.GetCount(); ++i)
-        if (list.GetAt(i)->m_bSelected)
-            positions.push_back(i);
-    return positions;
+    return list.SelectedPositions();
 }
 
 namespace {

@@ -26,6 +26,8 @@ public:
     // mergeKey: a step whose key matches the previous step's, on the same selection, joins it
     // (consecutive arrow-key nudges); empty for a step of its own.
     void Begin(std::string name, std::string mergeKey = {});
+    // The same, with the selection at Begin already known (its ascending positions).
+    void Begin(std::string name, std::string mergeKey, std::vector<int> selectionBefore);
     bool IsRecording() const { return m_bRecording; }
     void SetName(std::string name) { m_open.strName = std::move(name); }
     // Call before the figure at index changes in place (moved, reshaped, new text): its state is
@@ -40,6 +42,8 @@ public:
     // Ends the step. A step that changed no figure (every touched figure ended as it was) is
     // dropped and leaves the history as it was. True when the step was kept.
     bool Commit();
+    // The same, with the selection at the end already known (its ascending positions).
+    bool Commit(std::vector<int> selectionAfter);
     // Puts every figure the open step changed back, with the selection at Begin, and drops the
     // step.
     void Abort();

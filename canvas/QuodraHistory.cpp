@@ -211,10 +211,16 @@ void CQuodra::InsertPasted(CFigureList& read) {
 }
 
 // Delete and cut: every selected figure leaves the list, as one step of the given name.
+// The list is walked once: the selection found is both what the step restores and what leaves,
+// and nothing is selected afterwards.
 void CQuodra::RemoveSelected(const char* stepName) {
-    const bool own = BeginStep(stepName);
-    m_history.RemoveAt(CHistory::SelectedPositions(m_figures));
-    EndStep(own);
+    std::vector<int> selected = m_figures.SelectedPositions();
+    const bool own = !m_history.IsRecording();
+    if (own)
+        m_history.Begin(stepName, {}, selected);
+    m_history.RemoveAt(selected);
+    if (own)
+        m_history.Commit({});
     Repaint();
     EditStateChanged();
 }

@@ -15,6 +15,21 @@ CFigure* CFigureList::GetAt(int i) const {
     return m_figures[static_cast<size_t>(i)].get();
 }
 
+std::vector<int> CFigureList::SelectedPositions() const {
+    // Figures live scattered over the heap, so this walk waits on memory, not on the CPU: the
+    // figure a good way ahead is asked for early, so that several loads are under way at once.
+    constexpr size_t kAhead = 32;
+    std::vector<int> positions;
+    const size_t n = m_figures.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n)
+            __builtin_prefetch(m_figures[i + kAhead].get());
+        if (m_figures[i]->m_bSelected)
+            positions.push_back(static_cast<int>(i));
+    }
+    return positions;
+}
+
 CFigure* CFigureList::GetLast() const {
     return m_figures.empty() ? nullptr : m_figures.back().get();
 }

@@ -20,6 +20,8 @@ public:
     void ClearGrabbed();
     CFigure* GetGrabbed() const;
     CFigure* GetFirstSelected() const;
+    // The ascending positions of the selected figures.
+    std::vector<int> SelectedPositions() const;
     // The union of the selected figures' bounding rectangles at the zoom, each shifted by
     // (dx, dy) pixels; nothing when no figure is selected.
     std::optional<CRect> SelectionBounds(double zoom, int dx, int dy) const;
