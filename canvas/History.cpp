@@ -13,7 +13,7 @@ CHistory::CHistory(CFigureList& list, int depth) : m_list(list), m_nDepth(std::m
 // --- Recording
 
 void CHistory::Begin(std::string name, std::string mergeKey) {
-    Begin(std::move(name), std::move(mergeKey), SelectedPositions(m_list));
+    Begin(std::move(name), std::move(mergeKey), m_list.SelectedPositions());
 }
 
 void CHistory::Begin(std::string name, std::string mergeKey, std::vector<int> selectionBefore) {
@@ -67,7 +67,7 @@ void CHistory::RemoveAt(const std::vector<int>& positions) {
 }
 
 bool CHistory::Commit() {
-    return m_bRecording && Commit(SelectedPositions(m_list));
+    return m_bRecording && Commit(m_list.SelectedPositions());
 }
 
 bool CHistory::Commit(std::vector<int> selectionAfter) {
@@ -258,10 +258,6 @@ bool CHistory::IsModified() const {
 }
 
 // --- Helpers
-
-std::vector<int> CHistory::SelectedPositions(const CFigureList& list) {
-    return list.SelectedPositions();
-}
 
 namespace {
 

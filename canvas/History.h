@@ -69,8 +69,6 @@ public:
     // step that already changed a figure?
     bool IsModified() const;
 
-    // Positions of the selected figures, bottom first.
-    static std::vector<int> SelectedPositions(const CFigureList& list);
     // Are the two figures in the same state: kind, points, text, flags other than selection?
     static bool SameState(const CFigure& a, const CFigure& b);
 

@@ -1,6 +1,7 @@
 // The typeset preview, the export and quodra --export with the real LaTeX toolchain (latex,
 // texdraw.sty, dvips, Ghostscript, dvisvgm), and the message when it is missing.
 #include "AppFixture.h"
+#include "common/AddFigure.h"
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
@@ -20,14 +21,6 @@
 #include <QTimer>
 
 namespace {
-
-template <class T> T& Add(CFigureList& list, int x1, int y1, int x2, int y2) {
-    auto f = std::make_unique<T>();
-    f->SetPoints(x1, y1, x2, y2, 1.0);
-    T& ref = *f;
-    list.Add(std::move(f));
-    return ref;
-}
 
 class CPreviewTest : public CAppTest {
 protected:
@@ -66,15 +59,15 @@ protected:
 // canvas draws (at zoom 1 one page unit is one pixel on both).
 TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
     CFigureList list;
-    Add<CLine>(list, 60, 20, 200, 60);
-    Add<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
-    Add<CArrow>(list, 60, 140, 200, 180);
-    Add<CTextRectangle>(list, 240, 20, 400, 80);
-    Add<CTextEllipse>(list, 240, 100, 400, 180);
-    Add<CTextRhomb>(list, 240, 200, 400, 280);
-    Add<CBezierCurve>(list, 60, 200, 200, 280);
-    Add<CRectangle>(list, 440, 20, 600, 80);
-    Add<CEllipse>(list, 440, 120, 600, 280);
+    AddFigure<CLine>(list, 60, 20, 200, 60);
+    AddFigure<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
+    AddFigure<CArrow>(list, 60, 140, 200, 180);
+    AddFigure<CTextRectangle>(list, 240, 20, 400, 80);
+    AddFigure<CTextEllipse>(list, 240, 100, 400, 180);
+    AddFigure<CTextRhomb>(list, 240, 200, 400, 280);
+    AddFigure<CBezierCurve>(list, 60, 200, 200, 280);
+    AddFigure<CRectangle>(list, 440, 20, 600, 80);
+    AddFigure<CEllipse>(list, 440, 120, 600, 280);
     SetDrawing(std::move(list));
     Trigger(ID_VIEW_SHOW_GRID); // the grid is not typeset
     Trigger(ID_VIEW_ACTUAL_SIZE);
@@ -135,10 +128,10 @@ TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
 // its figure, which a click on the message selects.
 TEST_F(CPreviewTest, BarePercentIsTracedToItsFigure) {
     CFigureList list;
-    Add<CLine>(list, 20, 20, 200, 60);
-    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("$\\alpha^2$");
-    Add<CTextRectangle>(list, 100, 200, 300, 260).SetText("50%");
-    Add<CTextEllipse>(list, 100, 300, 300, 360).SetText("$x$");
+    AddFigure<CLine>(list, 20, 20, 200, 60);
+    AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText("$\\alpha^2$");
+    AddFigure<CTextRectangle>(list, 100, 200, 300, 260).SetText("50%");
+    AddFigure<CTextEllipse>(list, 100, 300, 300, 360).SetText("$x$");
     SetDrawing(std::move(list));
     const CFigure* fine = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 3);
     const CFigure* percent = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 2);
@@ -177,7 +170,7 @@ TEST_F(CPreviewTest, UpdatesInTheBackgroundAfterAPause) {
     QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
     ticker.start(5);
     CFigureList list;
-    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("A");
+    AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText("A");
     SetDrawing(std::move(list));
     EXPECT_EQ(m_dock->GetStatusText().toStdString(), "Typesetting\u2026");
     QTest::qWait(CPreviewDock::kDebounceMs / 3);
@@ -228,7 +221,7 @@ TEST_F(CPreviewTest, ExportWritesPdfPngAndSvg) {
     QStringList errors;
     m_view->m_fnShowError = [&errors](const QString& t) { errors << t; };
     CFigureList list;
-    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("\\undefinedcommand");
+    AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText("\\undefinedcommand");
     SetDrawing(std::move(list));
     EXPECT_FALSE(m_view->ExportTo(page, ETypesetOutput::Pdf, ETypesetCrop::Page, 0));
     ASSERT_EQ(errors.size(), 1);

@@ -35,7 +35,7 @@ std::string Figures(const CQuodra& canvas) {
 
 std::string Selection(const CQuodra& canvas) {
     std::string s;
-    for (int i : CHistory::SelectedPositions(canvas.GetFigures()))
+    for (int i : canvas.GetFigures().SelectedPositions())
         s += std::to_string(i) + " ";
     return s;
 }

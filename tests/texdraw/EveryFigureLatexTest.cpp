@@ -1,5 +1,6 @@
 // One figure of every kind exported into one document, and that document typeset by LaTeX's
 // texdraw package (latex, then dvips) when TeX is installed: a block TeX rejects fails here.
+#include "common/AddFigure.h"
 #include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
@@ -18,14 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-template <class T> T& AddFigure(CFigureList& list, int x1, int y1, int x2, int y2) {
-    auto f = std::make_unique<T>();
-    f->SetPoints(x1, y1, x2, y2, 1.0);
-    T& ref = *f;
-    list.Add(std::move(f));
-    return ref;
-}
 
 void FillWithEveryKind(CFigureList& list) {
     AddFigure<CPictureFigure>(list, 7, 4, 49, 49);

@@ -1,6 +1,7 @@
 // Logs of real latex runs (tests/texdraw/data, captured from the typesetting source of the drawing
 // built below): the first error, its plain words, and the figure it is traced back to.
 #include "texdraw/LatexLog.h"
+#include "common/AddFigure.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
 #include "figures/TextFigures.h"
@@ -21,20 +22,12 @@ std::string ReadData(const std::string& name) {
     return s.str();
 }
 
-template <class T> T& Add(CFigureList& list, int x1, int y1, int x2, int y2) {
-    auto f = std::make_unique<T>();
-    f->SetPoints(x1, y1, x2, y2, 1.0);
-    T& ref = *f;
-    list.Add(std::move(f));
-    return ref;
-}
-
 // The drawing the logs were captured from: the text under test is figure 2.
 void MakeDrawing(CFigureList& list, const std::string& text) {
-    Add<CLine>(list, 20, 20, 200, 60);
-    Add<CTextRectangle>(list, 100, 100, 300, 160).SetText("Fine");
-    Add<CTextRectangle>(list, 100, 200, 300, 260).SetText(text);
-    Add<CTextEllipse>(list, 100, 300, 300, 360).SetText("$x$");
+    AddFigure<CLine>(list, 20, 20, 200, 60);
+    AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText("Fine");
+    AddFigure<CTextRectangle>(list, 100, 200, 300, 260).SetText(text);
+    AddFigure<CTextEllipse>(list, 100, 300, 300, 360).SetText("$x$");
 }
 
 TEST(LatexLog, FirstErrorTracedToItsFigure) {
@@ -95,7 +88,7 @@ TEST(LatexLog, LineMapCoversEveryBlock) {
     auto grid = std::make_unique<CLine>();
     grid->m_crColor = 0xFF828A; // writes nothing
     list.Add(std::move(grid));
-    Add<CArrow>(list, 5, 5, 50, 50);
+    AddFigure<CArrow>(list, 5, 5, 50, 50);
     const CTeXDrawLineMap map(list);
     ASSERT_EQ(map.GetDocument(), MakeTeXDrawDocument(list));
     std::istringstream doc(map.GetDocument());
