@@ -7,10 +7,14 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -82,17 +86,23 @@ public:
         const std::uint64_t key = (std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
                                   (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
                                   std::uint64_t(pen.width & 0xFFFFF);
+        // A small table in front of the map answers most lookups with one probe.
+        CSlot& slot = m_front[(key * 0x9E3779B97F4A7C15ull) >> (64 - kFrontBits)];
+        if (slot.footprint && slot.key == key)
+            return *slot.footprint;
         auto it = m_map.find(key);
-        if (it != m_map.end())
-            return it->second;
-        if (m_nRows > kMaxRows) {
-            m_map.clear();
-            m_nRows = 0;
+        if (it == m_map.end()) {
+            if (m_nRows > kMaxRows) {
+                m_map.clear();
+                m_front.fill({});
+                m_nRows = 0;
+            }
+            it = m_map.try_emplace(key).first;
+            Make(dx, dy, WidePen(pen), it->second);
+            m_nRows += it->second.rows.size() + 1;
         }
-        CFootprint& f = m_map[key];
-        Make(dx, dy, WidePen(pen), f);
-        m_nRows += f.rows.size() + 1;
-        return f;
+        slot = {key, &it->second};
+        return it->second;
     }
 
     // Segments up to this long on either axis are looked up; longer ones go to the painter.
@@ -157,6 +167,12 @@ private:
         }
     }
 
+    static constexpr int kFrontBits = 12;
+    struct CSlot {
+        std::uint64_t key = 0;
+        const CFootprint* footprint = nullptr; // map nodes stay put until the map is cleared
+    };
+    std::array<CSlot, size_t(1) << kFrontBits> m_front{};
     std::unordered_map<std::uint64_t, CFootprint> m_map;
     size_t m_nRows = 0;
     QImage m_scratch;
@@ -165,6 +181,160 @@ private:
 CFootprintCache& Footprints() {
     static CFootprintCache cache;
     return cache;
+}
+
+// Curves flattened into pixel polylines, by their control points. A drawing is painted again and
+// again with most curves unchanged (every frame of a drag, every hover), and flattening is the
+// costly part of a curve; the cached polyline is the very result of the painter's flattening.
+class CCurveCache {
+public:
+    // The pixel points of the flattened curve through points (a start point and three points per
+    // piece), with a point that repeats the one before it left out; breaks holds where each
+    // further sub-path starts.
+    struct CEntry {
+        std::vector<CPoint> key;
+        std::vector<CPoint> pixels;
+        std::vector<size_t> breaks;
+    };
+
+    const CEntry& Get(const std::vector<CPoint>& points) {
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ points.size();
+        for (const CPoint p : points) {
+            h = (h ^ std::uint32_t(p.x)) * 0x100000001B3ull;
+            h = (h ^ std::uint32_t(p.y)) * 0x100000001B3ull;
+        }
+        auto it = m_map.find(h);
+        if (it != m_map.end() && it->second.key == points)
+            return it->second;
+        if (it == m_map.end() && m_nPoints > kMaxPoints) {
+            m_map.clear();
+            m_nPoints = 0;
+        }
+        // A new curve, or another curve with the same hash, which then takes the place.
+        CEntry& e = m_map[h];
+        m_nPoints -= e.key.size() + e.pixels.size();
+        Flatten(points, e);
+        m_nPoints += e.key.size() + e.pixels.size();
+        return e;
+    }
+
+private:
+    static constexpr size_t kMaxPoints = 4u << 20;
+
+    void Flatten(const std::vector<CPoint>& points, CEntry& e) {
+        e.key = points;
+        e.pixels.clear();
+        e.breaks.clear();
+        m_path.clear();
+        m_path.moveTo(points[0].x, points[0].y);
+        for (size_t i = 1; i + 2 < points.size(); i += 3)
+            m_path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                           points[i + 2].x, points[i + 2].y);
+        for (const QPolygonF& poly : m_path.toSubpathPolygons()) {
+            if (!e.pixels.empty())
+                e.breaks.push_back(e.pixels.size());
+            const size_t start = e.pixels.size();
+            for (const QPointF& q : poly) {
+                const CPoint p{RoundHalf(q.x()), RoundHalf(q.y())};
+                if (e.pixels.size() == start || e.pixels.back() != p)
+                    e.pixels.push_back(p);
+            }
+        }
+        e.pixels.shrink_to_fit();
+    }
+
+    std::unordered_map<std::uint64_t, CEntry> m_map;
+    size_t m_nPoints = 0;
+    QPainterPath m_path;
+};
+
+CCurveCache& Curves() {
+    static CCurveCache cache;
+    return cache;
+}
+
+// Texts laid out once for a font: shaping a text is the costly part of drawing it, and the same
+// labels are drawn again on every frame. A text is laid out just as the painter lays out a
+// centred single line: a line as wide as it needs at the top of the layout, its box as high as
+// its ascent and descent.
+class CTextCache {
+public:
+    struct CText {
+        QTextLayout layout;
+        qreal height = 0;
+    };
+
+    // The layout of text in font and direction; null for a text the painter would change before
+    // laying it out (line breaks, tabs and other control characters), which is drawn plainly.
+    const CText* Get(const std::string& text, const QFont& font, Qt::LayoutDirection direction,
+                     int dpiX, int dpiY) {
+        if (font != m_font || direction != m_direction || dpiX != m_nDpiX || dpiY != m_nDpiY ||
+            m_map.size() >= kMaxTexts) {
+            m_map.clear();
+            m_font = font;
+            m_direction = direction;
+            m_nDpiX = dpiX;
+            m_nDpiY = dpiY;
+        }
+        auto it = m_map.find(text);
+        if (it != m_map.end())
+            return it->second.get();
+        std::unique_ptr<CText>& entry = m_map[text];
+        const QString s = QString::fromUtf8(text);
+        for (const QChar c : s)
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F) ||
+                c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                return nullptr;
+        entry = std::make_unique<CText>();
+        entry->layout.setText(s);
+        entry->layout.setFont(font);
+        QTextOption option;
+        option.setTextDirection(direction);
+        option.setAlignment(Qt::AlignLeft);
+        entry->layout.setTextOption(option);
+        entry->layout.setCacheEnabled(true);
+        entry->layout.beginLayout();
+        QTextLine line = entry->layout.createLine();
+        if (line.isValid()) {
+            line.setLineWidth(0x01000000);
+            line.setPosition(QPointF(0, 0));
+            entry->height = line.ascent() + line.descent();
+        }
+        const bool single = line.isValid() && !entry->layout.createLine().isValid();
+        entry->layout.endLayout();
+        if (!single)
+            entry.reset();
+        return entry.get();
+    }
+
+private:
+    static constexpr size_t kMaxTexts = 8192;
+
+    std::unordered_map<std::string, std::unique_ptr<CText>> m_map;
+    QFont m_font;
+    Qt::LayoutDirection m_direction = Qt::LeftToRight;
+    int m_nDpiX = 0, m_nDpiY = 0;
+};
+
+CTextCache& Texts() {
+    static CTextCache cache;
+    return cache;
+}
+
+// The Bresenham steps of a segment from p, count pixels, end left out; dotted sets every other
+// pixel. Both axis steps are taken by masks, as the direction changes unpredictably along a line.
+template <bool dotted>
+void WalkSteps(QRgb* p, qsizetype count, qsizetype dx, qsizetype dy, qsizetype sx, qsizetype sy,
+               QRgb color) {
+    qsizetype err = dx + dy;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!dotted || (i & 1) == 0)
+            *p = color;
+        const qsizetype e2 = 2 * err;
+        const qsizetype mx = -qsizetype(e2 >= dy), my = -qsizetype(e2 <= dx);
+        err += (dy & mx) + (dx & my);
+        p += (sx & mx) + (sy & my);
+    }
 }
 
 } // namespace
@@ -253,29 +423,19 @@ void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
     const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                   m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
     if (w.Contains(a) && w.Contains(b)) {
-        // Every pixel lies between the ends: the steps of WalkSegment on a pixel pointer, with no
-        // test per pixel.
-        const long long dx = std::llabs(static_cast<long long>(b.x) - a.x);
-        const long long dy = -std::llabs(static_cast<long long>(b.y) - a.y);
+        // Every pixel lies between the ends, inside the image: the steps of WalkSegment on a
+        // pixel pointer, with no test per pixel and no branch per step.
+        const qsizetype dx = std::abs(qsizetype(b.x) - a.x);
+        const qsizetype dy = -std::abs(qsizetype(b.y) - a.y);
         const qsizetype sx = a.x < b.x ? 1 : -1;
         const qsizetype sy = (a.y < b.y ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
         QRgb* p =
             reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
-        long long err = dx + dy;
-        const long long count = std::max(dx, -dy);
-        for (long long i = 0; i < count; ++i) {
-            if (!dotted || (i & 1) == 0)
-                *p = color;
-            const long long e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                p += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                p += sy;
-            }
-        }
+        const qsizetype count = std::max(dx, -dy);
+        if (dotted)
+            WalkSteps<true>(p, count, dx, dy, sx, sy, color);
+        else
+            WalkSteps<false>(p, count, dx, dy, sx, sy, color);
         return;
     }
     const CSegmentWalk walk(a, b);
@@ -416,6 +576,21 @@ void CQtSurface::FillArea(const CArea& r, const QColor& color) {
                   std::min(r.bottom, v.bottom)};
     if (c.IsEmpty())
         return;
+    if (m_pBits) {
+        // An opaque fill of whole pixels is the colour written into every pixel of the area.
+        const CArea w{std::max(c.left, m_rcWritable.left + m_ptOrigin.x),
+                      std::max(c.top, m_rcWritable.top + m_ptOrigin.y),
+                      std::min(c.right, m_rcWritable.right + m_ptOrigin.x),
+                      std::min(c.bottom, m_rcWritable.bottom + m_ptOrigin.y)};
+        if (w.IsEmpty())
+            return;
+        const QRgb rgb = color.rgb();
+        for (long long y = w.top; y < w.bottom; ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + y) * m_nStride) + m_nShiftX;
+            std::fill(row + w.left, row + w.right, rgb);
+        }
+        return;
+    }
     m_painter.fillRect(
         QRect(static_cast<int>(c.left - m_ptOrigin.x), static_cast<int>(c.top - m_ptOrigin.y),
               static_cast<int>(c.right - c.left), static_cast<int>(c.bottom - c.top)),
@@ -464,28 +639,24 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
                                               [](CPoint a, CPoint b) { return a.y < b.y; });
     if (xe->x < v.left || xs->x >= v.right || ye->y < v.top || ys->y >= v.bottom)
         return;
-    m_path.clear();
-    m_path.moveTo(points[0].x, points[0].y);
-    for (size_t i = 1; i + 2 < points.size(); i += 3)
-        m_path.cubicTo(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, points[i + 2].x,
-                       points[i + 2].y);
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
+    const CCurveCache::CEntry& curve = Curves().Get(points);
     const bool pixels = pen.width <= 1 && IsPixelExact();
+    const QColor color = ToQColor(pen.color);
     m_lines.clear();
-    const QList<QPolygonF> polys = m_path.toSubpathPolygons();
-    for (const QPolygonF& poly : polys) {
-        for (qsizetype i = 1; i < poly.size(); ++i) {
-            const CPoint a{RoundHalf(poly[i - 1].x()), RoundHalf(poly[i - 1].y())};
-            const CPoint b{RoundHalf(poly[i].x()), RoundHalf(poly[i].y())};
-            if (a == b)
-                continue;
-            QLineF line;
-            if (pixels)
-                WalkPixels(a, b, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
-            else if (!WriteWide(a, b, pen) && ClipWide(a, b, pen, line))
-                m_lines.append(line);
+    size_t next = 0; // the next break between sub-paths
+    for (size_t i = 1; i < curve.pixels.size(); ++i) {
+        if (next < curve.breaks.size() && curve.breaks[next] == i) {
+            ++next;
+            continue;
         }
+        const CPoint a = curve.pixels[i - 1], b = curve.pixels[i];
+        QLineF line;
+        if (pixels)
+            WalkPixels(a, b, pen.style == EPenStyle::Dotted, color);
+        else if (!WriteWide(a, b, pen) && ClipWide(a, b, pen, line))
+            m_lines.append(line);
     }
     // One colour, no end pixels in between: the pieces are stroked together.
     if (!m_lines.isEmpty()) {
@@ -529,8 +700,21 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
                           Qt::IntersectClip);
     m_painter.setPen(Qt::black);
     m_painter.setBackgroundMode(Qt::TransparentMode);
-    m_painter.drawText(QRectF(ToDevice(r.left, r.top), ToDevice(r.right, r.bottom)),
-                       Qt::AlignCenter | Qt::TextSingleLine, QString::fromUtf8(text));
+    const QRectF box(ToDevice(r.left, r.top), ToDevice(r.right, r.bottom));
+    const QPaintDevice* device = m_painter.device();
+    const CTextCache::CText* laid =
+        IsPixelExact() ? Texts().Get(text, m_painter.font(), m_painter.layoutDirection(),
+                                     device->logicalDpiX(), device->logicalDpiY())
+                       : nullptr;
+    if (laid) {
+        // Centred in the box as the painter centres it; the clip set above already keeps the
+        // text inside the box.
+        const QTextLine line = laid->layout.lineAt(0);
+        line.draw(&m_painter, QPointF(box.x() + (box.width() - line.horizontalAdvance()) / 2,
+                                      box.y() + (box.height() - laid->height) / 2));
+    } else {
+        m_painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::fromUtf8(text));
+    }
     m_painter.restore();
 }
 

@@ -80,6 +80,5 @@ private:
     QPen m_penOriginal;
     QBrush m_brushOriginal;
     bool m_bPenTouched = false;
-    QPainterPath m_path;   // reused for every curve
     QList<QLineF> m_lines; // the wide pieces of a curve
 };

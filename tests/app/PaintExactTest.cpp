@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+#include <type_traits>
 
 namespace {
 
@@ -68,7 +70,73 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
         const QImage plain = Render<CPlainQtSurface>(list, zoom, shift, format);
         const QImage fast = Render<CQtSurface>(list, zoom, shift, format);
         EXPECT_TRUE(plain == fast) << "zoom " << zoom << ": " << FirstDifference(plain, fast);
+        // Again, now from what the first painting left in the surface's caches.
+        const QImage again = Render<CQtSurface>(list, zoom, shift, format);
+        EXPECT_TRUE(plain == again) << "zoom " << zoom << ": " << FirstDifference(plain, again);
     }
 }
 
 } // namespace
+
+// Texts of every sort (spaces at either end, accents, right-to-left and combining letters, line
+// breaks and tabs), in boxes too small and too large, across the image edges, in several fonts and
+// both directions, over a coloured background: the same pixels as the painter's own centring.
+TEST(PaintExact, TextsMatchThePlainSurface) {
+    const char* const pieces[] = {"A",
+                                  " ",
+                                  "x",
+                                  "Node",
+                                  "\xC3\xA4\xC3\xB6",
+                                  "\xD7\xA9\xD7\x9C",
+                                  "\xD8\xB3\xD9\x84",
+                                  "e\xCC\x81",
+                                  "\t",
+                                  "\n",
+                                  "$\\alpha$",
+                                  "12.5",
+                                  "\xE2\x80\xA8",
+                                  "WW",
+                                  "i",
+                                  "\xF0\x9F\x98\x80"};
+    std::mt19937 rng(77);
+    const auto uniform = [&](int lo, int hi) {
+        return std::uniform_int_distribution<>(lo, hi)(rng);
+    };
+    QFont big("Serif");
+    big.setPointSizeF(13.5);
+    big.setBold(true);
+    big.setItalic(true);
+    QFont mono("Monospace");
+    mono.setPixelSize(20);
+    QFont small;
+    small.setPointSize(7);
+    const QFont fonts[] = {QFont(), big, mono, small};
+    for (int round = 0; round < 16; ++round) {
+        std::vector<std::pair<CRect, std::string>> texts;
+        for (int i = 0; i < 60; ++i) {
+            std::string text;
+            for (int n = uniform(1, 5); n > 0; --n)
+                text += pieces[uniform(0, std::size(pieces) - 1)];
+            const int x = uniform(-60, 330), y = uniform(-30, 230);
+            texts.push_back({{x, y, x + uniform(1, 200), y + uniform(1, 60)}, text});
+        }
+        QImage background(320, 220, QImage::Format_RGB32);
+        for (int y = 0; y < background.height(); ++y)
+            for (int x = 0; x < background.width(); ++x)
+                background.setPixel(x, y, qRgb(x & 255, y & 255, (x * y) & 255));
+        const auto render = [&](auto surfaceType) {
+            QImage image = background.copy();
+            QPainter painter(&image);
+            painter.setFont(fonts[round % 4]);
+            painter.setLayoutDirection(round / 4 % 2 ? Qt::RightToLeft : Qt::LeftToRight);
+            typename decltype(surfaceType)::type surface(painter);
+            for (const auto& [r, text] : texts)
+                surface.DrawText(r, text);
+            painter.end();
+            return image;
+        };
+        const QImage plain = render(std::type_identity<CPlainQtSurface>());
+        const QImage fast = render(std::type_identity<CQtSurface>());
+        EXPECT_TRUE(plain == fast) << "round " << round << ": " << FirstDifference(plain, fast);
+    }
+}
