@@ -191,13 +191,73 @@ public:
     // The pixel points of the flattened curve through points (a start point and three points per
     // piece), with a point that repeats the one before it left out; breaks holds where each
     // further sub-path starts.
+    // The pixels a one-pixel pen sets along the polyline (each piece walked with its end left out,
+    // every other pixel of a piece when dotted), as offsets from the first of them in an image
+    // whose rows are stride pixels apart, with the box they lie in.
+    struct CWalk {
+        qsizetype stride = 0; // 0: not made yet, or too far apart for the offsets
+        CPoint first;
+        long long left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
+        std::vector<std::int32_t> offsets;
+    };
+
     struct CEntry {
         std::vector<CPoint> key;
         std::vector<CPoint> pixels;
         std::vector<size_t> breaks;
+        CWalk walks[2]; // solid, dotted
+
+        // Calls piece(a, b) for each piece of the polyline.
+        template <class F> void ForEachPiece(F&& piece) const {
+            size_t next = 0; // the next break between sub-paths
+            for (size_t i = 1; i < pixels.size(); ++i) {
+                if (next < breaks.size() && breaks[next] == i) {
+                    ++next;
+                    continue;
+                }
+                piece(pixels[i - 1], pixels[i]);
+            }
+        }
+
+        // The walk for a one-pixel pen in an image with rows stride pixels apart; null when the
+        // curve sets no pixel or spans too much of such an image for the offsets.
+        const CWalk* Walk(bool dotted, qsizetype stride) {
+            CWalk& w = walks[dotted ? 1 : 0];
+            if (w.stride == stride)
+                return w.offsets.empty() ? nullptr : &w;
+            w.offsets.clear();
+            w.stride = 0;
+            std::vector<CPoint> points;
+            ForEachPiece([&](CPoint a, CPoint b) {
+                const CSegmentWalk walk(a, b);
+                walk.Visit(0, walk.Count(), [&](CPoint p, long long i) {
+                    if (!dotted || i % 2 == 0)
+                        points.push_back(p);
+                });
+            });
+            if (points.empty())
+                return nullptr;
+            w.first = points[0];
+            w.left = w.right = w.first.x;
+            w.top = w.bottom = w.first.y;
+            for (const CPoint p : points) {
+                w.left = std::min<long long>(w.left, p.x);
+                w.right = std::max<long long>(w.right, p.x + 1LL);
+                w.top = std::min<long long>(w.top, p.y);
+                w.bottom = std::max<long long>(w.bottom, p.y + 1LL);
+            }
+            if ((w.bottom - w.top) * (stride + 1) + (w.right - w.left) >= (1LL << 30))
+                return nullptr;
+            w.offsets.reserve(points.size());
+            for (const CPoint p : points)
+                w.offsets.push_back(static_cast<std::int32_t>((p.y - 0LL - w.first.y) * stride +
+                                                              (p.x - 0LL - w.first.x)));
+            w.stride = stride;
+            return &w;
+        }
     };
 
-    const CEntry& Get(const std::vector<CPoint>& points) {
+    CEntry& Get(const std::vector<CPoint>& points) {
         std::uint64_t h = 0x9E3779B97F4A7C15ull ^ points.size();
         for (const CPoint p : points) {
             h = (h ^ std::uint32_t(p.x)) * 0x100000001B3ull;
@@ -218,6 +278,12 @@ public:
         return e;
     }
 
+    // Counts the offsets a walk keeps towards the cache's size.
+    void Walked(const CWalk* w) {
+        if (w)
+            m_nPoints += w->offsets.size() / 2;
+    }
+
 private:
     static constexpr size_t kMaxPoints = 4u << 20;
 
@@ -225,6 +291,7 @@ private:
         e.key = points;
         e.pixels.clear();
         e.breaks.clear();
+        e.walks[0] = e.walks[1] = CWalk();
         m_path.clear();
         m_path.moveTo(points[0].x, points[0].y);
         for (size_t i = 1; i + 2 < points.size(); i += 3)
@@ -321,19 +388,29 @@ CTextCache& Texts() {
     return cache;
 }
 
-// The Bresenham steps of a segment from p, count pixels, end left out; dotted sets every other
-// pixel. Both axis steps are taken by masks, as the direction changes unpredictably along a line.
+// The pixels of a segment from p, count of them along the major axis (end left out); dotted sets
+// every other one. Pixel i lies i major steps and k(i) = floor((2 i minor + count) / (2 count))
+// minor steps from p, the closed form of the Bresenham walk, followed here step by step.
 template <bool dotted>
-void WalkSteps(QRgb* p, qsizetype count, qsizetype dx, qsizetype dy, qsizetype sx, qsizetype sy,
-               QRgb color) {
-    qsizetype err = dx + dy;
+void WriteSteps(QRgb* p, qsizetype count, qsizetype minor, qsizetype majorStep, qsizetype minorStep,
+                QRgb color) {
+    // A steep line reaches a new row of the image, far from the last one, at every pixel: the row
+    // a few pixels on is asked for early, so that the writes do not wait on it one after another.
+    constexpr qsizetype kAhead = 8;
+    const std::uintptr_t ahead = std::uintptr_t(kAhead * majorStep * qsizetype(sizeof(QRgb)));
+    const qsizetype twoN = 2 * count;
+    qsizetype rem = count;
     for (qsizetype i = 0; i < count; ++i) {
         if (!dotted || (i & 1) == 0)
             *p = color;
-        const qsizetype e2 = 2 * err;
-        const qsizetype mx = -qsizetype(e2 >= dy), my = -qsizetype(e2 <= dx);
-        err += (dy & mx) + (dx & my);
-        p += (sx & mx) + (sy & my);
+        __builtin_prefetch(
+            reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + ahead), 1);
+        p += majorStep;
+        rem += 2 * minor;
+        if (rem >= twoN) {
+            rem -= twoN;
+            p += minorStep;
+        }
     }
 }
 
@@ -423,19 +500,21 @@ void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
     const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                   m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
     if (w.Contains(a) && w.Contains(b)) {
-        // Every pixel lies between the ends, inside the image: the steps of WalkSegment on a
-        // pixel pointer, with no test per pixel and no branch per step.
+        // Every pixel lies between the ends, inside the image: the pixels of WalkSegment on a
+        // pixel pointer, with no test per pixel.
         const qsizetype dx = std::abs(qsizetype(b.x) - a.x);
-        const qsizetype dy = -std::abs(qsizetype(b.y) - a.y);
+        const qsizetype dy = std::abs(qsizetype(b.y) - a.y);
         const qsizetype sx = a.x < b.x ? 1 : -1;
         const qsizetype sy = (a.y < b.y ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
         QRgb* p =
             reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
-        const qsizetype count = std::max(dx, -dy);
+        const bool xMajor = dx >= dy;
+        const qsizetype count = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+        const qsizetype majorStep = xMajor ? sx : sy, minorStep = xMajor ? sy : sx;
         if (dotted)
-            WalkSteps<true>(p, count, dx, dy, sx, sy, color);
+            WriteSteps<true>(p, count, minor, majorStep, minorStep, color);
         else
-            WalkSteps<false>(p, count, dx, dy, sx, sy, color);
+            WriteSteps<false>(p, count, minor, majorStep, minorStep, color);
         return;
     }
     const CSegmentWalk walk(a, b);
@@ -641,23 +720,46 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         return;
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
-    const CCurveCache::CEntry& curve = Curves().Get(points);
+    CCurveCache::CEntry& curve = Curves().Get(points);
     const bool pixels = pen.width <= 1 && IsPixelExact();
+    const bool dotted = pen.style == EPenStyle::Dotted;
     const QColor color = ToQColor(pen.color);
-    m_lines.clear();
-    size_t next = 0; // the next break between sub-paths
-    for (size_t i = 1; i < curve.pixels.size(); ++i) {
-        if (next < curve.breaks.size() && curve.breaks[next] == i) {
-            ++next;
-            continue;
+    if (pixels && m_pBits) {
+        // Inside the image, the pixels the walk sets are written from their offsets.
+        const qsizetype stride = m_nStride / qsizetype(sizeof(QRgb));
+        const bool fresh = curve.walks[dotted ? 1 : 0].stride != stride;
+        const CCurveCache::CWalk* walk = curve.Walk(dotted, stride);
+        if (fresh)
+            Curves().Walked(walk);
+        if (walk && walk->left >= m_rcWritable.left + m_ptOrigin.x &&
+            walk->right <= m_rcWritable.right + m_ptOrigin.x &&
+            walk->top >= m_rcWritable.top + m_ptOrigin.y &&
+            walk->bottom <= m_rcWritable.bottom + m_ptOrigin.y) {
+            QRgb* first =
+                reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + walk->first.y) * m_nStride) +
+                m_nShiftX + walk->first.x;
+            const QRgb rgb = color.rgb();
+            const std::int32_t* offsets = walk->offsets.data();
+            const size_t count = walk->offsets.size();
+            constexpr size_t kAhead = 8; // see WriteSteps
+            size_t i = 0;
+            for (; i + kAhead < count; ++i) {
+                __builtin_prefetch(first + offsets[i + kAhead], 1);
+                first[offsets[i]] = rgb;
+            }
+            for (; i < count; ++i)
+                first[offsets[i]] = rgb;
+            return;
         }
-        const CPoint a = curve.pixels[i - 1], b = curve.pixels[i];
+    }
+    m_lines.clear();
+    curve.ForEachPiece([&](CPoint a, CPoint b) {
         QLineF line;
         if (pixels)
-            WalkPixels(a, b, pen.style == EPenStyle::Dotted, color);
+            WalkPixels(a, b, dotted, color);
         else if (!WriteWide(a, b, pen) && ClipWide(a, b, pen, line))
             m_lines.append(line);
-    }
+    });
     // One colour, no end pixels in between: the pieces are stroked together.
     if (!m_lines.isEmpty()) {
         UsePen(pen);
