@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -388,6 +389,25 @@ CTextCache& Texts() {
     return cache;
 }
 
+// Rows of the image this far ahead of a write are asked for early: a steep line reaches a new row,
+// far from the last one, at every pixel, and the writes should not wait on them one by one.
+constexpr qsizetype kRowsAhead = 8;
+
+// count pixels from p set to color; the short runs of a wide stroke take two overlapping
+// four-pixel stores instead of a loop.
+inline void FillRun(QRgb* p, qsizetype count, QRgb color) {
+    if (count < 4) {
+        for (qsizetype i = 0; i < count; ++i)
+            p[i] = color;
+        return;
+    }
+    const QRgb quad[4] = {color, color, color, color};
+    QRgb* const last = p + count - 4;
+    for (; p < last; p += 4)
+        std::memcpy(p, quad, sizeof(quad));
+    std::memcpy(last, quad, sizeof(quad));
+}
+
 // The pixels of a segment from p, count of them along the major axis (end left out); dotted sets
 // every other one. Pixel i lies i major steps and k(i) = floor((2 i minor + count) / (2 count))
 // minor steps from p, the closed form of the Bresenham walk, followed here step by step.
@@ -606,10 +626,14 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
                 m_nShiftX + from.x;
     const bool inside =
         from.x + 0LL + f.left >= writable.left && from.x + 0LL + f.right <= writable.right;
+    const std::uintptr_t ahead = std::uintptr_t(kRowsAhead * m_nStride);
     for (long long i = firstRow; i < lastRow; ++i, row += step) {
         const CFootprint::CRun run = f.rows[static_cast<size_t>(i)];
         if (inside) {
-            std::fill_n(row + run.left, run.count, color);
+            __builtin_prefetch(reinterpret_cast<const void*>(
+                                   reinterpret_cast<std::uintptr_t>(row + run.left) + ahead),
+                               1);
+            FillRun(row + run.left, run.count, color);
             continue;
         }
         const long long left = std::max<long long>(writable.left - from.x, run.left);
@@ -741,10 +765,9 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             const QRgb rgb = color.rgb();
             const std::int32_t* offsets = walk->offsets.data();
             const size_t count = walk->offsets.size();
-            constexpr size_t kAhead = 8; // see WriteSteps
             size_t i = 0;
-            for (; i + kAhead < count; ++i) {
-                __builtin_prefetch(first + offsets[i + kAhead], 1);
+            for (; i + kRowsAhead < count; ++i) {
+                __builtin_prefetch(first + offsets[i + kRowsAhead], 1);
                 first[offsets[i]] = rgb;
             }
             for (; i < count; ++i)
