@@ -3,6 +3,7 @@
 #include "app/ImageCache.h"
 #include "figures/SegmentWalk.h"
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -330,6 +331,7 @@ public:
     struct CText {
         QTextLayout layout;
         qreal height = 0;
+        QRectF ink; // where the glyphs may set pixels, from the top left of the layout
     };
 
     // The layout of text in font and direction; null for a text the painter would change before
@@ -370,6 +372,10 @@ public:
         }
         const bool single = line.isValid() && !entry->layout.createLine().isValid();
         entry->layout.endLayout();
+        // The outlines' box, grown for the pixels that hinting and smoothing add at its rim.
+        for (const QGlyphRun& run : entry->layout.glyphRuns())
+            entry->ink |= run.boundingRect();
+        entry->ink.adjust(-3, -3, 3, 3);
         if (!single)
             entry.reset();
         return entry.get();
@@ -437,7 +443,8 @@ void WriteSteps(QRgb* p, qsizetype count, qsizetype minor, qsizetype majorStep, 
 } // namespace
 
 CQtSurface::CQtSurface(QPainter& painter)
-    : m_painter(painter), m_penOriginal(painter.pen()), m_brushOriginal(painter.brush()) {
+    : m_painter(painter), m_penOriginal(painter.pen()), m_brushOriginal(painter.brush()),
+      m_bgModeOriginal(painter.backgroundMode()) {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     QPaintDevice* device = m_painter.device();
@@ -492,6 +499,7 @@ CQtSurface::~CQtSurface() {
     if (m_bPenTouched && m_painter.isActive()) {
         m_painter.setPen(m_penOriginal);
         m_painter.setBrush(m_brushOriginal);
+        m_painter.setBackgroundMode(m_bgModeOriginal);
     }
 }
 
@@ -579,6 +587,7 @@ void CQtSurface::UsePen(const CPen& pen) {
     m_painter.setPen(qpen);
     m_penSet = pen;
     m_bPenTouched = true;
+    m_bTextPen = false;
 }
 
 bool CQtSurface::ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const {
@@ -819,28 +828,47 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
                      std::min<long long>(r.bottom, v.bottom)};
     if (text.empty() || clip.IsEmpty())
         return;
-    m_painter.save();
-    m_painter.setClipRect(QRectF(ToDevice(double(clip.left), double(clip.top)),
-                                 ToDevice(double(clip.right), double(clip.bottom))),
-                          Qt::IntersectClip);
-    m_painter.setPen(Qt::black);
-    m_painter.setBackgroundMode(Qt::TransparentMode);
     const QRectF box(ToDevice(r.left, r.top), ToDevice(r.right, r.bottom));
+    const QRectF visible(ToDevice(double(clip.left), double(clip.top)),
+                         ToDevice(double(clip.right), double(clip.bottom)));
     const QPaintDevice* device = m_painter.device();
     const CTextCache::CText* laid =
         IsPixelExact() ? Texts().Get(text, m_painter.font(), m_painter.layoutDirection(),
                                      device->logicalDpiX(), device->logicalDpiY())
                        : nullptr;
-    if (laid) {
-        // Centred in the box as the painter centres it; the clip set above already keeps the
-        // text inside the box.
-        const QTextLine line = laid->layout.lineAt(0);
-        line.draw(&m_painter, QPointF(box.x() + (box.width() - line.horizontalAdvance()) / 2,
-                                      box.y() + (box.height() - laid->height) / 2));
-    } else {
+    if (!laid) {
+        m_painter.save();
+        m_painter.setClipRect(visible, Qt::IntersectClip);
+        m_painter.setPen(Qt::black);
+        m_painter.setBackgroundMode(Qt::TransparentMode);
         m_painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::fromUtf8(text));
+        m_painter.restore();
+        return;
     }
+    // Centred in the box as the painter centres it.
+    const QTextLine line = laid->layout.lineAt(0);
+    const QPointF at(box.x() + (box.width() - line.horizontalAdvance()) / 2,
+                     box.y() + (box.height() - laid->height) / 2);
+    UseTextPen();
+    if (visible.contains(laid->ink.translated(at))) {
+        // Every pixel the glyphs can set lies inside the box and in sight: no clip is needed.
+        line.draw(&m_painter, at);
+        return;
+    }
+    m_painter.save();
+    m_painter.setClipRect(visible, Qt::IntersectClip);
+    line.draw(&m_painter, at);
     m_painter.restore();
+}
+
+void CQtSurface::UseTextPen() {
+    if (m_bTextPen)
+        return;
+    m_painter.setPen(Qt::black);
+    m_painter.setBackgroundMode(Qt::TransparentMode);
+    m_penSet.reset();
+    m_bPenTouched = true;
+    m_bTextPen = true;
 }
 
 void CQtSurface::DrawImage(const std::string& path, const CRect& rect) {

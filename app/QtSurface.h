@@ -59,6 +59,8 @@ private:
     // The visible part of a wide or scaled line, in painter coordinates; false when none is.
     bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
     void UsePen(const CPen& pen);
+    // Black, over a transparent background, as every text is drawn.
+    void UseTextPen();
     void FillArea(const CArea& r, const QColor& color);
 
     QPainter& m_painter;
@@ -79,6 +81,8 @@ private:
     std::optional<CPen> m_penSet;
     QPen m_penOriginal;
     QBrush m_brushOriginal;
+    Qt::BGMode m_bgModeOriginal;
     bool m_bPenTouched = false;
-    QList<QLineF> m_lines; // the wide pieces of a curve
+    bool m_bTextPen = false; // the painter holds the pen and background mode of texts
+    QList<QLineF> m_lines;   // the wide pieces of a curve
 };
