@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -35,6 +36,14 @@ QPen WidePen(const CPen& pen) {
     p.setJoinStyle(Qt::RoundJoin);
     if (pen.style == EPenStyle::Dotted)
         p.setStyle(Qt::DotLine);
+    return p;
+}
+
+// The painter's pen for a line: dotted lines are one pixel wide whatever their width.
+QPen PainterPen(const CPen& pen) {
+    QPen p = WidePen(pen);
+    if (pen.style == EPenStyle::Dotted)
+        p.setWidth(1);
     return p;
 }
 
@@ -322,6 +331,134 @@ CCurveCache& Curves() {
     return cache;
 }
 
+// What the painter itself strokes (lines cut where they leave the sight, the wide pieces of a
+// curve that cannot be written from footprints), as the runs of pixels it set, by the very call:
+// the same lines, pen, translation and device size. The painter's result for such a call depends
+// on where the lines lie on the device, so nothing is moved or reused across positions; but the
+// same call comes again on every frame while the view stays put.
+class CStrokeCache {
+public:
+    struct CRun {
+        int y, x, count; // device pixels
+    };
+
+    // The runs, or null when the lines would take too long to look over and are better drawn
+    // by the painter straight away.
+    const std::vector<CRun>* Get(const QList<QLineF>& lines, const CPen& pen, QPoint translation,
+                                 QSize device) {
+        std::uint64_t h = 0xCBF29CE484222325ull ^ std::uint64_t(lines.size());
+        const auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
+        for (const QLineF& l : lines)
+            for (const double v : {l.x1(), l.y1(), l.x2(), l.y2()}) {
+                std::uint64_t bits;
+                std::memcpy(&bits, &v, sizeof(bits));
+                mix(bits);
+            }
+        mix(std::uint64_t(std::uint32_t(pen.width)) << 1 | (pen.style == EPenStyle::Dotted));
+        mix(std::uint64_t(std::uint32_t(translation.x())) << 32 | std::uint32_t(translation.y()));
+        mix(std::uint64_t(std::uint32_t(device.width())) << 32 | std::uint32_t(device.height()));
+        auto it = m_map.find(h);
+        if (it != m_map.end() && it->second.lines == lines && it->second.width == pen.width &&
+            it->second.dotted == (pen.style == EPenStyle::Dotted) &&
+            it->second.translation == translation && it->second.device == device)
+            return &it->second.runs;
+        if (it == m_map.end() && m_nRuns > kMaxRuns) {
+            m_map.clear();
+            m_nRuns = 0;
+        }
+        CEntry entry{lines, pen.width, pen.style == EPenStyle::Dotted, translation, device, {}};
+        if (!Make(entry, pen))
+            return nullptr;
+        CEntry& e = m_map[h];
+        m_nRuns -= e.runs.size();
+        e = std::move(entry);
+        m_nRuns += e.runs.size();
+        return &e.runs;
+    }
+
+private:
+    struct CEntry {
+        QList<QLineF> lines;
+        int width;
+        bool dotted;
+        QPoint translation;
+        QSize device;
+        std::vector<CRun> runs;
+    };
+    static constexpr size_t kMaxRuns = 4u << 20;
+    static constexpr long long kMaxScan = 1 << 22; // pixels looked at for one entry
+
+    bool Make(CEntry& e, const CPen& pen) {
+        // The rows each line can reach, and the columns within each row.
+        const int w = pen.style == EPenStyle::Dotted ? 1 : std::max(pen.width, 1);
+        const double grow = w + 2;
+        const int height = e.device.height(), width = e.device.width();
+        m_rows.assign(size_t(height), {INT_MAX, INT_MIN});
+        long long scan = 0;
+        for (const QLineF& painterLine : e.lines) {
+            const QLineF l = painterLine.translated(e.translation);
+            const double top = std::max(0.0, std::floor(std::min(l.y1(), l.y2()) - grow));
+            const double bottom =
+                std::min(double(height), std::ceil(std::max(l.y1(), l.y2()) + grow) + 1);
+            for (int y = int(top); y < int(bottom); ++y) {
+                double t0 = 0, t1 = 1;
+                if (l.dy() != 0) {
+                    t0 = std::clamp((y - grow - l.y1()) / l.dy(), 0.0, 1.0);
+                    t1 = std::clamp((y + 1 + grow - l.y1()) / l.dy(), 0.0, 1.0);
+                }
+                const double xa = l.x1() + t0 * l.dx(), xb = l.x1() + t1 * l.dx();
+                const int lo = std::max(0, int(std::floor(std::min(xa, xb) - grow)));
+                const int hi = std::min(width, int(std::ceil(std::max(xa, xb) + grow)) + 1);
+                if (lo >= hi)
+                    continue;
+                auto& r = m_rows[size_t(y)];
+                scan += hi - lo;
+                r = {std::min(r.first, lo), std::max(r.second, hi)};
+            }
+            if (scan > kMaxScan)
+                return false;
+        }
+        if (m_scratch.size() != e.device) {
+            m_scratch = QImage(e.device, QImage::Format_Alpha8);
+            m_scratch.fill(0);
+        }
+        {
+            QPainter painter(&m_scratch);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.translate(e.translation);
+            painter.setPen(PainterPen(pen));
+            painter.drawLines(e.lines);
+        }
+        // Each row is read where the lines can reach it, and cleared again for the next entry.
+        for (int y = 0; y < height; ++y) {
+            const auto [lo, hi] = m_rows[size_t(y)];
+            if (lo >= hi)
+                continue;
+            uchar* row = m_scratch.scanLine(y);
+            for (int x = lo; x < hi; ++x) {
+                if (!row[x])
+                    continue;
+                const int start = x;
+                while (x < hi && row[x])
+                    row[x++] = 0;
+                e.runs.push_back({y, start, x - start});
+            }
+        }
+        e.runs.shrink_to_fit();
+        return true;
+    }
+
+    std::unordered_map<std::uint64_t, CEntry> m_map;
+    size_t m_nRuns = 0;
+    QImage m_scratch;
+    std::vector<std::pair<int, int>> m_rows;
+};
+
+CStrokeCache& Strokes() {
+    static CStrokeCache cache;
+    return cache;
+}
+
 // Texts laid out once for a font: shaping a text is the costly part of drawing it, and the same
 // labels are drawn again on every frame. A text is laid out just as the painter lays out a
 // centred single line: a line as wide as it needs at the top of the layout, its box as high as
@@ -581,10 +718,7 @@ void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color
 void CQtSurface::UsePen(const CPen& pen) {
     if (m_penSet && *m_penSet == pen)
         return;
-    QPen qpen = WidePen(pen);
-    if (pen.style == EPenStyle::Dotted)
-        qpen.setWidth(1);
-    m_painter.setPen(qpen);
+    m_painter.setPen(PainterPen(pen));
     m_penSet = pen;
     m_bPenTouched = true;
     m_bTextPen = false;
@@ -664,8 +798,29 @@ void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
     QLineF line;
     if (!ClipWide(from, to, pen, line))
         return;
+    m_lines.clear();
+    m_lines.append(line);
+    Stroke(m_lines, pen);
+}
+
+void CQtSurface::Stroke(const QList<QLineF>& lines, const CPen& pen) {
+    if (m_bFootprints) {
+        // No clip, a whole-pixel translation, an image: the painter would set exactly these
+        // runs of the image's pixels.
+        const QTransform& t = m_painter.transform();
+        const QPaintDevice* device = m_painter.device();
+        if (const std::vector<CStrokeCache::CRun>* runs =
+                Strokes().Get(lines, pen, QPoint(int(t.dx()), int(t.dy())),
+                              QSize(device->width(), device->height()))) {
+            const QRgb color = ToQColor(pen.color).rgb();
+            for (const CStrokeCache::CRun& run : *runs)
+                FillRun(reinterpret_cast<QRgb*>(m_pBits + run.y * m_nStride) + run.x, run.count,
+                        color);
+            return;
+        }
+    }
     UsePen(pen);
-    m_painter.drawLine(line);
+    m_painter.drawLines(lines);
 }
 
 void CQtSurface::SetPixel(CPoint p, COLORREF color) {
@@ -793,10 +948,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             m_lines.append(line);
     });
     // One colour, no end pixels in between: the pieces are stroked together.
-    if (!m_lines.isEmpty()) {
-        UsePen(pen);
-        m_painter.drawLines(m_lines);
-    }
+    if (!m_lines.isEmpty())
+        Stroke(m_lines, pen);
 }
 
 void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) {

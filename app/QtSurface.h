@@ -58,6 +58,8 @@ private:
     bool WriteWide(CPoint from, CPoint to, const CPen& pen);
     // The visible part of a wide or scaled line, in painter coordinates; false when none is.
     bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
+    // Lines stroked with pen as the painter strokes them in one call.
+    void Stroke(const QList<QLineF>& lines, const CPen& pen);
     void UsePen(const CPen& pen);
     // Black, over a transparent background, as every text is drawn.
     void UseTextPen();
