@@ -331,43 +331,53 @@ CCurveCache& Curves() {
     return cache;
 }
 
-// What the painter itself strokes (lines cut where they leave the sight, the wide pieces of a
-// curve that cannot be written from footprints), as the runs of pixels it set, by the very call:
-// the same lines, pen, translation and device size. The painter's result for such a call depends
-// on where the lines lie on the device, so nothing is moved or reused across positions; but the
-// same call comes again on every frame while the view stays put.
-class CStrokeCache {
+// What the painter itself draws (lines cut where they leave the sight, the wide pieces of a curve
+// that cannot be written from footprints, filled arrowheads), as the runs of pixels the call set,
+// by the very call: the same lines or corners, pen, translation and device size. The painter's
+// result for such a call depends on where it lies on the device, so nothing is moved or reused
+// across positions; but the same call comes again on every frame while the view stays put.
+class CPainterCallCache {
 public:
     struct CRun {
         int y, x, count; // device pixels
     };
 
-    // The runs, or null when the lines would take too long to look over and are better drawn
-    // by the painter straight away.
-    const std::vector<CRun>* Get(const QList<QLineF>& lines, const CPen& pen, QPoint translation,
-                                 QSize device) {
-        std::uint64_t h = 0xCBF29CE484222325ull ^ std::uint64_t(lines.size());
+    // What is drawn: lines stroked with a pen, or a polygon filled (pen unused then).
+    struct CCall {
+        bool fill = false;
+        QList<QPointF> points; // two per line, or the polygon's corners
+        int width = 0;
+        bool dotted = false;
+        QPoint translation;
+        QSize device;
+        bool operator==(const CCall&) const = default;
+    };
+
+    // The runs, or null when the call would take too long to look over and is better made on the
+    // painter straight away.
+    const std::vector<CRun>* Get(const CCall& call) {
+        std::uint64_t h = 0xCBF29CE484222325ull ^ std::uint64_t(call.points.size());
         const auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
-        for (const QLineF& l : lines)
-            for (const double v : {l.x1(), l.y1(), l.x2(), l.y2()}) {
+        for (const QPointF& p : call.points)
+            for (const double v : {p.x(), p.y()}) {
                 std::uint64_t bits;
                 std::memcpy(&bits, &v, sizeof(bits));
                 mix(bits);
             }
-        mix(std::uint64_t(std::uint32_t(pen.width)) << 1 | (pen.style == EPenStyle::Dotted));
-        mix(std::uint64_t(std::uint32_t(translation.x())) << 32 | std::uint32_t(translation.y()));
-        mix(std::uint64_t(std::uint32_t(device.width())) << 32 | std::uint32_t(device.height()));
+        mix(std::uint64_t(std::uint32_t(call.width)) << 2 | call.dotted << 1 | call.fill);
+        mix(std::uint64_t(std::uint32_t(call.translation.x())) << 32 |
+            std::uint32_t(call.translation.y()));
+        mix(std::uint64_t(std::uint32_t(call.device.width())) << 32 |
+            std::uint32_t(call.device.height()));
         auto it = m_map.find(h);
-        if (it != m_map.end() && it->second.lines == lines && it->second.width == pen.width &&
-            it->second.dotted == (pen.style == EPenStyle::Dotted) &&
-            it->second.translation == translation && it->second.device == device)
+        if (it != m_map.end() && it->second.call == call)
             return &it->second.runs;
         if (it == m_map.end() && m_nRuns > kMaxRuns) {
             m_map.clear();
             m_nRuns = 0;
         }
-        CEntry entry{lines, pen.width, pen.style == EPenStyle::Dotted, translation, device, {}};
-        if (!Make(entry, pen))
+        CEntry entry{call, {}};
+        if (!Make(entry))
             return nullptr;
         CEntry& e = m_map[h];
         m_nRuns -= e.runs.size();
@@ -378,28 +388,44 @@ public:
 
 private:
     struct CEntry {
-        QList<QLineF> lines;
-        int width;
-        bool dotted;
-        QPoint translation;
-        QSize device;
+        CCall call;
         std::vector<CRun> runs;
     };
     static constexpr size_t kMaxRuns = 4u << 20;
     static constexpr long long kMaxScan = 1 << 22; // pixels looked at for one entry
 
-    bool Make(CEntry& e, const CPen& pen) {
-        // The rows each line can reach, and the columns within each row.
-        const int w = pen.style == EPenStyle::Dotted ? 1 : std::max(pen.width, 1);
-        const double grow = w + 2;
-        const int height = e.device.height(), width = e.device.width();
+    // Widens the columns of row y to reach [lo, hi); false when the scan grows too large.
+    void Reach(int y, int lo, int hi, long long& scan) {
+        if (lo >= hi)
+            return;
+        auto& r = m_rows[size_t(y)];
+        scan += hi - lo;
+        r = {std::min(r.first, lo), std::max(r.second, hi)};
+    }
+
+    bool Make(CEntry& e) {
+        const CCall& c = e.call;
+        const int height = c.device.height(), width = c.device.width();
         m_rows.assign(size_t(height), {INT_MAX, INT_MIN});
         long long scan = 0;
-        for (const QLineF& painterLine : e.lines) {
-            const QLineF l = painterLine.translated(e.translation);
-            const double top = std::max(0.0, std::floor(std::min(l.y1(), l.y2()) - grow));
+        // The rows the call can reach, and the columns within each row: near each line, or the
+        // polygon's box.
+        const double grow = c.fill ? 2 : (c.dotted ? 1 : std::max(c.width, 1)) + 2;
+        const auto clampX = [width](double x) { return int(std::clamp(x, 0.0, double(width))); };
+        if (c.fill) {
+            QRectF box = QPolygonF(c.points).boundingRect().translated(c.translation);
+            box.adjust(-grow, -grow, grow + 1, grow + 1);
+            const int top = int(std::clamp(std::floor(box.top()), 0.0, double(height)));
+            const int bottom = int(std::clamp(std::ceil(box.bottom()), 0.0, double(height)));
+            for (int y = top; y < bottom && scan <= kMaxScan; ++y)
+                Reach(y, clampX(std::floor(box.left())), clampX(std::ceil(box.right())), scan);
+        }
+        for (qsizetype i = 0; !c.fill && i + 1 < c.points.size() && scan <= kMaxScan; i += 2) {
+            const QLineF l = QLineF(c.points[i], c.points[i + 1]).translated(c.translation);
+            const double top =
+                std::clamp(std::floor(std::min(l.y1(), l.y2()) - grow), 0.0, double(height));
             const double bottom =
-                std::min(double(height), std::ceil(std::max(l.y1(), l.y2()) + grow) + 1);
+                std::clamp(std::ceil(std::max(l.y1(), l.y2()) + grow) + 1, 0.0, double(height));
             for (int y = int(top); y < int(bottom); ++y) {
                 double t0 = 0, t1 = 1;
                 if (l.dy() != 0) {
@@ -407,33 +433,33 @@ private:
                     t1 = std::clamp((y + 1 + grow - l.y1()) / l.dy(), 0.0, 1.0);
                 }
                 const double xa = l.x1() + t0 * l.dx(), xb = l.x1() + t1 * l.dx();
-                const int lo = std::max(0, int(std::floor(std::min(xa, xb) - grow)));
-                const int hi = std::min(width, int(std::ceil(std::max(xa, xb) + grow)) + 1);
-                if (lo >= hi)
-                    continue;
-                auto& r = m_rows[size_t(y)];
-                scan += hi - lo;
-                r = {std::min(r.first, lo), std::max(r.second, hi)};
+                Reach(y, clampX(std::floor(std::min(xa, xb) - grow)),
+                      clampX(std::ceil(std::max(xa, xb) + grow) + 1), scan);
             }
-            if (scan > kMaxScan)
-                return false;
         }
-        if (m_scratch.size() != e.device) {
-            m_scratch = QImage(e.device, QImage::Format_Alpha8);
+        if (scan > kMaxScan)
+            return false;
+        if (m_scratch.size() != c.device) {
+            m_scratch = QImage(c.device, QImage::Format_Alpha8);
             m_scratch.fill(0);
         }
         {
             QPainter painter(&m_scratch);
             painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.translate(e.translation);
-            painter.setPen(PainterPen(pen));
-            painter.drawLines(e.lines);
+            painter.translate(c.translation);
+            if (c.fill) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(Qt::black);
+                painter.drawPolygon(QPolygonF(c.points));
+            } else {
+                painter.setPen(PainterPen(
+                    {c.dotted ? EPenStyle::Dotted : EPenStyle::Solid, c.width, RGB(0, 0, 0)}));
+                painter.drawLines(c.points.data(), int(c.points.size() / 2));
+            }
         }
-        // Each row is read where the lines can reach it, and cleared again for the next entry.
+        // Each row is read where the call can reach it, and cleared again for the next entry.
         for (int y = 0; y < height; ++y) {
             const auto [lo, hi] = m_rows[size_t(y)];
-            if (lo >= hi)
-                continue;
             uchar* row = m_scratch.scanLine(y);
             for (int x = lo; x < hi; ++x) {
                 if (!row[x])
@@ -454,8 +480,8 @@ private:
     std::vector<std::pair<int, int>> m_rows;
 };
 
-CStrokeCache& Strokes() {
-    static CStrokeCache cache;
+CPainterCallCache& PainterCalls() {
+    static CPainterCallCache cache;
     return cache;
 }
 
@@ -804,23 +830,37 @@ void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
 }
 
 void CQtSurface::Stroke(const QList<QLineF>& lines, const CPen& pen) {
-    if (m_bFootprints) {
-        // No clip, a whole-pixel translation, an image: the painter would set exactly these
-        // runs of the image's pixels.
-        const QTransform& t = m_painter.transform();
-        const QPaintDevice* device = m_painter.device();
-        if (const std::vector<CStrokeCache::CRun>* runs =
-                Strokes().Get(lines, pen, QPoint(int(t.dx()), int(t.dy())),
-                              QSize(device->width(), device->height()))) {
-            const QRgb color = ToQColor(pen.color).rgb();
-            for (const CStrokeCache::CRun& run : *runs)
-                FillRun(reinterpret_cast<QRgb*>(m_pBits + run.y * m_nStride) + run.x, run.count,
-                        color);
-            return;
-        }
-    }
+    QList<QPointF> points;
+    points.reserve(lines.size() * 2);
+    for (const QLineF& l : lines)
+        points << l.p1() << l.p2();
+    if (WriteCached(false, std::move(points), pen))
+        return;
     UsePen(pen);
     m_painter.drawLines(lines);
+}
+
+bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) {
+    // No clip, a whole-pixel translation, an image: the painter would set exactly these runs of
+    // the image's pixels.
+    if (!m_bFootprints)
+        return false;
+    const QTransform& t = m_painter.transform();
+    const QPaintDevice* device = m_painter.device();
+    CPainterCallCache::CCall call;
+    call.fill = fill;
+    call.points = std::move(points);
+    call.width = fill ? 0 : pen.width;
+    call.dotted = !fill && pen.style == EPenStyle::Dotted;
+    call.translation = QPoint(int(t.dx()), int(t.dy()));
+    call.device = QSize(device->width(), device->height());
+    const std::vector<CPainterCallCache::CRun>* runs = PainterCalls().Get(call);
+    if (!runs)
+        return false;
+    const QRgb rgb = ToQColor(pen.color).rgb();
+    for (const CPainterCallCache::CRun& run : *runs)
+        FillRun(reinterpret_cast<QRgb*>(m_pBits + run.y * m_nStride) + run.x, run.count, rgb);
+    return true;
 }
 
 void CQtSurface::SetPixel(CPoint p, COLORREF color) {
@@ -965,6 +1005,8 @@ void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) 
     if (!visible.contains(poly.boundingRect()))
         poly = poly.intersected(QPolygonF(visible));
     if (poly.isEmpty())
+        return;
+    if (WriteCached(true, poly, {EPenStyle::Solid, 0, color}))
         return;
     m_painter.save();
     m_painter.setPen(Qt::NoPen);
