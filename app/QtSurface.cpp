@@ -27,6 +27,11 @@ QColor ToQColor(COLORREF c) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
+// The opaque pixel value of a colour, as QColor::rgb() gives it.
+QRgb ToRgb(COLORREF c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
 // The painter's pen for lines wider than one pixel: round ends and joins, as wide pens have
 // always been drawn by this program.
 QPen WidePen(const CPen& pen) {
@@ -717,9 +722,9 @@ void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
     });
 }
 
-void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color) {
+void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, COLORREF color) {
     if (m_pBits) {
-        WriteWalk(a, b, dotted, color.rgb());
+        WriteWalk(a, b, dotted, ToRgb(color));
         return;
     }
     const CArea v = VisibleArea(1);
@@ -734,7 +739,7 @@ void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color
             pixels.append(ToDevice(p));
     });
     m_painter.save();
-    QPen pen(color);
+    QPen pen(ToQColor(color));
     pen.setWidth(0);
     m_painter.setPen(pen);
     m_painter.drawPoints(pixels);
@@ -786,7 +791,7 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     const CFootprint& f = Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
     if (!f.usable)
         return false;
-    const QRgb color = ToQColor(pen.color).rgb();
+    const QRgb color = ToRgb(pen.color);
     const long long top = from.y + 0LL + f.top;
     const long long firstRow = std::max(0LL, writable.top - top);
     const long long lastRow = std::min<long long>(f.rows.size(), writable.bottom - top);
@@ -816,7 +821,7 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
 void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
     if (pen.width <= 1 && IsPixelExact()) {
         // Pixel by pixel, exactly the walk the hit tests use, so what is hit is what is seen.
-        WalkPixels(from, to, pen.style == EPenStyle::Dotted, ToQColor(pen.color));
+        WalkPixels(from, to, pen.style == EPenStyle::Dotted, pen.color);
         return;
     }
     if (WriteWide(from, to, pen))
@@ -857,7 +862,7 @@ bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) 
     const std::vector<CPainterCallCache::CRun>* runs = PainterCalls().Get(call);
     if (!runs)
         return false;
-    const QRgb rgb = ToQColor(pen.color).rgb();
+    const QRgb rgb = ToRgb(pen.color);
     for (const CPainterCallCache::CRun& run : *runs)
         FillRun(reinterpret_cast<QRgb*>(m_pBits + run.y * m_nStride) + run.x, run.count, rgb);
     return true;
@@ -871,7 +876,7 @@ void CQtSurface::SetPixel(CPoint p, COLORREF color) {
         const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                       m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
         if (w.Contains(p))
-            WritePixel(p, ToQColor(color).rgb());
+            WritePixel(p, ToRgb(color));
         return;
     }
     m_painter.fillRect(QRect(ToDevice(p), QSize(1, 1)), ToQColor(color));
@@ -951,7 +956,6 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
     CCurveCache::CEntry& curve = Curves().Get(points);
     const bool pixels = pen.width <= 1 && IsPixelExact();
     const bool dotted = pen.style == EPenStyle::Dotted;
-    const QColor color = ToQColor(pen.color);
     if (pixels && m_pBits) {
         // Inside the image, the pixels the walk sets are written from their offsets.
         const qsizetype stride = m_nStride / qsizetype(sizeof(QRgb));
@@ -966,7 +970,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             QRgb* first =
                 reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + walk->first.y) * m_nStride) +
                 m_nShiftX + walk->first.x;
-            const QRgb rgb = color.rgb();
+            const QRgb rgb = ToRgb(pen.color);
             const std::int32_t* offsets = walk->offsets.data();
             const size_t count = walk->offsets.size();
             size_t i = 0;
@@ -983,7 +987,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
     curve.ForEachPiece([&](CPoint a, CPoint b) {
         QLineF line;
         if (pixels)
-            WalkPixels(a, b, dotted, color);
+            WalkPixels(a, b, dotted, pen.color);
         else if (!WriteWide(a, b, pen) && ClipWide(a, b, pen, line))
             m_lines.append(line);
     });

@@ -47,7 +47,7 @@ private:
     // pixel; anything else (a scaled printer page, a high-density screen) goes through QPen.
     bool IsPixelExact() const { return m_bPixelExact; }
     // Pixels of the walk from a to b (end left out) that are visible; dotted keeps every other.
-    void WalkPixels(CPoint a, CPoint b, bool dotted, const QColor& color);
+    void WalkPixels(CPoint a, CPoint b, bool dotted, COLORREF color);
     // The same walk written straight into the image's scan lines.
     void WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color);
     void WritePixel(CPoint p, QRgb color) {
