@@ -358,6 +358,9 @@ public:
         bool operator==(const CCall&) const = default;
     };
 
+    // Devices up to this many pixels are served.
+    static constexpr qint64 kMaxDevicePixels = qint64(1) << 25;
+
     // The runs, or null when the call would take too long to look over and is better made on the
     // painter straight away.
     const std::vector<CRun>* Get(const CCall& call) {
@@ -852,6 +855,10 @@ bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) 
         return false;
     const QTransform& t = m_painter.transform();
     const QPaintDevice* device = m_painter.device();
+    // The cache draws into a scratch image of the device's size, which a huge device would make
+    // costly to keep.
+    if (qint64(device->width()) * device->height() > CPainterCallCache::kMaxDevicePixels)
+        return false;
     CPainterCallCache::CCall call;
     call.fill = fill;
     call.points = std::move(points);
