@@ -34,10 +34,12 @@ void PaintScene(CDrawSurface& dc, const CFigureList& list, double zoom, CPoint s
 }
 
 template <class Surface>
-QImage Render(const CFigureList& list, double zoom, CPoint shift, QImage::Format format) {
-    QImage image(1000, 700, format);
+QImage Render(const CFigureList& list, double zoom, CPoint shift, QImage::Format format,
+              QSize size = {1000, 700}, QPoint translation = {}) {
+    QImage image(size, format);
     image.fill(Qt::black);
     QPainter painter(&image);
+    painter.translate(translation);
     Surface surface(painter);
     PaintScene(surface, list, zoom, shift);
     painter.end();
@@ -77,6 +79,30 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
 }
 
 } // namespace
+
+// What the surface keeps from one painting serves the next only where the painter would do the
+// same: the same drawing through other translations and device sizes, each painted twice.
+TEST(PaintExact, KeptPaintingFollowsTranslationAndDeviceSize) {
+    CRandomDrawing gen(99);
+    CFigureList list;
+    gen.AddTo(list, 150);
+    const std::pair<QSize, QPoint> views[] = {{{1000, 700}, {0, 0}},     {{1000, 700}, {13, -7}},
+                                              {{640, 480}, {13, -7}},    {{640, 481}, {13, -7}},
+                                              {{1000, 700}, {-300, 40}}, {{1000, 700}, {0, 0}}};
+    for (const double zoom : {2.0, 4.0})
+        for (const auto& [size, translation] : views)
+            for (int pass = 0; pass < 2; ++pass) {
+                const CPoint shift{-100, -150};
+                const QImage plain = Render<CPlainQtSurface>(
+                    list, zoom, shift, QImage::Format_RGB32, size, translation);
+                const QImage fast =
+                    Render<CQtSurface>(list, zoom, shift, QImage::Format_RGB32, size, translation);
+                EXPECT_TRUE(plain == fast)
+                    << "zoom " << zoom << ", " << size.width() << "x" << size.height() << " at "
+                    << translation.x() << "," << translation.y() << ": "
+                    << FirstDifference(plain, fast);
+            }
+}
 
 // Texts of every sort (spaces at either end, accents, right-to-left and combining letters, line
 // breaks and tabs), in boxes too small and too large, across the image edges, in several fonts and
