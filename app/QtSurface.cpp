@@ -204,9 +204,6 @@ CFootprintCache& Footprints() {
 // costly part of a curve; the cached polyline is the very result of the painter's flattening.
 class CCurveCache {
 public:
-    // The pixel points of the flattened curve through points (a start point and three points per
-    // piece), with a point that repeats the one before it left out; breaks holds where each
-    // further sub-path starts.
     // The pixels a one-pixel pen sets along the polyline (each piece walked with its end left out,
     // every other pixel of a piece when dotted), as offsets from the first of them in an image
     // whose rows are stride pixels apart, with the box they lie in.
@@ -217,6 +214,9 @@ public:
         std::vector<std::int32_t> offsets;
     };
 
+    // The pixel points of the flattened curve through key (a start point and three points per
+    // piece), with a point that repeats the one before it left out; breaks holds where each
+    // further sub-path starts.
     struct CEntry {
         std::vector<CPoint> key;
         std::vector<CPoint> pixels;
@@ -288,9 +288,9 @@ public:
         }
         // A new curve, or another curve with the same hash, which then takes the place.
         CEntry& e = m_map[h];
-        m_nPoints -= e.key.size() + e.pixels.size();
+        m_nPoints -= Size(e);
         Flatten(points, e);
-        m_nPoints += e.key.size() + e.pixels.size();
+        m_nPoints += Size(e);
         return e;
     }
 
@@ -302,6 +302,12 @@ public:
 
 private:
     static constexpr size_t kMaxPoints = 4u << 20;
+
+    // What an entry keeps, in points (two offsets count as one).
+    static size_t Size(const CEntry& e) {
+        return e.key.size() + e.pixels.size() +
+               (e.walks[0].offsets.size() + e.walks[1].offsets.size()) / 2;
+    }
 
     void Flatten(const std::vector<CPoint>& points, CEntry& e) {
         e.key = points;
@@ -402,7 +408,7 @@ private:
     static constexpr size_t kMaxRuns = 4u << 20;
     static constexpr long long kMaxScan = 1 << 22; // pixels looked at for one entry
 
-    // Widens the columns of row y to reach [lo, hi); false when the scan grows too large.
+    // Widens the columns of row y to reach [lo, hi), counting the pixels to look at in scan.
     void Reach(int y, int lo, int hi, long long& scan) {
         if (lo >= hi)
             return;
