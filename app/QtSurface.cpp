@@ -81,6 +81,29 @@ bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, do
     return true;
 }
 
+// The one cache of a kind that every surface shares: what one painting keeps serves the next.
+template <class T> T& Shared() {
+    static T cache;
+    return cache;
+}
+
+// A running hash of the numbers that make up a cache key.
+class CKeyHash {
+public:
+    explicit CKeyHash(std::uint64_t seed) : m_h(0xCBF29CE484222325ull ^ seed) {}
+    void Add(std::uint64_t v) { m_h = (m_h ^ v) * 0x100000001B3ull; }
+    void Add(double v) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, sizeof(bits));
+        Add(bits);
+    }
+    void Add(CPoint p) { Add(std::uint64_t(std::uint32_t(p.x)) << 32 | std::uint32_t(p.y)); }
+    std::uint64_t Value() const { return m_h; }
+
+private:
+    std::uint64_t m_h;
+};
+
 // The pixels a wide pen sets for a segment from one pixel centre to another, as runs per row
 // relative to the start pixel. The painter's stroke moves with the segment by whole pixels, so it
 // is worked out once per direction, length and width by letting the painter stroke the segment
@@ -194,11 +217,6 @@ private:
     QImage m_scratch;
 };
 
-CFootprintCache& Footprints() {
-    static CFootprintCache cache;
-    return cache;
-}
-
 // Curves flattened into pixel polylines, by their control points. A drawing is painted again and
 // again with most curves unchanged (every frame of a drag, every hover), and flattening is the
 // costly part of a curve; the cached polyline is the very result of the painter's flattening.
@@ -274,11 +292,10 @@ public:
     };
 
     CEntry& Get(const std::vector<CPoint>& points) {
-        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ points.size();
-        for (const CPoint p : points) {
-            h = (h ^ std::uint32_t(p.x)) * 0x100000001B3ull;
-            h = (h ^ std::uint32_t(p.y)) * 0x100000001B3ull;
-        }
+        CKeyHash hash(points.size());
+        for (const CPoint p : points)
+            hash.Add(p);
+        const std::uint64_t h = hash.Value();
         auto it = m_map.find(h);
         if (it != m_map.end() && it->second.key == points)
             return it->second;
@@ -337,11 +354,6 @@ private:
     QPainterPath m_path;
 };
 
-CCurveCache& Curves() {
-    static CCurveCache cache;
-    return cache;
-}
-
 // What the painter itself draws (lines cut where they leave the sight, the wide pieces of a curve
 // that cannot be written from footprints, filled arrowheads), as the runs of pixels the call set,
 // by the very call: the same lines or corners, pen, translation and device size. The painter's
@@ -370,19 +382,15 @@ public:
     // The runs, or null when the call would take too long to look over and is better made on the
     // painter straight away.
     const std::vector<CRun>* Get(const CCall& call) {
-        std::uint64_t h = 0xCBF29CE484222325ull ^ std::uint64_t(call.points.size());
-        const auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
-        for (const QPointF& p : call.points)
-            for (const double v : {p.x(), p.y()}) {
-                std::uint64_t bits;
-                std::memcpy(&bits, &v, sizeof(bits));
-                mix(bits);
-            }
-        mix(std::uint64_t(std::uint32_t(call.width)) << 2 | call.dotted << 1 | call.fill);
-        mix(std::uint64_t(std::uint32_t(call.translation.x())) << 32 |
-            std::uint32_t(call.translation.y()));
-        mix(std::uint64_t(std::uint32_t(call.device.width())) << 32 |
-            std::uint32_t(call.device.height()));
+        CKeyHash hash(call.points.size());
+        for (const QPointF& p : call.points) {
+            hash.Add(p.x());
+            hash.Add(p.y());
+        }
+        hash.Add(std::uint64_t(std::uint32_t(call.width)) << 2 | call.dotted << 1 | call.fill);
+        hash.Add(CPoint{call.translation.x(), call.translation.y()});
+        hash.Add(CPoint{call.device.width(), call.device.height()});
+        const std::uint64_t h = hash.Value();
         auto it = m_map.find(h);
         if (it != m_map.end() && it->second.call == call)
             return &it->second.runs;
@@ -494,11 +502,6 @@ private:
     std::vector<std::pair<int, int>> m_rows;
 };
 
-CPainterCallCache& PainterCalls() {
-    static CPainterCallCache cache;
-    return cache;
-}
-
 // Texts laid out once for a font: shaping a text is the costly part of drawing it, and the same
 // labels are drawn again on every frame. A text is laid out just as the painter lays out a
 // centred single line: a line as wide as it needs at the top of the layout, its box as high as
@@ -566,11 +569,6 @@ private:
     Qt::LayoutDirection m_direction = Qt::LeftToRight;
     int m_nDpiX = 0, m_nDpiY = 0;
 };
-
-CTextCache& Texts() {
-    static CTextCache cache;
-    return cache;
-}
 
 // Rows of the image this far ahead of a write are asked for early: a steep line reaches a new row,
 // far from the last one, at every pixel, and the writes should not wait on them one by one.
@@ -797,7 +795,8 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
         return false;
     const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
                          m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
-    const CFootprint& f = Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
+    const CFootprint& f =
+        Shared<CFootprintCache>().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
     if (!f.usable)
         return false;
     const QRgb color = ToRgb(pen.color);
@@ -872,7 +871,7 @@ bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) 
     call.dotted = !fill && pen.style == EPenStyle::Dotted;
     call.translation = QPoint(int(t.dx()), int(t.dy()));
     call.device = QSize(device->width(), device->height());
-    const std::vector<CPainterCallCache::CRun>* runs = PainterCalls().Get(call);
+    const std::vector<CPainterCallCache::CRun>* runs = Shared<CPainterCallCache>().Get(call);
     if (!runs)
         return false;
     const QRgb rgb = ToRgb(pen.color);
@@ -966,7 +965,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         return;
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
-    CCurveCache::CEntry& curve = Curves().Get(points);
+    CCurveCache::CEntry& curve = Shared<CCurveCache>().Get(points);
     const bool pixels = pen.width <= 1 && IsPixelExact();
     const bool dotted = pen.style == EPenStyle::Dotted;
     if (pixels && m_pBits) {
@@ -975,7 +974,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         const bool fresh = curve.walks[dotted ? 1 : 0].stride != stride;
         const CCurveCache::CWalk* walk = curve.Walk(dotted, stride);
         if (fresh)
-            Curves().Walked(walk);
+            Shared<CCurveCache>().Walked(walk);
         if (walk && walk->left >= m_rcWritable.left + m_ptOrigin.x &&
             walk->right <= m_rcWritable.right + m_ptOrigin.x &&
             walk->top >= m_rcWritable.top + m_ptOrigin.y &&
@@ -1045,9 +1044,10 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
                          ToDevice(double(clip.right), double(clip.bottom)));
     const QPaintDevice* device = m_painter.device();
     const CTextCache::CText* laid =
-        IsPixelExact() ? Texts().Get(text, m_painter.font(), m_painter.layoutDirection(),
-                                     device->logicalDpiX(), device->logicalDpiY())
-                       : nullptr;
+        IsPixelExact()
+            ? Shared<CTextCache>().Get(text, m_painter.font(), m_painter.layoutDirection(),
+                                       device->logicalDpiX(), device->logicalDpiY())
+            : nullptr;
     if (!laid) {
         m_painter.save();
         m_painter.setClipRect(visible, Qt::IntersectClip);
