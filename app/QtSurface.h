@@ -1,11 +1,13 @@
 // CQtSurface: the draw surface over a QPainter, with the pixel rules of the figures (aliased,
 // integer pixels, lines that leave out their end pixel, right/bottom-exclusive rectangles).
+// Flattened curves, laid-out texts, wide-pen footprints and what the painter itself drew are kept
+// from one painting to the next in caches that all surfaces share, so surfaces are made and used
+// on the GUI thread only.
 #pragma once
 
 #include "figures/DrawSurface.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 class CQtSurface : public CDrawSurface {
 public:
