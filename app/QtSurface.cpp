@@ -232,6 +232,20 @@ public:
         std::vector<std::int32_t> offsets;
     };
 
+    // What a wide solid pen sets along the polyline when every piece is written from its
+    // footprint: the footprints' rows merged into runs, relative to the first pixel point, with
+    // the box of the runs and the box of the points. Made for one width at a time.
+    struct CWide {
+        int width = 0;       // 0: not made yet
+        bool usable = false; // false: a piece the footprints do not serve
+        struct CRun {
+            int y, x, count;
+        };
+        std::vector<CRun> runs;
+        long long left = 0, top = 0, right = 0, bottom = 0; // runs; right, bottom exclusive
+        long long pointsLeft = 0, pointsTop = 0, pointsRight = 0, pointsBottom = 0; // inclusive
+    };
+
     // The pixel points of the flattened curve through key (a start point and three points per
     // piece), with a point that repeats the one before it left out; breaks holds where each
     // further sub-path starts.
@@ -240,6 +254,7 @@ public:
         std::vector<CPoint> pixels;
         std::vector<size_t> breaks;
         CWalk walks[2]; // solid, dotted
+        CWide wide;
 
         // Calls piece(a, b) for each piece of the polyline.
         template <class F> void ForEachPiece(F&& piece) const {
@@ -311,6 +326,70 @@ public:
         return e;
     }
 
+    // The merged footprints of entry e's pieces for pen (solid, 3 to 1000 pixels wide).
+    const CWide& Wide(CEntry& e, const CPen& pen) {
+        CWide& w = e.wide;
+        if (w.width == pen.width)
+            return w;
+        m_nPoints -= w.runs.size();
+        w = CWide();
+        w.width = pen.width;
+        if (e.pixels.empty())
+            return w;
+        const CPoint p0 = e.pixels[0];
+        // Relative to p0, as [y, left, right) spans; everything stays near p0 or the curve is
+        // left to the pieces.
+        constexpr long long kFar = 1LL << 29;
+        std::vector<std::array<long long, 3>> spans;
+        bool served = true;
+        e.ForEachPiece([&](CPoint a, CPoint b) {
+            const long long dx = b.x - 0LL - a.x, dy = b.y - 0LL - a.y;
+            const long long ax = a.x - 0LL - p0.x, ay = a.y - 0LL - p0.y;
+            if (!served || std::llabs(dx) > CFootprintCache::kMaxExtent ||
+                std::llabs(dy) > CFootprintCache::kMaxExtent || std::llabs(ax) > kFar ||
+                std::llabs(ay) > kFar) {
+                served = false;
+                return;
+            }
+            const CFootprint& f = Shared<CFootprintCache>().Get(int(dx), int(dy), pen);
+            served = f.usable;
+            for (size_t i = 0; served && i < f.rows.size(); ++i) {
+                const long long x = ax + f.rows[i].left;
+                spans.push_back({ay + f.top + static_cast<long long>(i), x, x + f.rows[i].count});
+            }
+        });
+        if (!served || spans.empty())
+            return w;
+        std::sort(spans.begin(), spans.end());
+        for (const auto& [y, lo, hi] : spans) {
+            if (!w.runs.empty() && w.runs.back().y == y &&
+                lo <= w.runs.back().x + w.runs.back().count) {
+                CWide::CRun& last = w.runs.back();
+                last.count = std::max<int>(last.count, int(hi - last.x));
+            } else {
+                w.runs.push_back({int(y), int(lo), int(hi - lo)});
+            }
+        }
+        w.runs.shrink_to_fit();
+        w.left = w.right = w.runs[0].x;
+        w.top = w.runs.front().y;
+        w.bottom = w.runs.back().y + 1LL;
+        for (const CWide::CRun& r : w.runs) {
+            w.left = std::min<long long>(w.left, r.x);
+            w.right = std::max<long long>(w.right, r.x + 0LL + r.count);
+        }
+        w.pointsLeft = w.pointsRight = w.pointsTop = w.pointsBottom = 0;
+        for (const CPoint p : e.pixels) {
+            w.pointsLeft = std::min(w.pointsLeft, p.x - 0LL - p0.x);
+            w.pointsRight = std::max(w.pointsRight, p.x - 0LL - p0.x);
+            w.pointsTop = std::min(w.pointsTop, p.y - 0LL - p0.y);
+            w.pointsBottom = std::max(w.pointsBottom, p.y - 0LL - p0.y);
+        }
+        w.usable = true;
+        m_nPoints += w.runs.size();
+        return w;
+    }
+
     // Counts the offsets a walk keeps towards the cache's size.
     void Walked(const CWalk* w) {
         if (w)
@@ -323,7 +402,7 @@ private:
     // What an entry keeps, in points (two offsets count as one).
     static size_t Size(const CEntry& e) {
         return e.key.size() + e.pixels.size() +
-               (e.walks[0].offsets.size() + e.walks[1].offsets.size()) / 2;
+               (e.walks[0].offsets.size() + e.walks[1].offsets.size()) / 2 + e.wide.runs.size();
     }
 
     void Flatten(const std::vector<CPoint>& points, CEntry& e) {
@@ -331,6 +410,7 @@ private:
         e.pixels.clear();
         e.breaks.clear();
         e.walks[0] = e.walks[1] = CWalk();
+        e.wide = CWide();
         m_path.clear();
         m_path.moveTo(points[0].x, points[0].y);
         for (size_t i = 1; i + 2 < points.size(); i += 3)
@@ -992,6 +1072,29 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             }
             for (; i < count; ++i)
                 first[offsets[i]] = rgb;
+            return;
+        }
+    }
+    const int w = std::max(pen.width, 1);
+    if (!pixels && m_bFootprints && pen.style == EPenStyle::Solid && w >= 3 && w <= 1000) {
+        // Where every piece would be written from its footprint, whole and uncut (what WriteWide
+        // asks of each piece), the merged footprints give the same pixels, each written once.
+        const CCurveCache::CWide& wide = Shared<CCurveCache>().Wide(curve, pen);
+        const CPoint p0 = curve.pixels.empty() ? CPoint{} : curve.pixels[0];
+        const CArea v = VisibleArea(w + 2);
+        const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
+                             m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+        if (wide.usable && p0.x + wide.pointsLeft >= v.left && p0.x + wide.pointsRight < v.right &&
+            p0.y + wide.pointsTop >= v.top && p0.y + wide.pointsBottom < v.bottom &&
+            p0.y + wide.pointsTop - w - 2 >= writable.top && p0.x + wide.left >= writable.left &&
+            p0.x + wide.right <= writable.right && p0.y + wide.top >= writable.top &&
+            p0.y + wide.bottom <= writable.bottom) {
+            const QRgb rgb = ToRgb(pen.color);
+            QRgb* origin = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p0.y) * m_nStride) +
+                           m_nShiftX + p0.x;
+            const qsizetype step = m_nStride / qsizetype(sizeof(QRgb));
+            for (const CCurveCache::CWide::CRun& run : wide.runs)
+                FillRun(origin + run.y * step + run.x, run.count, rgb);
             return;
         }
     }
