@@ -268,12 +268,10 @@ public:
             }
         }
 
-        // The walk for a one-pixel pen in an image with rows stride pixels apart; null when the
-        // curve sets no pixel or spans too much of such an image for the offsets.
-        const CWalk* Walk(bool dotted, qsizetype stride) {
+        // Makes the walk for a one-pixel pen in an image with rows stride pixels apart; null
+        // when the curve sets no pixel or spans too much of such an image for the offsets.
+        const CWalk* MakeWalk(bool dotted, qsizetype stride) {
             CWalk& w = walks[dotted ? 1 : 0];
-            if (w.stride == stride)
-                return w.offsets.empty() ? nullptr : &w;
             w.offsets.clear();
             w.stride = 0;
             std::vector<CPoint> points;
@@ -390,10 +388,16 @@ public:
         return w;
     }
 
-    // Counts the offsets a walk keeps towards the cache's size.
-    void Walked(const CWalk* w) {
-        if (w)
-            m_nPoints += w->offsets.size() / 2;
+    // Entry e's walk for a one-pixel pen in an image with rows stride pixels apart; null when
+    // the curve sets no pixel or spans too much of such an image for the offsets.
+    const CWalk* Walk(CEntry& e, bool dotted, qsizetype stride) {
+        const CWalk& w = e.walks[dotted ? 1 : 0];
+        if (w.stride == stride)
+            return w.offsets.empty() ? nullptr : &w;
+        m_nPoints -= Size(e);
+        const CWalk* made = e.MakeWalk(dotted, stride);
+        m_nPoints += Size(e);
+        return made;
     }
 
 private:
@@ -780,8 +784,7 @@ QPoint CQtSurface::ToDevice(CPoint p) const {
 }
 
 void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
-    const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
-                  m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+    const CArea w = WritableArea();
     if (w.Contains(a) && w.Contains(b)) {
         // Every pixel lies between the ends, inside the image: the pixels of WalkSegment on a
         // pixel pointer, with no test per pixel.
@@ -870,11 +873,9 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     // leaves the visible area), and starts the rows of a stroke that crosses the top edge at that
     // edge: both round differently from the whole stroke, so those strokes go to the painter.
     const CArea v = VisibleArea(w + 2);
-    if (!v.Contains(from) || !v.Contains(to) ||
-        std::min(from.y, to.y) - w - 2LL < m_rcWritable.top + m_ptOrigin.y)
+    const CArea writable = WritableArea();
+    if (!v.Contains(from) || !v.Contains(to) || std::min(from.y, to.y) - w - 2LL < writable.top)
         return false;
-    const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
-                         m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
     const CFootprint& f =
         Shared<CFootprintCache>().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
     if (!f.usable)
@@ -965,8 +966,7 @@ void CQtSurface::SetPixel(CPoint p, COLORREF color) {
     if (p.x < v.left || p.x >= v.right || p.y < v.top || p.y >= v.bottom)
         return;
     if (m_pBits) {
-        const CArea w{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
-                      m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+        const CArea w = WritableArea();
         if (w.Contains(p))
             WritePixel(p, ToRgb(color));
         return;
@@ -982,10 +982,7 @@ void CQtSurface::FillArea(const CArea& r, const QColor& color) {
         return;
     if (m_pBits) {
         // An opaque fill of whole pixels is the colour written into every pixel of the area.
-        const CArea w{std::max(c.left, m_rcWritable.left + m_ptOrigin.x),
-                      std::max(c.top, m_rcWritable.top + m_ptOrigin.y),
-                      std::min(c.right, m_rcWritable.right + m_ptOrigin.x),
-                      std::min(c.bottom, m_rcWritable.bottom + m_ptOrigin.y)};
+        const CArea w = c.Intersected(WritableArea());
         if (w.IsEmpty())
             return;
         const QRgb rgb = color.rgb();
@@ -1051,14 +1048,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
     if (pixels && m_pBits) {
         // Inside the image, the pixels the walk sets are written from their offsets.
         const qsizetype stride = m_nStride / qsizetype(sizeof(QRgb));
-        const bool fresh = curve.walks[dotted ? 1 : 0].stride != stride;
-        const CCurveCache::CWalk* walk = curve.Walk(dotted, stride);
-        if (fresh)
-            Shared<CCurveCache>().Walked(walk);
-        if (walk && walk->left >= m_rcWritable.left + m_ptOrigin.x &&
-            walk->right <= m_rcWritable.right + m_ptOrigin.x &&
-            walk->top >= m_rcWritable.top + m_ptOrigin.y &&
-            walk->bottom <= m_rcWritable.bottom + m_ptOrigin.y) {
+        const CCurveCache::CWalk* walk = Shared<CCurveCache>().Walk(curve, dotted, stride);
+        if (walk && WritableArea().Contains({walk->left, walk->top, walk->right, walk->bottom})) {
             QRgb* first =
                 reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + walk->first.y) * m_nStride) +
                 m_nShiftX + walk->first.x;
@@ -1082,13 +1073,12 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         const CCurveCache::CWide& wide = Shared<CCurveCache>().Wide(curve, pen);
         const CPoint p0 = curve.pixels.empty() ? CPoint{} : curve.pixels[0];
         const CArea v = VisibleArea(w + 2);
-        const CArea writable{m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
-                             m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+        const CArea writable = WritableArea();
         if (wide.usable && p0.x + wide.pointsLeft >= v.left && p0.x + wide.pointsRight < v.right &&
             p0.y + wide.pointsTop >= v.top && p0.y + wide.pointsBottom < v.bottom &&
-            p0.y + wide.pointsTop - w - 2 >= writable.top && p0.x + wide.left >= writable.left &&
-            p0.x + wide.right <= writable.right && p0.y + wide.top >= writable.top &&
-            p0.y + wide.bottom <= writable.bottom) {
+            p0.y + wide.pointsTop - w - 2 >= writable.top &&
+            writable.Contains(
+                {p0.x + wide.left, p0.y + wide.top, p0.x + wide.right, p0.y + wide.bottom})) {
             const QRgb rgb = ToRgb(pen.color);
             QRgb* origin = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p0.y) * m_nStride) +
                            m_nShiftX + p0.x;

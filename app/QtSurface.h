@@ -9,6 +9,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 class CQtSurface : public CDrawSurface {
 public:
     // The painter must stay alive and active while the surface is used. Its transform and clip
@@ -38,10 +40,22 @@ private:
         bool Contains(CPoint p) const {
             return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
         }
+        bool Contains(const CArea& a) const {
+            return a.left >= left && a.right <= right && a.top >= top && a.bottom <= bottom;
+        }
+        CArea Intersected(const CArea& a) const {
+            return {std::max(left, a.left), std::max(top, a.top), std::min(right, a.right),
+                    std::min(bottom, a.bottom)};
+        }
     };
 
     // The part of the drawing coordinates that can show on the device, grown by margin pixels.
     CArea VisibleArea(int margin) const;
+    // The part of the drawing coordinates whose pixels may be written straight into the image.
+    CArea WritableArea() const {
+        return {m_rcWritable.left + m_ptOrigin.x, m_rcWritable.top + m_ptOrigin.y,
+                m_rcWritable.right + m_ptOrigin.x, m_rcWritable.bottom + m_ptOrigin.y};
+    }
     // Drawing coordinates to the painter's coordinates.
     QPointF ToDevice(double x, double y) const;
     QPoint ToDevice(CPoint p) const;
