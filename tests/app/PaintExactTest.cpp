@@ -146,11 +146,16 @@ TEST(PaintExact, TextsMatchThePlainSurface) {
             const int x = uniform(-60, 330), y = uniform(-30, 230);
             texts.push_back({{x, y, x + uniform(1, 200), y + uniform(1, 60)}, text});
         }
-        QImage background(320, 220, QImage::Format_RGB32);
-        for (int y = 0; y < background.height(); ++y)
-            for (int x = 0; x < background.width(); ++x)
-                background.setPixel(x, y, qRgb(x & 255, y & 255, (x * y) & 255));
-        const auto render = [&](auto surfaceType) {
+        // The same texts again over the same background, then over another and back: a text is
+        // copied from before only over the pixels it was drawn over.
+        QImage backgrounds[2] = {QImage(320, 220, QImage::Format_RGB32),
+                                 QImage(320, 220, QImage::Format_RGB32)};
+        for (int y = 0; y < 220; ++y)
+            for (int x = 0; x < 320; ++x) {
+                backgrounds[0].setPixel(x, y, qRgb(x & 255, y & 255, (x * y) & 255));
+                backgrounds[1].setPixel(x, y, qRgb(y & 255, (x * 3) & 255, (x + y) & 255));
+            }
+        const auto render = [&](auto surfaceType, const QImage& background) {
             QImage image = background.copy();
             QPainter painter(&image);
             painter.setFont(fonts[round % 4]);
@@ -161,8 +166,11 @@ TEST(PaintExact, TextsMatchThePlainSurface) {
             painter.end();
             return image;
         };
-        const QImage plain = render(std::type_identity<CPlainQtSurface>());
-        const QImage fast = render(std::type_identity<CQtSurface>());
-        EXPECT_TRUE(plain == fast) << "round " << round << ": " << FirstDifference(plain, fast);
+        for (const int back : {0, 0, 1, 0}) {
+            const QImage plain = render(std::type_identity<CPlainQtSurface>(), backgrounds[back]);
+            const QImage fast = render(std::type_identity<CQtSurface>(), backgrounds[back]);
+            EXPECT_TRUE(plain == fast) << "round " << round << ", background " << back << ": "
+                                       << FirstDifference(plain, fast);
+        }
     }
 }
