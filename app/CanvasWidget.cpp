@@ -322,7 +322,7 @@ void CCanvasWidget::paintEvent(QPaintEvent*) {
     }
     {
         QPainter painter(&m_buffer);
-        CQtSurface surface(painter);
+        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
         m_pCanvas->OnPaint(surface);
     }
     QPainter painter(viewport());

@@ -12,12 +12,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -91,7 +97,16 @@ template <class T> T& Shared() {
 class CKeyHash {
 public:
     explicit CKeyHash(std::uint64_t seed) : m_h(0xCBF29CE484222325ull ^ seed) {}
-    void Add(std::uint64_t v) { m_h = (m_h ^ v) * 0x100000001B3ull; }
+    // Each number is mixed on its own first, so that numbers differing only in their high bits
+    // (the mantissas of coordinates) still spread over the whole hash.
+    void Add(std::uint64_t v) {
+        v ^= v >> 31;
+        v *= 0x7FB5D329728EA185ull;
+        v ^= v >> 27;
+        v *= 0x81DADEF4BC2DD44Dull;
+        v ^= v >> 33;
+        m_h = (m_h ^ v) * 0x100000001B3ull;
+    }
     void Add(double v) {
         std::uint64_t bits;
         std::memcpy(&bits, &v, sizeof(bits));
@@ -103,6 +118,19 @@ public:
 private:
     std::uint64_t m_h;
 };
+
+// A run of pixels in one row: count pixels from column x in row y.
+struct CPixelRun {
+    int y, x, count;
+};
+
+// The batching surface whose held writes still point into the caches below, if any. A cache
+// makes those writes before it drops or replaces an entry.
+CQtSurface* g_pHolding = nullptr;
+void FlushHolding() {
+    if (g_pHolding)
+        g_pHolding->Flush();
+}
 
 // The pixels a wide pen sets for a segment from one pixel centre to another, as runs per row
 // relative to the start pixel. The painter's stroke moves with the segment by whole pixels, so it
@@ -132,6 +160,7 @@ public:
         auto it = m_map.find(key);
         if (it == m_map.end()) {
             if (m_nRows > kMaxRows) {
+                FlushHolding();
                 m_map.clear();
                 m_front.fill({});
                 m_nRows = 0;
@@ -236,11 +265,9 @@ public:
     // footprint: the footprints' rows merged into runs, relative to the first pixel point, with
     // the box of the runs and the box of the points. Made for one width at a time.
     struct CWide {
-        int width = 0;       // 0: not made yet
-        bool usable = false; // false: a piece the footprints do not serve
-        struct CRun {
-            int y, x, count;
-        };
+        int width = 0;          // 0: not made yet
+        bool usable = false;    // false: a piece the footprints do not serve
+        using CRun = CPixelRun; // sorted by row
         std::vector<CRun> runs;
         long long left = 0, top = 0, right = 0, bottom = 0; // runs; right, bottom exclusive
         long long pointsLeft = 0, pointsTop = 0, pointsRight = 0, pointsBottom = 0; // inclusive
@@ -312,6 +339,9 @@ public:
         auto it = m_map.find(h);
         if (it != m_map.end() && it->second.key == points)
             return it->second;
+        // Held writes may point into an entry that is replaced or dropped.
+        if (it != m_map.end() || m_nPoints > kMaxPoints)
+            FlushHolding();
         if (it == m_map.end() && m_nPoints > kMaxPoints) {
             m_map.clear();
             m_nPoints = 0;
@@ -329,6 +359,8 @@ public:
         CWide& w = e.wide;
         if (w.width == pen.width)
             return w;
+        if (w.width != 0)
+            FlushHolding();
         m_nPoints -= w.runs.size();
         w = CWide();
         w.width = pen.width;
@@ -394,6 +426,8 @@ public:
         const CWalk& w = e.walks[dotted ? 1 : 0];
         if (w.stride == stride)
             return w.offsets.empty() ? nullptr : &w;
+        if (w.stride != 0)
+            FlushHolding();
         m_nPoints -= Size(e);
         const CWalk* made = e.MakeWalk(dotted, stride);
         m_nPoints += Size(e);
@@ -445,9 +479,7 @@ private:
 // across positions; but the same call comes again on every frame while the view stays put.
 class CPainterCallCache {
 public:
-    struct CRun {
-        int y, x, count; // device pixels
-    };
+    using CRun = CPixelRun; // device pixels, sorted by row
 
     // What is drawn: lines stroked with a pen, or a polygon filled (pen unused then).
     struct CCall {
@@ -478,6 +510,8 @@ public:
         auto it = m_map.find(h);
         if (it != m_map.end() && it->second.call == call)
             return &it->second.runs;
+        if (it != m_map.end() || m_nRuns > kMaxRuns)
+            FlushHolding();
         if (it == m_map.end() && m_nRuns > kMaxRuns) {
             m_map.clear();
             m_nRuns = 0;
@@ -592,10 +626,15 @@ private:
 // its ascent and descent.
 class CTextCache {
 public:
+    // A cache that the painting thread's held writes point into lets them be made before it
+    // drops its layouts; another thread's own cache does not.
+    explicit CTextCache(bool shared = true) : m_bShared(shared) {}
+
     struct CText {
         QTextLayout layout;
         qreal height = 0;
         QRectF ink; // where the glyphs may set pixels, from the top left of the layout
+        const std::string* key = nullptr; // the text, as the cache keeps it
     };
 
     // The layout of text in font and direction; null for a text the painter would change before
@@ -604,6 +643,8 @@ public:
                      int dpiX, int dpiY) {
         if (font != m_font || direction != m_direction || dpiX != m_nDpiX || dpiY != m_nDpiY ||
             m_map.size() >= kMaxTexts) {
+            if (m_bShared)
+                FlushHolding();
             m_map.clear();
             m_font = font;
             m_direction = direction;
@@ -613,13 +654,15 @@ public:
         auto it = m_map.find(text);
         if (it != m_map.end())
             return it->second.get();
-        std::unique_ptr<CText>& entry = m_map[text];
+        const auto added = m_map.try_emplace(text).first;
+        std::unique_ptr<CText>& entry = added->second;
         const QString s = QString::fromUtf8(text);
         for (const QChar c : s)
             if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F) ||
                 c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
                 return nullptr;
         entry = std::make_unique<CText>();
+        entry->key = &added->first;
         entry->layout.setText(s);
         entry->layout.setFont(font);
         QTextOption option;
@@ -648,6 +691,7 @@ public:
 private:
     static constexpr size_t kMaxTexts = 8192;
 
+    bool m_bShared;
     std::unordered_map<std::string, std::unique_ptr<CText>> m_map;
     QFont m_font;
     Qt::LayoutDirection m_direction = Qt::LeftToRight;
@@ -657,6 +701,9 @@ private:
 // Rows of the image this far ahead of a write are asked for early: a steep line reaches a new row,
 // far from the last one, at every pixel, and the writes should not wait on them one by one.
 constexpr qsizetype kRowsAhead = 8;
+
+// Held ops this far ahead have what they read first asked for early.
+constexpr unsigned kOpsAhead = 6;
 
 // count pixels from p set to color; the short runs of a wide stroke take two overlapping
 // four-pixel stores instead of a loop.
@@ -673,19 +720,24 @@ inline void FillRun(QRgb* p, qsizetype count, QRgb color) {
     std::memcpy(last, quad, sizeof(quad));
 }
 
-// The pixels of a segment from p, count of them along the major axis (end left out); dotted sets
-// every other one. Pixel i lies i major steps and k(i) = floor((2 i minor + count) / (2 count))
-// minor steps from p, the closed form of the Bresenham walk, followed here step by step.
+// Pixels first .. last - 1 of a walk of count pixels along the major axis (end left out), p being
+// pixel first; dotted sets the even ones. Pixel i lies i major steps and
+// k(i) = floor((2 i minor + count) / (2 count)) minor steps from the start, the closed form of the
+// Bresenham walk, followed here step by step.
 template <bool dotted>
-void WriteSteps(QRgb* p, qsizetype count, qsizetype minor, qsizetype majorStep, qsizetype minorStep,
-                QRgb color) {
+void WriteSteps(QRgb* p, long long first, long long last, long long count, long long minor,
+                qsizetype majorStep, qsizetype minorStep, QRgb color) {
     // A steep line reaches a new row of the image, far from the last one, at every pixel: the row
-    // a few pixels on is asked for early, so that the writes do not wait on it one after another.
-    constexpr qsizetype kAhead = 8;
-    const std::uintptr_t ahead = std::uintptr_t(kAhead * majorStep * qsizetype(sizeof(QRgb)));
-    const qsizetype twoN = 2 * count;
-    qsizetype rem = count;
-    for (qsizetype i = 0; i < count; ++i) {
+    // a few pixels on is asked for early, so that the writes do not wait on them one after another.
+    const std::uintptr_t ahead = std::uintptr_t(kRowsAhead * majorStep * qsizetype(sizeof(QRgb)));
+    // The remainder (2 first minor + count) mod 2 count, in unsigned arithmetic that cannot
+    // overflow: first and minor are below 2^32.
+    const auto n = static_cast<unsigned long long>(count);
+    const unsigned long long product =
+        static_cast<unsigned long long>(first) * static_cast<unsigned long long>(minor);
+    long long rem = static_cast<long long>((n + 2 * (product % n)) % (2 * n));
+    const long long twoN = 2 * count;
+    for (long long i = first; i < last; ++i) {
         if (!dotted || (i & 1) == 0)
             *p = color;
         __builtin_prefetch(
@@ -701,9 +753,172 @@ void WriteSteps(QRgb* p, qsizetype count, qsizetype minor, qsizetype majorStep, 
 
 } // namespace
 
-CQtSurface::CQtSurface(QPainter& painter)
+// One write into the image: what it sets, and the rows it may touch, so that it can be made one
+// band of rows at a time.
+struct CQtSurface::CHeldOp {
+    enum class EKind : std::uint8_t {
+        Fill,      // a rectangle of pixels
+        Walk,      // a one-pixel segment, end left out
+        Offsets,   // pixels at offsets from a first one
+        Footprint, // a wide segment's footprint rows
+        Runs,      // runs of pixels, sorted by row
+        Text,      // a laid-out text, drawn by the painter
+    };
+    EKind kind = EKind::Fill;
+    bool dotted = false; // Walk: every other pixel
+    bool whole = false;  // Walk: both ends in the image; Footprint: every run within the columns
+    QRgb color = 0;
+    int top = 0, bottom = 0; // the image rows it may write, bottom exclusive
+    union {
+        struct {
+            int left, right; // image columns, right exclusive
+        } fill;
+        struct {
+            int ax, ay, bx, by;       // drawing coordinates
+            long long shiftX, shiftY; // drawing coordinates to image pixels
+            int left, right;          // the image columns that may be written
+        } walk;
+        struct {
+            QRgb* first;
+            const std::int32_t* offsets;
+            size_t count;
+        } pixels;
+        struct {
+            long long x, top; // the image pixel the rows are relative to, and the first row's row
+            const CFootprint::CRun* rows;
+            size_t count;
+            long long left, right; // the image columns that may be written
+        } footprint;
+        struct {
+            long long x, y; // the image pixel the runs are relative to
+            const CPixelRun* runs;
+            size_t count;
+        } runs;
+        size_t text; // index into the held texts
+    };
+    CHeldOp() : fill{0, 0} {}
+};
+
+// A sequence that grows without moving what it holds, so that another thread can read the
+// elements published to it while more are added.
+template <class T> class CChunks {
+public:
+    static constexpr size_t kChunk = 4096, kMaxChunks = 1024;
+    size_t Size() const { return m_nSize; }
+    bool IsFull() const { return m_nSize == kChunk * kMaxChunks; }
+    void Add(const T& v) {
+        std::unique_ptr<T[]>& chunk = m_chunks[m_nSize / kChunk];
+        if (!chunk)
+            chunk = std::make_unique<T[]>(kChunk);
+        chunk[m_nSize % kChunk] = v;
+        ++m_nSize;
+    }
+    const T& operator[](size_t i) const { return m_chunks[i / kChunk][i % kChunk]; }
+    void Clear() { m_nSize = 0; } // the chunks are kept for the next painting
+
+private:
+    std::array<std::unique_ptr<T[]>, kMaxChunks> m_chunks;
+    size_t m_nSize = 0;
+};
+
+// Waits a moment for the other thread: a spin at first, then its turn given away, so that a long
+// wait does not keep a processor busy.
+inline void Relax(unsigned& spins) {
+    if (++spins > 4096) {
+        std::this_thread::yield();
+        return;
+    }
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+// The writes a batching surface holds back, and the helper thread that makes part of them.
+//
+// While the painting thread goes on asking for writes, the helper makes every published write
+// that falls into the lower rows of the image (from split down), in order, and the writes that
+// reach the rows above split are listed by band. When the writes are flushed, both threads take
+// bands until none is left, each band getting all its writes in order. Every pixel is written by
+// one thread, in the order its writes were asked for, so the image is the same as if one thread had
+// made them all.
+struct CQtSurface::CHeld {
+    struct CText {
+        const CTextCache::CText* laid = nullptr; // the painting thread's layout
+        const std::string* text = nullptr;       // for the helper's own layout
+        QPointF at;                              // where the line is drawn
+        QRectF visible;                          // the clip, when clip
+        bool clip = false;
+    };
+    CChunks<CHeldOp> ops;
+    CChunks<CText> texts;
+    // The rows above the helper's, in bands; the ops that reach each band, in order.
+    static constexpr long long kBands = 4;
+    std::array<std::vector<unsigned>, kBands> bandOps;
+
+    // The one set of held writes, kept for the life of the program along with its helper.
+    static CHeld& Get() {
+        static CHeld* held = new CHeld;
+        return *held;
+    }
+
+    // True when a second processor is there to run the helper.
+    bool HasHelper() {
+        if (!m_bStarted) {
+            m_bStarted = true;
+            if (std::thread::hardware_concurrency() >= 2) {
+                try {
+                    std::thread(&CHeld::Help, this).detach();
+                    m_bHelper = true;
+                } catch (const std::system_error&) {
+                    // No thread to be had: the painting thread makes every write itself.
+                }
+            }
+        }
+        return m_bHelper;
+    }
+
+    // The job, set by the painting thread before it wakes the helper.
+    CQtSurface* surface = nullptr;
+    long long split = 0;    // the helper follows rows split .. height
+    long long bandRows = 0; // rows in a band above split
+    QString font;           // the painter's font, for the helper's own
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    int dpiX = 0, dpiY = 0;
+    bool running = false;             // the helper is on a job (the painting thread's view)
+    std::atomic<size_t> published{0}; // ops the helper may read
+    std::atomic<bool> closed{false};  // no more ops come, and the bands are ready
+    std::atomic<size_t> nextBand{0};
+    std::atomic<bool> helperDone{true};
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    unsigned long long job = 0;
+
+    // The helper thread's loop: a job at a time.
+    void Help();
+
+private:
+    bool m_bStarted = false, m_bHelper = false;
+};
+
+// The helper's own painter over the same pixels, and its own layouts in its own font: a font and
+// its glyph caches belong to one thread.
+struct CQtSurface::CHelperTexts {
+    CQtSurface& surface;
+    CTextCache& layouts;
+    const QFont& font;
+    QImage view;
+    std::optional<QPainter> painter;
+    void Draw(const CHeldOp& op, long long top, long long bottom);
+};
+
+CQtSurface::CQtSurface(QPainter& painter, EWrites writes)
     : m_painter(painter), m_penOriginal(painter.pen()), m_brushOriginal(painter.brush()),
       m_bgModeOriginal(painter.backgroundMode()) {
+    // Another surface's held writes come before anything this one draws.
+    FlushHolding();
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     QPaintDevice* device = m_painter.device();
@@ -745,21 +960,330 @@ CQtSurface::CQtSurface(QPainter& painter)
     m_bFootprints = !m_painter.hasClipping();
     m_pBits = image->bits();
     m_nStride = image->bytesPerLine();
+    m_nWidth = image->width();
+    m_nHeight = image->height();
+    m_nTx = tx;
+    m_nTy = ty;
     m_rcWritable = {writable.left() - tx, writable.top() - ty, writable.right() + 1LL - tx,
                     writable.bottom() + 1LL - ty};
     if (writable.isEmpty())
         m_rcWritable = {0, 0, 0, 0};
     m_nShiftX = tx;
     m_nShiftY = ty;
+    // Held writes are made over the whole image, so only a painter with no clip holds them; and
+    // one surface at a time.
+    m_nFormat = static_cast<int>(format);
+    m_nDpmX = image->dotsPerMeterX();
+    m_nDpmY = image->dotsPerMeterY();
+    if (writes == EWrites::Batched && m_bFootprints && !g_pHolding) {
+        m_pHeld = &CHeld::Get();
+        g_pHolding = this;
+    }
 }
 
 CQtSurface::~CQtSurface() {
+    if (m_pHeld) {
+        Flush();
+        g_pHolding = nullptr;
+        m_pHeld = nullptr;
+    }
     // The painter gets back the pen and brush its owner gave it.
     if (m_bPenTouched && m_painter.isActive()) {
         m_painter.setPen(m_penOriginal);
         m_painter.setBrush(m_brushOriginal);
         m_painter.setBackgroundMode(m_bgModeOriginal);
     }
+}
+
+void CQtSurface::Flush() {
+    if (!m_pHeld || m_pHeld->ops.Size() == 0)
+        return;
+    CHeld& h = *m_pHeld;
+    const size_t count = h.ops.Size();
+    if (!h.running) {
+        // Alone: every op over the whole image, in order.
+        for (size_t i = 0; i < count; ++i) {
+            // What an op a few places on reads first is asked for now: the ops' pixels and runs
+            // lie all over memory, and each would otherwise be waited for in turn.
+            if (i + kOpsAhead < count)
+                Prefetch(h.ops[i + kOpsAhead], 0);
+            Execute(h.ops[i], 0, m_nHeight, nullptr);
+        }
+    } else {
+        // The helper makes the rows it followed, then both threads take the bands above them.
+        h.published.store(count, std::memory_order_release);
+        h.closed.store(true, std::memory_order_release);
+        for (size_t b = h.nextBand.fetch_add(1); b < CHeld::kBands; b = h.nextBand.fetch_add(1))
+            ExecuteBand(b, nullptr);
+        for (unsigned spins = 0; !h.helperDone.load(std::memory_order_acquire);)
+            Relax(spins);
+        h.running = false;
+        for (std::vector<unsigned>& band : h.bandOps)
+            band.clear();
+    }
+    h.ops.Clear();
+    h.texts.Clear();
+}
+
+void CQtSurface::ExecuteBand(size_t band, CHelperTexts* helper) {
+    const CHeld& h = *m_pHeld;
+    const long long top = static_cast<long long>(band) * h.bandRows;
+    const long long bottom = std::min<long long>(top + h.bandRows, h.split);
+    const std::vector<unsigned>& ops = h.bandOps[band];
+    for (size_t k = 0; k < ops.size(); ++k) {
+        if (k + kOpsAhead < ops.size())
+            Prefetch(h.ops[ops[k + kOpsAhead]], top);
+        Execute(h.ops[ops[k]], top, bottom, helper);
+    }
+}
+
+void CQtSurface::StartHelper() {
+    CHeld& h = *m_pHeld;
+    if (m_nHeight < 2 || !h.HasHelper())
+        return;
+    h.surface = this;
+    h.split = m_nHeight / 2;
+    h.bandRows = (h.split + static_cast<long long>(CHeld::kBands) - 1) / CHeld::kBands;
+    h.font = m_painter.font().toString();
+    h.direction = m_painter.layoutDirection();
+    h.dpiX = m_painter.device()->logicalDpiX();
+    h.dpiY = m_painter.device()->logicalDpiY();
+    h.published.store(0, std::memory_order_relaxed);
+    h.closed.store(false, std::memory_order_relaxed);
+    h.nextBand.store(0, std::memory_order_relaxed);
+    h.helperDone.store(false, std::memory_order_relaxed);
+    h.running = true;
+    {
+        const std::lock_guard<std::mutex> lock(h.mutex);
+        ++h.job;
+    }
+    h.wake.notify_one();
+}
+
+void CQtSurface::CHeld::Help() {
+    unsigned long long seen = 0;
+    CTextCache layouts(false);
+    QString fontKey;
+    QFont base;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            wake.wait(lock, [&] { return job != seen; });
+            seen = job;
+        }
+        CQtSurface& s = *surface;
+        if (font != fontKey || fontKey.isEmpty()) {
+            fontKey = font;
+            base = QFont();
+            base.fromString(fontKey);
+        }
+        CHelperTexts texts{s, layouts, base, {}, {}};
+        const long long height = s.m_nHeight;
+        size_t i = 0;
+        unsigned spins = 0;
+        for (;;) {
+            const bool last = closed.load(std::memory_order_acquire);
+            const size_t n = published.load(std::memory_order_acquire);
+            if (i < n)
+                spins = 0;
+            for (; i < n; ++i) {
+                if (i + kOpsAhead < n && ops[i + kOpsAhead].bottom > split)
+                    s.Prefetch(ops[i + kOpsAhead], split);
+                const CHeldOp& op = ops[i];
+                if (op.bottom > split)
+                    s.Execute(op, split, height, &texts);
+            }
+            if (last)
+                break;
+            Relax(spins);
+        }
+        for (size_t b = nextBand.fetch_add(1); b < kBands; b = nextBand.fetch_add(1))
+            s.ExecuteBand(b, &texts);
+        texts.painter.reset();
+        helperDone.store(true, std::memory_order_release);
+    }
+}
+
+void CQtSurface::CHelperTexts::Draw(const CHeldOp& op, long long top, long long bottom) {
+    CQtSurface& s = surface;
+    const CHeld& h = *s.m_pHeld;
+    if (!painter) {
+        view = QImage(s.m_pBits, s.m_nWidth, s.m_nHeight, s.m_nStride,
+                      static_cast<QImage::Format>(s.m_nFormat));
+        view.setDotsPerMeterX(s.m_nDpmX);
+        view.setDotsPerMeterY(s.m_nDpmY);
+        painter.emplace(&view);
+        painter->translate(s.m_nTx, s.m_nTy);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setRenderHint(QPainter::TextAntialiasing, true);
+        painter->setFont(font);
+        painter->setLayoutDirection(h.direction);
+        painter->setPen(Qt::black);
+        painter->setBackgroundMode(Qt::TransparentMode);
+    }
+    const CTextCache::CText* laid =
+        layouts.Get(*h.texts[op.text].text, painter->font(), h.direction, h.dpiX, h.dpiY);
+    if (laid)
+        s.ExecuteText(op, top, bottom, *painter, laid->layout.lineAt(0));
+}
+
+void CQtSurface::Prefetch(const CHeldOp& op, long long top) const {
+    top = std::max<long long>(top, op.top);
+    switch (op.kind) {
+    case CHeldOp::EKind::Footprint:
+        __builtin_prefetch(op.footprint.rows + (top - op.footprint.top));
+        __builtin_prefetch(Row(top) + op.footprint.x, 1);
+        return;
+    case CHeldOp::EKind::Runs:
+        if (top == op.top)
+            __builtin_prefetch(op.runs.runs);
+        return;
+    case CHeldOp::EKind::Offsets:
+        __builtin_prefetch(op.pixels.offsets);
+        return;
+    default:
+        return;
+    }
+}
+
+void CQtSurface::Write(const CHeldOp& op) {
+    if (op.top >= op.bottom)
+        return;
+    if (!m_pHeld) {
+        Execute(op, 0, m_nHeight, nullptr);
+        return;
+    }
+    CHeld& h = *m_pHeld;
+    if (h.ops.IsFull())
+        Flush();
+    if (h.ops.Size() == 0)
+        StartHelper();
+    if (h.running) {
+        // Listed under the bands above the helper's rows that it reaches.
+        const auto index = static_cast<unsigned>(h.ops.Size());
+        for (long long b = op.top / h.bandRows; b < CHeld::kBands && b * h.bandRows < op.bottom;
+             ++b)
+            h.bandOps[b].push_back(index);
+        h.ops.Add(op);
+        h.published.store(h.ops.Size(), std::memory_order_release);
+    } else {
+        h.ops.Add(op);
+    }
+}
+
+void CQtSurface::Execute(const CHeldOp& op, long long top, long long bottom, CHelperTexts* helper) {
+    const bool within = op.top >= top && op.bottom <= bottom; // all of op's rows are in the band
+    top = std::max<long long>(top, op.top);
+    bottom = std::min<long long>(bottom, op.bottom);
+    const QRgb color = op.color;
+    switch (op.kind) {
+    case CHeldOp::EKind::Fill:
+        for (long long y = top; y < bottom; ++y)
+            std::fill(Row(y) + op.fill.left, Row(y) + op.fill.right, color);
+        return;
+    case CHeldOp::EKind::Walk: {
+        const auto& w = op.walk;
+        const CSegmentWalk walk({w.ax, w.ay}, {w.bx, w.by});
+        auto [first, last] = op.whole && within
+                                 ? std::pair<long long, long long>(0, walk.Count())
+                                 : walk.RangeIn(w.left - w.shiftX, top - w.shiftY,
+                                                w.right - w.shiftX, bottom - w.shiftY);
+        if (first >= last)
+            return;
+        const CPoint p = walk.At(first);
+        QRgb* pixel = Row(p.y + w.shiftY) + (p.x + w.shiftX);
+        const long long dx = std::llabs(w.bx - 0LL - w.ax), dy = std::llabs(w.by - 0LL - w.ay);
+        const qsizetype sx = w.ax < w.bx ? 1 : -1;
+        const qsizetype sy = (w.ay < w.by ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
+        const bool xMajor = dx >= dy;
+        const long long count = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+        const qsizetype majorStep = xMajor ? sx : sy, minorStep = xMajor ? sy : sx;
+        if (op.dotted)
+            WriteSteps<true>(pixel, first, last, count, minor, majorStep, minorStep, color);
+        else
+            WriteSteps<false>(pixel, first, last, count, minor, majorStep, minorStep, color);
+        return;
+    }
+    case CHeldOp::EKind::Offsets: {
+        const auto& w = op.pixels;
+        QRgb* const first = w.first;
+        if (within) {
+            size_t i = 0;
+            for (; i + kRowsAhead < w.count; ++i) {
+                __builtin_prefetch(first + w.offsets[i + kRowsAhead], 1);
+                first[w.offsets[i]] = color;
+            }
+            for (; i < w.count; ++i)
+                first[w.offsets[i]] = color;
+            return;
+        }
+        // Only the pixels whose address lies in the band's rows.
+        const QRgb* const lo = Row(top);
+        const QRgb* const hi = Row(bottom);
+        for (size_t i = 0; i < w.count; ++i) {
+            QRgb* const q = first + w.offsets[i];
+            if (q >= lo && q < hi)
+                *q = color;
+        }
+        return;
+    }
+    case CHeldOp::EKind::Footprint: {
+        const auto& f = op.footprint;
+        const std::uintptr_t ahead = std::uintptr_t(kRowsAhead * m_nStride);
+        for (long long y = top; y < bottom; ++y) {
+            const CFootprint::CRun run = f.rows[static_cast<size_t>(y - f.top)];
+            QRgb* const row = Row(y) + f.x;
+            if (op.whole) {
+                __builtin_prefetch(reinterpret_cast<const void*>(
+                                       reinterpret_cast<std::uintptr_t>(row + run.left) + ahead),
+                                   1);
+                FillRun(row + run.left, run.count, color);
+                continue;
+            }
+            const long long left = std::max<long long>(f.left - f.x, run.left);
+            const long long right = std::min<long long>(f.right - f.x, run.left + run.count);
+            if (left < right)
+                std::fill(row + left, row + right, color);
+        }
+        return;
+    }
+    case CHeldOp::EKind::Runs: {
+        const auto& r = op.runs;
+        const CPixelRun* run = r.runs;
+        const CPixelRun* const end = r.runs + r.count;
+        if (!within)
+            run = std::lower_bound(run, end, top - r.y,
+                                   [](const CPixelRun& a, long long y) { return a.y < y; });
+        for (; run != end && run->y + r.y < bottom; ++run)
+            FillRun(Row(run->y + r.y) + r.x + run->x, run->count, color);
+        return;
+    }
+    case CHeldOp::EKind::Text:
+        if (helper) {
+            helper->Draw(op, top, bottom);
+        } else if (m_painter.isActive()) {
+            UseTextPen();
+            ExecuteText(op, top, bottom, m_painter, m_pHeld->texts[op.text].laid->layout.lineAt(0));
+        }
+        return;
+    }
+}
+
+void CQtSurface::ExecuteText(const CHeldOp& op, long long top, long long bottom, QPainter& painter,
+                             const QTextLine& line) const {
+    const CHeld::CText& t = m_pHeld->texts[op.text];
+    if (!t.clip && top == op.top && bottom == op.bottom) {
+        line.draw(&painter, t.at);
+        return;
+    }
+    // Drawn once for each band it reaches, cut to the band.
+    QRectF clip(-m_nTx, double(top - m_nTy), m_nWidth, double(bottom - top));
+    if (t.clip)
+        clip = clip.intersected(t.visible);
+    painter.save();
+    painter.setClipRect(clip, Qt::IntersectClip);
+    line.draw(&painter, t.at);
+    painter.restore();
 }
 
 void CQtSurface::SetOrigin(CPoint origin) {
@@ -785,31 +1309,25 @@ QPoint CQtSurface::ToDevice(CPoint p) const {
 
 void CQtSurface::WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color) {
     const CArea w = WritableArea();
-    if (w.Contains(a) && w.Contains(b)) {
-        // Every pixel lies between the ends, inside the image: the pixels of WalkSegment on a
-        // pixel pointer, with no test per pixel.
-        const qsizetype dx = std::abs(qsizetype(b.x) - a.x);
-        const qsizetype dy = std::abs(qsizetype(b.y) - a.y);
-        const qsizetype sx = a.x < b.x ? 1 : -1;
-        const qsizetype sy = (a.y < b.y ? 1 : -1) * (m_nStride / qsizetype(sizeof(QRgb)));
-        QRgb* p =
-            reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + a.y) * m_nStride) + m_nShiftX + a.x;
-        const bool xMajor = dx >= dy;
-        const qsizetype count = xMajor ? dx : dy, minor = xMajor ? dy : dx;
-        const qsizetype majorStep = xMajor ? sx : sy, minorStep = xMajor ? sy : sx;
-        if (dotted)
-            WriteSteps<true>(p, count, minor, majorStep, minorStep, color);
-        else
-            WriteSteps<false>(p, count, minor, majorStep, minorStep, color);
+    if (w.IsEmpty())
         return;
-    }
-    const CSegmentWalk walk(a, b);
-    const auto [first, last] = walk.RangeIn(w.left, w.top, w.right, w.bottom);
-    // The dots keep their place along the line however much of it is visible.
-    walk.Visit(first, last, [&](CPoint p, long long i) {
-        if (!dotted || i % 2 == 0)
-            WritePixel(p, color);
-    });
+    CHeldOp op;
+    op.kind = CHeldOp::EKind::Walk;
+    op.dotted = dotted;
+    op.color = color;
+    // Every pixel lies between the ends: with both in the image there is no test per pixel.
+    op.whole = w.Contains(a) && w.Contains(b);
+    op.walk = {a.x,
+               a.y,
+               b.x,
+               b.y,
+               m_nShiftX,
+               m_nShiftY,
+               static_cast<int>(w.left + m_nShiftX),
+               static_cast<int>(w.right + m_nShiftX)};
+    op.top = static_cast<int>(std::max(std::min<long long>(a.y, b.y), w.top) + m_nShiftY);
+    op.bottom = static_cast<int>(std::min(std::max<long long>(a.y, b.y) + 1, w.bottom) + m_nShiftY);
+    Write(op);
 }
 
 void CQtSurface::WalkPixels(CPoint a, CPoint b, bool dotted, COLORREF color) {
@@ -880,30 +1398,18 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
         Shared<CFootprintCache>().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
     if (!f.usable)
         return false;
-    const QRgb color = ToRgb(pen.color);
-    const long long top = from.y + 0LL + f.top;
-    const long long firstRow = std::max(0LL, writable.top - top);
-    const long long lastRow = std::min<long long>(f.rows.size(), writable.bottom - top);
-    const qsizetype step = m_nStride / qsizetype(sizeof(QRgb));
-    QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + top + firstRow) * m_nStride) +
-                m_nShiftX + from.x;
-    const bool inside =
-        from.x + 0LL + f.left >= writable.left && from.x + 0LL + f.right <= writable.right;
-    const std::uintptr_t ahead = std::uintptr_t(kRowsAhead * m_nStride);
-    for (long long i = firstRow; i < lastRow; ++i, row += step) {
-        const CFootprint::CRun run = f.rows[static_cast<size_t>(i)];
-        if (inside) {
-            __builtin_prefetch(reinterpret_cast<const void*>(
-                                   reinterpret_cast<std::uintptr_t>(row + run.left) + ahead),
-                               1);
-            FillRun(row + run.left, run.count, color);
-            continue;
-        }
-        const long long left = std::max<long long>(writable.left - from.x, run.left);
-        const long long right = std::min<long long>(writable.right - from.x, run.left + run.count);
-        if (left < right)
-            std::fill(row + left, row + right, color);
-    }
+    CHeldOp op;
+    op.kind = CHeldOp::EKind::Footprint;
+    op.color = ToRgb(pen.color);
+    op.whole = from.x + 0LL + f.left >= writable.left && from.x + 0LL + f.right <= writable.right;
+    const long long top = from.y + 0LL + f.top + m_nShiftY;
+    op.footprint = {
+        from.x + m_nShiftX,        top, f.rows.data(), f.rows.size(), writable.left + m_nShiftX,
+        writable.right + m_nShiftX};
+    op.top = static_cast<int>(std::max(top, writable.top + m_nShiftY));
+    op.bottom = static_cast<int>(
+        std::min(top + static_cast<long long>(f.rows.size()), writable.bottom + m_nShiftY));
+    Write(op);
     return true;
 }
 
@@ -930,6 +1436,7 @@ void CQtSurface::Stroke(const QList<QLineF>& lines, const CPen& pen) {
         points << l.p1() << l.p2();
     if (WriteCached(false, std::move(points), pen))
         return;
+    Flush();
     UsePen(pen);
     m_painter.drawLines(lines);
 }
@@ -955,9 +1462,15 @@ bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) 
     const std::vector<CPainterCallCache::CRun>* runs = Shared<CPainterCallCache>().Get(call);
     if (!runs)
         return false;
-    const QRgb rgb = ToRgb(pen.color);
-    for (const CPainterCallCache::CRun& run : *runs)
-        FillRun(reinterpret_cast<QRgb*>(m_pBits + run.y * m_nStride) + run.x, run.count, rgb);
+    if (runs->empty())
+        return true;
+    CHeldOp op;
+    op.kind = CHeldOp::EKind::Runs;
+    op.color = ToRgb(pen.color);
+    op.runs = {0, 0, runs->data(), runs->size()};
+    op.top = runs->front().y;
+    op.bottom = runs->back().y + 1;
+    Write(op);
     return true;
 }
 
@@ -966,9 +1479,14 @@ void CQtSurface::SetPixel(CPoint p, COLORREF color) {
     if (p.x < v.left || p.x >= v.right || p.y < v.top || p.y >= v.bottom)
         return;
     if (m_pBits) {
-        const CArea w = WritableArea();
-        if (w.Contains(p))
-            WritePixel(p, ToRgb(color));
+        if (WritableArea().Contains(p)) {
+            CHeldOp op;
+            op.color = ToRgb(color);
+            op.fill = {static_cast<int>(p.x + m_nShiftX), static_cast<int>(p.x + m_nShiftX + 1)};
+            op.top = static_cast<int>(p.y + m_nShiftY);
+            op.bottom = op.top + 1;
+            Write(op);
+        }
         return;
     }
     m_painter.fillRect(QRect(ToDevice(p), QSize(1, 1)), ToQColor(color));
@@ -985,11 +1503,12 @@ void CQtSurface::FillArea(const CArea& r, const QColor& color) {
         const CArea w = c.Intersected(WritableArea());
         if (w.IsEmpty())
             return;
-        const QRgb rgb = color.rgb();
-        for (long long y = w.top; y < w.bottom; ++y) {
-            QRgb* row = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + y) * m_nStride) + m_nShiftX;
-            std::fill(row + w.left, row + w.right, rgb);
-        }
+        CHeldOp op;
+        op.color = color.rgb();
+        op.fill = {static_cast<int>(w.left + m_nShiftX), static_cast<int>(w.right + m_nShiftX)};
+        op.top = static_cast<int>(w.top + m_nShiftY);
+        op.bottom = static_cast<int>(w.bottom + m_nShiftY);
+        Write(op);
         return;
     }
     m_painter.fillRect(
@@ -1050,19 +1569,14 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         const qsizetype stride = m_nStride / qsizetype(sizeof(QRgb));
         const CCurveCache::CWalk* walk = Shared<CCurveCache>().Walk(curve, dotted, stride);
         if (walk && WritableArea().Contains({walk->left, walk->top, walk->right, walk->bottom})) {
-            QRgb* first =
-                reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + walk->first.y) * m_nStride) +
-                m_nShiftX + walk->first.x;
-            const QRgb rgb = ToRgb(pen.color);
-            const std::int32_t* offsets = walk->offsets.data();
-            const size_t count = walk->offsets.size();
-            size_t i = 0;
-            for (; i + kRowsAhead < count; ++i) {
-                __builtin_prefetch(first + offsets[i + kRowsAhead], 1);
-                first[offsets[i]] = rgb;
-            }
-            for (; i < count; ++i)
-                first[offsets[i]] = rgb;
+            CHeldOp op;
+            op.kind = CHeldOp::EKind::Offsets;
+            op.color = ToRgb(pen.color);
+            op.pixels = {Row(m_nShiftY + walk->first.y) + m_nShiftX + walk->first.x,
+                         walk->offsets.data(), walk->offsets.size()};
+            op.top = static_cast<int>(walk->top + m_nShiftY);
+            op.bottom = static_cast<int>(walk->bottom + m_nShiftY);
+            Write(op);
             return;
         }
     }
@@ -1079,12 +1593,13 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             p0.y + wide.pointsTop - w - 2 >= writable.top &&
             writable.Contains(
                 {p0.x + wide.left, p0.y + wide.top, p0.x + wide.right, p0.y + wide.bottom})) {
-            const QRgb rgb = ToRgb(pen.color);
-            QRgb* origin = reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p0.y) * m_nStride) +
-                           m_nShiftX + p0.x;
-            const qsizetype step = m_nStride / qsizetype(sizeof(QRgb));
-            for (const CCurveCache::CWide::CRun& run : wide.runs)
-                FillRun(origin + run.y * step + run.x, run.count, rgb);
+            CHeldOp op;
+            op.kind = CHeldOp::EKind::Runs;
+            op.color = ToRgb(pen.color);
+            op.runs = {p0.x + m_nShiftX, p0.y + m_nShiftY, wide.runs.data(), wide.runs.size()};
+            op.top = static_cast<int>(p0.y + m_nShiftY + wide.top);
+            op.bottom = static_cast<int>(p0.y + m_nShiftY + wide.bottom);
+            Write(op);
             return;
         }
     }
@@ -1117,6 +1632,7 @@ void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) 
         return;
     if (WriteCached(true, poly, {EPenStyle::Solid, 0, color}))
         return;
+    Flush();
     m_painter.save();
     m_painter.setPen(Qt::NoPen);
     m_painter.setBrush(ToQColor(color));
@@ -1142,6 +1658,7 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
                                        device->logicalDpiX(), device->logicalDpiY())
             : nullptr;
     if (!laid) {
+        Flush();
         m_painter.save();
         m_painter.setClipRect(visible, Qt::IntersectClip);
         m_painter.setPen(Qt::black);
@@ -1154,9 +1671,31 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
     const QTextLine line = laid->layout.lineAt(0);
     const QPointF at(box.x() + (box.width() - line.horizontalAdvance()) / 2,
                      box.y() + (box.height() - laid->height) / 2);
+    const QRectF ink = laid->ink.translated(at);
+    // Every pixel the glyphs can set lies inside the box and in sight: no clip is needed.
+    const bool cut = !visible.contains(ink);
+    if (m_pHeld) {
+        if (m_pHeld->ops.IsFull() || m_pHeld->texts.IsFull())
+            Flush();
+        // The rows the glyphs can reach, in the image.
+        const QRectF reach = cut ? ink.intersected(visible) : ink;
+        if (reach.isEmpty())
+            return;
+        CHeldOp op;
+        op.kind = CHeldOp::EKind::Text;
+        op.text = m_pHeld->texts.Size();
+        op.top =
+            static_cast<int>(std::clamp(std::floor(reach.top()) + m_nTy, 0.0, double(m_nHeight)));
+        op.bottom =
+            static_cast<int>(std::clamp(std::ceil(reach.bottom()) + m_nTy, 0.0, double(m_nHeight)));
+        if (op.top >= op.bottom)
+            return;
+        m_pHeld->texts.Add({laid, laid->key, at, visible, cut});
+        Write(op);
+        return;
+    }
     UseTextPen();
-    if (visible.contains(laid->ink.translated(at))) {
-        // Every pixel the glyphs can set lies inside the box and in sight: no clip is needed.
+    if (!cut) {
         line.draw(&m_painter, at);
         return;
     }
@@ -1188,6 +1727,7 @@ void CQtSurface::DrawImage(const std::string& path, const CRect& rect) {
     const QImage& image = CImageCache::Shared().Get(QString::fromUtf8(path));
     if (image.isNull())
         return; // missing or unreadable: nothing is drawn
+    Flush();
     // Only the visible part of the target is drawn, from the matching part of the image.
     const double sx = image.width() / double(r.Width());
     const double sy = image.height() / double(r.Height());
@@ -1224,6 +1764,7 @@ void CQtSurface::XorRectangle(const CRect& rect) {
     }
     if (dots.isEmpty())
         return;
+    Flush();
     m_painter.save();
     QPen pen(Qt::black);
     pen.setWidth(0);

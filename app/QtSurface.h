@@ -11,14 +11,30 @@
 
 #include <algorithm>
 
+class QTextLine;
+
 class CQtSurface : public CDrawSurface {
 public:
+    // When the surface writes the image's pixels.
+    enum class EWrites {
+        Immediate, // each call has set its pixels when it returns
+        // Writes are held back and made by Flush() or at the end of the surface, a band of rows
+        // at a time, every pixel getting its writes in the order they were asked for. A band
+        // stays in the processor's cache while everything that falls into it is written, where
+        // a whole-image painting would fetch the same rows from memory again and again. Until
+        // then the painter must not be drawn on, ended or handed to another surface.
+        Batched,
+    };
+
     // The painter must stay alive and active while the surface is used. Its transform and clip
     // are read here: what is visible is decided once, for the life of the surface.
-    explicit CQtSurface(QPainter& painter);
+    explicit CQtSurface(QPainter& painter, EWrites writes = EWrites::Immediate);
     ~CQtSurface() override;
     CQtSurface(const CQtSurface&) = delete;
     CQtSurface& operator=(const CQtSurface&) = delete;
+
+    // Makes the writes held back so far.
+    void Flush();
 
     void Line(CPoint from, CPoint to, const CPen& pen) override;
     void SetPixel(CPoint p, COLORREF color) override;
@@ -66,9 +82,6 @@ private:
     void WalkPixels(CPoint a, CPoint b, bool dotted, COLORREF color);
     // The same walk written straight into the image's scan lines.
     void WriteWalk(CPoint a, CPoint b, bool dotted, QRgb color);
-    void WritePixel(CPoint p, QRgb color) {
-        reinterpret_cast<QRgb*>(m_pBits + (m_nShiftY + p.y) * m_nStride)[m_nShiftX + p.x] = color;
-    }
     // A wide solid segment written into the scan lines from the pixels the painter's stroke of
     // it sets; false when it has to go to the painter.
     bool WriteWide(CPoint from, CPoint to, const CPen& pen);
@@ -85,6 +98,25 @@ private:
     void UseTextPen();
     void FillArea(const CArea& r, const QColor& color);
 
+    // A write into the image's pixels, made now or held back for Flush.
+    struct CHeldOp;
+    struct CHeld;
+    struct CHelperTexts;
+    void Write(const CHeldOp& op);
+    // Op's writes into the image rows [top, bottom); texts through helper when on the helper
+    // thread, through the surface's painter otherwise.
+    void Execute(const CHeldOp& op, long long top, long long bottom, CHelperTexts* helper);
+    // A text op's line drawn by painter into the rows [top, bottom).
+    void ExecuteText(const CHeldOp& op, long long top, long long bottom, QPainter& painter,
+                     const QTextLine& line) const;
+    // The held ops of one band of the rows the helper thread does not follow.
+    void ExecuteBand(size_t band, CHelperTexts* helper);
+    // Asks for what op reads first in rows from top on.
+    void Prefetch(const CHeldOp& op, long long top) const;
+    // Sets the helper thread on the writes about to be held, when there is one.
+    void StartHelper();
+    QRgb* Row(long long y) const { return reinterpret_cast<QRgb*>(m_pBits + y * m_nStride); }
+
     QPainter& m_painter;
     CPoint m_ptOrigin;
     bool m_bPixelExact = false;
@@ -98,6 +130,13 @@ private:
     CArea m_rcWritable{0, 0, 0, 0};         // painter coordinates that may be written
     long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
     bool m_bFootprints = false;             // wide strokes may be written from footprints
+    int m_nWidth = 0, m_nHeight = 0;        // the image's size in pixels
+    int m_nTx = 0, m_nTy = 0;               // the painter's translation
+
+    int m_nFormat = 0, m_nDpmX = 0, m_nDpmY = 0; // the image's format and resolution
+
+    // The writes held back, in the order they were asked for; null when writes are made at once.
+    CHeld* m_pHeld = nullptr;
 
     // The painter's pen as this surface last set it, and the one to give back at the end.
     std::optional<CPen> m_penSet;

@@ -20,7 +20,7 @@ public:
     QImage image{1920, 1080, QImage::Format_RGB32};
     void RepaintNow() override {
         QPainter painter(&image);
-        CQtSurface surface(painter);
+        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
         if (canvas)
             canvas->OnPaint(surface);
     }
@@ -56,6 +56,7 @@ BENCHMARK(BM_DrawingDragStep)
     ->Arg(1000)
     ->Arg(2000)
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Complexity();
 
 } // namespace

@@ -18,7 +18,7 @@ void PaintDrawing(benchmark::State& state, double zoom) {
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        CQtSurface surface(painter);
+        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
         list.DrawAll(surface, zoom, dx, dy);
     }
     state.SetComplexityN(state.range(0));
@@ -32,6 +32,7 @@ BENCHMARK(BM_PaintZoom1)
     ->Arg(2500)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Complexity();
 
 void BM_PaintZoom4(benchmark::State& state) {
@@ -42,6 +43,7 @@ BENCHMARK(BM_PaintZoom4)
     ->Arg(2500)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Complexity();
 
 } // namespace
