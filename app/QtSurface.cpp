@@ -153,7 +153,8 @@ public:
         const std::uint64_t key = (std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
                                   (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
                                   std::uint64_t(pen.width & 0xFFFFF);
-        // A small table in front of the map answers most lookups with one probe.
+        // A table in front of the map answers most lookups with one probe; it is sized for the
+        // segments of a crowded view, which would push each other out of a smaller one.
         CSlot& slot = m_front[(key * 0x9E3779B97F4A7C15ull) >> (64 - kFrontBits)];
         if (slot.footprint && slot.key == key)
             return *slot.footprint;
@@ -235,7 +236,7 @@ private:
         }
     }
 
-    static constexpr int kFrontBits = 12;
+    static constexpr int kFrontBits = 14;
     struct CSlot {
         std::uint64_t key = 0;
         const CFootprint* footprint = nullptr; // map nodes stay put until the map is cleared
@@ -495,6 +496,9 @@ public:
     // Devices up to this many pixels are served.
     static constexpr qint64 kMaxDevicePixels = qint64(1) << 25;
 
+    // A call to fill in and look up: its points keep their room from one call to the next.
+    CCall& Scratch() { return m_scratchCall; }
+
     // The runs, or null when the call would take too long to look over and is better made on the
     // painter straight away.
     const std::vector<CRun>* Get(const CCall& call) {
@@ -507,13 +511,19 @@ public:
         hash.Add(CPoint{call.translation.x(), call.translation.y()});
         hash.Add(CPoint{call.device.width(), call.device.height()});
         const std::uint64_t h = hash.Value();
+        CSlot& slot = m_front[(h * 0x9E3779B97F4A7C15ull) >> (64 - kFrontBits)];
+        if (slot.entry && slot.key == h && slot.entry->call == call)
+            return &slot.entry->runs;
         auto it = m_map.find(h);
-        if (it != m_map.end() && it->second.call == call)
+        if (it != m_map.end() && it->second.call == call) {
+            slot = {h, &it->second};
             return &it->second.runs;
+        }
         if (it != m_map.end() || m_nRuns > kMaxRuns)
             FlushHolding();
         if (it == m_map.end() && m_nRuns > kMaxRuns) {
             m_map.clear();
+            m_front.fill({});
             m_nRuns = 0;
         }
         CEntry entry{call, {}};
@@ -523,6 +533,7 @@ public:
         m_nRuns -= e.runs.size();
         e = std::move(entry);
         m_nRuns += e.runs.size();
+        slot = {h, &e};
         return &e.runs;
     }
 
@@ -614,10 +625,17 @@ private:
         return true;
     }
 
+    static constexpr int kFrontBits = 12;
+    struct CSlot {
+        std::uint64_t key = 0;
+        CEntry* entry = nullptr; // map nodes stay put until the map is cleared
+    };
+    std::array<CSlot, size_t(1) << kFrontBits> m_front{};
     std::unordered_map<std::uint64_t, CEntry> m_map;
     size_t m_nRuns = 0;
     QImage m_scratch;
     std::vector<std::pair<int, int>> m_rows;
+    CCall m_scratchCall;
 };
 
 // Texts laid out once for a font: shaping a text is the costly part of drawing it, and the same
@@ -1430,18 +1448,18 @@ void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
 }
 
 void CQtSurface::Stroke(const QList<QLineF>& lines, const CPen& pen) {
-    QList<QPointF> points;
-    points.reserve(lines.size() * 2);
+    QList<QPointF>& points = Shared<CPainterCallCache>().Scratch().points;
+    points.clear();
     for (const QLineF& l : lines)
         points << l.p1() << l.p2();
-    if (WriteCached(false, std::move(points), pen))
+    if (WriteCached(false, pen))
         return;
     Flush();
     UsePen(pen);
     m_painter.drawLines(lines);
 }
 
-bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) {
+bool CQtSurface::WriteCached(bool fill, const CPen& pen) {
     // No clip, a whole-pixel translation, an image: the painter would set exactly these runs of
     // the image's pixels.
     if (!m_bFootprints)
@@ -1452,9 +1470,8 @@ bool CQtSurface::WriteCached(bool fill, QList<QPointF> points, const CPen& pen) 
     // costly to keep.
     if (qint64(device->width()) * device->height() > CPainterCallCache::kMaxDevicePixels)
         return false;
-    CPainterCallCache::CCall call;
+    CPainterCallCache::CCall& call = Shared<CPainterCallCache>().Scratch();
     call.fill = fill;
-    call.points = std::move(points);
     call.width = fill ? 0 : pen.width;
     call.dotted = !fill && pen.style == EPenStyle::Dotted;
     call.translation = QPoint(int(t.dx()), int(t.dy()));
@@ -1630,7 +1647,10 @@ void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) 
         poly = poly.intersected(QPolygonF(visible));
     if (poly.isEmpty())
         return;
-    if (WriteCached(true, poly, {EPenStyle::Solid, 0, color}))
+    QList<QPointF>& corners = Shared<CPainterCallCache>().Scratch().points;
+    corners.resize(poly.size());
+    std::copy(poly.begin(), poly.end(), corners.begin());
+    if (WriteCached(true, {EPenStyle::Solid, 0, color}))
         return;
     Flush();
     m_painter.save();

@@ -89,10 +89,10 @@ private:
     bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
     // Lines stroked with pen as the painter strokes them in one call.
     void Stroke(const QList<QLineF>& lines, const CPen& pen);
-    // Writes the pixels the painter sets when it strokes points as lines (two points each) with
-    // pen, or fills them as a polygon in the pen's colour, from what the same call set before;
-    // false when the painter has to draw them.
-    bool WriteCached(bool fill, QList<QPointF> points, const CPen& pen);
+    // Writes the pixels the painter sets when it strokes the points of the painter-call cache's
+    // scratch call as lines (two points each) with pen, or fills them as a polygon in the pen's
+    // colour, from what the same call set before; false when the painter has to draw them.
+    bool WriteCached(bool fill, const CPen& pen);
     void UsePen(const CPen& pen);
     // Black, over a transparent background, as every text is drawn.
     void UseTextPen();
