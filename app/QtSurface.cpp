@@ -625,7 +625,7 @@ private:
         return true;
     }
 
-    static constexpr int kFrontBits = 12;
+    static constexpr int kFrontBits = 14;
     struct CSlot {
         std::uint64_t key = 0;
         CEntry* entry = nullptr; // map nodes stay put until the map is cleared
@@ -720,6 +720,8 @@ private:
 // far from the last one, at every pixel, and the writes should not wait on them one by one.
 constexpr qsizetype kRowsAhead = 8;
 
+// Images with fewer rows are painted by the painting thread alone.
+constexpr int kHelperRows = 128;
 // Held ops this far ahead have what they read first asked for early.
 constexpr unsigned kOpsAhead = 6;
 
@@ -1057,7 +1059,8 @@ void CQtSurface::ExecuteBand(size_t band, CHelperTexts* helper) {
 
 void CQtSurface::StartHelper() {
     CHeld& h = *m_pHeld;
-    if (m_nHeight < 2 || !h.HasHelper())
+    // A few rows are not worth handing over.
+    if (m_nHeight < kHelperRows || !h.HasHelper())
         return;
     h.surface = this;
     h.split = m_nHeight / 2;
