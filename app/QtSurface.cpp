@@ -1182,8 +1182,8 @@ void CQtSurface::Write(const CHeldOp& op) {
     if (h.running) {
         // Listed under the bands above the helper's rows that it reaches.
         const auto index = static_cast<unsigned>(h.ops.Size());
-        for (long long b = op.top / h.bandRows; b < CHeld::kBands && b * h.bandRows < op.bottom;
-             ++b)
+        const long long end = std::min<long long>(op.bottom, h.split);
+        for (long long b = op.top / h.bandRows; op.top < end && b * h.bandRows < end; ++b)
             h.bandOps[b].push_back(index);
         h.ops.Add(op);
         h.published.store(h.ops.Size(), std::memory_order_release);
@@ -1196,6 +1196,8 @@ void CQtSurface::Execute(const CHeldOp& op, long long top, long long bottom, CHe
     const bool within = op.top >= top && op.bottom <= bottom; // all of op's rows are in the band
     top = std::max<long long>(top, op.top);
     bottom = std::min<long long>(bottom, op.bottom);
+    if (top >= bottom)
+        return;
     const QRgb color = op.color;
     switch (op.kind) {
     case CHeldOp::EKind::Fill:

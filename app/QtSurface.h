@@ -18,11 +18,12 @@ public:
     // When the surface writes the image's pixels.
     enum class EWrites {
         Immediate, // each call has set its pixels when it returns
-        // Writes are held back and made by Flush() or at the end of the surface, a band of rows
-        // at a time, every pixel getting its writes in the order they were asked for. A band
-        // stays in the processor's cache while everything that falls into it is written, where
-        // a whole-image painting would fetch the same rows from memory again and again. Until
-        // then the painter must not be drawn on, ended or handed to another surface.
+        // Writes are held back, and all made by Flush() or when the surface ends. On a machine
+        // with a second processor, a helper thread makes those that fall into the lower half of
+        // the image while the calls go on, and the two threads share the upper half at the end.
+        // Every pixel gets its writes in the order they were asked for, so the image is the one
+        // Immediate paints. Until the writes are made, the painter must not be drawn on, ended
+        // or handed to another surface.
         Batched,
     };
 
