@@ -1025,6 +1025,8 @@ void CQtSurface::Flush() {
         for (size_t i = 0; i < count; ++i) {
             // What an op a few places on reads first is asked for now: the ops' pixels and runs
             // lie all over memory, and each would otherwise be waited for in turn.
+            if (i + 2 * kOpsAhead < count)
+                __builtin_prefetch(&h.ops[i + 2 * kOpsAhead]);
             if (i + kOpsAhead < count)
                 Prefetch(h.ops[i + kOpsAhead], 0);
             Execute(h.ops[i], 0, m_nHeight, nullptr);
@@ -1051,6 +1053,9 @@ void CQtSurface::ExecuteBand(size_t band, CHelperTexts* helper) {
     const long long bottom = std::min<long long>(top + h.bandRows, h.split);
     const std::vector<unsigned>& ops = h.bandOps[band];
     for (size_t k = 0; k < ops.size(); ++k) {
+        // The op itself first, its rows or runs once it is at hand.
+        if (k + 2 * kOpsAhead < ops.size())
+            __builtin_prefetch(&h.ops[ops[k + 2 * kOpsAhead]]);
         if (k + kOpsAhead < ops.size())
             Prefetch(h.ops[ops[k + kOpsAhead]], top);
         Execute(h.ops[ops[k]], top, bottom, helper);
@@ -1108,6 +1113,8 @@ void CQtSurface::CHeld::Help() {
             if (i < n)
                 spins = 0;
             for (; i < n; ++i) {
+                if (i + 2 * kOpsAhead < n)
+                    __builtin_prefetch(&ops[i + 2 * kOpsAhead]);
                 if (i + kOpsAhead < n && ops[i + kOpsAhead].bottom > split)
                     s.Prefetch(ops[i + kOpsAhead], split);
                 const CHeldOp& op = ops[i];
@@ -1150,14 +1157,25 @@ void CQtSurface::CHelperTexts::Draw(const CHeldOp& op, long long top, long long 
 
 void CQtSurface::Prefetch(const CHeldOp& op, long long top) const {
     top = std::max<long long>(top, op.top);
+    // The first few lines of what the op reads: its rows or runs follow each other in memory.
+    constexpr int kLines = 4, kLine = 64;
     switch (op.kind) {
-    case CHeldOp::EKind::Footprint:
-        __builtin_prefetch(op.footprint.rows + (top - op.footprint.top));
+    case CHeldOp::EKind::Footprint: {
+        const auto* rows =
+            reinterpret_cast<const char*>(op.footprint.rows + (top - op.footprint.top));
+        const auto* end = reinterpret_cast<const char*>(op.footprint.rows + op.footprint.count);
+        for (int i = 0; i < kLines && rows + i * kLine < end; ++i)
+            __builtin_prefetch(rows + i * kLine);
         __builtin_prefetch(Row(top) + op.footprint.x, 1);
         return;
+    }
     case CHeldOp::EKind::Runs:
-        if (top == op.top)
-            __builtin_prefetch(op.runs.runs);
+        if (top == op.top) {
+            const auto* runs = reinterpret_cast<const char*>(op.runs.runs);
+            const auto* end = reinterpret_cast<const char*>(op.runs.runs + op.runs.count);
+            for (int i = 0; i < kLines && runs + i * kLine < end; ++i)
+                __builtin_prefetch(runs + i * kLine);
+        }
         return;
     case CHeldOp::EKind::Offsets:
         __builtin_prefetch(op.pixels.offsets);
