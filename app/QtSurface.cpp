@@ -138,9 +138,11 @@ void FlushHolding() {
 // into a scratch image, and then written straight into the target's scan lines.
 struct CFootprint {
     int top = 0; // first row, relative to the start pixel
+    // Segments reach at most kMaxExtent pixels and pens 1000 pixels, so a run fits in 16 bits;
+    // half the size is half the memory a painting reads.
     struct CRun {
-        int left;
-        int count;
+        std::int16_t left;
+        std::int16_t count;
     };
     std::vector<CRun> rows;  // one run per row: the stroke of a segment is convex
     int left = 0, right = 0; // the columns the runs cover, right exclusive
@@ -230,7 +232,8 @@ private:
                 started = true;
                 f.top = y - sy;
             }
-            f.rows.push_back({first - sx, last - first + 1});
+            f.rows.push_back({static_cast<std::int16_t>(first - sx),
+                              static_cast<std::int16_t>(last - first + 1)});
             f.left = f.rows.size() == 1 ? first - sx : std::min(f.left, first - sx);
             f.right = f.rows.size() == 1 ? last + 1 - sx : std::max(f.right, last + 1 - sx);
         }
