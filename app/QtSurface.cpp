@@ -149,17 +149,26 @@ struct CFootprint {
     bool usable = false;     // false: a row with a gap, drawn by the painter instead
 };
 
+// What the users of a footprint read, kept in the table in front of the footprint map so that a
+// lookup that hits the table touches nothing else.
+struct CFootprintView {
+    const CFootprint::CRun* rows = nullptr;
+    std::uint32_t count = 0;
+    int top = 0, left = 0, right = 0;
+    bool usable = false;
+};
+
 class CFootprintCache {
 public:
-    const CFootprint& Get(int dx, int dy, const CPen& pen) {
+    CFootprintView Get(int dx, int dy, const CPen& pen) {
         const std::uint64_t key = (std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
                                   (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
                                   std::uint64_t(pen.width & 0xFFFFF);
         // A table in front of the map answers most lookups with one probe; it is sized for the
         // segments of a crowded view, which would push each other out of a smaller one.
         CSlot& slot = m_front[(key * 0x9E3779B97F4A7C15ull) >> (64 - kFrontBits)];
-        if (slot.footprint && slot.key == key)
-            return *slot.footprint;
+        if (slot.filled && slot.key == key)
+            return slot.view;
         auto it = m_map.find(key);
         if (it == m_map.end()) {
             if (m_nRows > kMaxRows) {
@@ -172,8 +181,12 @@ public:
             Make(dx, dy, WidePen(pen), it->second);
             m_nRows += it->second.rows.size() + 1;
         }
-        slot = {key, &it->second};
-        return it->second;
+        const CFootprint& f = it->second;
+        slot = {key,
+                true,
+                {f.rows.data(), static_cast<std::uint32_t>(f.rows.size()), f.top, f.left, f.right,
+                 f.usable}};
+        return slot.view;
     }
 
     // Segments up to this long on either axis are looked up; longer ones go to the painter.
@@ -242,7 +255,8 @@ private:
     static constexpr int kFrontBits = 14;
     struct CSlot {
         std::uint64_t key = 0;
-        const CFootprint* footprint = nullptr; // map nodes stay put until the map is cleared
+        bool filled = false;
+        CFootprintView view; // map nodes stay put until the map is cleared
     };
     std::array<CSlot, size_t(1) << kFrontBits> m_front{};
     std::unordered_map<std::uint64_t, CFootprint> m_map;
@@ -385,9 +399,9 @@ public:
                 served = false;
                 return;
             }
-            const CFootprint& f = Shared<CFootprintCache>().Get(int(dx), int(dy), pen);
+            const CFootprintView f = Shared<CFootprintCache>().Get(int(dx), int(dy), pen);
             served = f.usable;
-            for (size_t i = 0; served && i < f.rows.size(); ++i) {
+            for (size_t i = 0; served && i < f.count; ++i) {
                 const long long x = ax + f.rows[i].left;
                 spans.push_back({ay + f.top + static_cast<long long>(i), x, x + f.rows[i].count});
             }
@@ -1438,7 +1452,7 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     const CArea writable = WritableArea();
     if (!v.Contains(from) || !v.Contains(to) || std::min(from.y, to.y) - w - 2LL < writable.top)
         return false;
-    const CFootprint& f =
+    const CFootprintView f =
         Shared<CFootprintCache>().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
     if (!f.usable)
         return false;
@@ -1447,12 +1461,11 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     op.color = ToRgb(pen.color);
     op.whole = from.x + 0LL + f.left >= writable.left && from.x + 0LL + f.right <= writable.right;
     const long long top = from.y + 0LL + f.top + m_nShiftY;
-    op.footprint = {
-        from.x + m_nShiftX,        top, f.rows.data(), f.rows.size(), writable.left + m_nShiftX,
-        writable.right + m_nShiftX};
+    op.footprint = {from.x + m_nShiftX,        top, f.rows, f.count, writable.left + m_nShiftX,
+                    writable.right + m_nShiftX};
     op.top = static_cast<int>(std::max(top, writable.top + m_nShiftY));
     op.bottom = static_cast<int>(
-        std::min(top + static_cast<long long>(f.rows.size()), writable.bottom + m_nShiftY));
+        std::min(top + static_cast<long long>(f.count), writable.bottom + m_nShiftY));
     Write(op);
     return true;
 }
