@@ -22,8 +22,10 @@ std::vector<int> CFigureList::SelectedPositions() const {
     std::vector<int> positions;
     const size_t n = m_figures.size();
     for (size_t i = 0; i < n; ++i) {
+        // The line the flag lies in: a figure's flags come after its strings, a line or two
+        // past the start of the object.
         if (i + kAhead < n)
-            __builtin_prefetch(m_figures[i + kAhead].get());
+            __builtin_prefetch(&m_figures[i + kAhead]->m_bSelected);
         if (m_figures[i]->m_bSelected)
             positions.push_back(static_cast<int>(i));
     }
