@@ -1039,15 +1039,8 @@ void CQtSurface::Flush() {
     const size_t count = h.ops.Size();
     if (!h.running) {
         // Alone: every op over the whole image, in order.
-        for (size_t i = 0; i < count; ++i) {
-            // What an op a few places on reads first is asked for now: the ops' pixels and runs
-            // lie all over memory, and each would otherwise be waited for in turn.
-            if (i + 2 * kOpsAhead < count)
-                __builtin_prefetch(&h.ops[i + 2 * kOpsAhead]);
-            if (i + kOpsAhead < count)
-                Prefetch(h.ops[i + kOpsAhead], 0);
-            Execute(h.ops[i], 0, m_nHeight, nullptr);
-        }
+        Replay(
+            0, count, [](size_t i) { return i; }, 0, m_nHeight, nullptr);
     } else {
         // The helper makes the rows it followed, then both threads take the bands above them.
         h.published.store(count, std::memory_order_release);
@@ -1069,13 +1062,23 @@ void CQtSurface::ExecuteBand(size_t band, CHelperTexts* helper) {
     const long long top = static_cast<long long>(band) * h.bandRows;
     const long long bottom = std::min<long long>(top + h.bandRows, h.split);
     const std::vector<unsigned>& ops = h.bandOps[band];
-    for (size_t k = 0; k < ops.size(); ++k) {
-        // The op itself first, its rows or runs once it is at hand.
-        if (k + 2 * kOpsAhead < ops.size())
-            __builtin_prefetch(&h.ops[ops[k + 2 * kOpsAhead]]);
-        if (k + kOpsAhead < ops.size())
-            Prefetch(h.ops[ops[k + kOpsAhead]], top);
-        Execute(h.ops[ops[k]], top, bottom, helper);
+    Replay(
+        0, ops.size(), [&ops](size_t k) { return ops[k]; }, top, bottom, helper);
+}
+
+template <class Index>
+void CQtSurface::Replay(size_t first, size_t last, Index index, long long top, long long bottom,
+                        CHelperTexts* helper) {
+    const CHeld& h = *m_pHeld;
+    for (size_t k = first; k < last; ++k) {
+        // What an op a few places on reads is asked for now: the op itself two steps ahead, its
+        // rows or runs one step ahead, once the op is at hand. They lie all over memory, and
+        // each would otherwise be waited for in turn.
+        if (k + 2 * kOpsAhead < last)
+            __builtin_prefetch(&h.ops[index(k + 2 * kOpsAhead)]);
+        if (k + kOpsAhead < last)
+            Prefetch(h.ops[index(k + kOpsAhead)], top);
+        Execute(h.ops[index(k)], top, bottom, helper);
     }
 }
 
@@ -1129,15 +1132,9 @@ void CQtSurface::CHeld::Help() {
             const size_t n = published.load(std::memory_order_acquire);
             if (i < n)
                 spins = 0;
-            for (; i < n; ++i) {
-                if (i + 2 * kOpsAhead < n)
-                    __builtin_prefetch(&ops[i + 2 * kOpsAhead]);
-                if (i + kOpsAhead < n && ops[i + kOpsAhead].bottom > split)
-                    s.Prefetch(ops[i + kOpsAhead], split);
-                const CHeldOp& op = ops[i];
-                if (op.bottom > split)
-                    s.Execute(op, split, height, &texts);
-            }
+            s.Replay(
+                i, n, [](size_t k) { return k; }, split, height, &texts);
+            i = n;
             if (last)
                 break;
             Relax(spins);
@@ -1174,6 +1171,8 @@ void CQtSurface::CHelperTexts::Draw(const CHeldOp& op, long long top, long long 
 
 void CQtSurface::Prefetch(const CHeldOp& op, long long top) const {
     top = std::max<long long>(top, op.top);
+    if (top >= op.bottom)
+        return; // nothing of op lies in those rows
     // The first few lines of what the op reads: its rows or runs follow each other in memory.
     constexpr int kLines = 4, kLine = 64;
     switch (op.kind) {

@@ -112,6 +112,11 @@ private:
                      const QTextLine& line) const;
     // The held ops of one band of the rows the helper thread does not follow.
     void ExecuteBand(size_t band, CHelperTexts* helper);
+    // Makes the held ops index(first) .. index(last - 1), in that order, into the rows
+    // [top, bottom).
+    template <class Index>
+    void Replay(size_t first, size_t last, Index index, long long top, long long bottom,
+                CHelperTexts* helper);
     // Asks for what op reads first in rows from top on.
     void Prefetch(const CHeldOp& op, long long top) const;
     // Sets the helper thread on the writes about to be held, when there is one.
