@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/LatexDialogs.h"
+#include "app/TerminationSignals.h"
 #include "figures/FigureList.h"
 #include "texdraw/LatexLog.h"
 #include "texdraw/Reader.h"
@@ -38,6 +39,12 @@ CCommandLine ReadExportOptions(const QCommandLineParser& parser,
     if (files.size() != 1 || result.strExport.isEmpty())
         return refuse("--export needs an output file and exactly one drawing, as in\n  " + program +
                       " --export drawing.pdf drawing.txt");
+    // Exporting over the drawing would destroy it, also when a link leads from one to the other.
+    const QFileInfo in(files.first());
+    const QFileInfo out(result.strExport);
+    if (in.exists() && out.exists() && in.canonicalFilePath() == out.canonicalFilePath())
+        return refuse("the output " + result.strExport + " is the drawing " + files.first() +
+                      " itself; the export would destroy it");
     if (!ExportFormatOf(result.strExport, result.eExportFormat))
         return refuse("the output's extension must be .pdf, .png or .svg");
     const QString cropValue = parser.value(crop).toLower();
@@ -48,11 +55,47 @@ CCommandLine ReadExportOptions(const QCommandLineParser& parser,
     result.nDpi = parser.value(dpi).toInt(&ok);
     if (!ok || result.nDpi < 10 || result.nDpi > 4800)
         return refuse("--dpi takes a whole number from 10 to 4800");
+    if (result.eExportFormat == ETypesetOutput::Png && result.eCrop == ETypesetCrop::Page) {
+        const QString tooBig = CTypesetter::CheckImageSize(kTypesetPageWidth / 100.0,
+                                                           kTypesetPageHeight / 100.0, result.nDpi);
+        if (!tooBig.isEmpty())
+            return refuse(tooBig);
+    }
     result.strPreambleFile = parser.value(preamble);
     return result;
 }
 
 } // namespace
+
+bool ReadPreambleFile(const QString& path, QString& preamble, QString& why) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        why = "cannot be found";
+        return false;
+    }
+    // A device or a pipe could never end or block for ever.
+    if (!info.isFile()) {
+        why = "is not an ordinary file";
+        return false;
+    }
+    if (info.size() > kMaxPreambleBytes) {
+        why = QString("is longer than a preamble can be (%1 kB)").arg(kMaxPreambleBytes >> 10);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = "cannot be read: " + file.errorString();
+        return false;
+    }
+    // At most the limit, even when the file grows while it is read.
+    const QByteArray bytes = file.read(kMaxPreambleBytes + 1);
+    if (bytes.size() > kMaxPreambleBytes) {
+        why = QString("is longer than a preamble can be (%1 kB)").arg(kMaxPreambleBytes >> 10);
+        return false;
+    }
+    preamble = QString::fromUtf8(bytes);
+    return true;
+}
 
 CCommandLine ParseCommandLine(const QStringList& arguments) {
     const QString program = arguments.isEmpty() ? "quodra" : QFileInfo(arguments[0]).fileName();
@@ -61,7 +104,7 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
         "Quodra, a drawing editor for LaTeX: draws lines, arrows, boxes, rhombs, ellipses and "
         "Bezier curves and saves them as TeXDraw source.\n"
         "With --export it opens no window: it typesets the drawing with latex, dvips and "
-        "Ghostscript (dvisvgm for SVG) into the output file, whose extension (.pdf, .png or "
+        "Ghostscript (and pdftocairo for SVG) into the output file, whose extension (.pdf, .png or "
         ".svg) chooses the format, and exits with status 0 when done, 1 when typesetting failed "
         "and 2 for wrong arguments or a drawing that cannot be read.");
     // A help option of its own: Qt's adds --help-all, which lists Qt's options only once Qt runs.
@@ -127,13 +170,11 @@ int RunCommandLineExport(const CCommandLine& line, QTextStream& err) {
     request.dDpi = line.nDpi;
     request.strPreamble = GetLatexPreamble();
     if (!line.strPreambleFile.isEmpty()) {
-        QFile file(line.strPreambleFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            err << fail << "the preamble file " << line.strPreambleFile
-                << " cannot be read: " << file.errorString() << "\n";
+        QString why;
+        if (!ReadPreambleFile(line.strPreambleFile, request.strPreamble, why)) {
+            err << fail << "the preamble file " << line.strPreambleFile << " " << why << "\n";
             return 2;
         }
-        request.strPreamble = QString::fromUtf8(file.readAll());
     }
     CFigureList figures;
     const CTeXDrawReadResult read =
@@ -145,10 +186,23 @@ int RunCommandLineExport(const CCommandLine& line, QTextStream& err) {
     const CTeXDrawLineMap map(figures);
     request.strDocument = map.GetDocument();
     request.strOutputPath = QFileInfo(line.strExport).absoluteFilePath();
+    request.strSourcePath = QFileInfo(line.strFile).absoluteFilePath();
+    request.strTitle = QFileInfo(line.strFile).fileName();
     CTypesetter typesetter;
+    // Ctrl+C or a kill ends the run: its programs are stopped and its folder removed.
+    const QMetaObject::Connection stop =
+        QObject::connect(&CTerminationSignals::Get(), &CTerminationSignals::Received, &typesetter,
+                         [&typesetter] { typesetter.Cancel(); });
     const CTypesetResult result = typesetter.Run(request);
+    QObject::disconnect(stop);
+    if (const int sig = CTerminationSignals::Get().GetReceived(); sig != 0) {
+        err << fail << "stopped by signal " << sig << "\n";
+        return 128 + sig;
+    }
     if (!result.bOk) {
         err << fail << DescribeTypesetFailure(result, figures, map) << "\n";
+        if (!result.strLogPath.isEmpty())
+            err << "LaTeX's log: " << result.strLogPath << "\n";
         return 1;
     }
     return 0;

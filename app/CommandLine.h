@@ -26,6 +26,12 @@ struct CCommandLine {
     QString strPreambleFile; // empty: the preamble setting
 };
 
+// The longest preamble file that is read.
+inline constexpr qint64 kMaxPreambleBytes = qint64(1) << 20;
+// Reads a preamble file: an ordinary file of at most kMaxPreambleBytes; otherwise false with the
+// reason ("is not an ordinary file").
+bool ReadPreambleFile(const QString& path, QString& preamble, QString& why);
+
 // The program's version, as --version prints it.
 QString GetQuodraVersion();
 

@@ -70,7 +70,7 @@ bool ExportFormatOf(const QString& path, ETypesetOutput& format) {
 CPreambleDialog::CPreambleDialog(const QString& preamble, QWidget* parent) : QDialog(parent) {
     setWindowTitle("LaTeX Preamble");
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel("Packages and definitions that the texts of the figures use, as "
+    auto* label = new QLabel("&Packages and definitions that the texts of the figures use, as "
                              "they stand in the preamble of the LaTeX document (texdraw is "
                              "loaded already). The preview and the export use them.",
                              this);
@@ -79,6 +79,7 @@ CPreambleDialog::CPreambleDialog(const QString& preamble, QWidget* parent) : QDi
     m_pEdit = new QPlainTextEdit(preamble, this);
     m_pEdit->setPlaceholderText("\\usepackage{amsmath}");
     m_pEdit->setObjectName("preamble");
+    label->setBuddy(m_pEdit);
     layout->addWidget(m_pEdit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -106,7 +107,10 @@ CExportDialog::CExportDialog(const QString& suggestedPath, QWidget* parent) : QD
     auto* browse = new QPushButton("&Browse...", this);
     fileRow->addWidget(m_pPath, 1);
     fileRow->addWidget(browse);
-    form->addRow("F&ile:", fileRow);
+    // A row of two widgets gets no buddy of its own: the label is given the line edit.
+    auto* fileLabel = new QLabel("File &name:", this);
+    fileLabel->setBuddy(m_pPath);
+    form->addRow(fileLabel, fileRow);
 
     auto* cropRow = new QHBoxLayout;
     m_pCropDrawing = new QRadioButton("the &drawing", this);

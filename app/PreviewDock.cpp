@@ -5,9 +5,17 @@
 #include "texdraw/LatexLog.h"
 
 #include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -65,7 +73,12 @@ CPreviewDock::CPreviewDock(CCanvasWidget& canvas, QWidget* parent)
     m_pDebounce->setInterval(kDebounceMs);
     connect(m_pDebounce, &QTimer::timeout, this, &CPreviewDock::StartRun);
     connect(m_pTypesetter.get(), &CTypesetter::Finished, this, &CPreviewDock::OnFinished);
-    connect(m_pStatus, &QLabel::linkActivated, this, [this] { SelectErrorFigure(); });
+    connect(m_pStatus, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (link == "#log")
+            ShowLatexLog();
+        else
+            SelectErrorFigure();
+    });
     connect(m_pOverlay, &QCheckBox::toggled, this, [this] { m_canvas.viewport()->update(); });
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
@@ -190,16 +203,57 @@ void CPreviewDock::OnFinished(const CTypesetResult& result) {
         } else if (result.bInPreamble) {
             where += " in the LaTeX preamble (View > LaTeX Preamble...)";
         }
-        SetStatus(QString("<span style=\"color:#b00000\"><b>%1:</b></span> %2")
-                      .arg(where, result.strError.toHtmlEscaped()));
+        SetStatus(QString("<span style=\"color:#b00000\"><b>%1:</b></span> %2%3")
+                      .arg(where, result.strError.toHtmlEscaped().replace("\n", "<br>"),
+                           LogLink(result)));
     } else {
         SetStatus("<span style=\"color:#b00000\"><b>Typesetting failed:</b></span> " +
-                  result.strError.toHtmlEscaped().replace("\n", "<br>"));
+                  result.strError.toHtmlEscaped().replace("\n", "<br>") + LogLink(result));
     }
     m_pPageView->update();
     if (IsOverlayOn())
         m_canvas.viewport()->update();
     emit Updated();
+}
+
+QString CPreviewDock::LogLink(const CTypesetResult& result) {
+    return result.strLogPath.isEmpty() ? QString() : " <a href=\"#log\">Show LaTeX Log</a>";
+}
+
+void CPreviewDock::ShowLatexLog() {
+    const QString path = m_lastResult.strLogPath;
+    QFile file(path);
+    QString text;
+    if (file.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(file.read(4 << 20));
+    else
+        text = QString("The log %1 cannot be read: %2").arg(path, file.errorString());
+    QDialog dlg(this);
+    dlg.setWindowTitle("LaTeX Log");
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* where = new QLabel(QDir::toNativeSeparators(path), &dlg);
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* view = new QPlainTextEdit(text, &dlg);
+    view->setObjectName("log");
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The first error is what the user is looking for.
+    const QTextCursor error = view->document()->find(QRegularExpression("^(! |\\S+:\\d+: )"));
+    if (!error.isNull()) {
+        view->setTextCursor(error);
+        view->centerCursor();
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addWidget(where);
+    layout->addWidget(view, 1);
+    layout->addWidget(buttons);
+    dlg.resize(720, 480);
+    if (m_fnShowLog)
+        m_fnShowLog(dlg);
+    else
+        dlg.exec();
 }
 
 bool CPreviewDock::SelectErrorFigure() {

@@ -11,12 +11,14 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class CCanvasWidget;
 class CFigure;
 class QCheckBox;
+class QDialog;
 class QLabel;
 class QPainter;
 class QTimer;
@@ -41,6 +43,10 @@ public:
     void PaintOverlay(QPainter& painter) const;
     // Selects the figure that caused the last error on the canvas; false when there is none.
     bool SelectErrorFigure();
+    // Shows the log of the last failed LaTeX run in a dialog (the status line's link).
+    void ShowLatexLog();
+    // Tests look at the log dialog instead of running it.
+    std::function<void(QDialog&)> m_fnShowLog;
 
     bool IsActive() const;
     bool IsOverlayOn() const;
@@ -67,6 +73,7 @@ private:
     void StartRun();
     void OnFinished(const CTypesetResult& result);
     void SetStatus(const QString& html);
+    static QString LogLink(const CTypesetResult& result);
     double WantedDpi() const;
     void PaintPage(QPainter& painter, QPoint corner, double opacity) const;
 

@@ -549,6 +549,8 @@ bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypes
     request.eCrop = crop;
     request.dDpi = dpi;
     request.strOutputPath = QFileInfo(path).absoluteFilePath();
+    request.strSourcePath = m_doc.GetPathName();
+    request.strTitle = m_doc.GetTitle();
     // The window keeps repainting while the tools run, but takes no input.
     QWidget* top = window();
     top->setEnabled(false);

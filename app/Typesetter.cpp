@@ -1,6 +1,7 @@
 #include "app/Typesetter.h"
 
 #include "figures/FigureList.h"
+#include "texdraw/Document.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -13,7 +14,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,7 +29,7 @@ struct CTool {
 constexpr CTool kLatex{"latex", "texlive-latex-base"};
 constexpr CTool kDvips{"dvips", "texlive-binaries, with texlive-latex-base"};
 constexpr CTool kGs{"gs", "ghostscript"};
-constexpr CTool kDvisvgm{"dvisvgm", "dvisvgm"};
+constexpr CTool kPdftocairo{"pdftocairo", "poppler-utils"};
 
 // PostScript points per inch.
 constexpr double kBp = 72.0;
@@ -37,9 +41,78 @@ QString Num(double v) {
     return QString::number(v, 'f', 4); // always with a decimal point, whatever the locale
 }
 
+// Do the two paths name one file (through links too)?
+bool SameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// A PDF text string that no title can break out of: UTF-16 in hexadecimal.
+QString PdfHexString(const QString& text) {
+    QString hex = "<FEFF";
+    for (const QChar c : text)
+        hex += QString("%1").arg(c.unicode(), 4, 16, QChar('0')).toUpper();
+    return hex + ">";
+}
+
+// The first line of the source at least as long as TeX's input buffer (from 1), 0 when none.
+int FindOverlongLine(const std::string& source, const std::string& message) {
+    const std::size_t at = message.find("bufsize=");
+    std::size_t bufsize =
+        at == std::string::npos ? 0 : std::strtoul(message.c_str() + at + 8, nullptr, 10);
+    if (bufsize == 0)
+        bufsize = 200000;
+    int line = 1;
+    std::size_t start = 0;
+    while (start <= source.size()) {
+        const std::size_t end = std::min(source.find('\n', start), source.size());
+        if (end - start + 1 >= bufsize)
+            return line;
+        start = end + 1;
+        ++line;
+    }
+    return 0;
+}
+
+// A tool that ended with an error or was killed, in words; a kill by the file size limit or a
+// crash at the memory limit is named.
+QString DescribeToolFailure(const QString& tool, int code, bool crashed, const QByteArray& output,
+                            const CSandboxLimits& limits) {
+    QString detail = QString::fromLocal8Bit(output).trimmed();
+    if (detail.size() > 600)
+        detail = detail.left(600) + "...";
+    if (detail.contains("denied in -R2 mode") || detail.contains("invalidfileaccess"))
+        return QString("%1 refused to open a file outside the drawing's folder: a drawing may "
+                       "not read or write other files.\n%2")
+            .arg(tool, detail);
+    if (detail.contains("VMerror") || detail.contains("out of memory", Qt::CaseInsensitive))
+        return QString("%1 ran out of memory: a drawing may use at most %2 MB.\n%3")
+            .arg(tool)
+            .arg(limits.nMemoryBytes >> 20)
+            .arg(detail);
+    if (crashed)
+        return QString("%1 was stopped: it wrote a file larger than %2 MB or used more than %3 MB "
+                       "of memory.")
+            .arg(tool)
+            .arg(limits.nFileBytes >> 20)
+            .arg(limits.nMemoryBytes >> 20);
+    return QString("%1 failed (exit code %2).\n%3").arg(tool).arg(code).arg(detail);
+}
+
 } // namespace
 
-CTypesetter::CTypesetter(QObject* parent) : QObject(parent) {
+CTypesetter::CTypesetter(QObject* parent)
+    : QObject(parent), m_dir(JobFolderTemplate(QDir::tempPath())) {
+    // The folders of runs whose editor was killed are removed once, at the first typesetter.
+    static const int stale = RemoveStaleJobFolders(QDir::tempPath());
+    (void)stale;
+    m_watchdog.setInterval(200);
+    connect(&m_watchdog, &QTimer::timeout, this, &CTypesetter::CheckFolderSize);
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         if (!m_pProcess)
@@ -57,11 +130,9 @@ CTypesetter::~CTypesetter() {
 }
 
 QString CTypesetter::FindMissingTools(ETypesetOutput output) {
-    QList<CTool> needed{kLatex};
+    QList<CTool> needed{kLatex, kDvips, kGs};
     if (output == ETypesetOutput::Svg)
-        needed << kDvisvgm;
-    else
-        needed << kDvips << kGs;
+        needed << kPdftocairo;
     QStringList missing;
     for (const CTool& t : needed)
         if (QStandardPaths::findExecutable(t.pszName).isEmpty())
@@ -72,7 +143,7 @@ QString CTypesetter::FindMissingTools(ETypesetOutput output) {
     return QString("Typesetting needs %1, which %2 not installed (or not on the PATH).\n"
                    "On Debian install the LaTeX toolchain with:\n"
                    "  sudo apt-get install texlive-latex-base texlive-pictures ghostscript "
-                   "dvisvgm")
+                   "poppler-utils")
         .arg(missing.join(", "), missing.size() == 1 ? "is" : "are");
 }
 
@@ -85,6 +156,7 @@ void CTypesetter::Cancel() {
     if (m_pRunLoop)
         m_pRunLoop->quit();
     m_timeout.stop();
+    m_watchdog.stop();
     if (QProcess* p = std::exchange(m_pProcess, nullptr)) {
         p->disconnect(this);
         p->kill();
@@ -109,6 +181,26 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         Fail("No private temporary folder could be made: " + m_dir.errorString());
         return;
     }
+    if (request.eOutput != ETypesetOutput::Preview &&
+        SameFile(request.strOutputPath, request.strSourcePath)) {
+        Fail(QString("The export would replace the drawing itself (%1); choose another file name.")
+                 .arg(QDir::toNativeSeparators(request.strOutputPath)));
+        return;
+    }
+    if (request.eOutput == ETypesetOutput::Png && request.eCrop == ETypesetCrop::Page) {
+        const QString tooBig =
+            CheckImageSize(request.nPageWidth / 100.0, request.nPageHeight / 100.0, request.dDpi);
+        if (!tooBig.isEmpty()) {
+            Fail(tooBig);
+            return;
+        }
+    }
+    // Ghostscript's temporary folder holds nothing but this run.
+    QDir(PathOf("tmp")).removeRecursively();
+    if (!QDir().mkpath(PathOf("tmp"))) {
+        Fail("No private temporary folder could be made in " + m_dir.path());
+        return;
+    }
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
                                  request.nPageWidth, request.nPageHeight);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
@@ -117,7 +209,16 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         return;
     }
     m_strLastSource.clear();
-    QFile::remove(PathOf("main.dvi"));
+    // A new source starts in an empty folder: nothing an earlier drawing wrote is read by this
+    // one or counts against its room.
+    for (const QFileInfo& entry :
+         QDir(m_dir.path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+    QDir().mkpath(PathOf("tmp"));
     QFile tex(PathOf("main.tex"));
     if (!tex.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         tex.write(m_source.strText.data(), static_cast<qint64>(m_source.strText.size())) !=
@@ -144,8 +245,8 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
     }
     auto* p = new QProcess(this);
     m_pProcess = p;
-    p->setWorkingDirectory(m_dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    SandboxProcess(*p, m_dir.path(), m_limits);
+    QProcessEnvironment env = p->processEnvironment();
     // Log lines unbroken, so that messages and context are read whole.
     env.insert("max_print_line", "1000");
     env.insert("error_line", "254");
@@ -159,19 +260,18 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
                 if (run != m_nRun || p != m_pProcess)
                     return;
                 m_timeout.stop();
+                m_watchdog.stop();
                 m_pProcess = nullptr;
                 p->deleteLater();
                 const QByteArray out = p->readAllStandardOutput();
                 const QByteArray err = p->readAllStandardError();
-                if (status != QProcess::NormalExit || (checkExit && code != 0)) {
+                const bool crashed = status != QProcess::NormalExit;
+                if (crashed || (checkExit && code != 0)) {
                     if (tool == "latex") {
-                        OnLatexFailed();
+                        OnLatexFailed(out + err, crashed);
                         return;
                     }
-                    QString detail = QString::fromLocal8Bit(err + out).trimmed();
-                    if (detail.size() > 600)
-                        detail = detail.left(600) + "...";
-                    Fail(QString("%1 failed (exit code %2).\n%3").arg(tool).arg(code).arg(detail));
+                    Fail(DescribeToolFailure(tool, code, crashed, err + out, m_limits));
                     return;
                 }
                 done(out, err);
@@ -180,25 +280,43 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
         if (run != m_nRun || p != m_pProcess || e != QProcess::FailedToStart)
             return;
         m_timeout.stop();
+        m_watchdog.stop();
         m_pProcess = nullptr;
         p->deleteLater();
         Fail(QString("%1 could not be started: %2").arg(tool, p->errorString()));
     });
     m_timeout.start(m_nTimeoutMs);
+    m_watchdog.start();
     p->start(QIODevice::ReadOnly);
 }
 
-void CTypesetter::OnLatexFailed() {
+void CTypesetter::OnLatexFailed(const QByteArray& output, bool crashed) {
     CTypesetResult r;
     QFile log(PathOf("main.log"));
     QByteArray text;
     if (log.open(QIODevice::ReadOnly))
         text = log.readAll();
+    log.close();
     r.latexError = ParseLatexLog(std::string_view(text.constData(), text.size()));
+    // Some errors reach only the terminal: a line longer than TeX's buffer, for one.
     if (!r.latexError) {
-        r.strError = "latex failed without naming an error; see its log.";
+        r.latexError = ParseLatexLog(std::string_view(output.constData(), output.size()));
+        text += "\n--- What latex wrote on its terminal ---\n" + output;
+    }
+    // The log stays where the user can read it after the folder is gone.
+    const QString kept = LastLogPath();
+    QDir().mkpath(QFileInfo(kept).absolutePath());
+    QSaveFile keep(kept);
+    if (keep.open(QIODevice::WriteOnly) && keep.write(text) == text.size() && keep.commit())
+        r.strLogPath = kept;
+    if (crashed && !r.latexError) {
+        r.strError = DescribeToolFailure("latex", 0, true, output, m_limits);
+    } else if (!r.latexError) {
+        r.strError = "latex failed without naming an error.";
     } else {
-        const CLatexError& e = *r.latexError;
+        CLatexError& e = *r.latexError;
+        if (e.nLine == 0 && e.strMessage.find("Unable to read an entire line") == 0)
+            e.nLine = FindOverlongLine(m_source.strText, e.strMessage);
         r.strError = QString::fromStdString(ExplainLatexError(e));
         const bool mainFile = e.strFile.empty() || e.strFile.ends_with("main.tex");
         if (mainFile && e.nLine >= m_source.nDocumentLine)
@@ -208,29 +326,65 @@ void CTypesetter::OnLatexFailed() {
         // A file that cannot be found is asked for by the preamble's packages.
         if (e.nLine == 0 && e.strMessage.find("LaTeX Error: File `") != std::string::npos)
             r.bInPreamble = true;
+        // An error in another file: say where, with the line TeX was reading.
+        if (!mainFile) {
+            QString where = QString("\n(In %1, line %2")
+                                .arg(QFileInfo(QString::fromStdString(e.strFile)).fileName())
+                                .arg(e.nLine);
+            if (!e.strBefore.empty())
+                where += QString(": \u201C%1\u201D")
+                             .arg(QString::fromStdString(e.strBefore + e.strAfter).trimmed());
+            r.strError += where + ".)";
+        }
     }
     r.nMilliseconds = m_clock.elapsed();
     emit Finished(r);
 }
 
-void CTypesetter::AfterLatex() {
-    if (m_request.eOutput == ETypesetOutput::Svg) {
-        const QString bbox =
-            m_request.eCrop == ETypesetCrop::Drawing ? "--bbox=min" : "--bbox=papersize";
-        // Glyphs become paths: SVG fonts are shown by almost no program.
-        RunTool("dvisvgm", {"--no-fonts", bbox, "--output=out.svg", "main.dvi"},
-                [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
+QString CTypesetter::LastLogPath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (folder.isEmpty())
+        folder = QDir::home().filePath(".cache/quodra_dv");
+    return QDir(folder).filePath("latex.log");
+}
+
+void CTypesetter::CheckFolderSize() {
+    if (!m_pProcess || FolderBytes(m_dir.path()) <= m_limits.nFolderBytes)
         return;
-    }
+    const QString tool = QFileInfo(m_pProcess->program()).fileName();
+    Cancel();
+    Fail(QString("%1 was stopped: the drawing made it write more than %2 MB of files.")
+             .arg(tool)
+             .arg(m_limits.nFolderBytes >> 20));
+}
+
+QString CTypesetter::CheckImageSize(double widthIn, double heightIn, double dpi) {
+    const double w = std::ceil(widthIn * dpi);
+    const double h = std::ceil(heightIn * dpi);
+    if (w * h <= kMaxImagePixels)
+        return {};
+    const int most = static_cast<int>(std::sqrt(kMaxImagePixels / (widthIn * heightIn)));
+    return QString("At %1 dpi the image would be %2 \u00D7 %3 pixels (%4 megapixels); an export "
+                   "makes at most %5 megapixels. Choose %6 dpi or less, or crop to the drawing.")
+        .arg(dpi)
+        .arg(w, 0, 'f', 0)
+        .arg(h, 0, 'f', 0)
+        .arg(w * h / 1e6, 0, 'f', 0)
+        .arg(kMaxImagePixels / 1e6, 0, 'f', 0)
+        .arg(most);
+}
+
+void CTypesetter::AfterLatex() {
+    // -R2: no shell commands and no files by absolute or ".." names from the drawing's specials.
     if (m_request.eOutput == ETypesetOutput::Preview) {
         // Half a pixel right and down: the line at page unit k is then drawn in the middle of
         // pixel k, where the canvas draws it, instead of across pixels k - 1 and k.
         const QString half = Num(0.5 / m_request.dDpi) + "in";
-        RunTool("dvips", {"-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
+        RunTool("dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
                 [this](const QByteArray&, const QByteArray&) { Render(false); });
         return;
     }
-    RunTool("dvips", {"-q", "-o", "page.ps", "main.dvi"},
+    RunTool("dvips", {"-R2", "-q", "-o", "page.ps", "main.dvi"},
             [this](const QByteArray&, const QByteArray&) { AfterDvips(); });
 }
 
@@ -257,8 +411,15 @@ void CTypesetter::AfterDvips() {
                 const double top = pageTop - b[3] - kCropMarginBp;
                 const double w = b[2] - b[0] + 2 * kCropMarginBp;
                 const double h = b[3] - b[1] + 2 * kCropMarginBp;
+                if (m_request.eOutput == ETypesetOutput::Png) {
+                    const QString tooBig = CheckImageSize(w / kBp, h / kBp, m_request.dDpi);
+                    if (!tooBig.isEmpty()) {
+                        Fail(tooBig);
+                        return;
+                    }
+                }
                 RunTool("dvips",
-                        {"-q", "-O", Num(-left) + "bp," + Num(-top) + "bp", "-T",
+                        {"-R2", "-q", "-O", Num(-left) + "bp," + Num(-top) + "bp", "-T",
                          Num(w) + "bp," + Num(h) + "bp", "-o", "crop.ps", "main.dvi"},
                         [this](const QByteArray&, const QByteArray&) { Render(true); });
             });
@@ -266,20 +427,35 @@ void CTypesetter::AfterDvips() {
 
 void CTypesetter::Render(bool cropped) {
     const QString ps = cropped ? "crop.ps" : "page.ps";
-    const bool pdf = m_request.eOutput == ETypesetOutput::Pdf;
+    // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
+    const bool pdf =
+        m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
     const QString out = pdf ? "out.pdf" : "out.png";
     QStringList args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sOutputFile=" + out};
     if (pdf) {
-        args << "-sDEVICE=pdfwrite";
+        // PDF 1.5, the newest that pdflatex takes without a warning.
+        args << "-sDEVICE=pdfwrite"
+             << "-dCompatibilityLevel=1.5" << ps;
+        // The title: the drawing's name, not that of the temporary dvi file.
+        if (!m_request.strTitle.isEmpty())
+            args << "-c"
+                 << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
     } else {
         // The page's white is left transparent: the preview lies over the canvas, an exported
         // image over whatever page it is put on.
         args << "-sDEVICE=pngalpha"
              << "-r" + Num(m_request.dDpi) << "-dTextAlphaBits=4"
-             << "-dGraphicsAlphaBits=4";
+             << "-dGraphicsAlphaBits=4" << ps;
     }
-    args << ps;
-    RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) { Deliver(out); });
+    RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) {
+        if (m_request.eOutput != ETypesetOutput::Svg) {
+            Deliver(out);
+            return;
+        }
+        // Glyphs become paths: SVG fonts are shown by almost no program.
+        RunTool("pdftocairo", {"-svg", "out.pdf", "out.svg"},
+                [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
+    });
 }
 
 void CTypesetter::Deliver(const QString& file) {
@@ -299,12 +475,12 @@ void CTypesetter::Deliver(const QString& file) {
         return;
     }
     const QByteArray bytes = in.readAll();
-    // Written beside the target and renamed over it: a failure leaves an older file whole.
-    QSaveFile target(m_request.strOutputPath);
-    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() ||
-        !target.commit()) {
-        Fail(QString("%1 could not be written: %2")
-                 .arg(QDir::toNativeSeparators(m_request.strOutputPath), target.errorString()));
+    // Written as a drawing is saved: beside the target and renamed over it, through links to
+    // their target, keeping the file's owner and mode, never into what may not be written.
+    std::string error;
+    if (!WriteTeXDrawFile(QFile::encodeName(m_request.strOutputPath).toStdString(),
+                          bytes.toStdString(), error)) {
+        Fail(QString::fromStdString(error));
         return;
     }
     Succeed(std::move(r));

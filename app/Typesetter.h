@@ -1,10 +1,11 @@
 // CTypesetter: the drawing typeset by the real toolchain: latex (with texdraw.sty), then dvips
-// and Ghostscript for the preview image, PDF and PNG, or dvisvgm for SVG (texdraw draws with
-// PostScript specials, which pdflatex cannot render). Each tool runs as a QProcess, without a
-// shell, in a private temporary folder kept warm between runs, with a time limit; a newer run
-// cancels an older one.
+// and Ghostscript for the preview image, PDF and PNG, and poppler's pdftocairo for SVG made from
+// that PDF (texdraw draws with PostScript specials, which pdflatex cannot render). Each tool runs
+// as a QProcess, without a shell, in a private temporary folder kept warm between runs, inside
+// the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one.
 #pragma once
 
+#include "app/Sandbox.h"
 #include "texdraw/LatexLog.h"
 #include "texdraw/LatexSource.h"
 
@@ -34,6 +35,8 @@ struct CTypesetRequest {
     ETypesetCrop eCrop = ETypesetCrop::Page; // the preview always shows the page
     double dDpi = 100;                       // preview and PNG
     QString strOutputPath;                   // PDF, PNG and SVG: the file to write
+    QString strTitle;                        // the PDF's title: the drawing's file name
+    QString strSourcePath; // the drawing's own file, which an export never replaces
 };
 
 struct CTypesetResult {
@@ -47,6 +50,7 @@ struct CTypesetResult {
     QImage image; // the preview: the page at dDpi, page corner at pixel (0, 0)
     double dDpi = 0;
     qint64 nMilliseconds = 0;
+    QString strLogPath; // LaTeX's log of a failed run, kept for the user; empty when none
 };
 
 class QEventLoop;
@@ -70,8 +74,16 @@ public:
     // Runs to the end while the event loop keeps running (windows repaint meanwhile).
     CTypesetResult Run(const CTypesetRequest& request);
 
+    // Empty when a PNG of the size (inches) at the resolution is sane; otherwise why not.
+    static QString CheckImageSize(double widthIn, double heightIn, double dpi);
+    // The most pixels an image export makes.
+    static constexpr double kMaxImagePixels = 100e6;
+    // Where the log of the last failed LaTeX run is kept.
+    static QString LastLogPath();
+
     // Each tool gets this long before it is stopped.
     int m_nTimeoutMs = 20000;
+    CSandboxLimits m_limits;
 
 signals:
     void Finished(const CTypesetResult& result);
@@ -85,7 +97,8 @@ private:
     void Deliver(const QString& file);
     void Fail(const QString& text);
     void Succeed(CTypesetResult result);
-    void OnLatexFailed();
+    void OnLatexFailed(const QByteArray& output, bool crashed);
+    void CheckFolderSize();
     QString PathOf(const QString& name) const;
 
     QTemporaryDir m_dir;
@@ -95,6 +108,7 @@ private:
     bool m_bHavePs = false;
     QProcess* m_pProcess = nullptr;
     QTimer m_timeout;
+    QTimer m_watchdog; // the job folder's size, while a tool runs
     QElapsedTimer m_clock;
     unsigned m_nRun = 0;
     QEventLoop* m_pRunLoop = nullptr;

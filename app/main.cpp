@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/QuodraApp.h"
+#include "app/TerminationSignals.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
     Cquodra_dvApp theApp;
     if (!theApp.InitInstance())
         return 1;
+    // A kill or Ctrl+C in the terminal ends the program through its event loop, so that the
+    // typesetting programs are stopped and their folders removed.
+    QObject::connect(&CTerminationSignals::Get(), &CTerminationSignals::Received, &app,
+                     [](int sig) { QCoreApplication::exit(128 + sig); });
     // The file is opened once the window is on the screen (or after a second at most), so that a
     // message about a file that cannot be read appears over the window.
     std::function<void(int)> openWhenShown = [&](int triesLeft) {

@@ -310,7 +310,7 @@ void CQuodra::DragHandle() {
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     if (CFigure* f = m_figures.GetGrabbed()) {
         const CPoint p = AreaToPage(m_ptCurrent);
-        m_history.SetName("Resize");
+        m_history.SetName(f->GetHandleStepName(m_nGrabbedHandle));
         m_history.Touch(IndexOf(f));
         f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, m_dZoom);
     }

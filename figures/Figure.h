@@ -74,6 +74,11 @@ public:
     virtual void MoveByPixels(int dx, int dy, double zoom);
     virtual CRect GetBoundingRect(double zoom) const;
     virtual ECursor GetHandleCursor(int handle, double zoom) const;
+    // What dragging the handle does, as the undo step is named: "Resize" unless it turns.
+    virtual const char* GetHandleStepName(int handle) const {
+        (void)handle;
+        return "Resize";
+    }
     // The figure's TeXDraw block (the block writers are figures/LineBlocks.cpp and
     // figures/FramedBlocks.cpp).
     std::string ExportTeX() const {

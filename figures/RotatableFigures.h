@@ -9,6 +9,9 @@ public:
     CRotatableRectangle() = default;
     std::unique_ptr<CFigure> Clone() const override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
+    const char* GetHandleStepName(int handle) const override {
+        return handle == kHandleTopRight ? "Turn" : "Resize";
+    }
 };
 
 class CRotatableEllipse : public CEllipse {
@@ -16,6 +19,9 @@ public:
     CRotatableEllipse() = default;
     std::unique_ptr<CFigure> Clone() const override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
+    const char* GetHandleStepName(int handle) const override {
+        return handle == kHandleTopRight ? "Turn" : "Resize";
+    }
 };
 
 // Turns the four corners of a frame about its centre so that m_pt3 points at the page point p;

@@ -5,13 +5,14 @@ QUODRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Packages for building the editor and running it (also headless), with the LaTeX toolchain that
 # the typeset preview and the export run: latex and dvips (texlive-latex-base, which brings
-# texlive-binaries), texdraw.sty (texlive-pictures), Ghostscript and dvisvgm.
+# texlive-binaries), texdraw.sty (texlive-pictures), Ghostscript, and poppler's pdftocairo, which
+# makes the SVG export from the PDF.
 QUODRA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
     libbenchmark-dev libx11-dev xvfb xauth x11-apps imagemagick
-    texlive-latex-base texlive-pictures ghostscript dvisvgm)
-# Extra packages for the whole test command: pdfinfo to check exported PDFs, clang and its
-# runtime for the fuzzer, clang-format for the style check, a decimal-comma locale.
-QUODRA_TEST_PACKAGES=(poppler-utils clang clang-format libclang-rt-14-dev locales)
+    texlive-latex-base texlive-pictures ghostscript poppler-utils)
+# Extra packages for the whole test command: clang and its runtime for the fuzzer, clang-format
+# for the style check, a decimal-comma locale.
+QUODRA_TEST_PACKAGES=(clang clang-format libclang-rt-14-dev locales)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -38,19 +38,24 @@ bool ParseInt(std::string_view s, int& out) {
     return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// "./main.tex:12: Undefined control sequence." → file, line, message.
+// "./main.tex:12: Undefined control sequence." → file, line, message. The file may be any file
+// TeX reads (a package, an \input file), named as TeX opened it: with a folder or an extension.
 bool SplitFileLineError(std::string_view line, CLatexError& e) {
-    const std::size_t tex = line.find(".tex:");
-    if (tex == std::string_view::npos)
-        return false;
-    const std::size_t numStart = tex + 5;
-    const std::size_t colon = line.find(": ", numStart);
+    const std::size_t colon = line.find(": ");
     if (colon == std::string_view::npos)
         return false;
-    int n = 0;
-    if (!ParseInt(line.substr(numStart, colon - numStart), n))
+    const std::size_t numEnd = colon;
+    const std::size_t fileEnd = line.rfind(':', numEnd == 0 ? 0 : numEnd - 1);
+    if (fileEnd == std::string_view::npos || fileEnd == 0)
         return false;
-    e.strFile = std::string(line.substr(0, numStart - 1));
+    const std::string_view file = line.substr(0, fileEnd);
+    if (file.find(' ') != std::string_view::npos ||
+        (file.find('/') == std::string_view::npos && file.find('.') == std::string_view::npos))
+        return false;
+    int n = 0;
+    if (!ParseInt(line.substr(fileEnd + 1, numEnd - fileEnd - 1), n))
+        return false;
+    e.strFile = std::string(file);
     e.nLine = n;
     e.strMessage = std::string(line.substr(colon + 2));
     return true;
@@ -155,10 +160,20 @@ std::string ExplainLatexError(const CLatexError& error) {
         const std::size_t a = m.find('`') + 1;
         const std::size_t b = m.find('\'', a);
         const std::string file = m.substr(a, b == std::string::npos ? b : b - a);
-        plain = "The LaTeX file " + file + " is not installed";
-        if (file == "texdraw.sty")
-            plain += " (Debian package texlive-pictures)";
-        plain += ".";
+        // A name with a folder, "..", "~" or a variable is refused before it is looked for.
+        if (file.find('/') != std::string::npos || file.find('~') != std::string::npos ||
+            file.find('$') != std::string::npos || file.starts_with(".")) {
+            plain = "LaTeX may not read " + file +
+                    ": a drawing's texts read only files that TeX Live finds by their name (put "
+                    "a file of your own into ~/texmf/tex/latex/ and name it without a folder).";
+        } else {
+            plain = "The LaTeX file " + file + " is not installed";
+            if (file == "texdraw.sty")
+                plain += " (Debian package texlive-pictures)";
+            plain += ".";
+        }
+    } else if (Contains(m, "Unable to read an entire line")) {
+        plain = "A text is longer than LaTeX can read on one line; split it into several texts.";
     } else {
         plain = "LaTeX stopped with an error.";
     }

@@ -1,5 +1,5 @@
 // The typeset preview, the export and quodra --export with the real LaTeX toolchain (latex,
-// texdraw.sty, dvips, Ghostscript, dvisvgm), and the message when it is missing.
+// texdraw.sty, dvips, Ghostscript, pdftocairo), and the message when it is missing.
 #include "AppFixture.h"
 #include "common/AddFigure.h"
 

@@ -418,3 +418,17 @@ TEST(CanvasHistory, DepthMergingAndTheSavedState) {
 }
 
 } // namespace
+
+// Dragging the turning handle of a turnable figure is a turn; its other handles resize.
+TEST(CanvasHistory, TheTurningHandleMakesATurnStep) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    f.SnapSwitches(false, false, false);
+    auto* r = f.Add<CRotatableRectangle>(100, 100, 300, 200);
+    r->m_bSelected = true;
+    for (const int handle : {kHandleTopRight, kHandleBottom}) {
+        const CPoint h = r->GetHandlePoint(handle, f.canvas.GetZoom());
+        f.Drag(f.ClientOf(h), f.ClientOf({h.x + 30, h.y + 40}));
+        EXPECT_EQ(handle == kHandleTopRight ? "Turn" : "Resize", f.canvas.GetUndoName());
+    }
+}
