@@ -210,12 +210,59 @@ TEST_F(CPreviewTest, ExportWritesPdfPngAndSvg) {
     const QString png = dir.filePath("page.png");
     ASSERT_TRUE(m_view->ExportTo(png, ETypesetOutput::Png, ETypesetCrop::Page, 200));
     EXPECT_EQ(QImage(png).size(), QSize(1362, 1602));
+    // PDF 1.5, which pdflatex takes without a warning, titled with the drawing's name.
+    EXPECT_TRUE(pdfinfo(drawing).contains(QRegularExpression("PDF version: +1.5")));
+    EXPECT_TRUE(pdfinfo(drawing).contains(QRegularExpression("Title: +Untitled\n")))
+        << pdfinfo(drawing).toStdString();
     const QString svg = dir.filePath("drawing.svg");
     ASSERT_TRUE(m_view->ExportTo(svg, ETypesetOutput::Svg, ETypesetCrop::Drawing, 0));
     QFile file(svg);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.startsWith("<?xml") && text.contains("<svg") && text.contains("<path"));
+    // The SVG is cropped as the PDF is.
+    const QRegularExpressionMatch pdfSize =
+        QRegularExpression("Page size: +([0-9.]+) x ([0-9.]+) pts").match(pdfinfo(drawing));
+    const QRegularExpressionMatch svgSize =
+        QRegularExpression("width=\"([0-9.]+)pt\" height=\"([0-9.]+)pt\"")
+            .match(QString::fromUtf8(text));
+    ASSERT_TRUE(pdfSize.hasMatch() && svgSize.hasMatch());
+    for (int i = 1; i <= 2; ++i)
+        EXPECT_NEAR(pdfSize.captured(i).toDouble(), svgSize.captured(i).toDouble(), 1.0);
+
+    // What LaTeX users write: pdflatex includes the PDF without a warning, and latex + dvips
+    // take the saved drawing itself.
+    std::string error;
+    ASSERT_TRUE(Canvas().WriteTeXDrawFile(dir.filePath("saved.txt").toStdString(), error));
+    const auto compile = [&dir](const QString& program, const QString& name, const char* body) {
+        QFile tex(dir.filePath(name + ".tex"));
+        EXPECT_TRUE(tex.open(QIODevice::WriteOnly));
+        tex.write(body);
+        tex.close();
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(program, {"-interaction=nonstopmode", "-halt-on-error", name + ".tex"});
+        p.waitForFinished(60000);
+        QFile log(dir.filePath(name + ".log"));
+        EXPECT_TRUE(log.open(QIODevice::ReadOnly));
+        return std::make_pair(p.exitCode(), QString::fromUtf8(log.readAll()));
+    };
+    const auto [pdfCode, pdfLog] =
+        compile("pdflatex", "withpdf",
+                "\\documentclass{article}\\usepackage{graphicx}\\begin{document}\n"
+                "\\includegraphics{drawing.pdf}\n\\end{document}\n");
+    EXPECT_EQ(pdfCode, 0) << pdfLog.toStdString();
+    EXPECT_FALSE(pdfLog.contains("Warning", Qt::CaseInsensitive)) << pdfLog.toStdString();
+    const auto [dviCode, dviLog] =
+        compile("latex", "withtexdraw",
+                "\\documentclass{article}\\usepackage{texdraw}\\begin{document}\n"
+                "\\input{saved.txt}\n\\end{document}\n");
+    EXPECT_EQ(dviCode, 0) << dviLog.toStdString();
+    QProcess dvips;
+    dvips.setWorkingDirectory(dir.path());
+    dvips.start("dvips", {"-q", "-o", "withtexdraw.ps", "withtexdraw.dvi"});
+    EXPECT_TRUE(dvips.waitForFinished(30000) && dvips.exitCode() == 0);
+    EXPECT_GT(QFileInfo(dir.filePath("withtexdraw.ps")).size(), 0);
 
     // A failure is told and leaves an existing file alone.
     QStringList errors;
