@@ -30,7 +30,7 @@ public:
     ~CPreviewDock() override;
 
     // Time between the last change and the start of a run.
-    static constexpr int kDebounceMs = 300;
+    static constexpr int kDebounceMs = 150;
     // The preview is rendered at the canvas's zoom up to this resolution, and scaled beyond it.
     static constexpr double kMaxDpi = 300;
 
