@@ -90,6 +90,8 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     connect(canvas, &CCanvasWidget::EditStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(canvas, &CCanvasWidget::MessageWanted, this,
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
+    connect(m_pView, &Cquodra_dvView::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
     // Every change of the drawing repaints the canvas: the title's mark follows it.
     connect(canvas, &CCanvasWidget::CanvasUpdated, this, &CMainFrame::UpdateTitle);
     connect(canvas, &CCanvasWidget::ContextMenuWanted, this, [this](QPoint client, QPoint global) {

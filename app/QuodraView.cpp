@@ -16,10 +16,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -80,6 +83,14 @@ Cquodra_dvView::Cquodra_dvView(Cquodra_dvDoc& doc, QWidget* parent) : QWidget(pa
         m_bClipboardHasText = !clipboard->text().isEmpty();
         emit CommandUIChanged();
     });
+    m_pWatcher = new QFileSystemWatcher(this);
+    m_pDiskCheck = new QTimer(this);
+    m_pDiskCheck->setSingleShot(true);
+    m_pDiskCheck->setInterval(100);
+    connect(m_pWatcher, &QFileSystemWatcher::fileChanged, this, &Cquodra_dvView::OnWatcherReport);
+    connect(m_pWatcher, &QFileSystemWatcher::directoryChanged, this,
+            &Cquodra_dvView::OnWatcherReport);
+    connect(m_pDiskCheck, &QTimer::timeout, this, &Cquodra_dvView::CheckFileOnDisk);
 }
 
 CQuodra& Cquodra_dvView::GetCanvas() const {
@@ -363,19 +374,58 @@ bool Cquodra_dvView::OnSaveAsTeXDraw() {
 }
 
 bool Cquodra_dvView::OnFileSave() {
-    if (m_doc.GetPathName().isEmpty())
+    const QString path = m_doc.GetPathName();
+    if (path.isEmpty())
         return OnSaveAsTeXDraw();
-    return SaveTo(m_doc.GetPathName());
+    // What another program (or another window) wrote since this window read or wrote the file
+    // is not thrown away unasked.
+    if (GetFileStamp(QFile::encodeName(path).toStdString()) != m_doc.GetFileStamp()) {
+        switch (AskSaveOverChange(QString("The file %1 was changed by another program.")
+                                      .arg(QDir::toNativeSeparators(path)))) {
+        case ESaveOverChange::Overwrite:
+            break;
+        case ESaveOverChange::SaveAs:
+            return OnSaveAsTeXDraw();
+        case ESaveOverChange::Cancel:
+            return false;
+        }
+    }
+    return SaveTo(path);
+}
+
+Cquodra_dvView::ESaveOverChange Cquodra_dvView::AskSaveOverChange(const QString& question) {
+    if (m_fnAskSaveOverChange)
+        return m_fnAskSaveOverChange(question);
+    QMessageBox box(QMessageBox::Warning, "quodra_dv", question, QMessageBox::NoButton, this);
+    QPushButton* overwrite = box.addButton("Overwrite", QMessageBox::DestructiveRole);
+    QPushButton* saveAs = box.addButton("Save As\u2026", QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
+    box.setDefaultButton(saveAs);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return ESaveOverChange::Overwrite;
+    if (box.clickedButton() == saveAs)
+        return ESaveOverChange::SaveAs;
+    return ESaveOverChange::Cancel;
 }
 
 bool Cquodra_dvView::SaveTo(const QString& path) {
     std::string error;
-    if (!GetCanvas().WriteTeXDrawFile(QFile::encodeName(path).toStdString(), error)) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    CFileStamp written;
+    if (!GetCanvas().WriteTeXDrawFile(file, error, &written)) {
         ShowError(QString("The drawing could not be saved to\n%1\n\n%2")
                       .arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
         return false;
     }
+    if (!written.bExists)
+        written = GetFileStamp(file);
+    // The watcher's reports of this very save find the file as written and stay silent.
     m_doc.SetPathName(path);
+    m_doc.SetFileStamp(written);
+    m_declinedStamp = {};
+    WatchFile(path);
     emit DocumentChanged();
     emit FileUsed(path);
     return true;
@@ -413,6 +463,9 @@ void Cquodra_dvView::OnFileNew() {
     GetCanvas().ResetDrawing();
     BackToSelectMode();
     m_doc.SetPathName({});
+    m_doc.SetFileStamp({});
+    m_declinedStamp = {};
+    WatchFile({});
     emit DocumentChanged();
 }
 
@@ -434,7 +487,10 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
     // Read into a list of its own: the drawing on screen is replaced only once the whole file
     // has been understood.
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    RecoverInterruptedSave(absolute);
     CFigureList figures;
+    // Taken before reading: a change while the file is read shows as a change afterwards.
+    const CFileStamp stamp = GetFileStamp(QFile::encodeName(absolute).toStdString());
     const CTeXDrawReadResult result =
         ReadTeXDrawFile(QFile::encodeName(absolute).toStdString(), figures);
     if (!result.ok) {
@@ -445,6 +501,9 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
     GetCanvas().ReplaceFigures(std::move(figures));
     BackToSelectMode();
     m_doc.SetPathName(absolute);
+    m_doc.SetFileStamp(stamp);
+    m_declinedStamp = {};
+    WatchFile(absolute);
     emit DocumentChanged();
     emit FileUsed(absolute);
     emit CommandUIChanged();
@@ -471,6 +530,127 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
                          .arg(QString::number(result.nUnrecognised), file, lines.join(", ")));
     }
     return EOpenResult::Opened;
+}
+
+void Cquodra_dvView::RecoverInterruptedSave(const QString& path) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    const CSaveLeftovers left = TidySaveLeftovers(file);
+    if (!left.backup)
+        return;
+    const QString copy = QFile::decodeName(QByteArray::fromStdString(*left.backup));
+    const QString question =
+        QString("A save of %1 was interrupted; restore the copy made before it?\n\n"
+                "Otherwise the file is opened as it is, and the copy stays beside it as %2.")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
+    if (!AskRestoreBackup(question))
+        return;
+    std::string error;
+    if (!RestoreSaveBackup(file, *left.backup, error))
+        ShowError(
+            QString("The copy could not be restored.\n\n%1").arg(QString::fromStdString(error)));
+}
+
+bool Cquodra_dvView::AskRestoreBackup(const QString& question) {
+    if (m_fnAskRestoreBackup)
+        return m_fnAskRestoreBackup(question);
+    return QMessageBox::question(this, "quodra_dv", question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+// --- Changes made by other programs
+
+void Cquodra_dvView::WatchFile(const QString& path) {
+    const QStringList watched = m_pWatcher->files() + m_pWatcher->directories();
+    if (!watched.isEmpty())
+        m_pWatcher->removePaths(watched);
+    m_declinedStamp = {};
+    if (path.isEmpty())
+        return;
+    // A file replaced by renaming another over it is no longer the one watched; the folder's
+    // watch sees the rename, and the new file is watched after every report.
+    m_pWatcher->addPath(QFileInfo(path).absolutePath());
+    if (QFileInfo::exists(path))
+        m_pWatcher->addPath(path);
+}
+
+void Cquodra_dvView::OnWatcherReport() {
+    // The watch follows the file it was put on, which after a rename may live on under another
+    // name (a second hard link) or not at all: it is put on the file the name shows now.
+    const QString path = m_doc.GetPathName();
+    if (!path.isEmpty()) {
+        m_pWatcher->removePath(path);
+        if (QFileInfo::exists(path))
+            m_pWatcher->addPath(path);
+    }
+    m_pDiskCheck->start();
+}
+
+bool Cquodra_dvView::AskReload(const QString& question) {
+    if (m_fnAskReload)
+        return m_fnAskReload(question);
+    QMessageBox box(QMessageBox::Warning, "quodra_dv", question, QMessageBox::NoButton, this);
+    QPushButton* reload = box.addButton("Reload", QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton("Keep Mine", QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == reload;
+}
+
+void Cquodra_dvView::CheckFileOnDisk() {
+    // A question is open: the change is looked at again once it is answered.
+    if (m_bCheckingDisk) {
+        m_bCheckAgain = true;
+        return;
+    }
+    const QString path = m_doc.GetPathName();
+    if (path.isEmpty())
+        return;
+    const std::string file = QFile::encodeName(path).toStdString();
+    const CFileStamp now = GetFileStamp(file);
+    // This window's own saves leave the file as recorded.
+    if (now == m_doc.GetFileStamp() || now == m_declinedStamp)
+        return;
+    const QString name = QDir::toNativeSeparators(path);
+    if (!now.bExists) {
+        // Perhaps half-way through another program's save; the next report tells.
+        m_declinedStamp = now;
+        emit StatusMessage(QString("%1 was deleted or moved by another program.").arg(name));
+        return;
+    }
+    m_bCheckingDisk = true;
+    const bool reload =
+        !GetCanvas().IsModified() ||
+        AskReload(QString("%1 was changed by another program.\n\nReload it and lose your "
+                          "changes, or keep yours?")
+                      .arg(name));
+    if (reload) {
+        CFigureList figures;
+        const CTeXDrawReadResult result = ReadTeXDrawFile(file, figures);
+        if (result.ok) {
+            GetCanvas().ReplaceFigures(std::move(figures));
+            BackToSelectMode();
+            m_doc.SetFileStamp(now);
+            m_declinedStamp = {};
+            emit DocumentChanged();
+            emit CommandUIChanged();
+            emit StatusMessage(
+                QString("%1 was changed by another program and has been reloaded.").arg(name));
+        } else {
+            // The drawing on screen stays; saving over the file still asks first.
+            m_declinedStamp = now;
+            emit StatusMessage(QString("%1 was changed by another program but cannot be read "
+                                       "(%2); the drawing on screen is kept.")
+                                   .arg(name, QString::fromStdString(result.error)));
+        }
+    } else {
+        m_declinedStamp = now;
+    }
+    m_bCheckingDisk = false;
+    if (m_bCheckAgain) {
+        m_bCheckAgain = false;
+        m_pDiskCheck->start();
+    }
 }
 
 // --- Printing

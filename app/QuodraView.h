@@ -1,9 +1,12 @@
 // Cquodra_dvView: the view in the main window. It holds the canvas widget, the check marks of the
 // mode, grid and snap commands, and the handlers of the commands that reach the canvas: tools,
-// modes, zoom, grid, snapping, editing, and opening, saving and printing the drawing.
+// modes, zoom, grid, snapping, editing, and opening, saving and printing the drawing. It
+// watches the drawing's file, so that what another program writes there is neither missed nor
+// silently saved over.
 #pragma once
 
 #include "app/Typesetter.h"
+#include "texdraw/Document.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -15,7 +18,9 @@
 class CCanvasWidget;
 class CQuodra;
 class Cquodra_dvDoc;
+class QFileSystemWatcher;
 class QPrinter;
+class QTimer;
 
 class Cquodra_dvView : public QWidget {
     Q_OBJECT
@@ -47,7 +52,9 @@ public:
     void OnToolCommand(int id);
     // "Save As TeXDraw file": asks for a file name, then writes the drawing. True when written.
     bool OnSaveAsTeXDraw();
-    // Save: writes to the file last saved to, asking for a name the first time.
+    // Save: writes to the file last saved to, asking for a name the first time. When another
+    // program changed that file since this window read or wrote it, asks first whether to
+    // overwrite it, save under another name, or cancel.
     bool OnFileSave();
     // New: after asking to save a changed drawing, back to the start picture.
     void OnFileNew();
@@ -59,7 +66,13 @@ public:
     // Reads a TeXDraw drawing in place of the one on screen, after asking to save a changed
     // drawing when askToSave is set. A file that cannot be read is reported with the reader's
     // reason (file and line) and the drawing on screen stays exactly as it was.
+    // A save of the file that was killed half-way is found first, and its copy of the drawing
+    // from before it is offered for restoring.
     EOpenResult OpenDocument(const QString& path, bool askToSave = true);
+    // Compares the drawing's file with what this window last read or wrote, as after every
+    // report of the file watcher: another program's change is reloaded when the drawing has no
+    // unsaved changes, and asked about when it has.
+    void CheckFileOnDisk();
     // Export...: asks for file, format, crop and resolution, then exports.
     void OnExport();
     // Typesets the drawing into an export file; a failure is shown to the user. True when
@@ -82,6 +95,10 @@ public:
     std::function<void(const QString& text)> m_fnShowInfo;
     std::function<QMessageBox::StandardButton(const QString& question)> m_fnAskSaveChanges;
     std::function<bool(QPrinter& printer)> m_fnPrintDialog; // true: print
+    enum class ESaveOverChange { Overwrite, SaveAs, Cancel };
+    std::function<ESaveOverChange(const QString& question)> m_fnAskSaveOverChange;
+    std::function<bool(const QString& question)> m_fnAskReload;        // true: reload
+    std::function<bool(const QString& question)> m_fnAskRestoreBackup; // true: restore
     struct CExportChoice {
         QString strPath;
         ETypesetOutput eFormat;
@@ -100,6 +117,8 @@ signals:
     void FileUsed(const QString& path);
     // The LaTeX preamble setting changed.
     void PreambleChanged();
+    // A short note for the status bar.
+    void StatusMessage(const QString& text);
 
 private:
     QString AskSavePath();
@@ -108,8 +127,24 @@ private:
     void ShowInfo(const QString& text);
     // Select mode with its check marks, as after a new or opened drawing.
     void BackToSelectMode();
+    ESaveOverChange AskSaveOverChange(const QString& question);
+    bool AskReload(const QString& question);
+    bool AskRestoreBackup(const QString& question);
+    // Offers the copy that a killed save of the file left beside it; stale leftovers go.
+    void RecoverInterruptedSave(const QString& path);
+    // Watches this file (and its folder) only; nothing for an empty path.
+    void WatchFile(const QString& path);
+    void OnWatcherReport();
 
     Cquodra_dvDoc& m_doc;
     CCanvasWidget* m_pCanvasWidget;
     bool m_bClipboardHasText = false;
+    QFileSystemWatcher* m_pWatcher;
+    // Editors write a file in several steps (a temporary, a rename): the reports of one change
+    // are looked at together, a moment after the last.
+    QTimer* m_pDiskCheck;
+    // A change on disk the user chose to keep their drawing over: not asked about again.
+    CFileStamp m_declinedStamp;
+    bool m_bCheckingDisk = false;
+    bool m_bCheckAgain = false;
 };

@@ -2,8 +2,10 @@
 #include "app/MainFrame.h"
 #include "app/QuodraApp.h"
 #include "app/TerminationSignals.h"
+#include "texdraw/Document.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 #include <QWindow>
@@ -18,6 +20,25 @@ bool Report(const CCommandLine& line) {
     std::fputs(line.strOutput.toLocal8Bit().constData(), stdout);
     std::fputs(line.strError.toLocal8Bit().constData(), stderr);
     return line.bExit;
+}
+
+// Without a window there is nobody to ask: the copy that a killed save left of the drawing is
+// put back before the drawing is read, and the user is told so.
+void RestoreInterruptedSave(const QString& file, QTextStream& err) {
+    if (file.isEmpty())
+        return;
+    const std::string path = QFile::encodeName(file).toStdString();
+    const CSaveLeftovers left = TidySaveLeftovers(path);
+    if (!left.backup)
+        return;
+    std::string error;
+    if (RestoreSaveBackup(path, *left.backup, error))
+        err << "quodra: a save of " << file
+            << " was interrupted; the copy made before it has been restored.\n";
+    else
+        err << "quodra: a save of " << file << " was interrupted, and the copy made before it "
+            << "could not be restored: " << QString::fromStdString(error) << "\n";
+    err.flush();
 }
 
 } // namespace
@@ -38,6 +59,7 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);
+        RestoreInterruptedSave(ParseCommandLine(QCoreApplication::arguments()).strFile, err);
         return RunCommandLine(QCoreApplication::arguments(), out, err);
     }
     QApplication app(argc, argv);

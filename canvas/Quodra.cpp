@@ -323,8 +323,8 @@ std::string CQuodra::GetTeXDrawDocument() const {
     return MakeTeXDrawDocument(m_figures);
 }
 
-bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error) {
-    if (!::WriteTeXDrawFile(path, GetTeXDrawDocument(), error))
+bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error, CFileStamp* written) {
+    if (!::WriteTeXDrawFile(path, GetTeXDrawDocument(), error, written))
         return false;
     m_history.MarkSaved();
     return true;

@@ -74,6 +74,8 @@ enum class EScrollRequest {
 // The keys the canvas reacts to; every other key is Other and does nothing.
 enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Other };
 
+struct CFileStamp;
+
 class CQuodra {
 public:
     explicit CQuodra(CCanvasHost& host);
@@ -114,8 +116,10 @@ public:
     // --- The drawing as text and as a file.
     std::string GetTeXDrawText() const;     // the blocks of all figures, bottom first
     std::string GetTeXDrawDocument() const; // header + blocks + footer
-    // Writes the document; on failure returns false with a reason for the user in error.
-    bool WriteTeXDrawFile(const std::string& path, std::string& error);
+    // Writes the document; on failure returns false with a reason for the user in error. written,
+    // when given, receives the stamp of the file as this save left it.
+    bool WriteTeXDrawFile(const std::string& path, std::string& error,
+                          CFileStamp* written = nullptr);
 
     // --- Whole-drawing operations of the application.
     // Back to the start: grid and start-up picture only, zoom 1.0, scrolled to the top left.

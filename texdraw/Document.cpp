@@ -9,6 +9,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <signal.h>
+#include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,43 +73,83 @@ std::string FollowLinks(std::string path) {
     return path; // a loop of links, which stat() then reports
 }
 
-// A temporary name beside the target that fits the folder's limit on name length.
-std::string TemporaryName(const std::string& folder, const std::string& name, unsigned n) {
-    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a chain of
-    // temporary strings built by operator+.
-    std::string suffix = ".tmp";
-    suffix += std::to_string(::getpid());
-    suffix += '-';
-    suffix += std::to_string(n);
+// The longest start of name that leaves room for a suffix of suffixSize bytes (and the leading
+// dot) within the folder's limit on name length.
+std::string TrimmedName(const std::string& folder, const std::string& name, size_t suffixSize) {
     long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     if (limit <= 0)
         limit = 255;
     size_t keep = name.size();
-    const long room = std::max(0L, limit - 1 - static_cast<long>(suffix.size()));
+    const long room = std::max(0L, limit - 1 - static_cast<long>(suffixSize));
     if (keep > static_cast<size_t>(room)) {
         keep = static_cast<size_t>(room);
         // Not in the middle of a UTF-8 character.
         while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
             --keep;
     }
+    return name.substr(0, keep);
+}
+
+// The two kinds of hidden file a save makes beside its target: ".NAME.tmpPID-N" holds the new
+// content of a rename-path save (or a copy being made), ".NAME.bakPID-N" a complete copy of the
+// old content of a file being written in place. The process number tells whether its saver may
+// still be running.
+constexpr const char* kTemporaryKind = ".tmp";
+constexpr const char* kBackupKind = ".bak";
+
+// A name beside the target for this process that fits the folder's limit on name length.
+std::string TemporaryName(const std::string& folder, const std::string& name, const char* kind) {
+    static std::atomic<unsigned> counter{0};
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a chain of
+    // temporary strings built by operator+.
+    std::string suffix = kind;
+    suffix += std::to_string(::getpid());
+    suffix += '-';
+    suffix += std::to_string(counter++);
     std::string temp = folder;
     temp += "/.";
-    temp.append(name, 0, keep);
+    temp += TrimmedName(folder, name, suffix.size());
     temp += suffix;
     return temp;
 }
 
 // Creates a new file beside the target under a free temporary name.
 int CreateTemporary(const std::string& folder, const std::string& name, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = TemporaryName(folder, name, counter++);
+        tempPath = TemporaryName(folder, name, kTemporaryKind);
         fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
     return fd;
+}
+
+// Gives a complete copy its backup name, never over another file: a leftover under that name
+// is then always whole, whatever moment a kill came at.
+bool PublishBackup(const std::string& folder, const std::string& name, const std::string& tempPath,
+                   std::string& backupPath) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        backupPath = TemporaryName(folder, name, kBackupKind);
+        if (::link(tempPath.c_str(), backupPath.c_str()) == 0) {
+            ::unlink(tempPath.c_str());
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+CFileStamp StampOf(const struct stat& st) {
+    CFileStamp stamp;
+    stamp.bExists = true;
+    stamp.nDevice = static_cast<std::uint64_t>(st.st_dev);
+    stamp.nInode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.nSize = static_cast<std::int64_t>(st.st_size);
+    stamp.nModifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                        static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
 }
 
 bool ReadAll(int fd, std::string& text) {
@@ -137,28 +182,37 @@ void SyncFolder(const std::string& folder) {
 }
 
 // A file with several hard links is written in place, so every name keeps showing the drawing.
-// Its old content first goes to a backup beside it; a failed write puts it back.
+// Its old content first goes to a backup beside it; a failed write puts it back, and a killed one
+// leaves the backup for TidySaveLeftovers to find.
 bool WriteInPlace(const std::string& target, const std::string& folder, const std::string& name,
-                  const std::string& path, const std::string& text, std::string& error) {
+                  const std::string& path, const std::string& text, std::string& error,
+                  CFileStamp* written) {
     const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         error = Reason("Cannot write", path, errno);
         return false;
     }
     std::string old;
+    std::string tempPath;
     std::string backupPath;
-    const int backup = ReadAll(fd, old) ? CreateTemporary(folder, name, backupPath) : -1;
-    const bool safe = backup >= 0 && WriteAll(backup, old) && ::fsync(backup) == 0;
-    const int backupErr = errno;
+    const int backup = ReadAll(fd, old) ? CreateTemporary(folder, name, tempPath) : -1;
+    bool safe = backup >= 0 && WriteAll(backup, old) && ::fsync(backup) == 0;
+    int backupErr = errno;
     if (backup >= 0)
         ::close(backup);
+    if (safe && !PublishBackup(folder, name, tempPath, backupPath)) {
+        safe = false;
+        backupErr = errno;
+    }
     if (!safe) {
         if (backup >= 0)
-            ::unlink(backupPath.c_str());
+            ::unlink(tempPath.c_str());
         ::close(fd);
         error = Reason("Cannot keep a copy of the old content of", path, backupErr);
         return false;
     }
+    // The backup's name is on the disk before the file is cut.
+    SyncFolder(folder);
     const bool ok = Overwrite(fd, text);
     const int err = errno;
     if (!ok && !Overwrite(fd, old)) {
@@ -167,11 +221,128 @@ bool WriteInPlace(const std::string& target, const std::string& folder, const st
                 "\"";
         return false;
     }
+    struct stat st {};
+    if (ok && written && ::fstat(fd, &st) == 0)
+        *written = StampOf(st);
     ::close(fd); // synced already: nothing is left for close to report
     ::unlink(backupPath.c_str());
     if (!ok)
         error = Reason("Cannot write", path, err);
     return ok;
+}
+
+// The whole content of a file; nullopt when it cannot be read.
+std::optional<std::string> ReadWhole(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string text;
+    const bool ok = ReadAll(fd, text);
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+// A hidden file's name read as a save's leftover: the start of the target's name, the kind and
+// the saving process.
+struct CLeftoverName {
+    std::string strName;
+    bool bBackup = false;
+    long nPid = 0;
+};
+
+std::optional<CLeftoverName> ParseLeftoverName(const std::string& file) {
+    const auto digitsBefore = [&file](size_t end) {
+        size_t i = end;
+        while (i > 0 && file[i - 1] >= '0' && file[i - 1] <= '9')
+            --i;
+        return i;
+    };
+    const size_t numberStart = digitsBefore(file.size());
+    if (numberStart == file.size() || numberStart == 0 || file[numberStart - 1] != '-')
+        return std::nullopt;
+    const size_t pidEnd = numberStart - 1;
+    const size_t pidStart = digitsBefore(pidEnd);
+    const size_t kindSize = std::strlen(kTemporaryKind);
+    if (pidStart == pidEnd || pidEnd - pidStart > 9 || pidStart < 1 + kindSize || file[0] != '.')
+        return std::nullopt;
+    const std::string kind = file.substr(pidStart - kindSize, kindSize);
+    if (kind != kTemporaryKind && kind != kBackupKind)
+        return std::nullopt;
+    CLeftoverName out;
+    out.strName = file.substr(1, pidStart - kindSize - 1);
+    out.bBackup = kind == kBackupKind;
+    out.nPid = std::stol(file.substr(pidStart, pidEnd - pidStart));
+    return out;
+}
+
+// Seconds since the epoch at which the system started; nullopt when it cannot be told.
+std::optional<long long> BootTime() {
+    std::ifstream in("/proc/stat");
+    std::string word;
+    while (in >> word)
+        if (word == "btime") {
+            long long t = 0;
+            if (in >> t)
+                return t;
+            break;
+        }
+    return std::nullopt;
+}
+
+// Whether the process that made a leftover may still be writing it. Process numbers are used
+// again, so a process that started after the file was last written is another program; a
+// process that has ended but not yet been waited for writes nothing either. When /proc cannot
+// tell, a running process of that number counts as the saver: a leftover is kept rather than
+// taken from under a save.
+bool SaveMayBeRunning(long pid, const struct stat& leftover) {
+    if (pid <= 0 || pid > INT_MAX)
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return false;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line))
+        return true;
+    const size_t close = line.rfind(')'); // the command's name may hold spaces and brackets
+    if (close == std::string::npos)
+        return true;
+    std::istringstream fields(line.substr(close + 1));
+    char state = 0;
+    fields >> state;
+    if (state == 'Z' || state == 'X')
+        return false;
+    std::string skipped;
+    for (int field = 4; field < 22; ++field) // the start time is the 22nd field
+        fields >> skipped;
+    unsigned long long startTicks = 0;
+    const std::optional<long long> boot = BootTime();
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    if (!(fields >> startTicks) || !boot || ticksPerSecond <= 0)
+        return true;
+    const long long started =
+        *boot +
+        static_cast<long long>(startTicks / static_cast<unsigned long long>(ticksPerSecond));
+    // The boot time is known to the second only.
+    return started <= static_cast<long long>(leftover.st_mtime) + 2;
+}
+
+// The file a path saves to, its folder and its name.
+struct CSaveTarget {
+    std::string strTarget;
+    std::string strFolder;
+    std::string strName;
+};
+
+CSaveTarget ResolveTarget(const std::string& path) {
+    CSaveTarget t;
+    t.strTarget = FollowLinks(path);
+    const std::filesystem::path targetPath(t.strTarget);
+    t.strFolder =
+        targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
+    t.strName = targetPath.filename().string();
+    return t;
 }
 
 } // namespace
@@ -187,18 +358,18 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
     return MakeTeXDrawDocument(figures.GetTeXDrawText());
 }
 
-bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::string& error) {
+bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::string& error,
+                      CFileStamp* written) {
     error.clear();
     if (path.empty()) {
         error = "No file name was given.";
         return false;
     }
     // Writing through a link replaces the file it points to, not the link itself.
-    const std::string target = FollowLinks(path);
-    const std::filesystem::path targetPath(target);
-    const std::string folder =
-        targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
-    const std::string name = targetPath.filename().string();
+    const CSaveTarget resolved = ResolveTarget(path);
+    const std::string& target = resolved.strTarget;
+    const std::string& folder = resolved.strFolder;
+    const std::string& name = resolved.strName;
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -224,7 +395,7 @@ bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::str
             return false;
         }
         if (old.st_nlink > 1)
-            return WriteInPlace(target, folder, name, path, text, error);
+            return WriteInPlace(target, folder, name, path, text, error, written);
     }
 
     // A new file beside the target, renamed over it only once it is complete: a full disk or a
@@ -245,6 +416,10 @@ bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::str
     // Text mode on this platform: line feeds are written as they are.
     bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
     int err = errno;
+    // Renaming keeps the modification time, size and inode taken here.
+    struct stat st {};
+    if (ok && written && ::fstat(fd, &st) == 0)
+        *written = StampOf(st);
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
@@ -259,5 +434,118 @@ bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::str
         return false;
     }
     SyncFolder(folder);
+    return true;
+}
+
+CFileStamp GetFileStamp(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return {};
+    return StampOf(st);
+}
+
+bool IsCompleteTeXDrawText(const std::string& text) {
+    constexpr std::string_view kSpace = " \t\r\n";
+    std::string_view rest(text);
+    for (const std::string_view last : {"\\end{center}", "\\end{texdraw}"}) {
+        const size_t end = rest.find_last_not_of(kSpace);
+        rest = rest.substr(0, end == std::string_view::npos ? 0 : end + 1);
+        if (!rest.ends_with(last))
+            return false;
+        rest.remove_suffix(last.size());
+    }
+    return true;
+}
+
+CSaveLeftovers TidySaveLeftovers(const std::string& path) {
+    CSaveLeftovers out;
+    if (path.empty())
+        return out;
+    const CSaveTarget t = ResolveTarget(path);
+    struct stat targetStat {};
+    const bool targetExists =
+        ::stat(t.strTarget.c_str(), &targetStat) == 0 && S_ISREG(targetStat.st_mode);
+    std::optional<std::string> targetText;
+    bool targetRead = false;
+    const auto target = [&]() -> const std::optional<std::string>& {
+        if (!targetRead && targetExists)
+            targetText = ReadWhole(t.strTarget);
+        targetRead = true;
+        return targetText;
+    };
+
+    std::error_code ec;
+    std::int64_t newest = 0;
+    for (std::filesystem::directory_iterator entry(t.strFolder, ec), end; !ec && entry != end;
+         entry.increment(ec)) {
+        const std::string file = entry->path().filename().string();
+        const std::optional<CLeftoverName> parsed = ParseLeftoverName(file);
+        if (!parsed)
+            continue;
+        // Named after this file, or after another of its names in the same folder.
+        struct stat named {};
+        const bool ours =
+            parsed->strName ==
+                TrimmedName(t.strFolder, t.strName, file.size() - 1 - parsed->strName.size()) ||
+            (targetExists && targetStat.st_nlink > 1 && !parsed->strName.empty() &&
+             ::stat((t.strFolder + "/" + parsed->strName).c_str(), &named) == 0 &&
+             named.st_dev == targetStat.st_dev && named.st_ino == targetStat.st_ino);
+        if (!ours)
+            continue;
+        const std::string leftover = entry->path().string();
+        struct stat st {};
+        if (::lstat(leftover.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            SaveMayBeRunning(parsed->nPid, st))
+            continue;
+        // A backup is always a complete copy of the file before an in-place write (it is named
+        // only once whole), and the write begins by cutting the file: a file that is neither the
+        // copy nor a complete drawing is that write cut short. Without the file there is nothing
+        // to restore into, and the copy is left to the user.
+        // A temporary is new content that never replaced anything, or a copy that never became
+        // a backup; only an earlier version of this editor kept its backups under that name, so
+        // a complete one beside a broken file with several links is still worth offering.
+        bool worthRestoring = false;
+        if (parsed->bBackup || (targetExists && targetStat.st_nlink > 1)) {
+            if (!targetExists)
+                continue;
+            const std::optional<std::string> content = ReadWhole(leftover);
+            if (!content || !target())
+                continue;
+            worthRestoring = *content != *target() && !IsCompleteTeXDrawText(*target()) &&
+                             (parsed->bBackup || IsCompleteTeXDrawText(*content));
+        }
+        if (worthRestoring) {
+            const std::int64_t modified = StampOf(st).nModifiedNs;
+            if (!out.backup || modified > newest) {
+                out.backup = leftover;
+                newest = modified;
+            }
+        } else if (::unlink(leftover.c_str()) == 0) {
+            out.removed.push_back(leftover);
+        }
+    }
+    return out;
+}
+
+bool RestoreSaveBackup(const std::string& path, const std::string& backup, std::string& error) {
+    error.clear();
+    const CSaveTarget t = ResolveTarget(path);
+    const std::optional<std::string> content = ReadWhole(backup);
+    if (!content) {
+        error = Reason("Cannot read", backup, errno);
+        return false;
+    }
+    // In place, as the interrupted save wrote: every hard link shows the restored drawing. A kill
+    // here leaves the copy where it was, to be found again.
+    const int fd = ::open(t.strTarget.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0 || !Overwrite(fd, *content)) {
+        error = Reason("Cannot write", path, errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(backup.c_str());
+    SyncFolder(t.strFolder);
     return true;
 }

@@ -39,6 +39,17 @@ protected:
         m_frame = m_app->GetMainFrame();
         m_view = m_frame->GetView();
         m_widget = m_view->GetCanvasWidget();
+        // A question about the file on disk that a test did not expect fails it instead of
+        // waiting for a click that never comes.
+        m_view->m_fnAskSaveOverChange = [](const QString& q) {
+            ADD_FAILURE() << "asked: " << q.toStdString();
+            return Cquodra_dvView::ESaveOverChange::Cancel;
+        };
+        m_view->m_fnAskReload = [](const QString& q) {
+            ADD_FAILURE() << "asked: " << q.toStdString();
+            return false;
+        };
+        m_view->m_fnAskRestoreBackup = m_view->m_fnAskReload;
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame));
         // The first paint sets up the page, the grid and the start-up picture.
         m_widget->viewport()->repaint();

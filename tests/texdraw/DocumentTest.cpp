@@ -17,6 +17,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -388,6 +389,125 @@ TEST_F(WriteTeXDrawFileTest, RefusesReadOnlyFilesAndWhatIsNoFile) {
     if (!failure)
         GTEST_SKIP() << "running as root without a way to become an ordinary user";
     EXPECT_EQ("", *failure);
+}
+
+// A process number that no process has any more: a child that has ended and been waited for.
+pid_t DeadProcess() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+void WriteRaw(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Saves over a file with a second hard link, killed at random moments by SIGKILL: after the
+// leftovers are tidied through the other name (and a backup restored when one is named) both
+// names show one complete
+// drawing, the one before the save or the one it wrote, and nothing else is left in the folder.
+TEST_F(WriteTeXDrawFileTest, KilledInPlaceSavesLeaveACompleteDrawing) {
+    std::string blocks;
+    for (int i = 0; blocks.size() < 1500000; ++i)
+        blocks += "%begin line\n\\move (" + std::to_string(i) + " 0)\n%end line\n";
+    const std::string before = DocumentWith(blocks);
+    const std::string after = DocumentWith(blocks.substr(0, blocks.size() / 2));
+    const fs::path file = m_dir / "drawing.txt";
+    const fs::path hard = m_dir / "hard.txt";
+    WriteRaw(file, before);
+    fs::create_hard_link(file, hard);
+
+    std::mt19937 rng(11);
+    int restored = 0;
+    for (int round = 0; round < 12; ++round) {
+        int ready[2];
+        ASSERT_EQ(0, ::pipe(ready));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            (void)!::write(ready[1], "!", 1);
+            std::string error;
+            for (int i = 0; i < 200; ++i)
+                WriteTeXDrawFile(file.string(), i % 2 ? before : after, error);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char c = 0;
+        ASSERT_EQ(1, ::read(ready[0], &c, 1));
+        ::close(ready[0]);
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 150000)(rng));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+
+        const CSaveLeftovers left = TidySaveLeftovers(hard.string());
+        if (left.backup) {
+            std::string error;
+            ASSERT_TRUE(RestoreSaveBackup(hard.string(), *left.backup, error)) << error;
+            ++restored;
+        }
+        const std::string text = ReadFile(file);
+        ASSERT_TRUE(text == before || text == after) << "round " << round << ": " << text.size();
+        EXPECT_EQ(text, ReadFile(hard));
+        EXPECT_EQ(2u, fs::hard_link_count(file));
+        EXPECT_EQ(std::vector<std::string>{"hard.txt"}, Others(file)) << "round " << round;
+    }
+    RecordProperty("restored", restored);
+}
+
+// The leftovers exactly as a killed save leaves them, beside a file with two names: the backup
+// of a write cut short is named and restored; temporaries of dead saves go; what a running save
+// (or another file's save) owns stays; a process that started after a leftover was written
+// does not own it.
+TEST_F(WriteTeXDrawFileTest, LeftoversOfDeadSavesAreRestoredOrRemoved) {
+    const std::string old = DocumentWith("%begin arrow\n%end arrow\n");
+    const std::string next = DocumentWith("%begin line\n%end line\n%begin line\n%end line\n");
+    const fs::path file = m_dir / "drawing.txt";
+    WriteRaw(file, next.substr(0, next.size() / 2));
+    fs::create_hard_link(file, m_dir / "hard.txt");
+    const std::string dead = std::to_string(DeadProcess());
+    const std::string self = std::to_string(::getpid());
+    const fs::path backup = m_dir / (".drawing.txt.bak" + dead + "-3");
+    WriteRaw(backup, old);
+    WriteRaw(m_dir / (".drawing.txt.tmp" + dead + "-4"), next.substr(0, 10));
+    WriteRaw(m_dir / (".drawing.txt.tmp" + self + "-5"), next); // a save running now
+    WriteRaw(m_dir / (".other.txt.tmp" + dead + "-1"), next);   // another file's
+    const fs::path reused = m_dir / (".drawing.txt.tmp" + self + "-6");
+    WriteRaw(reused, "cut");
+    const struct timespec longAgo[2] = {{1000, 0}, {1000, 0}};
+    ASSERT_EQ(0, ::utimensat(AT_FDCWD, reused.c_str(), longAgo, 0));
+
+    CSaveLeftovers left = TidySaveLeftovers(file.string());
+    ASSERT_TRUE(left.backup.has_value());
+    EXPECT_EQ(backup.string(), *left.backup);
+    std::vector<std::string> gone{(m_dir / (".drawing.txt.tmp" + dead + "-4")).string(),
+                                  reused.string()};
+    std::sort(gone.begin(), gone.end());
+    std::sort(left.removed.begin(), left.removed.end());
+    EXPECT_EQ(gone, left.removed);
+    std::string error;
+    ASSERT_TRUE(RestoreSaveBackup(file.string(), *left.backup, error)) << error;
+    EXPECT_EQ(old, ReadFile(m_dir / "hard.txt"));
+    EXPECT_EQ(2u, fs::hard_link_count(file));
+
+    // A complete file beside a dead save's backup: the write ended just before the copy went.
+    // A backup without its file is left to the user.
+    WriteRaw(backup, next);
+    WriteRaw(m_dir / (".gone.txt.bak" + dead + "-1"), old);
+    left = TidySaveLeftovers(file.string());
+    EXPECT_FALSE(left.backup.has_value());
+    EXPECT_EQ(std::vector<std::string>{backup.string()}, left.removed);
+    EXPECT_FALSE(TidySaveLeftovers((m_dir / "gone.txt").string()).backup.has_value());
+    std::vector<std::string> files = Others(file);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(
+        (std::vector<std::string>{".drawing.txt.tmp" + self + "-5", ".gone.txt.bak" + dead + "-1",
+                                  ".other.txt.tmp" + dead + "-1", "hard.txt"}),
+        files);
 }
 
 } // namespace
