@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/QtSurface.h"
+#include "app/TextlessSurface.h"
 #include "texdraw/LatexLog.h"
 #include "texdraw/TextChecks.h"
 
@@ -323,7 +324,12 @@ void CCanvasWidget::paintEvent(QPaintEvent*) {
     {
         QPainter painter(&m_buffer);
         CQtSurface surface(painter, CQtSurface::EWrites::Batched);
-        m_pCanvas->OnPaint(surface);
+        if (m_fnHideTexts && m_fnHideTexts()) {
+            CTextlessSurface textless(surface);
+            m_pCanvas->OnPaint(textless);
+        } else {
+            m_pCanvas->OnPaint(surface);
+        }
     }
     QPainter painter(viewport());
     painter.drawImage(QPoint(0, 0), m_buffer);

@@ -37,6 +37,8 @@ public:
 
     // Drawn over the canvas after it has painted itself (the typeset preview's overlay).
     std::function<void(QPainter& painter)> m_fnPaintOverlay;
+    // True while the texts are shown by the overlay: the canvas leaves its own out.
+    std::function<bool()> m_fnHideTexts;
     // The warning sign of a text LaTeX will not read as meant, in client pixels; empty when the
     // figure has none.
     QRect GetTextWarningRect(const CFigure& figure) const;

@@ -109,6 +109,7 @@ CMainFrame::~CMainFrame() {
         m_pPreviewDock->disconnect();
         disconnect(m_pPreviewDock, nullptr, this, nullptr);
         m_pView->GetCanvasWidget()->m_fnPaintOverlay = nullptr;
+        m_pView->GetCanvasWidget()->m_fnHideTexts = nullptr;
     }
 }
 
@@ -219,6 +220,7 @@ void CMainFrame::CreatePreviewDock() {
     m_pPreviewDock->hide();
     connect(canvas, &CCanvasWidget::Painted, m_pPreviewDock, &CPreviewDock::OnCanvasPainted);
     canvas->m_fnPaintOverlay = [this](QPainter& painter) { m_pPreviewDock->PaintOverlay(painter); };
+    canvas->m_fnHideTexts = [this] { return m_pPreviewDock->IsOverlayShowingPage(); };
     connect(m_pView, &Cquodra_dvView::PreambleChanged, m_pPreviewDock,
             &CPreviewDock::OnPreambleChanged);
     connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);

@@ -4,6 +4,7 @@
 #include "app/LatexDialogs.h"
 #include "texdraw/LatexLog.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -22,18 +24,44 @@
 
 #include <algorithm>
 
-// The page as typeset, placed as the canvas places its page.
-class CPreviewDock::CPageView : public QWidget {
+// The page as typeset, on its paper, with scroll bars of its own that follow the canvas's.
+class CPreviewDock::CPageView : public QAbstractScrollArea {
 public:
-    explicit CPageView(CPreviewDock& dock) : QWidget(&dock), m_dock(dock) {
+    explicit CPageView(CPreviewDock& dock) : QAbstractScrollArea(&dock), m_dock(dock) {
         setMinimumSize(120, 120);
-        setAttribute(Qt::WA_OpaquePaintEvent);
+        viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+        setFrameShape(QFrame::NoFrame);
+    }
+
+    // The paper's size as the canvas shows it sets the bars' ranges; the bars move to the
+    // canvas's scroll positions whenever those change.
+    void FollowCanvas() {
+        const CQuodra& canvas = m_dock.m_canvas.GetCanvas();
+        const CRect paper = canvas.GetPaperRect();
+        const QSize view = viewport()->size();
+        horizontalScrollBar()->setRange(0, std::max(0, paper.Width() - view.width()));
+        verticalScrollBar()->setRange(0, std::max(0, paper.Height() - view.height()));
+        horizontalScrollBar()->setPageStep(view.width());
+        verticalScrollBar()->setPageStep(view.height());
+        horizontalScrollBar()->setSingleStep(20);
+        verticalScrollBar()->setSingleStep(20);
+        const QPoint scroll(m_dock.m_canvas.horizontalScrollBar()->value(),
+                            m_dock.m_canvas.verticalScrollBar()->value());
+        if (scroll != m_canvasScroll) {
+            m_canvasScroll = scroll;
+            horizontalScrollBar()->setValue(scroll.x());
+            verticalScrollBar()->setValue(scroll.y());
+        }
+        viewport()->update();
+    }
+    QPoint GetScroll() const {
+        return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), QColor(160, 160, 160));
+        QPainter painter(viewport());
+        painter.fillRect(viewport()->rect(), QColor(160, 160, 160));
         const CQuodra& canvas = m_dock.m_canvas.GetCanvas();
         const CSize page = canvas.GetPageSizePx();
         const QPoint corner = m_dock.GetPageCorner();
@@ -41,9 +69,15 @@ protected:
         // After a failed run the last good picture stays, faded: it is out of date.
         m_dock.PaintPage(painter, corner, m_dock.m_lastResult.bOk ? 1.0 : 0.35);
     }
+    void resizeEvent(QResizeEvent* event) override {
+        QAbstractScrollArea::resizeEvent(event);
+        FollowCanvas();
+    }
+    void scrollContentsBy(int, int) override { viewport()->update(); }
 
 private:
     CPreviewDock& m_dock;
+    QPoint m_canvasScroll{-1, -1};
 };
 
 CPreviewDock::CPreviewDock(CCanvasWidget& canvas, QWidget* parent)
@@ -132,9 +166,15 @@ QPoint CPreviewDock::GetCanvasPageCorner() const {
 
 QPoint CPreviewDock::GetPageCorner() const {
     // The canvas centres a page smaller than its window; the dock, usually narrower, shows the
-    // page from its left and top edge, scrolled as the canvas is.
+    // paper from its left and top edge, scrolled by its own bars.
     const CQuodra& canvas = m_canvas.GetCanvas();
-    return GetCanvasPageCorner() - QPoint(canvas.GetCenterLeft(), canvas.GetCenterTop());
+    const CPoint margin =
+        canvas.GetPageOrigin() - CPoint{canvas.GetCenterLeft(), canvas.GetCenterTop()};
+    return QPoint(margin.x, margin.y) - m_pPageView->GetScroll();
+}
+
+bool CPreviewDock::IsOverlayShowingPage() const {
+    return IsOverlayOn() && !m_image.isNull();
 }
 
 double CPreviewDock::WantedDpi() const {
@@ -151,7 +191,7 @@ void CPreviewDock::OnPreambleChanged() {
 void CPreviewDock::OnCanvasPainted() {
     if (!IsActive())
         return;
-    m_pPageView->update();
+    m_pPageView->FollowCanvas();
     const CQuodra& canvas = m_canvas.GetCanvas();
     if (canvas.IsFirstPaintPending())
         return;
@@ -210,7 +250,7 @@ void CPreviewDock::OnFinished(const CTypesetResult& result) {
         SetStatus("<span style=\"color:#b00000\"><b>Typesetting failed:</b></span> " +
                   result.strError.toHtmlEscaped().replace("\n", "<br>") + LogLink(result));
     }
-    m_pPageView->update();
+    m_pPageView->viewport()->update();
     if (IsOverlayOn())
         m_canvas.viewport()->update();
     emit Updated();

@@ -50,6 +50,8 @@ public:
 
     bool IsActive() const;
     bool IsOverlayOn() const;
+    // The overlay is on and has a typeset page to show (the canvas then leaves out its texts).
+    bool IsOverlayShowingPage() const;
     void SetOverlay(bool on);
     QString GetStatusText() const;
     const CFigure* GetErrorFigure() const { return m_pErrorFigure; }

@@ -13,8 +13,12 @@
 #include "figures/Rectangle.h"
 #include "figures/TextFigures.h"
 
+#include <QAbstractScrollArea>
+#include <QDialog>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -312,6 +316,47 @@ TEST_F(CPreviewTest, CommandLineExportForMakefiles) {
     EXPECT_TRUE(errText.contains("in the text rectangle \u201c50%\u201d")) << errText.toStdString();
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_TRUE(outText.contains("\\includegraphics") && outText.contains("-shell-escape"));
+}
+
+// The dock scrolls on its own and follows the canvas's scrolling; after an error it keeps the
+// last good page and links LaTeX's log; with the overlay showing, the canvas leaves its raw texts
+// out.
+TEST_F(CPreviewTest, TheDockScrollsKeepsItsPageAndLinksTheLog) {
+    CFigureList list;
+    AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText("A");
+    SetDrawing(std::move(list));
+    for (int i = 0; i < 3; ++i)
+        Trigger(ID_VIEW_ZOOM_IN);
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk);
+    auto* view = m_dock->findChild<QAbstractScrollArea*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+    const QPoint corner = m_dock->GetPageCorner();
+    m_widget->verticalScrollBar()->setValue(m_widget->verticalScrollBar()->value() + 60);
+    Viewport()->repaint();
+    EXPECT_EQ(m_dock->GetPageCorner(), corner - QPoint(0, 60));
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + 40);
+    EXPECT_EQ(m_dock->GetPageCorner(), corner - QPoint(40, 60));
+
+    const QImage good = m_dock->GetImage();
+    dynamic_cast<CTextRectangle*>(Canvas().GetFigures().GetLast())->SetText("\\undefined");
+    WaitForPreview();
+    EXPECT_FALSE(m_dock->GetLastResult().bOk);
+    EXPECT_EQ(m_dock->GetImage(), good);
+    EXPECT_TRUE(m_dock->GetStatusText().contains("Show LaTeX Log"));
+    QString shown;
+    m_dock->m_fnShowLog = [&shown](QDialog& dlg) {
+        shown = dlg.findChild<QPlainTextEdit*>("log")->toPlainText();
+    };
+    m_dock->ShowLatexLog();
+    EXPECT_TRUE(shown.contains("Undefined control sequence")) << shown.toStdString();
+
+    m_dock->SetOverlay(true);
+    EXPECT_TRUE(m_widget->m_fnHideTexts());
+    m_dock->SetOverlay(false);
+    EXPECT_FALSE(m_widget->m_fnHideTexts());
 }
 
 // Without the programs on the PATH the preview and the export say which Debian packages to
