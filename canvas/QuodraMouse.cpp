@@ -366,13 +366,8 @@ void CQuodra::MoveSelection() {
             d.cy = KeepInReach(d.cy, range->first.y, range->second.y, m_dZoom);
         }
         m_history.SetName("Move");
-        for (int i = 0; i < m_figures.GetCount(); ++i) {
-            CFigure* f = m_figures.GetAt(i);
-            if (f->m_bSelected && (d.cx != 0 || d.cy != 0)) {
-                m_history.Touch(i);
-                f->MoveByPixels(d.cx, d.cy, m_dZoom);
-            }
-        }
+        if (d.cx != 0 || d.cy != 0)
+            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, m_dZoom);
         m_szDelta = d;
     }
     if (const CFigure* grabbed = m_figures.GetGrabbed()) {
