@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
-CHistory::CHistory(CFigureList& list, int depth) : m_list(list), m_nDepth(std::max(depth, 1)) {}
+CHistory::CHistory(CFigureList& list, int depth, std::size_t maxBytes)
+    : m_list(list), m_nDepth(std::max(depth, 1)), m_nMaxBytes(maxBytes) {}
 
 // --- Recording
 
@@ -108,11 +109,19 @@ bool CHistory::Commit(std::vector<int> selectionAfter) {
     }
     m_open.selectionAfter = CPositionList(selectionAfter);
     // A new step ends every branch that was undone.
+    for (auto it = m_steps.begin() + m_nDone; it != m_steps.end(); ++it)
+        m_nBytes -= it->nBytes;
     m_steps.erase(m_steps.begin() + m_nDone, m_steps.end());
     if (m_nSaved > m_nDone)
         m_nSaved = kNotReachable;
-    if (!TryMerge(m_open))
+    if (TryMerge(m_open)) {
+        SStep& top = m_steps[static_cast<size_t>(m_nDone - 1)];
+        m_nBytes -= top.nBytes;
+        top.nBytes = BytesOf(top);
+        m_nBytes += top.nBytes;
+    } else {
         Push(std::move(m_open));
+    }
     m_open = SStep{};
     return true;
 }
@@ -155,16 +164,54 @@ bool CHistory::TryMerge(SStep& step) {
 }
 
 void CHistory::Push(SStep&& step) {
+    step.nBytes = BytesOf(step);
+    m_nBytes += step.nBytes;
     m_steps.push_back(std::move(step));
     ++m_nDone;
-    while (static_cast<int>(m_steps.size()) > m_nDepth) {
-        m_steps.pop_front();
-        --m_nDone;
-        if (m_nSaved != kNotReachable)
-            --m_nSaved; // below zero: the saved state went with the oldest step
-        if (m_nSaved < 0)
-            m_nSaved = kNotReachable;
+    while (static_cast<int>(m_steps.size()) > m_nDepth ||
+           (m_nBytes > m_nMaxBytes && m_steps.size() > 1))
+        DropOldest();
+}
+
+void CHistory::DropOldest() {
+    m_nBytes -= m_steps.front().nBytes;
+    m_steps.pop_front();
+    --m_nDone;
+    if (m_nSaved != kNotReachable)
+        --m_nSaved; // below zero: the saved state went with the oldest step
+    if (m_nSaved < 0)
+        m_nSaved = kNotReachable;
+}
+
+// Estimates, counted once when a step is kept: what a figure and its strings take, what a move's
+// lists take.
+std::size_t CHistory::BytesOf(const CFigure& figure) {
+    std::size_t bytes = 256 + figure.m_strType.capacity() + figure.m_strTag.capacity() +
+                        figure.m_strReadBlock.capacity() + figure.m_strRecoveredBlock.capacity();
+    if (const std::string* text = GetFigureText(const_cast<CFigure&>(figure)))
+        bytes += text->capacity();
+    return bytes;
+}
+
+std::size_t CHistory::BytesOf(const SStep& step) {
+    std::size_t bytes = sizeof(SStep) + step.strName.capacity() + step.strMergeKey.capacity() +
+                        step.selectionBefore.GetByteCount() + step.selectionAfter.GetByteCount() +
+                        step.changes.capacity() * sizeof(SChange);
+    for (const SChange& c : step.changes) {
+        if (c.pFigure)
+            bytes += BytesOf(*c.pFigure);
+        if (c.pMany) {
+            bytes += sizeof(SMany) + c.pMany->positions.capacity() * sizeof(int);
+            for (const auto& f : c.pMany->figures)
+                bytes += f ? BytesOf(*f) : 0;
+        }
+        if (c.pMove)
+            bytes += sizeof(SMove) + c.pMove->positions.GetByteCount() +
+                     c.pMove->offsets.capacity() * sizeof(SOffset) +
+                     c.pMove->inexact.capacity() * sizeof(int) +
+                     c.pMove->inexactPoints.capacity() * sizeof(CDoublePoint);
     }
+    return bytes;
 }
 
 // --- Moves
@@ -410,6 +457,7 @@ std::string CHistory::GetRedoName() const {
 
 void CHistory::Clear() {
     m_steps.clear();
+    m_nBytes = 0;
     m_nDone = 0;
     m_nSaved = 0;
     m_bRecording = false;

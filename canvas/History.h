@@ -17,9 +17,12 @@
 class CHistory {
 public:
     static constexpr int kDefaultDepth = 1000;
+    static constexpr std::size_t kDefaultMaxBytes = std::size_t{256} << 20;
 
-    // The history of this list; depth steps are kept, the oldest dropped first.
-    explicit CHistory(CFigureList& list, int depth = kDefaultDepth);
+    // The history of this list; depth steps are kept, the oldest dropped first, and fewer when
+    // what they keep would take more than about maxBytes (the newest step is always kept).
+    explicit CHistory(CFigureList& list, int depth = kDefaultDepth,
+                      std::size_t maxBytes = kDefaultMaxBytes);
     CHistory(const CHistory&) = delete;
     CHistory& operator=(const CHistory&) = delete;
 
@@ -66,6 +69,8 @@ public:
     bool Redo();
     int GetUndoCount() const { return m_nDone; }
     int GetRedoCount() const { return static_cast<int>(m_steps.size()) - m_nDone; }
+    // About how many bytes the kept steps take.
+    std::size_t GetByteCount() const { return m_nBytes; }
 
     // --- The saved state.
     // Forgets every step; the list as it is now counts as saved (a new or opened drawing).
@@ -126,6 +131,7 @@ private:
         std::vector<SChange> changes; // in the order they were made
         CPositionList selectionBefore;
         CPositionList selectionAfter;
+        std::size_t nBytes = 0; // BytesOf when it was kept
     };
 
     void Move(const std::vector<int>& positions, const SOffset& offset);
@@ -140,11 +146,16 @@ private:
     void ApplySelection(const CPositionList& positions);
     bool TryMerge(SStep& step);
     void Push(SStep&& step);
+    void DropOldest();
+    static std::size_t BytesOf(const SStep& step);
+    static std::size_t BytesOf(const CFigure& figure);
 
     static constexpr int kNotReachable = -1;
 
     CFigureList& m_list;
     int m_nDepth;
+    std::size_t m_nMaxBytes;
+    std::size_t m_nBytes = 0;
     std::deque<SStep> m_steps;
     int m_nDone = 0;  // steps [0, m_nDone) are done, the rest can be redone
     int m_nSaved = 0; // m_nDone when the list was last saved, or kNotReachable

@@ -428,6 +428,32 @@ TEST(CanvasHistory, MovesAtAnyZoomUndoToTheLastBit) {
     }
 }
 
+// Steps that keep much (here deleted figures with long texts) are dropped, oldest first, when
+// they would take more than the history's bytes; the newest stays, and so does the rest of the
+// history's bookkeeping.
+TEST(CanvasHistory, MemoryBoundDropsTheOldestSteps) {
+    CFigureList list;
+    for (int i = 0; i < 50; ++i) {
+        auto f = std::make_unique<CTextRectangle>();
+        f->m_strText = std::string(4000, 'a');
+        list.Add(std::move(f));
+    }
+    CHistory history(list, CHistory::kDefaultDepth, 40000);
+    for (int i = 0; i < 50; ++i) {
+        history.Begin("Delete");
+        history.Remove(0);
+        ASSERT_TRUE(history.Commit());
+        EXPECT_LE(history.GetByteCount(), 40000u + 5000u); // the newest may be over alone
+    }
+    EXPECT_GE(history.GetUndoCount(), 5);
+    EXPECT_LE(history.GetUndoCount(), 10);
+    const int kept = history.GetUndoCount();
+    while (history.Undo()) {
+    }
+    EXPECT_EQ(kept, list.GetCount());
+    EXPECT_TRUE(history.IsModified()); // the state opened with went with the oldest steps
+}
+
 // The history alone: the oldest steps go first, nudges of one selection merge, and the saved
 // state is known until the step that led to it is gone.
 TEST(CanvasHistory, DepthMergingAndTheSavedState) {
