@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
-CHistory::CHistory(CFigureList& list, int depth) : m_list(list), m_nDepth(std::max(depth, 1)) {}
+CHistory::CHistory(CFigureList& list, int depth, std::size_t maxBytes)
+    : m_list(list), m_nDepth(std::max(depth, 1)), m_nMaxBytes(maxBytes) {}
 
 // --- Recording
 
@@ -22,7 +24,7 @@ void CHistory::Begin(std::string name, std::string mergeKey, std::vector<int> se
     m_open = SStep{};
     m_open.strName = std::move(name);
     m_open.strMergeKey = std::move(mergeKey);
-    m_open.selectionBefore = std::move(selectionBefore);
+    m_open.selectionBefore = CPositionList(selectionBefore);
     m_touched.clear();
     m_bRecording = true;
 }
@@ -31,6 +33,7 @@ void CHistory::Touch(int index) {
     const CFigure* figure = m_list.GetAt(index);
     if (!m_bRecording || !figure || !m_touched.insert(figure).second)
         return;
+    CloseMove();
     m_open.changes.push_back({EChange::Modified, index, figure->Clone(), figure});
 }
 
@@ -40,6 +43,8 @@ void CHistory::Insert(int index, std::unique_ptr<CFigure> figure) {
     if (index < 0 || index > m_list.GetCount())
         index = m_list.GetCount();
     const CFigure* raw = figure.get();
+    if (m_bRecording)
+        CloseMove();
     m_list.InsertAt(index, std::move(figure));
     if (!m_bRecording)
         return;
@@ -48,6 +53,8 @@ void CHistory::Insert(int index, std::unique_ptr<CFigure> figure) {
 }
 
 void CHistory::Remove(int index) {
+    if (m_bRecording)
+        CloseMove();
     std::unique_ptr<CFigure> figure = m_list.Release(index);
     if (!figure || !m_bRecording)
         return;
@@ -58,6 +65,8 @@ void CHistory::Remove(int index) {
 void CHistory::RemoveAt(const std::vector<int>& positions) {
     if (positions.empty())
         return;
+    if (m_bRecording)
+        CloseMove();
     auto many = std::make_unique<SMany>();
     many->positions = positions;
     many->figures = m_list.ReleaseAt(positions);
@@ -73,26 +82,46 @@ bool CHistory::Commit() {
 bool CHistory::Commit(std::vector<int> selectionAfter) {
     if (!m_bRecording)
         return false;
+    CloseMove();
     m_bRecording = false;
     m_touched.clear();
-    // A figure that was touched but ended as it was is no change; taking its entry out leaves
-    // the others valid, as it moved nothing in the list.
+    // A figure that was touched but ended as it was is no change, nor is a move that left every
+    // point where it was; taking their entries out leaves the others valid, as they moved nothing
+    // in the list.
     std::erase_if(m_open.changes, [](const SChange& c) {
-        return c.eKind == EChange::Modified && SameState(*c.pFigure, *c.pLive);
+        return (c.eKind == EChange::Modified && SameState(*c.pFigure, *c.pLive)) ||
+               (c.eKind == EChange::Moved && !c.pMove->bChanged);
     });
     if (m_open.changes.empty()) {
         m_open = SStep{};
         return false;
     }
-    for (SChange& c : m_open.changes)
+    for (SChange& c : m_open.changes) {
         c.pLive = nullptr;
-    m_open.selectionAfter = std::move(selectionAfter);
+        if (c.pMove) {
+            // What only undoing the open step needed goes.
+            c.pMove->openPositions = std::vector<int>();
+            c.pMove->before = std::vector<CDoublePoint>();
+            c.pMove->offsets.shrink_to_fit();
+            c.pMove->inexact.shrink_to_fit();
+            c.pMove->inexactPoints.shrink_to_fit();
+        }
+    }
+    m_open.selectionAfter = CPositionList(selectionAfter);
     // A new step ends every branch that was undone.
+    for (auto it = m_steps.begin() + m_nDone; it != m_steps.end(); ++it)
+        m_nBytes -= it->nBytes;
     m_steps.erase(m_steps.begin() + m_nDone, m_steps.end());
     if (m_nSaved > m_nDone)
         m_nSaved = kNotReachable;
-    if (!TryMerge(m_open))
+    if (TryMerge(m_open)) {
+        SStep& top = m_steps[static_cast<size_t>(m_nDone - 1)];
+        m_nBytes -= top.nBytes;
+        top.nBytes = BytesOf(top);
+        m_nBytes += top.nBytes;
+    } else {
         Push(std::move(m_open));
+    }
     m_open = SStep{};
     return true;
 }
@@ -117,6 +146,8 @@ bool CHistory::TryMerge(SStep& step) {
     if (top.strMergeKey != step.strMergeKey || top.selectionAfter != step.selectionBefore ||
         step.selectionAfter != step.selectionBefore)
         return false;
+    if (TryMergeMove(top, step))
+        return true;
     std::vector<int> indices;
     for (const SChange& c : top.changes) {
         if (c.eKind != EChange::Modified)
@@ -133,16 +164,193 @@ bool CHistory::TryMerge(SStep& step) {
 }
 
 void CHistory::Push(SStep&& step) {
+    step.nBytes = BytesOf(step);
+    m_nBytes += step.nBytes;
     m_steps.push_back(std::move(step));
     ++m_nDone;
-    while (static_cast<int>(m_steps.size()) > m_nDepth) {
-        m_steps.pop_front();
-        --m_nDone;
-        if (m_nSaved != kNotReachable)
-            --m_nSaved; // below zero: the saved state went with the oldest step
-        if (m_nSaved < 0)
-            m_nSaved = kNotReachable;
+    while (static_cast<int>(m_steps.size()) > m_nDepth ||
+           (m_nBytes > m_nMaxBytes && m_steps.size() > 1))
+        DropOldest();
+}
+
+void CHistory::DropOldest() {
+    m_nBytes -= m_steps.front().nBytes;
+    m_steps.pop_front();
+    --m_nDone;
+    if (m_nSaved != kNotReachable)
+        --m_nSaved; // below zero: the saved state went with the oldest step
+    if (m_nSaved < 0)
+        m_nSaved = kNotReachable;
+}
+
+// Estimates, counted once when a step is kept: what a figure and its strings take, what a move's
+// lists take.
+std::size_t CHistory::BytesOf(const CFigure& figure) {
+    std::size_t bytes = 256 + figure.m_strType.capacity() + figure.m_strTag.capacity() +
+                        figure.m_strReadBlock.capacity() + figure.m_strRecoveredBlock.capacity();
+    if (const std::string* text = GetFigureText(const_cast<CFigure&>(figure)))
+        bytes += text->capacity();
+    return bytes;
+}
+
+std::size_t CHistory::BytesOf(const SStep& step) {
+    std::size_t bytes = sizeof(SStep) + step.strName.capacity() + step.strMergeKey.capacity() +
+                        step.selectionBefore.GetByteCount() + step.selectionAfter.GetByteCount() +
+                        step.changes.capacity() * sizeof(SChange);
+    for (const SChange& c : step.changes) {
+        if (c.pFigure)
+            bytes += BytesOf(*c.pFigure);
+        if (c.pMany) {
+            bytes += sizeof(SMany) + c.pMany->positions.capacity() * sizeof(int);
+            for (const auto& f : c.pMany->figures)
+                bytes += f ? BytesOf(*f) : 0;
+        }
+        if (c.pMove)
+            bytes += sizeof(SMove) + c.pMove->positions.GetByteCount() +
+                     c.pMove->offsets.capacity() * sizeof(SOffset) +
+                     c.pMove->inexact.capacity() * sizeof(int) +
+                     c.pMove->inexactPoints.capacity() * sizeof(CDoublePoint);
     }
+    return bytes;
+}
+
+// --- Moves
+
+void CHistory::MoveByPixels(const std::vector<int>& positions, int dx, int dy, double zoom) {
+    Move(positions, {double(dx), double(dy), zoom});
+}
+
+void CHistory::MoveBy(const std::vector<int>& positions, double dx, double dy) {
+    Move(positions, {dx, dy, 0.0});
+}
+
+void CHistory::ApplyOffset(CFigure& f, const SOffset& o, bool forward) {
+    const double sign = forward ? 1.0 : -1.0;
+    if (o.dZoom != 0.0)
+        f.MoveByPixels(static_cast<int>(sign * o.dx), static_cast<int>(sign * o.dy), o.dZoom);
+    else
+        f.MoveBy(sign * o.dx, sign * o.dy);
+}
+
+// Consecutive moves of the same figures (the mouse moves of one drag) are one entry with a list of
+// offsets. Figures the step keeps whole already (touched or inserted) are moved but not listed.
+void CHistory::Move(const std::vector<int>& positions, const SOffset& offset) {
+    if (m_bRecording) {
+        std::vector<int> listed;
+        listed.reserve(positions.size());
+        for (int i : positions)
+            if (const CFigure* f = m_list.GetAt(i); f && !m_touched.contains(f))
+                listed.push_back(i);
+        SMove* move = !m_open.changes.empty() ? m_open.changes.back().pMove.get() : nullptr;
+        if (!move || move->bClosed || move->openPositions != listed) {
+            CloseMove();
+            move = nullptr;
+        }
+        if (!move && !listed.empty()) {
+            auto entry = std::make_unique<SMove>();
+            entry->before.resize(listed.size() * CFigure::kMaxPoints);
+            for (std::size_t k = 0; k < listed.size(); ++k)
+                m_list.GetAt(listed[k])->ReadPoints(&entry->before[k * CFigure::kMaxPoints]);
+            entry->openPositions = std::move(listed);
+            move = entry.get();
+            m_open.changes.push_back(
+                {EChange::Moved, 0, nullptr, nullptr, nullptr, std::move(entry)});
+        }
+        if (move)
+            move->offsets.push_back(offset);
+    }
+    for (int i : positions)
+        if (CFigure* f = m_list.GetAt(i))
+            ApplyOffset(*f, offset, true);
+}
+
+namespace {
+
+// Bit for bit: -0.0 is not 0.0 here, as the saved text tells them apart.
+bool SamePoints(const CDoublePoint* a, const CDoublePoint* b, int n) {
+    return std::memcmp(a, b, sizeof(CDoublePoint) * static_cast<std::size_t>(n)) == 0;
+}
+
+} // namespace
+
+// Ends the open step's last move before anything else changes: the figures are as the move left
+// them. Taking the offsets back in floating point does not always give the points before to the
+// last bit; the figures where it does not keep their points before.
+void CHistory::CloseMove() {
+    if (m_open.changes.empty() || !m_open.changes.back().pMove)
+        return;
+    SMove& move = *m_open.changes.back().pMove;
+    if (move.bClosed)
+        return;
+    move.bClosed = true;
+    CDoublePoint now[CFigure::kMaxPoints];
+    CDoublePoint back[CFigure::kMaxPoints];
+    for (std::size_t k = 0; k < move.openPositions.size(); ++k) {
+        CFigure& f = *m_list.GetAt(move.openPositions[k]);
+        const CDoublePoint* before = &move.before[k * CFigure::kMaxPoints];
+        const int n = f.ReadPoints(now);
+        move.bChanged = move.bChanged || !SamePoints(now, before, n);
+        for (auto o = move.offsets.rbegin(); o != move.offsets.rend(); ++o)
+            ApplyOffset(f, *o, false);
+        f.ReadPoints(back);
+        if (!SamePoints(back, before, n)) {
+            move.inexact.push_back(static_cast<int>(k));
+            move.inexactPoints.insert(move.inexactPoints.end(), before,
+                                      before + CFigure::kMaxPoints);
+        }
+        f.WritePoints(now);
+    }
+    move.positions = CPositionList(move.openPositions);
+}
+
+void CHistory::UndoMove(SMove& move) {
+    if (!move.before.empty()) {
+        // The step is still open: the points before are at hand.
+        for (std::size_t k = 0; k < move.openPositions.size(); ++k)
+            m_list.GetAt(move.openPositions[k])->WritePoints(&move.before[k * CFigure::kMaxPoints]);
+        return;
+    }
+    const std::vector<int> positions = move.positions.Decode();
+    std::size_t next = 0; // the next of the figures that keep their points before
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        CFigure& f = *m_list.GetAt(positions[k]);
+        if (next < move.inexact.size() && move.inexact[next] == static_cast<int>(k)) {
+            f.WritePoints(&move.inexactPoints[next * CFigure::kMaxPoints]);
+            ++next;
+            continue;
+        }
+        for (auto o = move.offsets.rbegin(); o != move.offsets.rend(); ++o)
+            ApplyOffset(f, *o, false);
+    }
+}
+
+// The figures are as they were before the move, to the last bit, so the same offsets in the same
+// order give the same points again.
+void CHistory::RedoMove(SMove& move) {
+    for (int i : move.positions.Decode()) {
+        CFigure& f = *m_list.GetAt(i);
+        for (const SOffset& o : move.offsets)
+            ApplyOffset(f, o, true);
+    }
+}
+
+// A step that is one move joins a previous step of moves: its offsets join the last move when it
+// moves the same figures and its offsets undo exactly (undoing them gives the points that move
+// left, and those undo as before); otherwise the move follows as an entry of its own.
+bool CHistory::TryMergeMove(SStep& top, SStep& step) {
+    if (step.changes.size() != 1 || !step.changes.front().pMove)
+        return false;
+    for (const SChange& c : top.changes)
+        if (!c.pMove)
+            return false;
+    SMove& add = *step.changes.front().pMove;
+    SMove* onto = top.changes.empty() ? nullptr : top.changes.back().pMove.get();
+    if (onto && add.inexact.empty() && add.positions == onto->positions)
+        onto->offsets.insert(onto->offsets.end(), add.offsets.begin(), add.offsets.end());
+    else
+        top.changes.push_back(std::move(step.changes.front()));
+    top.selectionAfter = step.selectionAfter;
+    return true;
 }
 
 // --- Undo and redo
@@ -175,6 +383,9 @@ void CHistory::UndoChanges(SStep& step) {
             m_list.InsertAt(c.pMany->positions, std::move(c.pMany->figures));
             c.pMany->figures.clear();
             break;
+        case EChange::Moved:
+            UndoMove(*c.pMove);
+            break;
         }
     }
 }
@@ -194,12 +405,16 @@ void CHistory::RedoChanges(SStep& step) {
         case EChange::RemovedMany:
             c.pMany->figures = m_list.ReleaseAt(c.pMany->positions);
             break;
+        case EChange::Moved:
+            RedoMove(*c.pMove);
+            break;
         }
     }
 }
 
 // The grabbed mark belongs to a gesture, so none is left after a step is undone or redone.
-void CHistory::ApplySelection(const std::vector<int>& positions) {
+void CHistory::ApplySelection(const CPositionList& selection) {
+    const std::vector<int> positions = selection.Decode();
     for (int i = 0; i < m_list.GetCount(); ++i) {
         CFigure* f = m_list.GetAt(i);
         f->m_bSelected = false;
@@ -242,6 +457,7 @@ std::string CHistory::GetRedoName() const {
 
 void CHistory::Clear() {
     m_steps.clear();
+    m_nBytes = 0;
     m_nDone = 0;
     m_nSaved = 0;
     m_bRecording = false;

@@ -1,8 +1,10 @@
 // CHistory: the undo and redo history of a figure list. A step keeps, for each figure it changed,
 // the figure's other state and its list position, and the selection before and after, so undo
-// and redo cost in proportion to what the step changed, never to the size of the drawing.
+// and redo cost in proportion to what the step changed, never to the size of the drawing. A move
+// keeps only which figures moved and by how much.
 #pragma once
 
+#include "canvas/PositionList.h"
 #include "figures/FigureList.h"
 
 #include <cstddef>
@@ -15,9 +17,12 @@
 class CHistory {
 public:
     static constexpr int kDefaultDepth = 1000;
+    static constexpr std::size_t kDefaultMaxBytes = std::size_t{256} << 20;
 
-    // The history of this list; depth steps are kept, the oldest dropped first.
-    explicit CHistory(CFigureList& list, int depth = kDefaultDepth);
+    // The history of this list; depth steps are kept, the oldest dropped first, and fewer when
+    // what they keep would take more than about maxBytes (the newest step is always kept).
+    explicit CHistory(CFigureList& list, int depth = kDefaultDepth,
+                      std::size_t maxBytes = kDefaultMaxBytes);
     CHistory(const CHistory&) = delete;
     CHistory& operator=(const CHistory&) = delete;
 
@@ -35,6 +40,12 @@ public:
     void Touch(int index);
     // Puts a figure into the list at index (the end when index is out of range).
     void Insert(int index, std::unique_ptr<CFigure> figure);
+    // Moves the figures at the given ascending positions by (dx, dy) pixels at the zoom, as
+    // CFigure::MoveByPixels does, or by (dx, dy) page units, as CFigure::MoveBy does. The step
+    // keeps the positions and the offsets, not the figures; undo still gives every point back
+    // to the last bit.
+    void MoveByPixels(const std::vector<int>& positions, int dx, int dy, double zoom);
+    void MoveBy(const std::vector<int>& positions, double dx, double dy);
     // Takes the figure at index out of the list; the step keeps it for undo.
     void Remove(int index);
     // The same for the figures at the given ascending positions, in one pass over the list.
@@ -58,6 +69,8 @@ public:
     bool Redo();
     int GetUndoCount() const { return m_nDone; }
     int GetRedoCount() const { return static_cast<int>(m_steps.size()) - m_nDone; }
+    // About how many bytes the kept steps take.
+    std::size_t GetByteCount() const { return m_nBytes; }
 
     // --- The saved state.
     // Forgets every step; the list as it is now counts as saved (a new or opened drawing).
@@ -73,15 +86,36 @@ public:
     static bool SameState(const CFigure& a, const CFigure& b);
 
 private:
-    enum class EChange { Modified, Inserted, Removed, RemovedMany };
+    enum class EChange { Modified, Inserted, Removed, RemovedMany, Moved };
     // One figure's change. Modified: pFigure is the other state (the state before while the
     // step is done, the state after while it is undone), swapped in and out at nIndex.
     // Inserted: the figure went in at nIndex; pFigure holds it while the step is undone.
     // Removed: the figure left nIndex; pFigure holds it while the step is done.
     // RemovedMany: the figures left the positions of pMany, which holds them while it is done.
+    // Moved: the figures at the positions of pMove were moved by its offsets, in order.
     struct SMany {
         std::vector<int> positions;
         std::vector<std::unique_ptr<CFigure>> figures;
+    };
+    // One offset of a move: pixels at nZoom, or page units when nZoom is 0.
+    struct SOffset {
+        double dx;
+        double dy;
+        double dZoom;
+    };
+    struct SMove {
+        CPositionList positions;
+        std::vector<SOffset> offsets;
+        // Figures whose points the offsets taken back in floating point do not give exactly:
+        // their order among the positions, and their points before the move (kMaxPoints each).
+        std::vector<int> inexact;
+        std::vector<CDoublePoint> inexactPoints;
+        // While the step is open: the positions, the points before (kMaxPoints a figure), and
+        // whether the move is closed (a later change of the step followed it).
+        std::vector<int> openPositions;
+        std::vector<CDoublePoint> before;
+        bool bClosed = false;
+        bool bChanged = false;
     };
     struct SChange {
         EChange eKind;
@@ -89,26 +123,39 @@ private:
         std::unique_ptr<CFigure> pFigure;
         const CFigure* pLive; // the figure in the list while the step is recorded
         std::unique_ptr<SMany> pMany = nullptr;
+        std::unique_ptr<SMove> pMove = nullptr;
     };
     struct SStep {
         std::string strName;
         std::string strMergeKey;
         std::vector<SChange> changes; // in the order they were made
-        std::vector<int> selectionBefore;
-        std::vector<int> selectionAfter;
+        CPositionList selectionBefore;
+        CPositionList selectionAfter;
+        std::size_t nBytes = 0; // BytesOf when it was kept
     };
 
+    void Move(const std::vector<int>& positions, const SOffset& offset);
+    void CloseMove();
+    static void ApplyOffset(CFigure& f, const SOffset& o, bool forward);
+    void UndoMove(SMove& move);
+    void RedoMove(SMove& move);
+    bool TryMergeMove(SStep& top, SStep& step);
     void SwapState(SChange& c);
     void UndoChanges(SStep& step);
     void RedoChanges(SStep& step);
-    void ApplySelection(const std::vector<int>& positions);
+    void ApplySelection(const CPositionList& positions);
     bool TryMerge(SStep& step);
     void Push(SStep&& step);
+    void DropOldest();
+    static std::size_t BytesOf(const SStep& step);
+    static std::size_t BytesOf(const CFigure& figure);
 
     static constexpr int kNotReachable = -1;
 
     CFigureList& m_list;
     int m_nDepth;
+    std::size_t m_nMaxBytes;
+    std::size_t m_nBytes = 0;
     std::deque<SStep> m_steps;
     int m_nDone = 0;  // steps [0, m_nDone) are done, the rest can be redone
     int m_nSaved = 0; // m_nDone when the list was last saved, or kNotReachable

@@ -8,13 +8,7 @@ void CQuodra::Nudge(int dx, int dy) {
         return;
     // Arrow steps of the same selection follow on as one step.
     const bool own = BeginStep("Move", "nudge");
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        if (f->m_bSelected) {
-            m_history.Touch(i);
-            f->MoveBy(dx, dy);
-        }
-    }
+    m_history.MoveBy(m_figures.SelectedPositions(), dx, dy);
     EndStep(own);
 }
 

@@ -2,6 +2,8 @@
 // selection with cursor pinning, and the cursor shape.
 #include "canvas/Quodra.h"
 
+#include <algorithm>
+
 namespace {
 
 // The gesture state after a press, a move and a release; any other state stays as it is.
@@ -75,6 +77,41 @@ EAction DecideSelect(EMouseState state, int grabbedHandle, bool ctrl) {
     default:
         return kActionNone;
     }
+}
+
+// A move of d pixels along one axis of a selection whose box spans lo .. hi page pixels, stopped
+// at the page edges (0 .. last). A selection narrower than the page stays on it (one that lies off
+// the page comes onto it). A wider one keeps covering the page, and while it does not yet, it
+// moves only toward covering it: no drag throws figures farther out than they were.
+int KeepOnPage(int d, int lo, int hi, int last) {
+    if (hi - lo > last)
+        return std::clamp(lo + d, std::min(lo, last - (hi - lo)), std::max(lo, 0)) - lo;
+    if (lo + d < 0)
+        return -lo;
+    if (hi + d > last)
+        return last - hi;
+    return d;
+}
+
+// A move of d pixels at the zoom along one axis of a selection whose points span lo .. hi page
+// units, limited so that no point leaves the page's reach, and a point beyond it (read from a
+// file) comes only back toward it: whatever a move makes can be saved and read again.
+int KeepInReach(int d, double lo, double hi, double zoom) {
+    // The point a move gives, as CFigure::MoveByPixels computes it.
+    const double r = 1.0 / zoom;
+    const auto moved = [&](double v, int by) { return (v * zoom + by) * r; };
+    if (d > 0) {
+        const double bound = std::max(hi, kPageReach);
+        d = static_cast<int>(std::min((bound - hi) * zoom, static_cast<double>(d)));
+        while (d > 0 && moved(hi, d) > bound)
+            --d;
+    } else if (d < 0) {
+        const double bound = std::min(lo, -kPageReach);
+        d = static_cast<int>(std::max((bound - lo) * zoom, static_cast<double>(d)));
+        while (d < 0 && moved(lo, d) < bound)
+            ++d;
+    }
+    return d;
 }
 
 } // namespace
@@ -320,28 +357,17 @@ void CQuodra::DragHandle() {
 // the spot of the grabbed figure where the press was.
 void CQuodra::MoveSelection() {
     CSize d = m_szDelta;
-    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, d.cx, d.cy);
+    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, 0, 0);
     if (u && (d.cx != 0 || d.cy != 0)) {
-        if (!FitsOnPage(*u)) {
-            const int right = m_nPageWidthPx - 1;
-            const int bottom = m_nPageHeightPx - 1;
-            if (u->left < 0)
-                d.cx -= u->left;
-            else if (u->right > right)
-                d.cx -= u->right - right;
-            if (u->top < 0)
-                d.cy -= u->top;
-            else if (u->bottom > bottom)
-                d.cy -= u->bottom - bottom;
+        d.cx = KeepOnPage(d.cx, u->left, u->right, m_nPageWidthPx - 1);
+        d.cy = KeepOnPage(d.cy, u->top, u->bottom, m_nPageHeightPx - 1);
+        if (const auto range = m_figures.SelectionPointRange()) {
+            d.cx = KeepInReach(d.cx, range->first.x, range->second.x, m_dZoom);
+            d.cy = KeepInReach(d.cy, range->first.y, range->second.y, m_dZoom);
         }
         m_history.SetName("Move");
-        for (int i = 0; i < m_figures.GetCount(); ++i) {
-            CFigure* f = m_figures.GetAt(i);
-            if (f->m_bSelected && (d.cx != 0 || d.cy != 0)) {
-                m_history.Touch(i);
-                f->MoveByPixels(d.cx, d.cy, m_dZoom);
-            }
-        }
+        if (d.cx != 0 || d.cy != 0)
+            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, m_dZoom);
         m_szDelta = d;
     }
     if (const CFigure* grabbed = m_figures.GetGrabbed()) {

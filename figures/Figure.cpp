@@ -160,6 +160,17 @@ void CFigure::MoveBy(double dx, double dy) {
     m_pt2 = m_pt2 + CDoublePoint{dx, dy};
 }
 
+int CFigure::ReadPoints(CDoublePoint* out) const {
+    out[0] = m_pt1;
+    out[1] = m_pt2;
+    return 2;
+}
+
+void CFigure::WritePoints(const CDoublePoint* in) {
+    m_pt1 = in[0];
+    m_pt2 = in[1];
+}
+
 void CFigure::DrawHandleSquares(CDrawSurface& dc, double zoom, int dx, int dy,
                                 std::initializer_list<int> handles) const {
     const CPen black{EPenStyle::Solid, 1, 0};

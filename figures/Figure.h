@@ -92,6 +92,12 @@ public:
     virtual bool HitTest(CPoint pt, double zoom) const;
     virtual bool SnapToKeyPoint(CPoint& pt, double zoom) const;
     virtual void MoveBy(double dx, double dy);
+    // The page points that place the figure, the ones a move shifts: m_pt1 and m_pt2, and the
+    // corners of a framed figure. ReadPoints writes them to out and returns how many there are;
+    // WritePoints puts back what ReadPoints gave.
+    static constexpr int kMaxPoints = 4;
+    virtual int ReadPoints(CDoublePoint* out) const;
+    virtual void WritePoints(const CDoublePoint* in);
 
     // A grid line of the canvas: a vertical or a horizontal one, told by its tag.
     bool IsGridLine() const {

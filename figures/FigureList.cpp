@@ -88,6 +88,24 @@ std::optional<CRect> CFigureList::SelectionBounds(double zoom, int dx, int dy) c
     return u;
 }
 
+std::optional<std::pair<CDoublePoint, CDoublePoint>> CFigureList::SelectionPointRange() const {
+    std::optional<std::pair<CDoublePoint, CDoublePoint>> range;
+    CDoublePoint points[CFigure::kMaxPoints];
+    for (const auto& f : m_figures) {
+        if (!f->m_bSelected)
+            continue;
+        const int n = f->ReadPoints(points);
+        for (int i = 0; i < n; ++i) {
+            const CDoublePoint& p = points[i];
+            if (!range)
+                range.emplace(p, p);
+            range->first = {std::min(range->first.x, p.x), std::min(range->first.y, p.y)};
+            range->second = {std::max(range->second.x, p.x), std::max(range->second.y, p.y)};
+        }
+    }
+    return range;
+}
+
 CFigure* CFigureList::HitTest(int x, int y, double zoom) const {
     // From the top down: the figure the user sees on top is the one picked.
     for (auto it = m_figures.rbegin(); it != m_figures.rend(); ++it)

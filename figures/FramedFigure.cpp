@@ -164,6 +164,19 @@ void CFramedFigure::MoveBy(double dx, double dy) {
     CFigure::MoveBy(dx, dy);
 }
 
+int CFramedFigure::ReadPoints(CDoublePoint* out) const {
+    CFigure::ReadPoints(out);
+    out[2] = m_pt3;
+    out[3] = m_pt4;
+    return 4;
+}
+
+void CFramedFigure::WritePoints(const CDoublePoint* in) {
+    CFigure::WritePoints(in);
+    m_pt3 = in[2];
+    m_pt4 = in[3];
+}
+
 void CFramedFigure::ResizeFrame(int handle, CDoublePoint m) {
     if (!IsFinite(m))
         return;

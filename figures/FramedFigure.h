@@ -27,6 +27,8 @@ public:
     bool HitTest(CPoint pt, double zoom) const override;
     bool SnapToKeyPoint(CPoint& pt, double zoom) const override;
     void MoveBy(double dx, double dy) override;
+    int ReadPoints(CDoublePoint* out) const override;
+    void WritePoints(const CDoublePoint* in) override;
 
 protected:
     // The closed outline through the pixel points of four handles, each edge by the segment rule.

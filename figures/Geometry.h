@@ -77,6 +77,12 @@ struct CDoublePoint {
 // no number) is not applied, so every point stays writable, readable and convertible to pixels.
 inline constexpr double kPageReach = 8010.0;
 
+// How far from the page origin any point of a drawing may lie, in page units (10,000 in): the
+// reader refuses a file with a number farther out. Points between the two reaches come only from
+// a file; a change never takes a point beyond kPageReach unless it was already there, and then
+// only back toward the page, so whatever was read can always be saved and read again.
+inline constexpr double kReadableReach = 1.0e6;
+
 inline bool IsWithinReach(const CDoublePoint& p) {
     return std::fabs(p.x) <= kPageReach && std::fabs(p.y) <= kPageReach;
 }

@@ -33,4 +33,6 @@ public:
     bool HitTest(CPoint, double) const override { return false; }
     bool SnapToKeyPoint(CPoint&, double) const override { return false; }
     void MoveBy(double, double) override {}
+    int ReadPoints(CDoublePoint*) const override { return 0; }
+    void WritePoints(const CDoublePoint*) override {}
 };

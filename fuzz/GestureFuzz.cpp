@@ -1,8 +1,10 @@
 // Fuzzes the canvas through a fake window: the bytes are a session of gestures, keys, zoom
-// commands, tools, edits, texts, switches, saves and window resizes. After every step every
-// figure point is a number within reach of the page, and a drawing that differs from the last
-// save is marked modified; at the end the drawing saved, opened and saved again gives the same
-// bytes, with every figure back and none kept as text.
+// commands, tools, edits, undo and redo, the clipboard, texts, switches, saves, opened drawings
+// with figures far from the page and window resizes. After every step every figure point is a
+// number within reach of the page (or no farther than the farthest point opened), the drawing
+// saved then opens again, and a drawing that differs from the last save or open is marked
+// modified; at the end the drawing saved, opened and saved again gives the same bytes, with every
+// figure back and none kept as text.
 #include "canvas/GestureSession.h"
 
 #include <cstdio>
@@ -33,14 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CCanvasFixture f;
     std::string saved = f.canvas.GetTeXDrawDocument();
     CSessionBytes in(data, size);
-    CGestureSession session(f, in, [&] {
-        std::string error;
-        Check(f.canvas.WriteTeXDrawFile(SavePath(), error), "a save failed: " + error);
-        saved = f.canvas.GetTeXDrawDocument();
-    });
+    CGestureSession session(
+        f, in,
+        [&] {
+            std::string error;
+            Check(f.canvas.WriteTeXDrawFile(SavePath(), error), "a save failed: " + error);
+            saved = f.canvas.GetTeXDrawDocument();
+        },
+        [&] { saved = f.canvas.GetTeXDrawDocument(); });
     // Bounded so that one input cannot run for long.
     for (int step = 0; step < 400 && session.Step(); ++step) {
-        Check(AllPointsInReach(f.canvas.GetFigures()), "a point is out of reach of the page");
+        Check(AllPointsInReach(f.canvas.GetFigures(), session.GetReach()),
+              "a point is out of reach of the page");
+        const std::string problem = SaveProblem(f.canvas);
+        Check(problem.empty(), problem);
         Check(f.canvas.IsModified() || f.canvas.GetTeXDrawDocument() == saved,
               "a change since the last save is not marked");
     }

@@ -2,6 +2,8 @@
 // writer. Stretches it does not recognise are kept verbatim, in their place, as CRawTeXFigure.
 #pragma once
 
+#include "figures/Geometry.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,8 +26,9 @@ struct CTeXDrawReadResult {
 
 // Larger files are refused unread.
 inline constexpr std::size_t kMaxTeXDrawFileBytes = std::size_t{256} << 20;
-// Coordinates farther than this from the page origin, in page units, make a file unreadable.
-inline constexpr double kMaxTeXDrawPageValue = 1.0e6;
+// Coordinates farther than this from the page origin, in page units, make a file unreadable: the
+// bound the editor keeps every point within.
+inline constexpr double kMaxTeXDrawPageValue = kReadableReach;
 
 // Reads the text of a document (fileName only names it in messages). On success out holds the
 // figures read, bottom first, and nothing else; on failure out is left exactly as it was.

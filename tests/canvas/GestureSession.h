@@ -1,8 +1,9 @@
 // Canvas sessions driven by bytes: presses, moves and releases (on the page, at its corners, on
-// figure handles, off the window, near the int limits), keys, every zoom command, tool changes,
-// duplicate, delete, texts through both dialogs, snap and grid switches, scrolling, saving and
-// client resizes down to 0 x 0. The gesture fuzzer feeds it libFuzzer's bytes; the round-trip
-// test feeds it random ones.
+// figure handles, off the window, near the int limits), keys, every zoom command, wheel zooms,
+// tool changes, duplicate, delete, undo, redo, select all, cut, copy, paste, texts through both
+// dialogs, snap and grid switches, scrolling, saving, opening drawings with figures far from the
+// page (up to what the reader takes) and client resizes down to 0 x 0. The gesture fuzzer feeds
+// it libFuzzer's bytes; the round-trip test feeds it random ones.
 #pragma once
 
 #include "FakeHost.h"
@@ -37,22 +38,34 @@ private:
     std::size_t m_at = 0;
 };
 
-// One session on a canvas in a fake window. onSave is called for the save step. The window
-// repaints only when the session asks for it (painting everything at every step would make the
-// sessions many times slower without reaching more of the canvas).
+// One session on a canvas in a fake window. onSave is called for the save step, onOpen after a
+// drawing was opened. The window repaints only when the session asks for it (painting everything
+// at every step would make the sessions many times slower without reaching more of the canvas).
 class CGestureSession {
 public:
-    CGestureSession(CCanvasFixture& f, CSessionBytes& in, std::function<void()> onSave = {})
-        : m_f(f), m_in(in), m_onSave(std::move(onSave)) {
+    CGestureSession(CCanvasFixture& f, CSessionBytes& in, std::function<void()> onSave = {},
+                    std::function<void()> onOpen = {})
+        : m_f(f), m_in(in), m_onSave(std::move(onSave)), m_onOpen(std::move(onOpen)) {
         m_f.host.canvas = nullptr;
     }
     ~CGestureSession() { m_f.host.canvas = &m_f.canvas; }
+
+    // How far from the page origin a point may lie: the page's reach, or the farthest point of a
+    // drawing the session opened or pasted (figures there may only come back toward the page).
+    double GetReach() const { return m_dReach; }
 
     // Runs one step; false once the bytes are used up.
     bool Step() {
         if (m_in.AtEnd())
             return false;
-        switch (m_in.Byte() % 20) {
+        // The bytes from kFirstLaterStep on choose the steps added later; below it, a byte
+        // chooses the step it always chose, so saved sessions keep their meaning.
+        const int step = m_in.Byte();
+        if (step >= kFirstLaterStep) {
+            LaterStep(step - kFirstLaterStep);
+            return true;
+        }
+        switch (step % 20) {
         case 0:
             Press();
             break;
@@ -144,10 +157,127 @@ public:
     }
 
 private:
+    static constexpr int kFirstLaterStep = 240;
+
     CCanvasFixture& m_f;
     CSessionBytes& m_in;
     std::function<void()> m_onSave;
+    std::function<void()> m_onOpen;
     CPoint m_last;
+    double m_dReach = kPageReach;
+
+    void LaterStep(int which) {
+        switch (which) {
+        case 0:
+        case 1:
+        case 2:
+            m_f.canvas.Undo();
+            break;
+        case 3:
+        case 4:
+            m_f.canvas.Redo();
+            break;
+        case 5:
+            m_f.canvas.Cut();
+            break;
+        case 6:
+            m_f.canvas.Copy();
+            break;
+        case 7:
+        case 8:
+            m_f.canvas.Paste();
+            break;
+        case 9:
+            m_f.canvas.SelectAll();
+            break;
+        case 10:
+        case 11:
+        case 12: {
+            // Ctrl + wheel, as the widget forwards it: whole notches or a touch pad's parts of one,
+            // never while a button is down.
+            const CPoint p = Point();
+            const int delta = m_in.Byte() % 2 ? (m_in.Byte() % 2 ? 120 : -120) : m_in.Signed(360);
+            if (!(int(m_f.canvas.GetMouseState()) & kMousePressed) && delta != 0)
+                m_f.canvas.ZoomAbout(p, std::exp2(delta / 240.0));
+            break;
+        }
+        case 13:
+        case 14: {
+            // A drawing opened; often everything in it then selected and dragged by a line on
+            // the page, which moves the far figures with it.
+            const bool drag = which == 14;
+            CFigureList read;
+            if (!ReadTeXDrawText(MakeTeXDrawDocument(FarBlocks(drag)), "far.txt", read).ok)
+                break;
+            TakeReachOf(read);
+            m_f.canvas.ReplaceFigures(std::move(read));
+            if (m_onOpen)
+                m_onOpen();
+            if (!drag)
+                break;
+            m_f.canvas.SelectAll();
+            const CFigureList& list = m_f.canvas.GetFigures();
+            const int first = list.GetCount() - 1 - m_in.Byte() % 4;
+            if (first < 0 || list.GetAt(first)->m_strType != "Line")
+                break;
+            const double zoom = m_f.canvas.GetZoom();
+            const CFigure& line = *list.GetAt(first);
+            const CPoint from = m_f.ClientOf(ToPixel((line.m_pt1 + line.m_pt2) * 0.5, zoom));
+            m_f.Press(from);
+            for (int n = 1 + m_in.Byte() % 3; n > 0; --n)
+                m_f.Move({from.x + m_in.Signed(120) * 8, from.y + m_in.Signed(120) * 8});
+            m_f.Release(m_f.host.pointer);
+            break;
+        }
+        default: {
+            // Figures far from the page on the clipboard, as another drawing's copy puts them.
+            m_f.host.clipboard = FarBlocks();
+            CFigureList read;
+            if (ReadTeXDrawText(MakeTeXDrawDocument(m_f.host.clipboard), "far.txt", read).ok)
+                TakeReachOf(read);
+            m_f.canvas.Paste();
+            break;
+        }
+        }
+    }
+
+    // The blocks of a few figures of every kind, each near the reader's bound, on the page, or
+    // just beyond the page's reach on each axis; with lines, lines on the page among them.
+    std::string FarBlocks(bool lines = false) {
+        std::string blocks;
+        for (int n = 1 + m_in.Byte() % 4; n > 0; --n) {
+            const int kind = m_in.Byte();
+            const bool line = lines && kind % 2;
+            auto figure = MakeToolFigure(line ? ETool::Line : static_cast<ETool>(kind % 10));
+            figure->SetPoints(0, 0, m_in.Byte(), m_in.Byte(), 1.0);
+            const double x = line ? 100 + m_in.Byte() : FarValue();
+            figure->MoveBy(x, line ? 100 + m_in.Byte() : FarValue());
+            blocks += figure->ExportTeX();
+        }
+        return blocks;
+    }
+    double FarValue() {
+        const int kind = m_in.Byte();
+        switch (kind % 4) {
+        case 0: // the figure (up to 255 units across) ends just inside the bound
+            return kReadableReach - 256 - m_in.Byte();
+        case 1:
+            return -kReadableReach + m_in.Byte();
+        case 2:
+            return m_in.Word() % 700;
+        default:
+            return (kind & 4 ? 1 : -1) * (kPageReach + m_in.Word() % 2000);
+        }
+    }
+    // A few millionths more than the farthest point: a move along the other axis at a zoom that is
+    // no power of two may change a coordinate by its last bit.
+    void TakeReachOf(const CFigureList& list) {
+        CDoublePoint points[CFigure::kMaxPoints];
+        for (int i = 0; i < list.GetCount(); ++i)
+            for (int k = list.GetAt(i)->ReadPoints(points) - 1; k >= 0; --k)
+                m_dReach = std::max(
+                    {m_dReach, std::fabs(points[k].x) + 1e-6, std::fabs(points[k].y) + 1e-6});
+    }
 
     void Press() {
         const CPoint p = Point();
@@ -249,17 +379,29 @@ private:
     }
 };
 
-// Every figure point a number and within reach of the page.
-inline bool AllPointsInReach(const CFigureList& list) {
+// Every figure point a number and within reach of the page (or of the farthest point a session
+// opened).
+inline bool AllPointsInReach(const CFigureList& list, double reach = kPageReach) {
     for (int i = 0; i < list.GetCount(); ++i) {
         const CFigure* f = list.GetAt(i);
-        if (!IsWithinReach(f->m_pt1) || !IsWithinReach(f->m_pt2))
-            return false;
-        if (const auto* framed = dynamic_cast<const CFramedFigure*>(f))
-            if (!IsWithinReach(framed->m_pt3) || !IsWithinReach(framed->m_pt4))
+        if (!IsWithinReach(f->m_pt1) || !IsWithinReach(f->m_pt2)) {
+            if (!(std::fabs(f->m_pt1.x) <= reach && std::fabs(f->m_pt1.y) <= reach &&
+                  std::fabs(f->m_pt2.x) <= reach && std::fabs(f->m_pt2.y) <= reach))
                 return false;
+        }
+        if (const auto* framed = dynamic_cast<const CFramedFigure*>(f))
+            for (const CDoublePoint& p : {framed->m_pt3, framed->m_pt4})
+                if (!IsWithinReach(p) && !(std::fabs(p.x) <= reach && std::fabs(p.y) <= reach))
+                    return false;
     }
     return true;
+}
+
+// Why the drawing as the canvas would save it now does not open again; "" when it does.
+inline std::string SaveProblem(const CQuodra& canvas) {
+    CFigureList read;
+    const CTeXDrawReadResult r = ReadTeXDrawText(canvas.GetTeXDrawDocument(), "session.txt", read);
+    return r.ok ? "" : "the saved drawing cannot be opened: " + r.error;
 }
 
 // What is wrong when the canvas's drawing is saved, opened in a new window and saved again; ""

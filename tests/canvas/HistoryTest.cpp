@@ -373,6 +373,87 @@ TEST(CanvasHistory, EscapeCancelsEveryDrag) {
     }
 }
 
+// Moves of many figures at zooms where an offset taken back in floating point does not give the
+// same point (the step keeps offsets, not figures): drags, nudges and a cancelled drag, then undo
+// to the start and redo to the end, to the last bit at every step.
+TEST(CanvasHistory, MovesAtAnyZoomUndoToTheLastBit) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        CCanvasFixture f;
+        f.RemovePicture();
+        const double odd = 1.0 + static_cast<double>(rng() % 1000) / 337.0;
+        for (int k = 0; k < 40; ++k) {
+            auto figure = MakeTool(static_cast<int>(rng() % 10));
+            const int x = 150 + static_cast<int>(rng() % 300),
+                      y = 150 + static_cast<int>(rng() % 300);
+            figure->SetPoints(x, y, x + 5 + static_cast<int>(rng() % 60),
+                              y + static_cast<int>(rng() % 60), odd);
+            f.canvas.GetFigures().Add(std::move(figure));
+        }
+        CLine* grab = f.Add<CLine>(200, 200, 300, 200);
+        f.canvas.ZoomAbout(f.ClientOf({300, 300}), 1.0 + static_cast<double>(rng() % 1000) / 213.0);
+        f.canvas.SelectAll();
+        std::vector<SState> states{StateOf(f.canvas)};
+        for (int action = 0; action < 12; ++action) {
+            const double zoom = f.canvas.GetZoom();
+            if (action % 3 == 2) {
+                for (int k = 0; k < 3; ++k)
+                    f.canvas.OnKeyDown(static_cast<EKey>(rng() % 4));
+            } else {
+                const CPoint from = f.ClientOf(ToPixel((grab->m_pt1 + grab->m_pt2) * 0.5, zoom));
+                f.Press(from);
+                for (int k = 0; k < 4; ++k)
+                    f.Move({from.x + static_cast<int>(rng() % 41) - 20,
+                            from.y + static_cast<int>(rng() % 41) - 20});
+                if (action == 4)
+                    f.canvas.OnKeyDown(EKey::Escape);
+                f.Release(f.host.pointer);
+            }
+            if (f.canvas.GetHistory().GetUndoCount() + 1 == static_cast<int>(states.size()))
+                states.back() = StateOf(f.canvas); // nothing moved, or nudges that joined
+            else
+                states.push_back(StateOf(f.canvas));
+            ASSERT_EQ(f.canvas.GetHistory().GetUndoCount() + 1, static_cast<int>(states.size()));
+        }
+        for (int i = static_cast<int>(states.size()) - 2; i >= 0; --i) {
+            f.canvas.Undo();
+            ASSERT_EQ(states[static_cast<size_t>(i)].figures, StateOf(f.canvas).figures)
+                << "undo to " << i;
+        }
+        for (size_t i = 1; i < states.size(); ++i) {
+            f.canvas.Redo();
+            ASSERT_EQ(states[i].figures, StateOf(f.canvas).figures) << "redo of " << i;
+        }
+    }
+}
+
+// Steps that keep much (here deleted figures with long texts) are dropped, oldest first, when
+// they would take more than the history's bytes; the newest stays, and so does the rest of the
+// history's bookkeeping.
+TEST(CanvasHistory, MemoryBoundDropsTheOldestSteps) {
+    CFigureList list;
+    for (int i = 0; i < 50; ++i) {
+        auto f = std::make_unique<CTextRectangle>();
+        f->m_strText = std::string(4000, 'a');
+        list.Add(std::move(f));
+    }
+    CHistory history(list, CHistory::kDefaultDepth, 40000);
+    for (int i = 0; i < 50; ++i) {
+        history.Begin("Delete");
+        history.Remove(0);
+        ASSERT_TRUE(history.Commit());
+        EXPECT_LE(history.GetByteCount(), 40000u + 5000u); // the newest may be over alone
+    }
+    EXPECT_GE(history.GetUndoCount(), 5);
+    EXPECT_LE(history.GetUndoCount(), 10);
+    const int kept = history.GetUndoCount();
+    while (history.Undo()) {
+    }
+    EXPECT_EQ(kept, list.GetCount());
+    EXPECT_TRUE(history.IsModified()); // the state opened with went with the oldest steps
+}
+
 // The history alone: the oldest steps go first, nudges of one selection merge, and the saved
 // state is known until the step that led to it is gone.
 TEST(CanvasHistory, DepthMergingAndTheSavedState) {

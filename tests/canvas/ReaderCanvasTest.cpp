@@ -3,6 +3,8 @@
 #include "canvas/FakeHost.h"
 #include "texdraw/ReaderTestUtil.h"
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -92,6 +94,53 @@ TEST(ReaderCanvas, RandomGesturesComeBackThroughANewCanvas) {
     }
     EXPECT_GT(kinds[0], 5);
     EXPECT_GT(kinds[1], 20);
+}
+
+// A file with a line 6,000 in left of the page, one on it and one 6,000 in right of it (the
+// reader takes up to 10,000 in), all selected and dragged by the line on the page in every
+// direction and at two zooms: the far lines never go farther out, the line on the page is not
+// thrown, and every save opens again.
+TEST(ReaderCanvas, FarFiguresDraggedWithTheRestStayReadable) {
+    const std::string path = testing::TempDir() + "/far-lines.txt";
+    std::string blocks;
+    for (const double x : {-600100.0, 100.0, 600000.0}) {
+        CLine line;
+        line.m_pt1 = {x, 300.0};
+        line.m_pt2 = {x + 100.0, 300.0};
+        blocks += line.ExportTeX();
+    }
+    std::ofstream(path) << MakeTeXDrawDocument(blocks);
+    CFigureList read;
+    ASSERT_TRUE(ReadTeXDrawFile(path, read).ok);
+    CCanvasFixture f;
+    f.canvas.ReplaceFigures(std::move(read));
+    const CFigureList& list = f.canvas.GetFigures();
+    const int first = list.GetCount() - 3;
+    f.canvas.SelectAll();
+    std::mt19937 rng(11);
+    for (int drag = 0; drag < 24; ++drag) {
+        if (drag == 12)
+            f.canvas.ZoomIn();
+        const double zoom = f.canvas.GetZoom();
+        const CFigure* onPage = list.GetAt(first + 1);
+        const CDoublePoint was = onPage->m_pt1;
+        const CPoint from = f.ClientOf(ToPixel((onPage->m_pt1 + onPage->m_pt2) * 0.5, zoom));
+        const int reach = drag % 3 == 0 ? 5000 : 10;
+        const CPoint by{int(rng() % 3) - 1, int(rng() % 3) - 1};
+        f.Drag(from, {from.x + by.x * reach, from.y + by.y * reach});
+        // Neither far line may move outward, so nothing moves sideways.
+        EXPECT_EQ(was.x, onPage->m_pt1.x) << "drag " << drag;
+        EXPECT_GE(list.GetAt(first)->m_pt1.x, -600100.0);
+        EXPECT_LE(list.GetAt(first + 2)->m_pt2.x, 600100.0);
+        std::string error;
+        ASSERT_TRUE(f.canvas.WriteTeXDrawFile(path, error)) << error;
+        CFigureList again;
+        const CTeXDrawReadResult r = ReadTeXDrawFile(path, again);
+        ASSERT_TRUE(r.ok) << "drag " << drag << ": " << r.error;
+    }
+    // The drags did move the selection up and down.
+    EXPECT_NE(300.0, list.GetAt(first + 1)->m_pt1.y);
+    std::remove(path.c_str());
 }
 
 } // namespace

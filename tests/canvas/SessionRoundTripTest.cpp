@@ -1,7 +1,8 @@
 // What the editor writes, it reads: random canvas sessions (every tool, short and degenerate
 // drags at the page corners, handle drags, moves at all zooms, texts with every character a user
-// can type) saved, opened in a new window and saved again give the same bytes and the same
-// figures, none of them kept as text.
+// can type, drawings with figures far from the page) open again after every step, and saved,
+// opened in a new window and saved again give the same bytes and the same figures, none of them
+// kept as text.
 #include "canvas/GestureSession.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,11 @@ TEST(SessionRoundTrip, EverySavedDrawingOpensIntoTheSameFiguresAndBytes) {
         CCanvasFixture f;
         CSessionBytes in(bytes.data(), bytes.size());
         CGestureSession session(f, in);
-        while (session.Step())
-            ASSERT_TRUE(AllPointsInReach(f.canvas.GetFigures())) << "session " << s;
+        while (session.Step()) {
+            ASSERT_TRUE(AllPointsInReach(f.canvas.GetFigures(), session.GetReach()))
+                << "session " << s;
+            ASSERT_EQ("", SaveProblem(f.canvas)) << "session " << s;
+        }
         const std::string problem = RoundTripProblem(f.canvas);
         ASSERT_EQ("", problem) << "session " << s;
     }
