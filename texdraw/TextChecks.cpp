@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -23,6 +24,20 @@ bool IsAlignment(std::string_view env) {
 bool StartsText(std::string_view cmd) {
     return cmd.starts_with("text") || cmd == "mbox" || cmd == "hbox" || cmd == "fbox" ||
            cmd == "makebox" || cmd == "framebox" || cmd == "parbox" || cmd == "intertext";
+}
+
+// Commands that read or write files or hand PostScript to the printer: in a drawing from someone
+// else they deserve a look before the drawing is typeset.
+bool IsFileCommand(std::string_view cmd) {
+    static constexpr std::string_view kCommands[] = {
+        "input",         "include",         "InputIfFileExists",
+        "openin",        "openout",         "read",
+        "readline",      "write",           "special",
+        "immediate",     "write18",         "includegraphics",
+        "verbatiminput", "lstinputlisting", "pdfliteral",
+        "directlua",
+    };
+    return std::find(std::begin(kCommands), std::end(kCommands), cmd) != std::end(kCommands);
 }
 
 class CScanner {
@@ -155,6 +170,8 @@ private:
             ++end;
         m_strLastCommand = m_text.substr(m_i, end - m_i);
         m_i = end;
+        if (IsFileCommand(m_strLastCommand))
+            Add(ETextProblem::FileAccess, start);
         if (m_strLastCommand == "begin" || m_strLastCommand == "end")
             Environment(m_strLastCommand == "begin", start);
     }
@@ -217,6 +234,10 @@ std::string DescribeTextProblem(ETextProblem kind) {
         return "A } closes nothing: the braces do not pair up.";
     case ETextProblem::UnclosedMath:
         return "Math opened with $ is never closed: add the closing $.";
+    case ETextProblem::FileAccess:
+        return "The text reads or writes a file or runs PostScript (\\input, \\openout, "
+               "\\special, ...). The preview and the export refuse every file outside their own "
+               "folder; look at what the text does before you print the drawing elsewhere.";
     }
     return {};
 }

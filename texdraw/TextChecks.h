@@ -15,6 +15,7 @@ enum class ETextProblem {
     UnclosedBrace, // a { that is never closed
     ExtraBrace,    // a } that closes nothing
     UnclosedMath,  // a $ (or \( \[) that is never closed
+    FileAccess,    // \input, \openout, \special …: reads or writes files, or runs PostScript
 };
 
 struct CTextProblem {

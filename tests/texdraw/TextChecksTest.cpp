@@ -27,6 +27,8 @@ TEST(TextChecks, WarnAboutWhatTeXReadsOtherwise) {
         {"x}", {P::ExtraBrace}},
         {"{a}{b}", {}},
         {"$x", {P::UnclosedMath}},
+        {"\\input{/etc/hostname}", {P::FileAccess}},
+        {"\\special{ps: 1 0 0 setrgbcolor} \\inputx", {P::FileAccess}},
         {"$$x_1$$", {}},
         {"$\\text{a_b}$", {P::Subscript}},
         {"\\ensuremath{a_1}", {}},
