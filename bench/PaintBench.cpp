@@ -1,6 +1,7 @@
 // Painting a generated drawing of every figure kind through the Qt surface into a full-HD image,
 // at actual size (the whole page shows) and at zoom 4 (the middle of the page fills the image).
 #include "app/QtSurface.h"
+#include "app/surface/SurfaceCaches.h"
 #include "common/RandomDrawing.h"
 
 #include <QImage>
@@ -13,12 +14,14 @@ void PaintDrawing(benchmark::State& state, double zoom) {
     CFigureList list;
     CRandomDrawing(7).AddTo(list, static_cast<int>(state.range(0)));
     QImage image(1920, 1080, QImage::Format_RGB32);
+    // What the canvas window keeps from one painting to the next.
+    CSurfaceCaches caches;
     // The page's centre in the image's centre.
     const int dx = 960 - RoundHalf(681 * zoom / 2), dy = 540 - RoundHalf(801 * zoom / 2);
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
+        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
         list.DrawAll(surface, zoom, dx, dy);
     }
     state.SetComplexityN(state.range(0));

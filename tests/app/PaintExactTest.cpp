@@ -3,6 +3,7 @@
 // user reaches, must give the same image pixel for pixel.
 #include "app/PlainQtSurface.h"
 #include "app/QtSurface.h"
+#include "app/surface/SurfaceCaches.h"
 #include "common/RandomDrawing.h"
 
 #include <QImage>
@@ -18,7 +19,20 @@ namespace {
 // The surface as the canvas widget paints with it: writes held back and made band by band.
 class CBatchedQtSurface : public CQtSurface {
 public:
-    explicit CBatchedQtSurface(QPainter& painter) : CQtSurface(painter, EWrites::Batched) {}
+    CBatchedQtSurface(QPainter& painter, CSurfaceCaches& caches)
+        : CQtSurface(painter, caches, EWrites::Batched) {}
+};
+
+// The caches a window keeps from one painting to the next, for the fast surfaces of one test.
+CSurfaceCaches* s_pCaches = nullptr;
+
+// A surface made as the test's painting needs it: the fast ones with the test's caches.
+template <class Surface> struct CMade {
+    Surface surface;
+    explicit CMade(QPainter& painter) requires std::is_same_v<Surface, CPlainQtSurface>
+        : surface(painter) {}
+    explicit CMade(QPainter& painter) requires(!std::is_same_v<Surface, CPlainQtSurface>)
+        : surface(painter, *s_pCaches) {}
 };
 
 // The drawing plus what the canvas draws around it: fills, a long grid-coloured line across the
@@ -47,8 +61,8 @@ QImage Render(const CFigureList& list, double zoom, CPoint shift, QImage::Format
     QPainter painter(&image);
     painter.translate(translation);
     {
-        Surface surface(painter);
-        PaintScene(surface, list, zoom, shift);
+        CMade<Surface> made(painter);
+        PaintScene(made.surface, list, zoom, shift);
     }
     painter.end();
     return image;
@@ -66,6 +80,8 @@ std::string FirstDifference(const QImage& a, const QImage& b) {
 }
 
 TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     CRandomDrawing gen(2024);
     CFigureList list;
     gen.AddTo(list, 600);
@@ -91,6 +107,8 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
 // What the surface keeps from one painting serves the next only where the painter would do the
 // same: the same drawing through other translations and device sizes, each painted twice.
 TEST(PaintExact, KeptPaintingFollowsTranslationAndDeviceSize) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     CRandomDrawing gen(99);
     CFigureList list;
     gen.AddTo(list, 150);
@@ -121,6 +139,8 @@ TEST(PaintExact, KeptPaintingFollowsTranslationAndDeviceSize) {
 // breaks and tabs), in boxes too small and too large, across the image edges, in several fonts and
 // both directions, over a coloured background: the same pixels as the painter's own centring.
 TEST(PaintExact, TextsMatchThePlainSurface) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     const char* const pieces[] = {"A",
                                   " ",
                                   "x",
@@ -174,9 +194,9 @@ TEST(PaintExact, TextsMatchThePlainSurface) {
             painter.setFont(fonts[round % 4]);
             painter.setLayoutDirection(round / 4 % 2 ? Qt::RightToLeft : Qt::LeftToRight);
             {
-                typename decltype(surfaceType)::type surface(painter);
+                CMade<typename decltype(surfaceType)::type> made(painter);
                 for (const auto& [r, text] : texts)
-                    surface.DrawText(r, text);
+                    made.surface.DrawText(r, text);
             }
             painter.end();
             return image;
