@@ -87,13 +87,15 @@ void CCurveCache::MakeWalk(const CEntry& e, CWalk& w) {
     w.usable = true;
 }
 
-const CCurveCache::CWide& CCurveCache::Wide(CEntry& e, const CPen& pen,
+const CCurveCache::CWide& CCurveCache::Wide(CEntry& e, const CPen& pen, const CScale& scale,
                                             CFootprintCache& footprints) {
     for (const CWide& w : e.wides)
-        if (w.width == pen.width)
+        if (w.width == pen.width && w.ratio == scale.ratio)
             return w;
     CWide& w = e.wides.emplace_back();
     w.width = pen.width;
+    w.ratio = scale.ratio;
+    const long long unit = scale.PeriodPixels(); // device pixels a unit
     ++m_nPoints;
     if (e.pixels.empty())
         return w;
@@ -112,11 +114,12 @@ const CCurveCache::CWide& CCurveCache::Wide(CEntry& e, const CPen& pen,
             served = false;
             return;
         }
-        const CFootprintView f = footprints.Get(int(dx), int(dy), pen);
+        const CFootprintView f = footprints.Get(int(dx), int(dy), pen, scale);
         served = f.usable;
         for (size_t i = 0; served && i < f.count; ++i) {
-            const long long x = ax + f.rows[i].left;
-            spans.push_back({ay + f.top + static_cast<long long>(i), x, x + f.rows[i].count});
+            const long long x = ax * unit + f.rows[i].left;
+            spans.push_back(
+                {ay * unit + f.top + static_cast<long long>(i), x, x + f.rows[i].count});
         }
     });
     if (!served || spans.empty())

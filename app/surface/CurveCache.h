@@ -30,10 +30,11 @@ public:
     };
 
     // What a wide solid pen sets along the polyline when every piece is written from its
-    // footprint: the footprints' rows merged into runs, relative to the first pixel point, with
-    // the box of the runs and the box of the points.
+    // footprint: the footprints' rows merged into runs of device pixels, relative to the first
+    // point's device pixel, with the box of the runs and the box of the points (in units).
     struct CWide {
         int width = 0;
+        double ratio = 1.0;
         bool usable = false;    // false: a piece the footprints do not serve
         using CRun = CPixelRun; // sorted by row
         std::vector<CRun> runs;
@@ -68,8 +69,9 @@ public:
 
     // The entry of the curve through points (1 + 3k of them); it stays until Trim.
     CEntry& Get(const std::vector<CPoint>& points);
-    // The merged footprints of entry e's pieces for pen (solid, 3 to 1000 pixels wide).
-    const CWide& Wide(CEntry& e, const CPen& pen, CFootprintCache& footprints);
+    // The merged footprints of entry e's pieces for pen (solid, up to 1000 units wide) at a scale
+    // whose period is one unit.
+    const CWide& Wide(CEntry& e, const CPen& pen, const CScale& scale, CFootprintCache& footprints);
     // Entry e's walk for a one-pixel pen in an image with rows stride pixels apart; null when the
     // curve sets no pixel or spans too much of such an image for the offsets.
     const CWalk* Walk(CEntry& e, bool dotted, qsizetype stride);

@@ -33,6 +33,7 @@ struct CHeldWrites::CHelperTexts {
                           t.writer.GetStride(), t.format);
             view.setDotsPerMeterX(t.dpmX);
             view.setDotsPerMeterY(t.dpmY);
+            view.setDevicePixelRatio(t.ratio);
             painter.emplace(&view);
             painter->translate(t.tx, t.ty);
             painter->setRenderHint(QPainter::Antialiasing, false);
@@ -155,9 +156,10 @@ void CHeldWrites::ExecuteText(const CWriteOp& op, long long top, long long botto
         line.draw(&painter, t.at);
         return;
     }
-    // Drawn once for each band it reaches, cut to the band.
-    QRectF clip(-m_target.tx, double(top - m_target.ty), m_target.writer.GetWidth(),
-                double(bottom - top));
+    // Drawn once for each band it reaches, cut to the band (whole units, in the painter's).
+    const double ratio = m_target.ratio;
+    QRectF clip(-m_target.tx, top / ratio - m_target.ty, m_target.writer.GetWidth() / ratio,
+                (bottom - top) / ratio);
     if (t.clip)
         clip = clip.intersected(t.visible);
     painter.save();
@@ -183,8 +185,9 @@ void CHeldWrites::StartHelper() {
     }
     if (!m_helper.joinable())
         return;
-    m_nSplit = height / 2;
-    m_nBandRows = (m_nSplit + kBands - 1) / kBands;
+    const long long step = m_target.rowStep;
+    m_nSplit = height / 2 / step * step;
+    m_nBandRows = ((m_nSplit + kBands - 1) / kBands + step - 1) / step * step;
     m_published.store(0, std::memory_order_relaxed);
     m_nextBand.store(0, std::memory_order_relaxed);
     m_helperDone.store(false, std::memory_order_relaxed);

@@ -68,6 +68,10 @@ public:
         QString font;
         Qt::LayoutDirection direction = Qt::LeftToRight;
         int dpiX = 0, dpiY = 0;
+        double ratio = 1.0; // device pixels a unit
+        // Bands start on multiples of these rows, which are whole units: a band's clip for a
+        // text is then whole device rows.
+        int rowStep = 1;
     };
 
     // maxTexts bounds the helper's own layouts.

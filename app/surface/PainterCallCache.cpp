@@ -16,6 +16,7 @@ const std::vector<CPainterCallCache::CRun>* CPainterCallCache::Get(const CCall& 
     hash.Add(std::uint64_t(std::uint32_t(call.width)) << 2 | call.dotted << 1 | call.fill);
     hash.Add(CPoint{call.translation.x(), call.translation.y()});
     hash.Add(CPoint{call.device.width(), call.device.height()});
+    hash.Add(call.ratio);
     const std::uint64_t h = hash.Value();
     CSlot& slot = m_front[(h * 0x9E3779B97F4A7C15ull) >> (64 - kFrontBits)];
     if (slot.entry && slot.key == h && slot.entry->call == call)
@@ -60,10 +61,12 @@ bool CPainterCallCache::Make(CEntry& e) {
     long long scan = 0;
     // The rows the call can reach, and the columns within each row: near each line, or the
     // polygon's box.
-    const double grow = c.fill ? 2 : (c.dotted ? 1 : std::max(c.width, 1)) + 2;
+    const double ratio = c.ratio;
+    const double grow = (c.fill ? 2 : (c.dotted ? 1 : std::max(c.width, 1)) + 2) * ratio;
     const auto clampX = [width](double x) { return int(std::clamp(x, 0.0, double(width))); };
     if (c.fill) {
-        QRectF box = QPolygonF(c.points).boundingRect().translated(c.translation);
+        const QRectF units = QPolygonF(c.points).boundingRect().translated(c.translation);
+        QRectF box(units.topLeft() * ratio, units.bottomRight() * ratio);
         box.adjust(-grow, -grow, grow + 1, grow + 1);
         const int top = int(std::clamp(std::floor(box.top()), 0.0, double(height)));
         const int bottom = int(std::clamp(std::ceil(box.bottom()), 0.0, double(height)));
@@ -71,7 +74,8 @@ bool CPainterCallCache::Make(CEntry& e) {
             Reach(y, clampX(std::floor(box.left())), clampX(std::ceil(box.right())), scan);
     }
     for (qsizetype i = 0; !c.fill && i + 1 < c.points.size() && scan <= kMaxScan; i += 2) {
-        const QLineF l = QLineF(c.points[i], c.points[i + 1]).translated(c.translation);
+        const QLineF l((c.points[i] + c.translation) * ratio,
+                       (c.points[i + 1] + c.translation) * ratio);
         const double top =
             std::clamp(std::floor(std::min(l.y1(), l.y2()) - grow), 0.0, double(height));
         const double bottom =
@@ -89,8 +93,9 @@ bool CPainterCallCache::Make(CEntry& e) {
     }
     if (scan > kMaxScan)
         return false;
-    if (m_scratch.size() != c.device) {
+    if (m_scratch.size() != c.device || m_scratch.devicePixelRatio() != ratio) {
         m_scratch = QImage(c.device, QImage::Format_Alpha8);
+        m_scratch.setDevicePixelRatio(ratio);
         m_scratch.fill(0);
     }
     {

@@ -30,7 +30,8 @@ public:
         int width = 0;
         bool dotted = false;
         QPoint translation;
-        QSize device;
+        QSize device;       // in device pixels
+        double ratio = 1.0; // device pixels a unit
         bool operator==(const CCall&) const = default;
     };
 

@@ -9,6 +9,7 @@
 #include <QRgb>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -70,4 +71,29 @@ private:
 // A run of pixels in one row: count pixels from column x in row y.
 struct CPixelRun {
     int y, x, count;
+};
+
+// How the painter maps units to device pixels: ratio device pixels a unit. period units make a
+// whole number of device pixels, so a drawing moved by a multiple of period units is the same
+// drawing moved by whole device pixels; within a period, phase says where a unit lies.
+struct CScale {
+    double ratio = 1.0;
+    int period = 1;
+
+    // The scale of a ratio with a period of at most 8 units; period 0 when it has none.
+    static CScale Of(double ratio) {
+        for (int p = 1; p <= 8; ++p)
+            if (std::abs(ratio * p - RoundHalf(ratio * p)) < 1e-9)
+                return {ratio, p};
+        return {ratio, 0};
+    }
+    // The device pixels of period units.
+    long long PeriodPixels() const { return RoundHalf(ratio * period); }
+    // The unit's place within its period, from 0 to period - 1.
+    int Phase(long long unit) const {
+        return static_cast<int>(((unit % period) + period) % period);
+    }
+    // The device pixel where a unit starts that is a multiple of period.
+    long long Pixels(long long units) const { return units / period * PeriodPixels(); }
+    bool operator==(const CScale&) const = default;
 };

@@ -78,9 +78,13 @@ void CQtSurface::Start(EWrites writes) {
         return;
     const QTransform& t = m_painter.transform();
     // A device with more than one raster pixel per unit (a high-density screen) scales lines
-    // just as a scaling transform does.
-    m_bPixelExact = engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxTranslate &&
-                    device->devicePixelRatio() == 1.0;
+    // just as a scaling transform does: they are not walked pixel by pixel but written as the
+    // painter strokes them.
+    const double ratio = device->devicePixelRatio();
+    const bool translated =
+        engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxTranslate;
+    m_bPixelExact = translated && ratio == 1.0;
+    m_scale = CScale::Of(ratio);
 
     QRectF area = t.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
     if (m_painter.hasClipping())
@@ -90,10 +94,11 @@ void CQtSurface::Start(EWrites writes) {
     m_nVisRight = static_cast<long long>(std::ceil(area.right()));
     m_nVisBottom = static_cast<long long>(std::ceil(area.bottom()));
 
-    if (!m_bPixelExact || device->devType() != QInternal::Image || t.dx() != std::floor(t.dx()) ||
-        t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > 1e9 || std::abs(t.dy()) > 1e9 ||
+    if (!translated || m_scale.period == 0 || device->devType() != QInternal::Image ||
+        t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > 1e9 ||
+        std::abs(t.dy()) > 1e9 ||
         m_painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        m_painter.opacity() != 1.0)
+        m_painter.opacity() != 1.0 || (ratio != 1.0 && m_painter.hasClipping()))
         return;
     auto* image = static_cast<QImage*>(device);
     const QImage::Format format = image->format();
@@ -101,13 +106,15 @@ void CQtSurface::Start(EWrites writes) {
         format != QImage::Format_ARGB32_Premultiplied)
         return;
     const int tx = static_cast<int>(t.dx()), ty = static_cast<int>(t.dy());
-    QRect writable = image->rect();
+    QRect writable(0, 0, static_cast<int>(image->width() / ratio),
+                   static_cast<int>(image->height() / ratio));
     if (m_painter.hasClipping()) {
         const QRegion clip = m_painter.clipRegion();
         if (clip.rectCount() > 1)
             return; // a clip of several pieces is left to the painter
         writable &= clip.boundingRect().translated(tx, ty);
     }
+    m_bScaled = ratio != 1.0;
     m_bFootprints = !m_painter.hasClipping();
     m_writer = CPixelWriter(*image);
     m_nTy = ty;
@@ -122,10 +129,10 @@ void CQtSurface::Start(EWrites writes) {
     if (writes == EWrites::Batched && m_bFootprints) {
         m_pHeld = m_caches.TakeHeldWrites();
         if (m_pHeld)
-            m_pHeld->Begin({m_writer, tx, ty, format, image->dotsPerMeterX(),
-                            image->dotsPerMeterY(), m_painter.font().toString(),
-                            m_painter.layoutDirection(), device->logicalDpiX(),
-                            device->logicalDpiY()});
+            m_pHeld->Begin(
+                {m_writer, tx, ty, format, image->dotsPerMeterX(), image->dotsPerMeterY(),
+                 m_painter.font().toString(), m_painter.layoutDirection(), device->logicalDpiX(),
+                 device->logicalDpiY(), ratio, static_cast<int>(m_scale.PeriodPixels())});
     }
 }
 
@@ -255,6 +262,8 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     // Solid pens only, whose strokes are convex. A two-pixel pen puts the edges of its stroke
     // exactly through pixel centres in many directions, where the painter's rounding depends on
     // the position; it is left to the painter.
+    if (m_bScaled)
+        return WriteScaledWide(from, to, pen);
     const int w = std::max(pen.width, 1);
     if (!m_bFootprints || pen.style != EPenStyle::Solid || w < 3 || w > 1000)
         return false;
@@ -284,6 +293,40 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     op.top = static_cast<int>(std::max(top, writable.top + m_nShiftY));
     op.bottom = static_cast<int>(
         std::min(top + static_cast<long long>(f.count), writable.bottom + m_nShiftY));
+    Write(op);
+    return true;
+}
+
+bool CQtSurface::WriteScaledWide(CPoint from, CPoint to, const CPen& pen) {
+    // Every solid pen strokes a convex shape, and a segment moved by whole periods moves its
+    // stroke by whole device pixels: its footprint is kept by phase.
+    const int w = std::max(pen.width, 1);
+    if (!m_bFootprints || pen.style != EPenStyle::Solid || w > 1000)
+        return false;
+    const long long dx = static_cast<long long>(to.x) - from.x;
+    const long long dy = static_cast<long long>(to.y) - from.y;
+    const CArea v = VisibleArea(w + 2);
+    if (std::llabs(dx) > CFootprintCache::kMaxExtent ||
+        std::llabs(dy) > CFootprintCache::kMaxExtent || !v.Contains(from) || !v.Contains(to))
+        return false;
+    const CPoint phase{m_scale.Phase(from.x + m_nShiftX), m_scale.Phase(from.y + m_nShiftY)};
+    const CFootprintView f =
+        m_caches.Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen, m_scale, phase);
+    if (!f.usable)
+        return false;
+    // Only strokes wholly inside the image: the painter rounds a stroke it cuts differently.
+    const long long x = DevicePixelX(from.x - 0LL - phase.x);
+    const long long top = DevicePixelY(from.y - 0LL - phase.y) + f.top;
+    if (x + f.left < 0 || x + f.right > m_writer.GetWidth() || top < 0 ||
+        top + static_cast<long long>(f.count) > m_writer.GetHeight())
+        return false;
+    CWriteOp op;
+    op.kind = CWriteOp::EKind::Footprint;
+    op.color = ToRgb(pen.color);
+    op.whole = true;
+    op.footprint = {x, top, f.rows, f.count, 0, m_writer.GetWidth()};
+    op.top = static_cast<int>(top);
+    op.bottom = static_cast<int>(top + static_cast<long long>(f.count));
     Write(op);
     return true;
 }
@@ -333,6 +376,7 @@ bool CQtSurface::WriteCached(bool fill, const CPen& pen) {
     call.dotted = !fill && pen.style == EPenStyle::Dotted;
     call.translation = QPoint(int(t.dx()), int(t.dy()));
     call.device = QSize(device->width(), device->height());
+    call.ratio = m_scale.ratio;
     const std::vector<CPainterCallCache::CRun>* runs = m_caches.PainterCalls().Get(call);
     if (!runs)
         return false;
@@ -352,6 +396,10 @@ void CQtSurface::SetPixel(CPoint p, COLORREF color) {
     const CArea v = VisibleArea(0);
     if (p.x < v.left || p.x >= v.right || p.y < v.top || p.y >= v.bottom)
         return;
+    if (m_bScaled && m_writer.IsValid()) {
+        WriteScaledFill({p.x, p.y, p.x + 1LL, p.y + 1LL}, ToRgb(color));
+        return;
+    }
     if (m_writer.IsValid()) {
         if (WritableArea().Contains(p)) {
             CWriteOp op;
@@ -372,6 +420,10 @@ void CQtSurface::FillArea(const CArea& r, const QColor& color) {
                   std::min(r.bottom, v.bottom)};
     if (c.IsEmpty())
         return;
+    if (m_bScaled && m_writer.IsValid()) {
+        WriteScaledFill(c, color.rgb());
+        return;
+    }
     if (m_writer.IsValid()) {
         // An opaque fill of whole pixels is the colour written into every pixel of the area.
         const CArea w = c.Intersected(WritableArea());
@@ -389,6 +441,23 @@ void CQtSurface::FillArea(const CArea& r, const QColor& color) {
         QRect(static_cast<int>(c.left - m_ptOrigin.x), static_cast<int>(c.top - m_ptOrigin.y),
               static_cast<int>(c.right - c.left), static_cast<int>(c.bottom - c.top)),
         color);
+}
+
+void CQtSurface::WriteScaledFill(const CArea& r, QRgb color) {
+    // The painter fills the device pixels between its rectangle's scaled edges, each rounded
+    // (halves up) to a whole pixel.
+    const double ratio = m_scale.ratio;
+    const auto edge = [ratio](long long units, int limit) {
+        return std::clamp<long long>(qRound(ratio * static_cast<double>(units)), 0, limit);
+    };
+    CWriteOp op;
+    op.color = color;
+    op.fill = {static_cast<int>(edge(r.left + m_nShiftX, m_writer.GetWidth())),
+               static_cast<int>(edge(r.right + m_nShiftX, m_writer.GetWidth()))};
+    op.top = static_cast<int>(edge(r.top + m_nShiftY, m_writer.GetHeight()));
+    op.bottom = static_cast<int>(edge(r.bottom + m_nShiftY, m_writer.GetHeight()));
+    if (op.fill.left < op.fill.right)
+        Write(op);
 }
 
 void CQtSurface::FillRect(const CRect& r, COLORREF color) {

@@ -94,6 +94,13 @@ private:
     // A wide solid segment written into the scan lines from the pixels the painter's stroke of
     // it sets; false when it has to go to the painter.
     bool WriteWide(CPoint from, CPoint to, const CPen& pen);
+    // The same on a device of more than one pixel a unit, where every solid pen is scaled.
+    bool WriteScaledWide(CPoint from, CPoint to, const CPen& pen);
+    // The device pixels the painter fills for the units of r, written into the image.
+    void WriteScaledFill(const CArea& r, QRgb color);
+    // The device pixel where a unit (in drawing coordinates) starts, a multiple of the period.
+    long long DevicePixelX(long long x) const { return m_scale.Pixels(x + m_nShiftX); }
+    long long DevicePixelY(long long y) const { return m_scale.Pixels(y + m_nShiftY); }
     // The visible part of a wide or scaled line, in painter coordinates; false when none is.
     bool ClipWide(CPoint from, CPoint to, const CPen& pen, QLineF& line) const;
     // Lines stroked with pen as the painter strokes them in one call.
@@ -125,7 +132,10 @@ private:
     CArea m_rcWritable{0, 0, 0, 0};         // painter coordinates that may be written
     long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
     bool m_bFootprints = false;             // wide strokes may be written from footprints
-    int m_nTy = 0;                          // the painter's vertical translation
+    // Device pixels a unit; when more than one, what is written is scaled as the painter scales it.
+    CScale m_scale;
+    bool m_bScaled = false;
+    int m_nTy = 0; // the painter's vertical translation
 
     // The writes held back, in the order they were asked for; null when writes are made at once.
     CHeldWrites* m_pHeld = nullptr;

@@ -48,24 +48,32 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         }
     }
     const int w = std::max(pen.width, 1);
-    if (!pixels && m_bFootprints && pen.style == EPenStyle::Solid && w >= 3 && w <= 1000) {
+    const int narrowest = m_bScaled ? 1 : 3; // as WriteWide takes them
+    if (!pixels && m_bFootprints && pen.style == EPenStyle::Solid && w >= narrowest && w <= 1000 &&
+        m_scale.period == 1) {
         // Where every piece would be written from its footprint, whole and uncut (what WriteWide
         // asks of each piece), the merged footprints give the same pixels, each written once.
-        const CCurveCache::CWide& wide = m_caches.Curves().Wide(curve, pen, m_caches.Footprints());
+        const CCurveCache::CWide& wide =
+            m_caches.Curves().Wide(curve, pen, m_scale, m_caches.Footprints());
         const CPoint p0 = curve.pixels.empty() ? CPoint{} : curve.pixels[0];
         const CArea v = VisibleArea(w + 2);
         const CArea writable = WritableArea();
+        const long long x = DevicePixelX(p0.x), y = DevicePixelY(p0.y);
+        // In the image: on a scaled device all of it; otherwise the rows from the top edge on.
+        const bool inside = m_bScaled
+                                ? x + wide.left >= 0 && x + wide.right <= m_writer.GetWidth() &&
+                                      y + wide.top >= 0 && y + wide.bottom <= m_writer.GetHeight()
+                                : p0.y + wide.pointsTop - w - 2 >= writable.top &&
+                                      writable.Contains({p0.x + wide.left, p0.y + wide.top,
+                                                         p0.x + wide.right, p0.y + wide.bottom});
         if (wide.usable && p0.x + wide.pointsLeft >= v.left && p0.x + wide.pointsRight < v.right &&
-            p0.y + wide.pointsTop >= v.top && p0.y + wide.pointsBottom < v.bottom &&
-            p0.y + wide.pointsTop - w - 2 >= writable.top &&
-            writable.Contains(
-                {p0.x + wide.left, p0.y + wide.top, p0.x + wide.right, p0.y + wide.bottom})) {
+            p0.y + wide.pointsTop >= v.top && p0.y + wide.pointsBottom < v.bottom && inside) {
             CWriteOp op;
             op.kind = CWriteOp::EKind::Runs;
             op.color = ToRgb(pen.color);
-            op.runs = {p0.x + m_nShiftX, p0.y + m_nShiftY, wide.runs.data(), wide.runs.size()};
-            op.top = static_cast<int>(p0.y + m_nShiftY + wide.top);
-            op.bottom = static_cast<int>(p0.y + m_nShiftY + wide.bottom);
+            op.runs = {x, y, wide.runs.data(), wide.runs.size()};
+            op.top = static_cast<int>(y + wide.top);
+            op.bottom = static_cast<int>(y + wide.bottom);
             Write(op);
             return;
         }
@@ -123,9 +131,10 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
                          ToDevice(double(clip.right), double(clip.bottom)));
     const QPaintDevice* device = m_painter.device();
     const CTextCache::CText* laid =
-        IsPixelExact() ? m_caches.Texts().Get(text, m_painter.font(), m_painter.layoutDirection(),
-                                              device->logicalDpiX(), device->logicalDpiY())
-                       : nullptr;
+        IsPixelExact() || (m_bScaled && m_writer.IsValid())
+            ? m_caches.Texts().Get(text, m_painter.font(), m_painter.layoutDirection(),
+                                   device->logicalDpiX(), device->logicalDpiY())
+            : nullptr;
     if (!laid) {
         Flush();
         m_painter.save();
@@ -152,10 +161,11 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
             return;
         CWriteOp op;
         op.kind = CWriteOp::EKind::Text;
+        const double ratio = m_scale.ratio, height = m_writer.GetHeight();
         op.top = static_cast<int>(
-            std::clamp(std::floor(reach.top()) + m_nTy, 0.0, double(m_writer.GetHeight())));
+            std::clamp(std::floor((std::floor(reach.top()) + m_nTy) * ratio), 0.0, height));
         op.bottom = static_cast<int>(
-            std::clamp(std::ceil(reach.bottom()) + m_nTy, 0.0, double(m_writer.GetHeight())));
+            std::clamp(std::ceil((std::ceil(reach.bottom()) + m_nTy) * ratio), 0.0, height));
         if (op.top >= op.bottom)
             return;
         op.text = m_pHeld->AddText({laid, laid->key, at, visible, cut});

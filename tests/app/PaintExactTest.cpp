@@ -55,8 +55,9 @@ void PaintScene(CDrawSurface& dc, const CFigureList& list, double zoom, CPoint s
 
 template <class Surface>
 QImage Render(const CFigureList& list, double zoom, CPoint shift, QImage::Format format,
-              QSize size = {1000, 700}, QPoint translation = {}) {
+              QSize size = {1000, 700}, QPoint translation = {}, double ratio = 1.0) {
     QImage image(size, format);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::black);
     QPainter painter(&image);
     painter.translate(translation);
@@ -103,6 +104,39 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
 }
 
 } // namespace
+
+// On screens of more than one device pixel a unit the painter scales every line, fill and text;
+// the fast surface writes the same device pixels, at zooms that put the figures' points at every
+// phase of the device grid, painted twice from the same caches, held back and at once.
+TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryPixelDensity) {
+    CRandomDrawing gen(7);
+    CFigureList list;
+    gen.AddTo(list, 300);
+    for (int i = 0; i < list.GetCount(); ++i)
+        list.GetAt(i)->m_bSelected = i % 4 == 0;
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        CSurfaceCaches caches;
+        s_pCaches = &caches;
+        for (const double zoom : {1.0, 2.6, 4.0}) {
+            const QSize size(900, 600);
+            const CPoint shift{RoundHalf(450 / ratio) - RoundHalf(340 * zoom),
+                               RoundHalf(300 / ratio) - RoundHalf(400 * zoom)};
+            const QImage plain = Render<CPlainQtSurface>(list, zoom, shift, QImage::Format_RGB32,
+                                                         size, {3, -2}, ratio);
+            for (int pass = 0; pass < 2; ++pass) {
+                const QImage fast =
+                    pass == 0 ? Render<CBatchedQtSurface>(list, zoom, shift, QImage::Format_RGB32,
+                                                          size, {3, -2}, ratio)
+                              : Render<CQtSurface>(list, zoom, shift, QImage::Format_RGB32, size,
+                                                   {3, -2}, ratio);
+                EXPECT_TRUE(plain == fast) << "ratio " << ratio << ", zoom " << zoom << ", pass "
+                                           << pass << ": " << FirstDifference(plain, fast);
+            }
+        }
+        // The lines were written, not left to the painter.
+        EXPECT_GT(caches.Footprints().GetRows(), 1000u) << "ratio " << ratio;
+    }
+}
 
 // What the surface keeps from one painting serves the next only where the painter would do the
 // same: the same drawing through other translations and device sizes, each painted twice.
