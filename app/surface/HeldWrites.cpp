@@ -50,10 +50,9 @@ struct CHeldWrites::CHelperTexts {
     }
 };
 
-CHeldWrites::~CHeldWrites() {
-    // The helper is between jobs: every job ends in Flush. The thread is stopped and joined by its
-    // own destructor, which runs first.
-}
+// The helper is between jobs (every job ends in Flush); the thread's own destructor, which runs
+// first, stops and joins it.
+CHeldWrites::~CHeldWrites() = default;
 
 void CHeldWrites::Begin(const CTarget& target) {
     m_target = target;

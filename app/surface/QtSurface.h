@@ -85,7 +85,8 @@ private:
     QPointF ToDevice(double x, double y) const;
     QPoint ToDevice(CPoint p) const;
     // One-pixel pens are drawn pixel by pixel when the painter maps one unit to one raster
-    // pixel; anything else (a scaled printer page, a high-density screen) goes through QPen.
+    // pixel; anything else (a scaled printer page, a high-density screen) is stroked as QPen
+    // strokes it, by the painter or from what it set before.
     bool IsPixelExact() const { return m_bPixelExact; }
     // Pixels of the walk from a to b (end left out) that are visible; dotted keeps every other.
     void WalkPixels(CPoint a, CPoint b, bool dotted, COLORREF color);
