@@ -22,12 +22,17 @@ void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0) {
     // The page's centre in the image's centre.
     const int dx = RoundHalf(960 / ratio) - RoundHalf(681 * zoom / 2);
     const int dy = RoundHalf(540 / ratio) - RoundHalf(801 * zoom / 2);
-    for (auto _ : state) {
+    const auto paint = [&] {
         image.fill(Qt::white);
         QPainter painter(&image);
         CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
         list.DrawAll(surface, zoom, dx, dy);
-    }
+    };
+    // The window's repaints are measured, which find what the first painting kept; the first
+    // one of a view is not.
+    paint();
+    for (auto _ : state)
+        paint();
     state.SetComplexityN(state.range(0));
 }
 

@@ -12,8 +12,9 @@ namespace {
 constexpr int kHelperRows = 128;
 // Held ops this far ahead have what they read first asked for early.
 constexpr unsigned kOpsAhead = 6;
-// The sleeping helper is woken after this many ops, not for each: waking costs more than an op.
-constexpr size_t kWakeEvery = 64;
+// The sleeping helper is woken after this many ops, not for each: waking it costs the painting
+// thread a system call, far more than an op, and the helper catches up in no time.
+constexpr size_t kWakeEvery = 1024;
 
 } // namespace
 
