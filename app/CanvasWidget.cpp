@@ -1,8 +1,9 @@
 #include "app/CanvasWidget.h"
 
 #include "app/Dialogs.h"
-#include "app/QtSurface.h"
 #include "app/TextlessSurface.h"
+#include "app/surface/QtSurface.h"
+#include "app/surface/SurfaceCaches.h"
 #include "texdraw/LatexLog.h"
 #include "texdraw/TextChecks.h"
 
@@ -76,7 +77,8 @@ EKey ToCanvasKey(const QKeyEvent& e) {
 
 } // namespace
 
-CCanvasWidget::CCanvasWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+CCanvasWidget::CCanvasWidget(QWidget* parent)
+    : QAbstractScrollArea(parent), m_pSurfaceCaches(std::make_unique<CSurfaceCaches>()) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -323,7 +325,7 @@ void CCanvasWidget::paintEvent(QPaintEvent*) {
     }
     {
         QPainter painter(&m_buffer);
-        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
+        CQtSurface surface(painter, *m_pSurfaceCaches, CQtSurface::EWrites::Batched);
         if (m_fnHideTexts && m_fnHideTexts()) {
             CTextlessSurface textless(surface);
             m_pCanvas->OnPaint(textless);

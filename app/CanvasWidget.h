@@ -19,6 +19,7 @@
 #include <string>
 
 class CFigure;
+class CSurfaceCaches;
 class QPainter;
 
 class CCanvasWidget : public QAbstractScrollArea, public CCanvasHost {
@@ -126,5 +127,7 @@ private:
 
     std::array<CBarState, 2> m_bars;
     QImage m_buffer; // the canvas as last painted, in the window's raster pixels
+    // What one painting keeps for the next, and the helper thread that shares the writing.
+    std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;
 };

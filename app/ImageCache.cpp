@@ -19,8 +19,3 @@ QImage CImageCache::Get(const QString& path) {
     it = m_entries.insert(path, SEntry{modified, size, reader.read()});
     return it->image;
 }
-
-CImageCache& CImageCache::Shared() {
-    static CImageCache cache;
-    return cache;
-}

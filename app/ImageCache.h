@@ -16,8 +16,6 @@ public:
     QImage Get(const QString& path);
     // How many times a file has been decoded, for tests.
     int GetDecodeCount() const { return m_nDecodes; }
-    // The cache that every canvas surface draws its pictures from.
-    static CImageCache& Shared();
 
 private:
     struct SEntry {

@@ -1,6 +1,7 @@
 // One drawing drag step over many lines with every snap on, including the repaint through the Qt
 // surface that the step causes. The pointer stays where no crossing of two lines comes near.
 #include "app/QtSurface.h"
+#include "app/surface/SurfaceCaches.h"
 #include "canvas/FakeHost.h"
 #include "common/RandomDrawing.h"
 
@@ -18,9 +19,10 @@ constexpr CPoint kProbe{333, 435};
 class CImageHost : public CFakeHost {
 public:
     QImage image{1920, 1080, QImage::Format_RGB32};
+    CSurfaceCaches caches; // what the canvas window keeps from one painting to the next
     void RepaintNow() override {
         QPainter painter(&image);
-        CQtSurface surface(painter, CQtSurface::EWrites::Batched);
+        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
         if (canvas)
             canvas->OnPaint(surface);
     }

@@ -3,6 +3,7 @@
 // user reaches, must give the same image pixel for pixel.
 #include "app/PlainQtSurface.h"
 #include "app/QtSurface.h"
+#include "app/surface/SurfaceCaches.h"
 #include "common/RandomDrawing.h"
 
 #include <QImage>
@@ -18,7 +19,20 @@ namespace {
 // The surface as the canvas widget paints with it: writes held back and made band by band.
 class CBatchedQtSurface : public CQtSurface {
 public:
-    explicit CBatchedQtSurface(QPainter& painter) : CQtSurface(painter, EWrites::Batched) {}
+    CBatchedQtSurface(QPainter& painter, CSurfaceCaches& caches)
+        : CQtSurface(painter, caches, EWrites::Batched) {}
+};
+
+// The caches a window keeps from one painting to the next, for the fast surfaces of one test.
+CSurfaceCaches* s_pCaches = nullptr;
+
+// A surface made as the test's painting needs it: the fast ones with the test's caches.
+template <class Surface> struct CMade {
+    Surface surface;
+    explicit CMade(QPainter& painter) requires std::is_same_v<Surface, CPlainQtSurface>
+        : surface(painter) {}
+    explicit CMade(QPainter& painter) requires(!std::is_same_v<Surface, CPlainQtSurface>)
+        : surface(painter, *s_pCaches) {}
 };
 
 // The drawing plus what the canvas draws around it: fills, a long grid-coloured line across the
@@ -41,14 +55,15 @@ void PaintScene(CDrawSurface& dc, const CFigureList& list, double zoom, CPoint s
 
 template <class Surface>
 QImage Render(const CFigureList& list, double zoom, CPoint shift, QImage::Format format,
-              QSize size = {1000, 700}, QPoint translation = {}) {
+              QSize size = {1000, 700}, QPoint translation = {}, double ratio = 1.0) {
     QImage image(size, format);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::black);
     QPainter painter(&image);
     painter.translate(translation);
     {
-        Surface surface(painter);
-        PaintScene(surface, list, zoom, shift);
+        CMade<Surface> made(painter);
+        PaintScene(made.surface, list, zoom, shift);
     }
     painter.end();
     return image;
@@ -66,6 +81,8 @@ std::string FirstDifference(const QImage& a, const QImage& b) {
 }
 
 TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     CRandomDrawing gen(2024);
     CFigureList list;
     gen.AddTo(list, 600);
@@ -88,9 +105,44 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
 
 } // namespace
 
+// On screens of more than one device pixel a unit the painter scales every line, fill and text;
+// the fast surface writes the same device pixels, at zooms that put the figures' points at every
+// phase of the device grid, painted twice from the same caches, held back and at once.
+TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryPixelDensity) {
+    CRandomDrawing gen(7);
+    CFigureList list;
+    gen.AddTo(list, 300);
+    for (int i = 0; i < list.GetCount(); ++i)
+        list.GetAt(i)->m_bSelected = i % 4 == 0;
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        CSurfaceCaches caches;
+        s_pCaches = &caches;
+        for (const double zoom : {1.0, 2.6, 4.0}) {
+            const QSize size(900, 600);
+            const CPoint shift{RoundHalf(450 / ratio) - RoundHalf(340 * zoom),
+                               RoundHalf(300 / ratio) - RoundHalf(400 * zoom)};
+            const QImage plain = Render<CPlainQtSurface>(list, zoom, shift, QImage::Format_RGB32,
+                                                         size, {3, -2}, ratio);
+            for (int pass = 0; pass < 2; ++pass) {
+                const QImage fast =
+                    pass == 0 ? Render<CBatchedQtSurface>(list, zoom, shift, QImage::Format_RGB32,
+                                                          size, {3, -2}, ratio)
+                              : Render<CQtSurface>(list, zoom, shift, QImage::Format_RGB32, size,
+                                                   {3, -2}, ratio);
+                EXPECT_TRUE(plain == fast) << "ratio " << ratio << ", zoom " << zoom << ", pass "
+                                           << pass << ": " << FirstDifference(plain, fast);
+            }
+        }
+        // The lines were written, not left to the painter.
+        EXPECT_GT(caches.Footprints().GetRows(), 1000u) << "ratio " << ratio;
+    }
+}
+
 // What the surface keeps from one painting serves the next only where the painter would do the
 // same: the same drawing through other translations and device sizes, each painted twice.
 TEST(PaintExact, KeptPaintingFollowsTranslationAndDeviceSize) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     CRandomDrawing gen(99);
     CFigureList list;
     gen.AddTo(list, 150);
@@ -121,6 +173,8 @@ TEST(PaintExact, KeptPaintingFollowsTranslationAndDeviceSize) {
 // breaks and tabs), in boxes too small and too large, across the image edges, in several fonts and
 // both directions, over a coloured background: the same pixels as the painter's own centring.
 TEST(PaintExact, TextsMatchThePlainSurface) {
+    CSurfaceCaches caches;
+    s_pCaches = &caches;
     const char* const pieces[] = {"A",
                                   " ",
                                   "x",
@@ -174,9 +228,9 @@ TEST(PaintExact, TextsMatchThePlainSurface) {
             painter.setFont(fonts[round % 4]);
             painter.setLayoutDirection(round / 4 % 2 ? Qt::RightToLeft : Qt::LeftToRight);
             {
-                typename decltype(surfaceType)::type surface(painter);
+                CMade<typename decltype(surfaceType)::type> made(painter);
                 for (const auto& [r, text] : texts)
-                    surface.DrawText(r, text);
+                    made.surface.DrawText(r, text);
             }
             painter.end();
             return image;

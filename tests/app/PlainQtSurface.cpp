@@ -71,8 +71,11 @@ void CPlainQtSurface::SetOrigin(CPoint origin) {
 }
 
 bool CPlainQtSurface::IsPixelExact() const {
+    // A device of more raster pixels than units scales lines as a scaling transform does.
     const QPaintEngine* engine = m_painter.paintEngine();
-    return engine && engine->type() == QPaintEngine::Raster &&
+    const QPaintDevice* device = m_painter.device();
+    return engine && engine->type() == QPaintEngine::Raster && device &&
+           device->devicePixelRatio() == 1.0 &&
            m_painter.transform().type() <= QTransform::TxTranslate;
 }
 
