@@ -254,7 +254,6 @@ private:
     // QuodraHistory.cpp
     void InsertPasted(CFigureList& read);
     void RemoveSelected(const char* stepName);
-    static std::string DrawStepName(const CFigure& figure);
     int IndexOf(const CFigure* figure) const;
     // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
     // it when BeginStep opened it.

@@ -3,34 +3,12 @@
 #include "canvas/Quodra.h"
 
 #include "figures/RawTeX.h"
-#include "texdraw/Document.h"
-#include "texdraw/Reader.h"
+#include "texdraw/Fragment.h"
 
 #include <algorithm>
-#include <charconv>
 #include <numeric>
 
 namespace {
-
-// The lines of the document's header, which a pasted stretch of blocks is read behind.
-int HeaderLineCount() {
-    const std::string doc = MakeTeXDrawDocument(std::string("\x01"));
-    const std::string header = doc.substr(0, doc.find('\x01'));
-    return static_cast<int>(std::count(header.begin(), header.end(), '\n'));
-}
-
-// The reader counts lines from the header it was given; the user counts them in the clipboard.
-std::string ShiftLineNumber(const std::string& error, const std::string& name, int lines) {
-    const std::string prefix = name + ", line ";
-    if (error.compare(0, prefix.size(), prefix) != 0)
-        return error;
-    int line = 0;
-    const char* first = error.data() + prefix.size();
-    const auto [end, ec] = std::from_chars(first, error.data() + error.size(), line);
-    if (ec != std::errc())
-        return error;
-    return prefix + std::to_string(std::max(1, line - lines)) + std::string(end);
-}
 
 bool IsBlank(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) {
@@ -140,34 +118,15 @@ bool CQuodra::PasteText(std::string text) {
         m_host.ShowMessage("Nothing was pasted: the clipboard holds more text than a drawing.");
         return false;
     }
-    // Line ends as a text editor on another system may give them.
-    if (text.find("\r\n") != std::string::npos) {
-        std::string lf;
-        lf.reserve(text.size());
-        for (size_t i = 0; i < text.size(); ++i)
-            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-                lf += text[i];
-        text.swap(lf);
-    }
-    // A whole saved document is read as it stands; blocks alone are read inside the header
-    // and footer the writer puts around them.
-    const std::string empty = MakeTeXDrawDocument(std::string());
-    const std::string opening = empty.substr(0, empty.find('\n', empty.find('\n') + 1) + 1);
-    const bool whole = text.compare(0, opening.size(), opening) == 0;
-    if (!whole && !text.empty() && text.back() != '\n')
-        text += '\n';
     CFigureList read;
-    const CTeXDrawReadResult result =
-        ReadTeXDrawText(whole ? text : MakeTeXDrawDocument(text), kName, read);
+    const CTeXDrawReadResult result = ReadTeXDrawFragment(std::move(text), kName, read);
     if (!result.ok) {
-        m_host.ShowMessage(
-            "Nothing was pasted: " +
-            (whole ? result.error : ShiftLineNumber(result.error, kName, HeaderLineCount())));
+        m_host.ShowMessage("Nothing was pasted: " + result.error);
         return false;
     }
     int recognised = 0;
     for (int i = 0; i < read.GetCount(); ++i)
-        recognised += read.GetAt(i)->m_strType != "RawTeX";
+        recognised += read.GetAt(i)->m_strType != kTypeRawTeX;
     if (recognised == 0) {
         m_host.ShowMessage("Nothing was pasted: the clipboard holds no figure of a TeXDraw "
                            "drawing that this editor wrote.");
@@ -223,19 +182,4 @@ void CQuodra::RemoveSelected(const char* stepName) {
         m_history.Commit({});
     Repaint();
     EditStateChanged();
-}
-
-std::string CQuodra::DrawStepName(const CFigure& figure) {
-    const std::string& type = figure.m_strType;
-    if (type == "Line")
-        return figure.m_nPenStyle == 2 ? "Draw Dotted Line" : "Draw Line";
-    if (type == "TextRectangle" || type == "Rectangle")
-        return "Draw Rectangle";
-    if (type == "TextEllipse" || type == "Ellipse")
-        return "Draw Ellipse";
-    if (type == "TextRhomb")
-        return "Draw Rhomb";
-    if (type == "BezierCurve")
-        return "Draw Bezier Curve";
-    return "Draw " + type;
 }

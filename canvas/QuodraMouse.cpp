@@ -283,7 +283,7 @@ void CQuodra::StartFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
-    m_history.SetName(DrawStepName(*figure));
+    m_history.SetName(GetDrawStepName(*figure));
     m_history.Insert(m_figures.GetCount(), std::move(figure));
     m_bCreating = true;
 }
