@@ -9,11 +9,11 @@ void CQuodra::DeleteSelected() {
 
 void CQuodra::Duplicate() {
     const int count = m_figures.GetCount();
-    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, 5, 5);
+    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), 5, 5);
     if (!u)
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
-    const bool shift = FitsOnPage(*u);
+    const bool shift = m_viewport.FitsOnPage(*u);
     const bool own = BeginStep("Duplicate");
     for (int i = 0; i < count; ++i) {
         CFigure* source = m_figures.GetAt(i);
@@ -33,8 +33,8 @@ void CQuodra::Duplicate() {
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
 void CQuodra::OnLButtonDblClk(CPoint client) {
-    const CPoint p = AreaToPage(ClientToArea(ClampClient(client)));
-    CFigure* figure = m_figures.HitTest(p.x, p.y, m_dZoom);
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    CFigure* figure = m_figures.HitTest(p.x, p.y, Zoom());
     if (!figure)
         return;
     std::string* text = GetFigureText(*figure);

@@ -148,8 +148,8 @@ void CQuodra::InsertPasted(CFigureList& read) {
         f->m_bSelected = f->m_bSelectable;
         f->m_bEditing = false;
     }
-    const std::optional<CRect> u = read.SelectionBounds(m_dZoom, 5, 5);
-    const bool shift = u && FitsOnPage(*u);
+    const std::optional<CRect> u = read.SelectionBounds(Zoom(), 5, 5);
+    const bool shift = u && m_viewport.FitsOnPage(*u);
     const bool own = BeginStep("Paste");
     m_figures.ClearSelection();
     // All figures are taken out in one pass: taking them from the front one by one would make a
