@@ -119,7 +119,7 @@ public:
     // history: undoing back to the saved state clears it.
     bool IsModified() const { return m_history.IsModified(); }
 
-    // --- History (QuodraHistory.cpp). Each user action that changes figures is one step.
+    // --- History (QuodraUndo.cpp). Each user action that changes figures is one step.
     bool CanUndo() const { return m_history.CanUndo(); }
     bool CanRedo() const { return m_history.CanRedo(); }
     std::string GetUndoName() const { return m_history.GetUndoName(); }
@@ -131,7 +131,7 @@ public:
     // recorded, the capture is released and the gesture ends.
     void CancelGesture();
 
-    // --- Selection and clipboard (QuodraHistory.cpp).
+    // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
     void SelectAll(); // every selectable figure: not the grid, not kept text
@@ -224,15 +224,17 @@ private:
     void Repaint();
     double Zoom() const { return m_viewport.GetZoom(); }
     void EditStateChanged() { m_host.OnEditStateChanged(); }
-    // QuodraHistory.cpp
-    void InsertPasted(CFigureList& read);
-    void RemoveSelected(const char* stepName);
     int IndexOf(const CFigure* figure) const;
+    // QuodraUndo.cpp
     // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
     // it when BeginStep opened it.
     bool BeginStep(const char* name, const char* mergeKey = "");
     void EndStep(bool own);
+    // QuodraEdit.cpp
+    void RemoveSelected(const char* stepName);
     void SetFigureText(CFigure& figure, const std::string& text);
+    // QuodraClipboard.cpp
+    void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
     void DrawDraggedRect(CDrawSurface& dc) const;

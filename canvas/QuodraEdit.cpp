@@ -1,7 +1,43 @@
-// CQuodra: the editing commands (delete, duplicate) and text editing (double-click, change text).
+// CQuodra: the editing commands (select all, delete, duplicate) and text editing (double-click,
+// change text).
 #include "canvas/Quodra.h"
 
 #include "figures/TextFigures.h"
+
+bool CQuodra::HasSelection() const {
+    return m_figures.GetFirstSelected() != nullptr;
+}
+
+bool CQuodra::HasSelectableFigure() const {
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (m_figures.GetAt(i)->m_bSelectable)
+            return true;
+    return false;
+}
+
+void CQuodra::SelectAll() {
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        f->m_bSelected = f->m_bSelectable;
+    }
+    Repaint();
+    EditStateChanged();
+}
+
+// Delete and cut: every selected figure leaves the list, as one step of the given name.
+// The list is walked once: the selection found is both what the step restores and what leaves,
+// and nothing is selected afterwards.
+void CQuodra::RemoveSelected(const char* stepName) {
+    std::vector<int> selected = m_figures.SelectedPositions();
+    const bool own = !m_history.IsRecording();
+    if (own)
+        m_history.Begin(stepName, {}, selected);
+    m_history.RemoveAt(selected);
+    if (own)
+        m_history.Commit({});
+    Repaint();
+    EditStateChanged();
+}
 
 void CQuodra::DeleteSelected() {
     RemoveSelected("Delete");

@@ -1,5 +1,4 @@
-// CQuodra: undo and redo, cancelling a drag, select all, and the clipboard (copy, cut, paste as
-// TeXDraw text).
+// CQuodra: the clipboard: copy, cut and paste of the selection as TeXDraw text.
 #include "canvas/Quodra.h"
 
 #include "figures/RawTeX.h"
@@ -17,72 +16,6 @@ bool IsBlank(const std::string& s) {
 }
 
 } // namespace
-
-// --- Undo, redo, cancel
-
-bool CQuodra::BeginStep(const char* name, const char* mergeKey) {
-    if (m_history.IsRecording())
-        return false;
-    m_history.Begin(name, mergeKey);
-    return true;
-}
-
-void CQuodra::EndStep(bool own) {
-    if (own)
-        m_history.Commit();
-}
-
-void CQuodra::Undo() {
-    if (!m_history.Undo())
-        return;
-    Repaint();
-    EditStateChanged();
-}
-
-void CQuodra::Redo() {
-    if (!m_history.Redo())
-        return;
-    Repaint();
-    EditStateChanged();
-}
-
-void CQuodra::CancelGesture() {
-    if (!(int(m_nMouseState) & kMousePressed))
-        return;
-    m_history.Abort();
-    m_nMouseState = m_nPrevMouseState = kStateIdle;
-    m_nGrabbedHandle = kHandleNone;
-    m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
-    m_host.ReleaseMouse();
-    m_hCursor = DecideCursor();
-    m_host.SetCursorShape(m_hCursor);
-    Repaint();
-    EditStateChanged();
-}
-
-// --- Selection
-
-bool CQuodra::HasSelection() const {
-    return m_figures.GetFirstSelected() != nullptr;
-}
-
-bool CQuodra::HasSelectableFigure() const {
-    for (int i = 0; i < m_figures.GetCount(); ++i)
-        if (m_figures.GetAt(i)->m_bSelectable)
-            return true;
-    return false;
-}
-
-void CQuodra::SelectAll() {
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        f->m_bSelected = f->m_bSelectable;
-    }
-    Repaint();
-    EditStateChanged();
-}
-
-// --- Clipboard
 
 std::string CQuodra::GetSelectionTeXDrawText() const {
     std::string text;
@@ -165,21 +98,6 @@ void CQuodra::InsertPasted(CFigureList& read) {
         m_history.Insert(m_figures.GetCount(), std::move(f));
     }
     EndStep(own);
-    Repaint();
-    EditStateChanged();
-}
-
-// Delete and cut: every selected figure leaves the list, as one step of the given name.
-// The list is walked once: the selection found is both what the step restores and what leaves,
-// and nothing is selected afterwards.
-void CQuodra::RemoveSelected(const char* stepName) {
-    std::vector<int> selected = m_figures.SelectedPositions();
-    const bool own = !m_history.IsRecording();
-    if (own)
-        m_history.Begin(stepName, {}, selected);
-    m_history.RemoveAt(selected);
-    if (own)
-        m_history.Commit({});
     Repaint();
     EditStateChanged();
 }
