@@ -118,6 +118,12 @@ public:
     // Does the drawing differ from the one last saved, opened or started? It follows the
     // history: undoing back to the saved state clears it.
     bool IsModified() const { return m_history.IsModified(); }
+    // The drawing's revision: it changes with every change of the figures (steps, undo, redo,
+    // texts, opening, a new drawing), never with the selection, zoom or scrolling. What is worked
+    // out from the figures (the preview's document, the texts' warnings) is kept until it changes.
+    std::uint64_t GetRevision() const { return m_history.GetRevision(); }
+    // For code that changes a figure in place through GetFigures() instead of a command.
+    void NoteFiguresChanged() { m_history.NoteChange(); }
 
     // --- History (QuodraUndo.cpp). Each user action that changes figures is one step.
     bool CanUndo() const { return m_history.CanUndo(); }

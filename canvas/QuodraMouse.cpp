@@ -294,6 +294,8 @@ void CQuodra::DragFigure() {
     m_ptDown = SnapArea(m_ptDown);
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
+    // The figure the open step inserted changes without Touch.
+    m_history.NoteChange();
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
 }
 
@@ -305,6 +307,7 @@ void CQuodra::FinishFigure() {
         return;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     const CPoint b = AreaToPage(m_ptCurrent);
+    m_history.NoteChange();
     figure->SetHandlePoint(kHandleEnd, b.x, b.y, Zoom());
     m_figures.ClearSelection();
     m_figures.SelectLast();
