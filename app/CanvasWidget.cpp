@@ -3,8 +3,8 @@
 #include "app/Dialogs.h"
 #include "app/QtSurface.h"
 #include "app/TextlessSurface.h"
-#include "texdraw/LatexLog.h"
-#include "texdraw/TextChecks.h"
+#include "latex/LatexLog.h"
+#include "latex/TextChecks.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

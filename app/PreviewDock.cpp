@@ -2,7 +2,7 @@
 
 #include "app/CanvasWidget.h"
 #include "app/LatexDialogs.h"
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>

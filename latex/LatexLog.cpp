@@ -1,9 +1,9 @@
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 
 #include "figures/FigureList.h"
 #include "figures/TextFigures.h"
+#include "latex/TextChecks.h"
 #include "texdraw/Document.h"
-#include "texdraw/TextChecks.h"
 
 #include <algorithm>
 #include <array>
