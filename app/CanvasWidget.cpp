@@ -4,8 +4,8 @@
 #include "app/TextlessSurface.h"
 #include "app/surface/QtSurface.h"
 #include "app/surface/SurfaceCaches.h"
-#include "texdraw/LatexLog.h"
-#include "texdraw/TextChecks.h"
+#include "latex/LatexLog.h"
+#include "latex/TextChecks.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -353,12 +353,23 @@ constexpr int kWarningSize = 14;
 
 QRect CCanvasWidget::GetTextWarningRect(const CFigure& figure) const {
     const std::string* text = GetFigureTextOf(figure);
-    if (!text || !figure.m_bVisible || CheckLatexText(*text).empty())
+    if (!text || !figure.m_bVisible || !HasTextProblems(figure))
         return {};
     // Just outside the figure's top-right corner, clear of the selection handle there.
     const CRect r = figure.GetBoundingRect(m_pCanvas->GetZoom());
     const CPoint corner = m_pCanvas->AreaToClient(m_pCanvas->PageToArea({r.right, r.top}));
     return {corner.x + 4, corner.y - kWarningSize - 4, kWarningSize, kWarningSize};
+}
+
+bool CCanvasWidget::HasTextProblems(const CFigure& figure) const {
+    if (m_nProblemsRevision != m_pCanvas->GetRevision()) {
+        m_nProblemsRevision = m_pCanvas->GetRevision();
+        m_textProblems.clear();
+    }
+    const auto [at, added] = m_textProblems.try_emplace(&figure, false);
+    if (added)
+        at->second = !CheckLatexText(*GetFigureTextOf(figure)).empty();
+    return at->second;
 }
 
 void CCanvasWidget::PaintTextWarnings(QPainter& painter) const {

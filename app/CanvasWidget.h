@@ -13,10 +13,12 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 class CFigure;
 class CSurfaceCaches;
@@ -124,10 +126,15 @@ private:
     void OnBarReleased(EScrollBar bar);
     void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
     void PaintTextWarnings(QPainter& painter) const;
+    // Whether LaTeX would not read the text figure's text as typed. Worked out once per revision
+    // of the drawing: checking every text at every paint would cost more than the paint.
+    bool HasTextProblems(const CFigure& figure) const;
 
     std::array<CBarState, 2> m_bars;
     QImage m_buffer; // the canvas as last painted, in the window's raster pixels
     // What one painting keeps for the next, and the helper thread that shares the writing.
     std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;
+    mutable std::uint64_t m_nProblemsRevision = ~std::uint64_t{0};
+    mutable std::unordered_map<const CFigure*, bool> m_textProblems; // at m_nProblemsRevision
 };

@@ -3,7 +3,7 @@
 #include "app/LatexDialogs.h"
 #include "app/TerminationSignals.h"
 #include "figures/FigureList.h"
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 #include "texdraw/Reader.h"
 
 #include <QCommandLineParser>

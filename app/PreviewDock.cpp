@@ -2,7 +2,7 @@
 
 #include "app/CanvasWidget.h"
 #include "app/LatexDialogs.h"
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -185,6 +185,7 @@ double CPreviewDock::WantedDpi() const {
 void CPreviewDock::OnPreambleChanged() {
     m_strPreamble = GetLatexPreamble();
     m_strPendingKey.clear();
+    m_seen.reset();
     OnCanvasPainted();
 }
 
@@ -195,6 +196,10 @@ void CPreviewDock::OnCanvasPainted() {
     const CQuodra& canvas = m_canvas.GetCanvas();
     if (canvas.IsFirstPaintPending())
         return;
+    auto seen = std::make_tuple(canvas.GetRevision(), m_strPreamble, WantedDpi());
+    if (seen == m_seen)
+        return;
+    m_seen = std::move(seen);
     const std::string document = canvas.GetTeXDrawDocument();
     const std::string key =
         document + '\x01' + m_strPreamble.toStdString() + '\x01' + std::to_string(WantedDpi());

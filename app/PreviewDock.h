@@ -11,9 +11,12 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 
 class CCanvasWidget;
 class CFigure;
@@ -88,6 +91,9 @@ private:
 
     // What the preview shows or is about to show: document, preamble and resolution.
     std::string m_strPendingKey;
+    // The drawing's revision, the preamble and the resolution when the key was last made: the
+    // document is only built again when one of them changed.
+    std::optional<std::tuple<std::uint64_t, QString, double>> m_seen;
     QString m_strPreamble;
     std::unique_ptr<CTeXDrawLineMap> m_pRunMap; // the lines of the document being typeset
     QImage m_image;

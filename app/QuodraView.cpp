@@ -7,7 +7,7 @@
 #include "app/QtSurface.h"
 #include "app/QuodraDoc.h"
 #include "figures/FigureFactory.h"
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 #include "texdraw/Reader.h"
 
 #include <QApplication>

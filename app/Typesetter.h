@@ -6,8 +6,8 @@
 #pragma once
 
 #include "app/Sandbox.h"
-#include "texdraw/LatexLog.h"
-#include "texdraw/LatexSource.h"
+#include "latex/LatexLog.h"
+#include "latex/LatexSource.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -9,7 +9,7 @@
 #include "figures/FigureList.h"
 #include "figures/Line.h"
 #include "figures/TextFigures.h"
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 
 #include <QCoreApplication>
 

@@ -30,6 +30,7 @@ void CHistory::Begin(std::string name, std::string mergeKey, std::vector<int> se
 }
 
 void CHistory::Touch(int index) {
+    ++m_nRevision; // the change follows
     const CFigure* figure = m_list.GetAt(index);
     if (!m_bRecording || !figure || !m_touched.insert(figure).second)
         return;
@@ -45,6 +46,7 @@ void CHistory::Insert(int index, std::unique_ptr<CFigure> figure) {
     const CFigure* raw = figure.get();
     if (m_bRecording)
         CloseMove();
+    ++m_nRevision;
     m_list.InsertAt(index, std::move(figure));
     if (!m_bRecording)
         return;
@@ -55,6 +57,7 @@ void CHistory::Insert(int index, std::unique_ptr<CFigure> figure) {
 void CHistory::Remove(int index) {
     if (m_bRecording)
         CloseMove();
+    ++m_nRevision;
     std::unique_ptr<CFigure> figure = m_list.Release(index);
     if (!figure || !m_bRecording)
         return;
@@ -67,6 +70,7 @@ void CHistory::RemoveAt(const std::vector<int>& positions) {
         return;
     if (m_bRecording)
         CloseMove();
+    ++m_nRevision;
     auto many = std::make_unique<SMany>();
     many->positions = positions;
     many->figures = m_list.ReleaseAt(positions);
@@ -82,6 +86,7 @@ bool CHistory::Commit() {
 bool CHistory::Commit(std::vector<int> selectionAfter) {
     if (!m_bRecording)
         return false;
+    ++m_nRevision;
     CloseMove();
     m_bRecording = false;
     m_touched.clear();
@@ -129,6 +134,7 @@ bool CHistory::Commit(std::vector<int> selectionAfter) {
 void CHistory::Abort() {
     if (!m_bRecording)
         return;
+    ++m_nRevision;
     m_bRecording = false;
     m_touched.clear();
     UndoChanges(m_open);
@@ -235,6 +241,7 @@ void CHistory::ApplyOffset(CFigure& f, const SOffset& o, bool forward) {
 // Consecutive moves of the same figures (the mouse moves of one drag) are one entry with a list of
 // offsets. Figures the step keeps whole already (touched or inserted) are moved but not listed.
 void CHistory::Move(const std::vector<int>& positions, const SOffset& offset) {
+    ++m_nRevision;
     if (m_bRecording) {
         std::vector<int> listed;
         listed.reserve(positions.size());
@@ -428,6 +435,7 @@ void CHistory::ApplySelection(const CPositionList& selection) {
 bool CHistory::Undo() {
     if (!CanUndo())
         return false;
+    ++m_nRevision;
     SStep& step = m_steps[static_cast<size_t>(m_nDone - 1)];
     UndoChanges(step);
     ApplySelection(step.selectionBefore);
@@ -438,6 +446,7 @@ bool CHistory::Undo() {
 bool CHistory::Redo() {
     if (!CanRedo())
         return false;
+    ++m_nRevision;
     SStep& step = m_steps[static_cast<size_t>(m_nDone)];
     RedoChanges(step);
     ApplySelection(step.selectionAfter);
@@ -456,6 +465,7 @@ std::string CHistory::GetRedoName() const {
 // --- Saved state
 
 void CHistory::Clear() {
+    ++m_nRevision; // a new or opened drawing
     m_steps.clear();
     m_nBytes = 0;
     m_nDone = 0;

@@ -8,6 +8,7 @@
 #include "figures/FigureList.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -71,6 +72,14 @@ public:
     int GetRedoCount() const { return static_cast<int>(m_steps.size()) - m_nDone; }
     // About how many bytes the kept steps take.
     std::size_t GetByteCount() const { return m_nBytes; }
+
+    // --- The revision: a number that every change of the list's figures made or announced
+    // through the history raises (changes, commits, aborts, undo, redo, Clear), so that what is
+    // worked out from the figures can be kept until it changes. Selection alone does not count.
+    std::uint64_t GetRevision() const { return m_nRevision; }
+    // A figure changed in place without Touch: the figure the open step inserted and is still
+    // shaping, or a change made from outside (tests, tools).
+    void NoteChange() { ++m_nRevision; }
 
     // --- The saved state.
     // Forgets every step; the list as it is now counts as saved (a new or opened drawing).
@@ -160,6 +169,7 @@ private:
     int m_nDone = 0;  // steps [0, m_nDone) are done, the rest can be redone
     int m_nSaved = 0; // m_nDone when the list was last saved, or kNotReachable
     bool m_bRecording = false;
+    std::uint64_t m_nRevision = 0;
     SStep m_open;
     std::unordered_set<const CFigure*> m_touched; // touched or inserted by the open step
 };

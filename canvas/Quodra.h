@@ -1,10 +1,11 @@
-// CQuodra: the drawing canvas. It owns the figures and the tool prototype, keeps the page, zoom
-// and scroll state, paints, runs the mouse gestures, keys, snapping and the editing commands, and
-// reaches its window only through CCanvasHost.
+// CQuodra: the drawing canvas. It owns the figures and the tool prototype, shows them through
+// its viewport (page, zoom and scrolling), paints, runs the mouse gestures, keys, snapping and the
+// editing commands, and reaches its window only through CCanvasHost.
 #pragma once
 
 #include "canvas/CanvasHost.h"
 #include "canvas/History.h"
+#include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
 #include "figures/FigureList.h"
 #include "figures/Geometry.h"
@@ -57,19 +58,6 @@ enum EAction : int {
 
 // m_nGrabbedHandle after a select-mode press that hit no figure (0 is a body, above 0 a handle).
 constexpr int kGrabbedNothing = -1;
-
-// The scroll-bar requests the widget forwards (line, page, thumb, ends).
-enum class EScrollRequest {
-    LineUp, // line left / up
-    LineDown,
-    PageUp,
-    PageDown,
-    ThumbTrack,
-    ThumbPosition,
-    Top, // leftmost / top
-    Bottom,
-    EndScroll,
-};
 
 // The keys the canvas reacts to; every other key is Other and does nothing.
 enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Other };
@@ -130,8 +118,14 @@ public:
     // Does the drawing differ from the one last saved, opened or started? It follows the
     // history: undoing back to the saved state clears it.
     bool IsModified() const { return m_history.IsModified(); }
+    // The drawing's revision: it changes with every change of the figures (steps, undo, redo,
+    // texts, opening, a new drawing), never with the selection, zoom or scrolling. What is worked
+    // out from the figures (the preview's document, the texts' warnings) is kept until it changes.
+    std::uint64_t GetRevision() const { return m_history.GetRevision(); }
+    // For code that changes a figure in place through GetFigures() instead of a command.
+    void NoteFiguresChanged() { m_history.NoteChange(); }
 
-    // --- History (QuodraHistory.cpp). Each user action that changes figures is one step.
+    // --- History (QuodraUndo.cpp). Each user action that changes figures is one step.
     bool CanUndo() const { return m_history.CanUndo(); }
     bool CanRedo() const { return m_history.CanRedo(); }
     std::string GetUndoName() const { return m_history.GetUndoName(); }
@@ -143,7 +137,7 @@ public:
     // recorded, the capture is released and the gesture ends.
     void CancelGesture();
 
-    // --- Selection and clipboard (QuodraHistory.cpp).
+    // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
     void SelectAll(); // every selectable figure: not the grid, not kept text
@@ -161,8 +155,8 @@ public:
     bool PasteText(std::string text);
 
     // --- Window events, in client pixels, as the widget forwards them.
-    void UpdateScrollBars(int h, int v);
-    void UpdateCentring();
+    void UpdateScrollBars(int h, int v) { m_viewport.UpdateScrollBars(h, v); }
+    void UpdateCentring() { m_viewport.UpdateCentring(); }
     void OnPaint(CDrawSurface& dc); // dc shows client pixels; the canvas sets the origin itself
     void OnResize();                // scroll to the top left, re-centre, repaint
     void OnHScroll(EScrollRequest request, int trackPos = 0);
@@ -186,22 +180,23 @@ public:
     // The snap sequence on a page-pixel point at the current zoom, in place.
     void Snap(CPoint& pt) const;
 
-    // --- Coordinate spaces and point tests.
-    CPoint ClientToArea(CPoint p) const;
-    CPoint AreaToClient(CPoint p) const;
-    CPoint GetPageOrigin() const; // in area pixels
-    CPoint AreaToPage(CPoint p) const { return p - GetPageOrigin(); }
-    CPoint PageToArea(CPoint p) const { return p + GetPageOrigin(); }
-    CRect GetPaperRect() const; // area pixels
-    CRect GetPageRect() const;  // area pixels
-    bool IsOutsidePaper(CPoint area) const;
-    CPoint ClampToPage(CPoint area) const;
+    // --- Coordinate spaces and point tests (see CViewport).
+    const CViewport& GetViewport() const { return m_viewport; }
+    CPoint ClientToArea(CPoint p) const { return m_viewport.ClientToArea(p); }
+    CPoint AreaToClient(CPoint p) const { return m_viewport.AreaToClient(p); }
+    CPoint GetPageOrigin() const { return m_viewport.GetPageOrigin(); }
+    CPoint AreaToPage(CPoint p) const { return m_viewport.AreaToPage(p); }
+    CPoint PageToArea(CPoint p) const { return m_viewport.PageToArea(p); }
+    CRect GetPaperRect() const { return m_viewport.GetPaperRect(); }
+    CRect GetPageRect() const { return m_viewport.GetPageRect(); }
+    bool IsOutsidePaper(CPoint area) const { return m_viewport.IsOutsidePaper(area); }
+    CPoint ClampToPage(CPoint area) const { return m_viewport.ClampToPage(area); }
 
     // --- Read access for the view, the widget and tests.
     CFigureList& GetFigures() { return m_figures; }
     const CFigureList& GetFigures() const { return m_figures; }
     const CFigure* GetToolFigure() const { return m_pToolFigure.get(); }
-    double GetZoom() const { return m_dZoom; }
+    double GetZoom() const { return m_viewport.GetZoom(); }
     EMode GetMode() const { return m_nMode; }
     EMouseState GetMouseState() const { return m_nMouseState; }
     EMouseState GetPrevMouseState() const { return m_nPrevMouseState; }
@@ -210,15 +205,15 @@ public:
     int GetGrabbedHandle() const { return m_nGrabbedHandle; }
     bool IsRubberBandShown() const { return m_bRubberBand; }
     ECursor GetCursor() const { return m_hCursor; }
-    bool IsHScrollEnabled() const { return m_bHScroll; }
-    bool IsVScrollEnabled() const { return m_bVScroll; }
+    bool IsHScrollEnabled() const { return m_viewport.IsHScrollEnabled(); }
+    bool IsVScrollEnabled() const { return m_viewport.IsVScrollEnabled(); }
     bool IsFirstPaintPending() const { return m_bFirstPaint; }
-    int GetCenterLeft() const { return m_nCenterLeft; }
-    int GetCenterTop() const { return m_nCenterTop; }
-    int GetCenterRight() const { return m_nCenterRight; }
-    int GetCenterBottom() const { return m_nCenterBottom; }
-    CSize GetPageSizePx() const { return {m_nPageWidthPx, m_nPageHeightPx}; }
-    CSize GetGridStepPx() const { return {m_nGridStepXPx, m_nGridStepYPx}; }
+    int GetCenterLeft() const { return m_viewport.GetCenterLeft(); }
+    int GetCenterTop() const { return m_viewport.GetCenterTop(); }
+    int GetCenterRight() const { return m_viewport.GetCenterRight(); }
+    int GetCenterBottom() const { return m_viewport.GetCenterBottom(); }
+    CSize GetPageSizePx() const { return m_viewport.GetPageSizePx(); }
+    CSize GetGridStepPx() const { return m_viewport.GetGridStepPx(); }
 
     // Snap switches; the view turns them over (commands 167, 168, 169).
     bool m_bSnapIntersections = false;
@@ -230,37 +225,22 @@ public:
     COLORREF m_clrPaper = RGB(144, 153, 174);
     COLORREF m_clrPage = RGB(255, 255, 255);
 
-    // Smallest and largest zoom that zoom in, zoom out and zoom to rectangle may reach. The floor
-    // keeps every conversion away from a division by zero.
-    double m_dZoomMax = 10.0;
-    double m_dZoomMin = 0.01;
-
 private:
-    // Quodra.cpp: zoom and scrolling
-    void Rescale();
-    void ApplyZoom(double zoom, int h, int v); // the common tail of every zoom change
-    // Sets the zoom z keeping the scroll positions in proportion; false when z is not usable.
-    bool FitZoomNoPaint(double z);
-    bool FitWidthNoPaint();
-    bool FitHeightNoPaint();
-    void OnScroll(EScrollBar bar, bool enabled, EScrollRequest request, int trackPos);
-    void AutoScroll(CPoint client);
-    int ScrollPos(EScrollBar bar) const;
+    // Quodra.cpp
     void Repaint();
-    // A pointer position as it enters from the window, kept far inside the int range so that
-    // adding the scroll position or taking a move's difference cannot overflow.
-    static CPoint ClampClient(CPoint client);
+    double Zoom() const { return m_viewport.GetZoom(); }
     void EditStateChanged() { m_host.OnEditStateChanged(); }
-    // QuodraHistory.cpp
-    void InsertPasted(CFigureList& read);
-    void RemoveSelected(const char* stepName);
-    static std::string DrawStepName(const CFigure& figure);
     int IndexOf(const CFigure* figure) const;
+    // QuodraUndo.cpp
     // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
     // it when BeginStep opened it.
     bool BeginStep(const char* name, const char* mergeKey = "");
     void EndStep(bool own);
+    // QuodraEdit.cpp
+    void RemoveSelected(const char* stepName);
     void SetFigureText(CFigure& figure, const std::string& text);
+    // QuodraClipboard.cpp
+    void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
     void DrawDraggedRect(CDrawSurface& dc) const;
@@ -282,15 +262,12 @@ private:
     CPoint SnapArea(CPoint area) const;
     // Clamps an area point to the page and snaps it; returns it in area pixels.
     CPoint ClampAndSnap(CPoint area) const;
-    // Whether a rectangle in page pixels (a shifted selection) lies on the page: both its
-    // top-left and bottom-right corner inside (0, 0, page width - 1, page height - 1), right
-    // and bottom edges exclusive.
-    bool FitsOnPage(const CRect& r) const;
     ECursor DecideCursor() const;
     // QuodraKeys.cpp
     void Nudge(int dx, int dy);
 
     CCanvasHost& m_host;
+    CViewport m_viewport{m_host};
 
     std::unique_ptr<CFigure> m_pToolFigure;
     EMouseState m_nMouseState = kStateIdle;
@@ -306,34 +283,7 @@ private:
     CFigureList m_figures;
     CHistory m_history{m_figures};
     ECursor m_hCursor = ECursor::None;
-    int m_nCenterTop = 0;
-    int m_nCenterBottom = 0;
-    int m_nCenterLeft = 0;
-    int m_nCenterRight = 0;
-    int m_nMarginTopPx = 7;
-    int m_nMarginBottomPx = 7;
-    int m_nMarginLeftPx = 7;
-    int m_nMarginRightPx = 7;
-    int m_nPageWidthPx = 681;
-    int m_nPageHeightPx = 801;
-    int m_nGridStepXPx = 51;
-    int m_nGridStepYPx = 51;
-    int m_nGridOriginXPx = 2;
-    int m_nGridOriginYPx = 2;
-    int m_nGridStepX = 51;
-    int m_nGridStepY = 51;
-    int m_nGridOriginX = 2;
-    int m_nGridOriginY = 2;
-    int m_nMarginTop = 7;
-    int m_nMarginBottom = 7;
-    int m_nMarginLeft = 7;
-    int m_nMarginRight = 7;
-    int m_nPageWidth = 681;
-    int m_nPageHeight = 801;
-    double m_dZoom = 1.0;
     bool m_bFirstPaint = true;
-    bool m_bHScroll = true;
-    bool m_bVScroll = true;
     bool m_bRubberBand = false;
 
     bool m_bGridVisible = true;     // the grid switch

@@ -1,7 +1,43 @@
-// CQuodra: the editing commands (delete, duplicate) and text editing (double-click, change text).
+// CQuodra: the editing commands (select all, delete, duplicate) and text editing (double-click,
+// change text).
 #include "canvas/Quodra.h"
 
 #include "figures/TextFigures.h"
+
+bool CQuodra::HasSelection() const {
+    return m_figures.GetFirstSelected() != nullptr;
+}
+
+bool CQuodra::HasSelectableFigure() const {
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (m_figures.GetAt(i)->m_bSelectable)
+            return true;
+    return false;
+}
+
+void CQuodra::SelectAll() {
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        f->m_bSelected = f->m_bSelectable;
+    }
+    Repaint();
+    EditStateChanged();
+}
+
+// Delete and cut: every selected figure leaves the list, as one step of the given name.
+// The list is walked once: the selection found is both what the step restores and what leaves,
+// and nothing is selected afterwards.
+void CQuodra::RemoveSelected(const char* stepName) {
+    std::vector<int> selected = m_figures.SelectedPositions();
+    const bool own = !m_history.IsRecording();
+    if (own)
+        m_history.Begin(stepName, {}, selected);
+    m_history.RemoveAt(selected);
+    if (own)
+        m_history.Commit({});
+    Repaint();
+    EditStateChanged();
+}
 
 void CQuodra::DeleteSelected() {
     RemoveSelected("Delete");
@@ -9,11 +45,11 @@ void CQuodra::DeleteSelected() {
 
 void CQuodra::Duplicate() {
     const int count = m_figures.GetCount();
-    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, 5, 5);
+    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), 5, 5);
     if (!u)
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
-    const bool shift = FitsOnPage(*u);
+    const bool shift = m_viewport.FitsOnPage(*u);
     const bool own = BeginStep("Duplicate");
     for (int i = 0; i < count; ++i) {
         CFigure* source = m_figures.GetAt(i);
@@ -33,8 +69,8 @@ void CQuodra::Duplicate() {
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
 void CQuodra::OnLButtonDblClk(CPoint client) {
-    const CPoint p = AreaToPage(ClientToArea(ClampClient(client)));
-    CFigure* figure = m_figures.HitTest(p.x, p.y, m_dZoom);
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    CFigure* figure = m_figures.HitTest(p.x, p.y, Zoom());
     if (!figure)
         return;
     std::string* text = GetFigureText(*figure);

@@ -20,10 +20,13 @@ void CQuodra::CreateGrid(CFigureList& list) const {
         line->m_strTag = tag;
         list.Add(std::move(line));
     };
-    for (int x = m_nGridOriginX; x < m_nPageWidth; x += m_nGridStepX)
-        add(x, 0, x, m_nPageHeight, kVertGridLineTag);
-    for (int y = m_nGridOriginY; y < m_nPageHeight; y += m_nGridStepY)
-        add(0, y, m_nPageWidth, y, kHorizGridLineTag);
+    const CPoint origin = m_viewport.GetGridOrigin();
+    const CSize step = m_viewport.GetGridStep();
+    const CSize page = m_viewport.GetPageSize();
+    for (int x = origin.x; x < page.cx; x += step.cx)
+        add(x, 0, x, page.cy, kVertGridLineTag);
+    for (int y = origin.y; y < page.cy; y += step.cy)
+        add(0, y, page.cx, y, kHorizGridLineTag);
 }
 
 void CQuodra::SetGridVisible(bool visible) {

@@ -3,8 +3,8 @@
 
 // All or nothing: a step that would push any selected figure off the page moves none.
 void CQuodra::Nudge(int dx, int dy) {
-    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, dx, dy);
-    if (!u || !FitsOnPage(*u))
+    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), dx, dy);
+    if (!u || !m_viewport.FitsOnPage(*u))
         return;
     // Arrow steps of the same selection follow on as one step.
     const bool own = BeginStep("Move", "nudge");

@@ -135,11 +135,11 @@ EAction CQuodra::DecideAction(EMode mode, EMouseState state, EMouseState prevSta
 EAction CQuodra::Decide() {
     if (m_nMode == kModeSelect && m_nMouseState == kStatePressed) {
         const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom)) {
-            const int handle = f->HitTestHandles(p, m_dZoom);
+        if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+            const int handle = f->HitTestHandles(p, Zoom());
             m_figures.ClearGrabbed();
             f->m_bEditing = true;
-            const CRect bounds = f->GetBoundingRect(m_dZoom);
+            const CRect bounds = f->GetBoundingRect(Zoom());
             m_szGrabOffset = {p.x - bounds.left, p.y - bounds.top};
             if (handle > kHandleNone)
                 m_nGrabbedHandle = handle;
@@ -153,7 +153,7 @@ EAction CQuodra::Decide() {
 // --- Events
 
 void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
-    client = ClampClient(client);
+    client = CViewport::ClampClient(client);
     m_host.TakeFocus();
     m_host.CaptureMouse();
     const CPoint p = ClientToArea(client);
@@ -176,7 +176,7 @@ void CQuodra::OnMouseMove(CPoint client) {
         m_bSkipMouseMove = false;
         return;
     }
-    client = ClampClient(client);
+    client = CViewport::ClampClient(client);
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
     m_nMouseState = AfterMove(m_nMouseState);
@@ -184,11 +184,11 @@ void CQuodra::OnMouseMove(CPoint client) {
     m_ptCurrent = p;
     m_szDelta = {p.x - base.x, p.y - base.y};
     Execute(Decide());
-    AutoScroll(client);
+    m_viewport.AutoScroll(client);
 }
 
 void CQuodra::OnLButtonUp(CPoint client) {
-    client = ClampClient(client);
+    client = CViewport::ClampClient(client);
     m_host.ReleaseMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
@@ -213,11 +213,6 @@ CPoint CQuodra::SnapArea(CPoint area) const {
 
 CPoint CQuodra::ClampAndSnap(CPoint area) const {
     return SnapArea(ClampToPage(area));
-}
-
-bool CQuodra::FitsOnPage(const CRect& r) const {
-    const CRect page{0, 0, m_nPageWidthPx - 1, m_nPageHeightPx - 1};
-    return page.Contains(r.TopLeft()) && page.Contains(r.BottomRight());
 }
 
 void CQuodra::Execute(EAction action) {
@@ -282,8 +277,8 @@ void CQuodra::StartFigure() {
     m_ptDown = ClampAndSnap(m_ptDown);
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
-    figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
-    m_history.SetName(DrawStepName(*figure));
+    figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
+    m_history.SetName(GetDrawStepName(*figure));
     m_history.Insert(m_figures.GetCount(), std::move(figure));
     m_bCreating = true;
 }
@@ -299,7 +294,9 @@ void CQuodra::DragFigure() {
     m_ptDown = SnapArea(m_ptDown);
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
-    figure->SetPoints(a.x, a.y, b.x, b.y, m_dZoom);
+    // The figure the open step inserted changes without Touch.
+    m_history.NoteChange();
+    figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
@@ -310,7 +307,8 @@ void CQuodra::FinishFigure() {
         return;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     const CPoint b = AreaToPage(m_ptCurrent);
-    figure->SetHandlePoint(kHandleEnd, b.x, b.y, m_dZoom);
+    m_history.NoteChange();
+    figure->SetHandlePoint(kHandleEnd, b.x, b.y, Zoom());
     m_figures.ClearSelection();
     m_figures.SelectLast();
     m_figures.ClearGrabbed();
@@ -320,7 +318,7 @@ void CQuodra::FinishFigure() {
 // An already selected figure keeps the whole selection, so a group can be dragged.
 void CQuodra::SelectPressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom); f && !f->m_bSelected) {
+    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()); f && !f->m_bSelected) {
         m_figures.ClearSelection();
         f->m_bSelected = true;
     }
@@ -328,7 +326,7 @@ void CQuodra::SelectPressed() {
 
 void CQuodra::TogglePressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom))
+    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()))
         f->m_bSelected = !f->m_bSelected;
 }
 
@@ -338,7 +336,7 @@ void CQuodra::SelectInBand() {
     const CRect r =
         CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Offset(-o.x, -o.y).Normalized();
     m_bRubberBand = false;
-    m_figures.SelectInRect(r, m_dZoom);
+    m_figures.SelectInRect(r, Zoom());
 }
 
 void CQuodra::DragHandle() {
@@ -349,7 +347,7 @@ void CQuodra::DragHandle() {
         const CPoint p = AreaToPage(m_ptCurrent);
         m_history.SetName(f->GetHandleStepName(m_nGrabbedHandle));
         m_history.Touch(IndexOf(f));
-        f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, m_dZoom);
+        f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, Zoom());
     }
 }
 
@@ -357,21 +355,21 @@ void CQuodra::DragHandle() {
 // the spot of the grabbed figure where the press was.
 void CQuodra::MoveSelection() {
     CSize d = m_szDelta;
-    const std::optional<CRect> u = m_figures.SelectionBounds(m_dZoom, 0, 0);
+    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), 0, 0);
     if (u && (d.cx != 0 || d.cy != 0)) {
-        d.cx = KeepOnPage(d.cx, u->left, u->right, m_nPageWidthPx - 1);
-        d.cy = KeepOnPage(d.cy, u->top, u->bottom, m_nPageHeightPx - 1);
+        d.cx = KeepOnPage(d.cx, u->left, u->right, m_viewport.GetPageSizePx().cx - 1);
+        d.cy = KeepOnPage(d.cy, u->top, u->bottom, m_viewport.GetPageSizePx().cy - 1);
         if (const auto range = m_figures.SelectionPointRange()) {
-            d.cx = KeepInReach(d.cx, range->first.x, range->second.x, m_dZoom);
-            d.cy = KeepInReach(d.cy, range->first.y, range->second.y, m_dZoom);
+            d.cx = KeepInReach(d.cx, range->first.x, range->second.x, Zoom());
+            d.cy = KeepInReach(d.cy, range->first.y, range->second.y, Zoom());
         }
         m_history.SetName("Move");
         if (d.cx != 0 || d.cy != 0)
-            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, m_dZoom);
+            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, Zoom());
         m_szDelta = d;
     }
     if (const CFigure* grabbed = m_figures.GetGrabbed()) {
-        const CRect r = grabbed->GetBoundingRect(m_dZoom);
+        const CRect r = grabbed->GetBoundingRect(Zoom());
         const CPoint area = PageToArea({r.left + m_szGrabOffset.cx, r.top + m_szGrabOffset.cy});
         const CPoint client = AreaToClient(area);
         if (client != m_host.GetPointerPos()) {
@@ -389,8 +387,8 @@ ECursor CQuodra::DecideCursor() const {
         return ECursor::Cross;
     if (m_nMouseState == kStateHovering) {
         const CPoint p = AreaToPage(m_ptCurrent);
-        if (const CFigure* f = m_figures.HitTest(p.x, p.y, m_dZoom)) {
-            const ECursor c = f->GetHandleCursor(f->HitTestHandles(p, m_dZoom), m_dZoom);
+        if (const CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+            const ECursor c = f->GetHandleCursor(f->HitTestHandles(p, Zoom()), Zoom());
             if (c != ECursor::None)
                 return c;
         }

@@ -20,8 +20,7 @@ void CQuodra::CreateStartFigures() {
 
 void CQuodra::OnPaint(CDrawSurface& dc) {
     if (m_bFirstPaint) {
-        UpdateScrollBars(0, 0);
-        UpdateCentring();
+        m_viewport.Relayout();
         m_host.TakeFocus();
         m_bFirstPaint = false;
         if (m_bStartFiguresDue) {
@@ -31,13 +30,16 @@ void CQuodra::OnPaint(CDrawSurface& dc) {
         }
     }
     // Everything below is drawn in area pixels.
-    dc.SetOrigin({ScrollPos(EScrollBar::Horizontal), ScrollPos(EScrollBar::Vertical)});
+    dc.SetOrigin(
+        {m_viewport.ScrollPos(EScrollBar::Horizontal), m_viewport.ScrollPos(EScrollBar::Vertical)});
     const CRect paper = GetPaperRect();
-    dc.FillRect({0, 0, paper.right + m_nCenterRight, paper.bottom + m_nCenterBottom}, m_clrOutside);
+    dc.FillRect({0, 0, paper.right + m_viewport.GetCenterRight(),
+                 paper.bottom + m_viewport.GetCenterBottom()},
+                m_clrOutside);
     dc.FillRect(paper, m_clrPaper);
     dc.FillRect(GetPageRect(), m_clrPage);
     const CPoint origin = GetPageOrigin();
-    m_figures.DrawAll(dc, m_dZoom, origin.x, origin.y);
+    m_figures.DrawAll(dc, Zoom(), origin.x, origin.y);
     if (m_bRubberBand)
         DrawDraggedRect(dc);
 }

@@ -7,7 +7,7 @@
 
 class CBezierCurve : public CFramedFigure {
 public:
-    CBezierCurve() { m_strType = "BezierCurve"; }
+    CBezierCurve() { m_strType = kTypeBezierCurve; }
     std::unique_ptr<CFigure> Clone() const override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     int HitTestHandles(CPoint pt, double zoom) const override;

@@ -21,7 +21,7 @@ CPoint EllipseArm(CPoint from, CPoint to, int len);
 
 class CEllipse : public CRectangle {
 public:
-    CEllipse() { m_strType = "Ellipse"; }
+    CEllipse() { m_strType = kTypeEllipse; }
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;

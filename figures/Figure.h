@@ -3,6 +3,7 @@
 #pragma once
 
 #include "figures/DrawSurface.h"
+#include "figures/FigureKind.h"
 #include "figures/Geometry.h"
 
 #include <initializer_list>
@@ -23,6 +24,13 @@ enum : int {
     kHandleCenter = 14,
 };
 
+// Pen styles (m_nPenStyle). The numbers are those the drawings have always stored; only lines
+// are ever dotted.
+enum : int {
+    kPenStyleSolid = 0,
+    kPenStyleDotted = 2,
+};
+
 // The tags of the canvas's grid lines (m_strTag): plain lines that only the canvas makes.
 inline constexpr const char* kVertGridLineTag = "VertGridLine";
 inline constexpr const char* kHorizGridLineTag = "HorizGridLine";
@@ -38,13 +46,13 @@ public:
     CDoublePoint m_pt2{340.0, 340.0};
     int m_nMinWidth = 5;
     int m_nMinHeight = 5;
-    std::string m_strType = "Line";
+    std::string m_strType = kTypeLine;
     std::string m_strTag;
     bool m_bSelected = false;
     bool m_bSelectable = true;
     bool m_bVisible = true;
     bool m_bEditing = false;
-    int m_nPenStyle = 0; // 0 solid, 2 dotted
+    int m_nPenStyle = kPenStyleSolid; // kPenStyleSolid or kPenStyleDotted
     COLORREF m_crColor = 0;
 
     // A figure read from a block whose rounded numbers it cannot write again exactly keeps that

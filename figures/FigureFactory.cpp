@@ -12,7 +12,7 @@ std::unique_ptr<CFigure> MakeToolFigure(ETool tool) {
         return std::make_unique<CLine>();
     case ETool::DottedLine: {
         auto line = std::make_unique<CLine>();
-        line->m_nPenStyle = 2;
+        line->m_nPenStyle = kPenStyleDotted;
         return line;
     }
     case ETool::Rectangle:

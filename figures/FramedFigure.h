@@ -6,7 +6,7 @@
 
 class CFramedFigure : public CFigure {
 public:
-    CFramedFigure() { m_strType = "Rectangle"; }
+    CFramedFigure() { m_strType = kTypeRectangle; }
 
     CDoublePoint m_pt3; // corner of handle 4
     CDoublePoint m_pt4; // corner of handle 8

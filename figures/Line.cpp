@@ -4,8 +4,6 @@
 #include <cmath>
 
 namespace {
-constexpr int kDottedStyle = 2;
-
 // A page pixel shifted to the drawing surface, kept inside the int range.
 CPoint Shifted(CPoint p, int dx, int dy) {
     const auto pin = [](long long v) {
@@ -60,7 +58,7 @@ int CLine::HitTestHandles(CPoint pt, double zoom) const {
 
 void CLine::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     // Dots stay one pixel wide at every zoom; solid lines grow with the zoom.
-    const CPen pen = m_nPenStyle == kDottedStyle
+    const CPen pen = m_nPenStyle == kPenStyleDotted
                          ? CPen{EPenStyle::Dotted, 1, m_crColor}
                          : CPen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
     DrawSegment(dc, Shifted(GetHandlePoint(kHandleStart, zoom), dx, dy),

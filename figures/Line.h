@@ -20,7 +20,7 @@ public:
 
 class CArrow : public CLine {
 public:
-    CArrow() { m_strType = "Arrow"; }
+    CArrow() { m_strType = kTypeArrow; }
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;

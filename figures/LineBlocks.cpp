@@ -6,7 +6,7 @@ void CLine::AppendTeX(std::string& s) const {
     // Coloured lines are the canvas's grid, which never goes into the drawing's text.
     if (m_crColor != 0)
         return;
-    const bool dotted = m_nPenStyle == 2;
+    const bool dotted = m_nPenStyle == kPenStyleDotted;
     s += "\n%begin line\n";
     if (dotted)
         s += "\\lpatt(0.03 0.05)\n";

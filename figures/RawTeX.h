@@ -10,7 +10,7 @@
 class CRawTeXFigure : public CFigure {
 public:
     CRawTeXFigure() {
-        m_strType = "RawTeX";
+        m_strType = kTypeRawTeX;
         m_bSelectable = false;
     }
     explicit CRawTeXFigure(std::string text) : CRawTeXFigure() { m_strText = std::move(text); }

@@ -23,7 +23,7 @@ public:
 
 class CPictureFigure : public CRectangle {
 public:
-    CPictureFigure() { m_strType = "HappyNewYear :)"; }
+    CPictureFigure() { m_strType = kTypePicture; }
     // The image that new pictures (and copies) show: "res/hny.gif" in the current folder unless
     // the program found the picture elsewhere when it started. A path that begins with ":/"
     // names a copy built into the program, which only the draw surface can read.

@@ -25,7 +25,7 @@ protected:
 
 class CTextRectangle : public CRectangle, public CFigureText {
 public:
-    CTextRectangle() { m_strType = "TextRectangle"; }
+    CTextRectangle() { m_strType = kTypeTextRectangle; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
@@ -34,7 +34,7 @@ public:
 
 class CTextEllipse : public CEllipse, public CFigureText {
 public:
-    CTextEllipse() { m_strType = "TextEllipse"; }
+    CTextEllipse() { m_strType = kTypeTextEllipse; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
@@ -43,7 +43,7 @@ public:
 
 class CTextRhomb : public CRhomb, public CFigureText {
 public:
-    CTextRhomb() { m_strType = "TextRhomb"; }
+    CTextRhomb() { m_strType = kTypeTextRhomb; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;

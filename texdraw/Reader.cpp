@@ -139,7 +139,7 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
         line->m_pt1 = p[0];
         line->m_pt2 = p[1];
         if (d.dotted)
-            line->m_nPenStyle = 2;
+            line->m_nPenStyle = kPenStyleDotted;
         if (line->ExportTeX() == span)
             return line;
         return nullptr;

@@ -141,7 +141,7 @@ TEST(CanvasZoom, FitsInATinyWindowStopAtTheFloor) {
     for (void (CQuodra::*op)() : {&CQuodra::FitWidth, &CQuodra::FitHeight, &CQuodra::FitPage}) {
         CCanvasFixture f({3, 4}); // 3 / 695 and 4 / 815 lie below the floor
         (f.canvas.*op)();
-        EXPECT_DOUBLE_EQ(f.canvas.m_dZoomMin, f.canvas.GetZoom());
+        EXPECT_DOUBLE_EQ(f.canvas.GetViewport().m_dZoomMin, f.canvas.GetZoom());
     }
 }
 

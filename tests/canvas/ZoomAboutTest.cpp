@@ -28,10 +28,11 @@ TEST(ZoomAbout, KeepsThePointUnderThePointerWithinItsLimits) {
         const bool changed = f.canvas.ZoomAbout(client, factor);
         const double zoom = f.canvas.GetZoom();
         SCOPED_TRACE(testing::Message() << "step " << step << " zoom " << before << " -> " << zoom);
-        EXPECT_GE(zoom, f.canvas.m_dZoomMin);
-        EXPECT_LE(zoom, f.canvas.m_dZoomMax);
+        EXPECT_GE(zoom, f.canvas.GetViewport().m_dZoomMin);
+        EXPECT_LE(zoom, f.canvas.GetViewport().m_dZoomMax);
         EXPECT_EQ(changed, zoom != before);
-        EXPECT_EQ(zoom, std::clamp(before * factor, f.canvas.m_dZoomMin, f.canvas.m_dZoomMax));
+        EXPECT_EQ(zoom, std::clamp(before * factor, f.canvas.GetViewport().m_dZoomMin,
+                                   f.canvas.GetViewport().m_dZoomMax));
         if (!changed)
             continue;
         // Where a bar can scroll far enough, the point is back under the pointer to the pixel.

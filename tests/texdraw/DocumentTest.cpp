@@ -155,13 +155,13 @@ void ExpectBlocksByteForByte() {
     CFigureList list;
     list.Add(std::make_unique<CLine>());
     auto dotted = std::make_unique<CLine>();
-    dotted->m_nPenStyle = 2;
+    dotted->m_nPenStyle = kPenStyleDotted;
     list.Add(std::move(dotted));
     auto arrow = std::make_unique<CArrow>();
     arrow->m_pt1 = {0, 0};
     arrow->m_pt2 = {100.4, 0.125};
-    arrow->m_nPenStyle = 2;          // arrows write the same block whatever the style
-    arrow->m_crColor = RGB(9, 9, 9); // and whatever the colour
+    arrow->m_nPenStyle = kPenStyleDotted; // arrows write the same block whatever the style
+    arrow->m_crColor = RGB(9, 9, 9);      // and whatever the colour
     list.Add(std::move(arrow));
     auto coloured = std::make_unique<CLine>();
     coloured->m_crColor = RGB(1, 0, 0);

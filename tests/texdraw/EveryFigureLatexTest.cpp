@@ -23,7 +23,7 @@ namespace {
 void FillWithEveryKind(CFigureList& list) {
     AddFigure<CPictureFigure>(list, 7, 4, 49, 49);
     AddFigure<CLine>(list, 60, 20, 200, 60);
-    AddFigure<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
+    AddFigure<CLine>(list, 60, 80, 200, 120).m_nPenStyle = kPenStyleDotted;
     AddFigure<CArrow>(list, 60, 140, 200, 180);
     AddFigure<CTextRectangle>(list, 240, 20, 400, 80).SetText("Quodra");
     AddFigure<CTextEllipse>(list, 240, 100, 400, 180).SetText("$x^2$");

@@ -34,7 +34,7 @@ void AddEveryKind(CFigureList& list) {
     list.Add(std::move(grid));
     AddFigure<CPictureFigure>(list, 7, 4, 49, 49);
     AddFigure<CLine>(list, 240, 240, 340, 340);
-    AddFigure<CLine>(list, 0, 0, 681, 801)->m_nPenStyle = 2;
+    AddFigure<CLine>(list, 0, 0, 681, 801)->m_nPenStyle = kPenStyleDotted;
     AddFigure<CArrow>(list, 100, 500, 30, 20);
     AddText<CTextRectangle>(list, 100, 100, 200, 150, "Label");
     AddText<CTextEllipse>(list, 300, 80, 200, 40, "$\\alpha^2$");
@@ -181,7 +181,7 @@ TEST(ReaderRoundTrip, RandomDrawingsComeBackExactly) {
             switch (rng() % 8) {
             case 0:
                 f = AddFigure<CLine>(drawing, x1, y1, x2, y2, zoom);
-                f->m_nPenStyle = rng() % 2 ? 2 : 0;
+                f->m_nPenStyle = rng() % 2 ? kPenStyleDotted : kPenStyleSolid;
                 break;
             case 1:
                 f = AddFigure<CArrow>(drawing, x1, y1, x2, y2, zoom);

@@ -60,7 +60,7 @@ inline std::string ClassOf(const CFigure* f) {
     if (dynamic_cast<const CArrow*>(f))
         return "Arrow";
     if (const auto* line = dynamic_cast<const CLine*>(f))
-        return line->m_nPenStyle == 2 ? "DottedLine" : "Line";
+        return line->m_nPenStyle == kPenStyleDotted ? "DottedLine" : "Line";
     return "Other";
 }
 

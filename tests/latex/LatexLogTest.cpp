@@ -1,12 +1,12 @@
-// Logs of real latex runs (tests/texdraw/data, captured from the typesetting source of the drawing
+// Logs of real latex runs (tests/latex/data, captured from the typesetting source of the drawing
 // built below): the first error, its plain words, and the figure it is traced back to.
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 #include "common/AddFigure.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
 #include "figures/TextFigures.h"
+#include "latex/LatexSource.h"
 #include "texdraw/Document.h"
-#include "texdraw/LatexSource.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 namespace {
 
 std::string ReadData(const std::string& name) {
-    std::ifstream in("tests/texdraw/data/" + name, std::ios::binary);
+    std::ifstream in("tests/latex/data/" + name, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

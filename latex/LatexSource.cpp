@@ -1,4 +1,4 @@
-#include "texdraw/LatexSource.h"
+#include "latex/LatexSource.h"
 
 #include <algorithm>
 

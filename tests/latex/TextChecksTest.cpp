@@ -1,5 +1,5 @@
 // Which texts warn before typesetting and which do not.
-#include "texdraw/TextChecks.h"
+#include "latex/TextChecks.h"
 
 #include <gtest/gtest.h>
 

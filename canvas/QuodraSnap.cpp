@@ -105,11 +105,11 @@ bool SnapToIntersections(const CFigureList& figures, CPoint& pt, double zoom, in
 } // namespace
 
 void CQuodra::Snap(CPoint& pt) const {
-    const int r = RoundHalf(m_dZoom * 16);
+    const int r = RoundHalf(Zoom() * 16);
     if (m_bSnapKeyPoints)
-        SnapToKeyPoints(m_figures, pt, m_dZoom);
+        SnapToKeyPoints(m_figures, pt, Zoom());
     if (m_bSnapGrid)
-        SnapToGrid(m_figures, pt, m_dZoom, r);
+        SnapToGrid(m_figures, pt, Zoom(), r);
     if (m_bSnapIntersections)
-        SnapToIntersections(m_figures, pt, m_dZoom, r);
+        SnapToIntersections(m_figures, pt, Zoom(), r);
 }

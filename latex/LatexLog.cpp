@@ -1,9 +1,9 @@
-#include "texdraw/LatexLog.h"
+#include "latex/LatexLog.h"
 
 #include "figures/FigureList.h"
 #include "figures/TextFigures.h"
+#include "latex/TextChecks.h"
 #include "texdraw/Document.h"
-#include "texdraw/TextChecks.h"
 
 #include <algorithm>
 #include <array>
@@ -246,24 +246,7 @@ int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
 }
 
 std::string DescribeFigure(const CFigure& figure) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kNames{{
-        {"TextRectangle", "text rectangle"},
-        {"TextEllipse", "text ellipse"},
-        {"TextRhomb", "text rhomb"},
-        {"Line", "line"},
-        {"Arrow", "arrow"},
-        {"Rectangle", "rectangle"},
-        {"Ellipse", "ellipse"},
-        {"BezierCurve", "Bezier curve"},
-        {"RawTeX", "kept TeX text"},
-    }};
-    std::string name = "figure";
-    for (const auto& [type, words] : kNames)
-        if (figure.m_strType == type)
-            name = std::string(words);
-    if (figure.m_strType == "HappyNewYear :)")
-        name = "start-up picture";
-    std::string out = "the " + name;
+    std::string out = "the " + GetFigureUserName(figure);
     if (const std::string* text = GetFigureTextOf(figure)) {
         constexpr std::size_t kShown = 40;
         std::string shown = text->substr(0, kShown);

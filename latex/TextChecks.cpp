@@ -1,4 +1,4 @@
-#include "texdraw/TextChecks.h"
+#include "latex/TextChecks.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,103 @@
+// CQuodra: the clipboard: copy, cut and paste of the selection as TeXDraw text.
+#include "canvas/Quodra.h"
+
+#include "figures/RawTeX.h"
+#include "texdraw/Fragment.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+bool IsBlank(const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    });
+}
+
+} // namespace
+
+std::string CQuodra::GetSelectionTeXDrawText() const {
+    std::string text;
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
+            text += f->GetTeXDrawBlock(); // as the saved file writes it
+    return text;
+}
+
+bool CQuodra::Copy() {
+    if (!HasSelection() || m_history.IsRecording())
+        return false;
+    m_host.SetClipboardText(GetSelectionTeXDrawText());
+    return true;
+}
+
+bool CQuodra::Cut() {
+    if (!Copy())
+        return false;
+    RemoveSelected("Cut");
+    return true;
+}
+
+bool CQuodra::Paste() {
+    if (m_history.IsRecording())
+        return false;
+    return PasteText(m_host.GetClipboardText());
+}
+
+bool CQuodra::PasteText(std::string text) {
+    const std::string kName = "the clipboard";
+    if (text.size() > kMaxTeXDrawFileBytes) {
+        m_host.ShowMessage("Nothing was pasted: the clipboard holds more text than a drawing.");
+        return false;
+    }
+    CFigureList read;
+    const CTeXDrawReadResult result = ReadTeXDrawFragment(std::move(text), kName, read);
+    if (!result.ok) {
+        m_host.ShowMessage("Nothing was pasted: " + result.error);
+        return false;
+    }
+    int recognised = 0;
+    for (int i = 0; i < read.GetCount(); ++i)
+        recognised += read.GetAt(i)->m_strType != kTypeRawTeX;
+    if (recognised == 0) {
+        m_host.ShowMessage("Nothing was pasted: the clipboard holds no figure of a TeXDraw "
+                           "drawing that this editor wrote.");
+        return false;
+    }
+    InsertPasted(read);
+    if (result.nUnrecognised > 0)
+        m_host.ShowMessage("Pasted " + std::to_string(recognised) + " figure(s); " +
+                           std::to_string(result.nUnrecognised) +
+                           " stretch(es) of other text kept as they stand.");
+    return true;
+}
+
+// The pasted figures go on top, selected alone, 10 page units right and down of where they were
+// copied when that keeps them on the page (the test of Duplicate).
+void CQuodra::InsertPasted(CFigureList& read) {
+    for (int i = 0; i < read.GetCount(); ++i) {
+        CFigure* f = read.GetAt(i);
+        f->m_bSelected = f->m_bSelectable;
+        f->m_bEditing = false;
+    }
+    const std::optional<CRect> u = read.SelectionBounds(Zoom(), 5, 5);
+    const bool shift = u && m_viewport.FitsOnPage(*u);
+    const bool own = BeginStep("Paste");
+    m_figures.ClearSelection();
+    // All figures are taken out in one pass: taking them from the front one by one would make a
+    // large paste quadratic.
+    std::vector<int> all(static_cast<std::size_t>(read.GetCount()));
+    std::iota(all.begin(), all.end(), 0);
+    for (std::unique_ptr<CFigure>& f : read.ReleaseAt(all)) {
+        const auto* raw = dynamic_cast<const CRawTeXFigure*>(f.get());
+        if (raw && IsBlank(raw->m_strText))
+            continue; // blank lines between blocks add nothing to the drawing
+        if (shift)
+            f->MoveBy(10.0, 10.0);
+        m_history.Insert(m_figures.GetCount(), std::move(f));
+    }
+    EndStep(own);
+    Repaint();
+    EditStateChanged();
+}
