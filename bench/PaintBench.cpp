@@ -1,9 +1,11 @@
-// Painting a generated drawing of every figure kind through the Qt surface into a full-HD image,
-// at actual size (the whole page shows) and at zoom 4 (the middle of the page fills the image);
-// and the same on a screen of two device pixels per unit, whose full-HD image shows half as many
-// units each way.
+// The canvas window's repaint of a generated drawing of every figure kind, through the canvas's
+// own paint as the widget calls it (the paper, the page and its shadow, the grid, the figures,
+// the handles of a third of them, selected) into a full-HD image, at actual size (the whole page
+// shows) and at zoom 4 (the middle of the page fills the window); and the same on a screen of two
+// device pixels per unit, whose full-HD image shows half as many units each way.
 #include "app/QtSurface.h"
 #include "app/surface/SurfaceCaches.h"
+#include "canvas/FakeHost.h"
 #include "common/RandomDrawing.h"
 
 #include <QImage>
@@ -13,21 +15,30 @@
 namespace {
 
 void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0) {
-    CFigureList list;
-    CRandomDrawing(7).AddTo(list, static_cast<int>(state.range(0)));
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     // What the canvas window keeps from one painting to the next.
     CSurfaceCaches caches;
-    // The page's centre in the image's centre.
-    const int dx = RoundHalf(960 / ratio) - RoundHalf(681 * zoom / 2);
-    const int dy = RoundHalf(540 / ratio) - RoundHalf(801 * zoom / 2);
+    CFakeHost host;
+    host.client = {RoundHalf(1920 / ratio), RoundHalf(1080 / ratio)};
+    CQuodra canvas(host);
+    canvas.SetMode(kModeSelect);
+    CFigureList& list = canvas.GetFigures();
+    for (int i = list.GetCount() - 1; i >= 0; --i)
+        if (list.GetAt(i)->m_strType == "HappyNewYear :)")
+            list.RemoveAndDelete(i);
+    CRandomDrawing(7).AddTo(list, static_cast<int>(state.range(0)));
+    for (int i = 0; i < list.GetCount(); i += 3)
+        list.GetAt(i)->m_bSelected = true;
     const auto paint = [&] {
-        image.fill(Qt::white);
         QPainter painter(&image);
         CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
-        list.DrawAll(surface, zoom, dx, dy);
+        canvas.OnPaint(surface);
     };
+    // The first painting lays the page out; then the page's centre goes to the window's centre.
+    paint();
+    if (zoom != 1.0)
+        canvas.ZoomAbout({host.client.cx / 2, host.client.cy / 2}, zoom);
     // The window's repaints are measured, which find what the first painting kept; the first
     // one of a view is not.
     paint();
