@@ -3,6 +3,9 @@
 // real mouse and key events.
 #pragma once
 
+#include <QFile>
+#include <string>
+
 #include "app/CanvasWidget.h"
 #include "app/MainFrame.h"
 #include "app/QuodraApp.h"
@@ -21,6 +24,22 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// The bytes of a file, "<missing>" when it cannot be read.
+inline std::string ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll().toStdString();
+}
+
+// Writes the bytes over the file in place, as a program that opens it and writes it again does.
+inline void WriteFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes.data(), static_cast<qint64>(bytes.size())),
+              static_cast<qint64>(bytes.size()));
+}
 
 class CAppTest : public ::testing::Test {
 protected:

@@ -22,21 +22,6 @@
 
 namespace {
 
-std::string ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
-
-// In place, as a program that opens the file and writes it again does.
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes.data(), static_cast<qint64>(bytes.size())),
-              static_cast<qint64>(bytes.size()));
-}
-
 // As most editors save: a new file renamed over the old one.
 void ReplaceFile(const QString& path, const std::string& bytes) {
     WriteFile(path + ".new", bytes);

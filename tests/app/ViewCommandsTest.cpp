@@ -15,17 +15,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
-
-} // namespace
-
 class CViewTest : public CAppTest {
 protected:
     void SetUp() override {
