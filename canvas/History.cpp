@@ -97,7 +97,9 @@ bool CHistory::Commit(std::vector<int> selectionAfter) {
         return (c.eKind == EChange::Modified && SameState(*c.pFigure, *c.pLive)) ||
                (c.eKind == EChange::Moved && !c.pMove->bChanged);
     });
-    if (m_open.changes.empty()) {
+    if (m_open.bScale && m_open.dScaleBefore == m_open.dScaleAfter)
+        m_open.bScale = false;
+    if (m_open.changes.empty() && !m_open.bScale) {
         m_open = SStep{};
         return false;
     }
@@ -373,7 +375,21 @@ void CHistory::SwapState(SChange& c) {
     c.pFigure = std::move(had);
 }
 
+void CHistory::SetUnitScale(double scale) {
+    if (!m_bRecording)
+        return;
+    if (!m_open.bScale) {
+        m_open.bScale = true;
+        m_open.dScaleBefore = m_list.m_dUnitScale;
+    }
+    m_open.dScaleAfter = scale;
+    m_list.m_dUnitScale = scale;
+    ++m_nRevision;
+}
+
 void CHistory::UndoChanges(SStep& step) {
+    if (step.bScale)
+        m_list.m_dUnitScale = step.dScaleBefore;
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
         SChange& c = *it;
         switch (c.eKind) {
@@ -398,6 +414,8 @@ void CHistory::UndoChanges(SStep& step) {
 }
 
 void CHistory::RedoChanges(SStep& step) {
+    if (step.bScale)
+        m_list.m_dUnitScale = step.dScaleAfter;
     for (SChange& c : step.changes) {
         switch (c.eKind) {
         case EChange::Modified:
@@ -501,7 +519,7 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
         a.m_strTag != b.m_strTag || a.m_bSelectable != b.m_bSelectable ||
         a.m_bVisible != b.m_bVisible || a.m_nPenStyle != b.m_nPenStyle ||
         a.m_crColor != b.m_crColor || a.m_strReadBlock != b.m_strReadBlock ||
-        a.m_strRecoveredBlock != b.m_strRecoveredBlock)
+        a.m_strRecoveredBlock != b.m_strRecoveredBlock || !(a.m_style == b.m_style))
         return false;
     const auto* fa = dynamic_cast<const CFramedFigure*>(&a);
     const auto* fb = dynamic_cast<const CFramedFigure*>(&b);

@@ -47,6 +47,8 @@ public:
     // to the last bit.
     void MoveByPixels(const std::vector<int>& positions, int dx, int dy, double zoom);
     void MoveBy(const std::vector<int>& positions, double dx, double dy);
+    // Sets the list's unit scale; the step keeps the one before.
+    void SetUnitScale(double scale);
     // Takes the figure at index out of the list; the step keeps it for undo.
     void Remove(int index);
     // The same for the figures at the given ascending positions, in one pass over the list.
@@ -140,6 +142,9 @@ private:
         std::vector<SChange> changes; // in the order they were made
         CPositionList selectionBefore;
         CPositionList selectionAfter;
+        // A step that changed the unit scale: the scales before and after it.
+        bool bScale = false;
+        double dScaleBefore = 1.0, dScaleAfter = 1.0;
         std::size_t nBytes = 0; // BytesOf when it was kept
     };
 

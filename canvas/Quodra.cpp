@@ -104,6 +104,7 @@ bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error, CFil
 
 void CQuodra::ResetDrawing() {
     m_figures.DeleteAll();
+    m_figures.m_dUnitScale = 1.0;
     CreateStartFigures();
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;
@@ -121,6 +122,7 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     next.SetGridVisible(m_bGridVisible);
     // The figures read are taken over as they are, bottom first, so their order is kept.
     next.Append(std::move(figures));
+    next.m_dUnitScale = figures.m_dUnitScale;
     m_figures.Swap(next);
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;

@@ -137,6 +137,34 @@ public:
     // recorded, the capture is released and the gesture ends.
     void CancelGesture();
 
+    // --- Styles (QuodraStyle.cpp).
+    // What the selected figures have: the style of the first of them, the values (kStyle* bits)
+    // on which every selected figure that takes them agrees, and the values at least one takes.
+    struct CSelectionStyle {
+        CStyle style;
+        unsigned nSame = 0;
+        unsigned nCaps = 0;
+        int nCount = 0; // selected figures
+    };
+    CSelectionStyle GetSelectionStyle() const;
+    // Gives every selected figure that takes them the values of style that parts names, as one
+    // step of that name. False when no figure changed (no step is then kept).
+    bool ApplyStyleToSelection(const CStyle& style, unsigned parts, const std::string& stepName);
+    // The values new figures get (the rest is their kind's default).
+    void SetNewFigureStyle(const CStyle& style, unsigned parts);
+    const CStyle& GetNewFigureStyle() const { return m_newStyle; }
+    unsigned GetNewFigureStyleParts() const { return m_nNewStyleParts; }
+    // Copy Style takes the first selected figure's style; Paste Style gives it to every selected
+    // figure, as far as each takes it, as one step. False when there was nothing to do.
+    bool CopyStyle();
+    bool PasteStyle();
+    bool HasCopiedStyle() const { return m_nCopiedStyleParts != 0; }
+    // The drawing's printed size: TeXDraw's unit scale (kept within [kMinUnitScale,
+    // kMaxUnitScale]). Widths, patterns and arrowheads are rescaled so that they print as large
+    // as before, all in one step "Drawing Scale". False when nothing changed.
+    bool SetUnitScale(double scale);
+    double GetUnitScale() const { return m_figures.m_dUnitScale; }
+
     // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
@@ -270,6 +298,10 @@ private:
     CViewport m_viewport{m_host};
 
     std::unique_ptr<CFigure> m_pToolFigure;
+    CStyle m_newStyle; // the values of m_nNewStyleParts that new figures get
+    unsigned m_nNewStyleParts = 0;
+    CStyle m_copiedStyle; // Copy Style's, with the values its figure took
+    unsigned m_nCopiedStyleParts = 0;
     EMouseState m_nMouseState = kStateIdle;
     EMouseState m_nPrevMouseState = kStateIdle;
     CPoint m_ptDown;

@@ -271,6 +271,7 @@ void CQuodra::StartFigure() {
     if (!m_pToolFigure)
         return;
     auto figure = m_pToolFigure->Clone();
+    figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
     m_figures.ClearGrabbed();
     figure->m_bEditing = true;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);

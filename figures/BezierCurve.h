@@ -14,4 +14,9 @@ public:
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    unsigned GetStyleCaps() const override { return kStyleOutline | kStyleHeads; }
+    std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
+                                                          CDoublePoint d) const override;
+    // Where a head at the end (or the start) points from: along the curve's tangent there.
+    CDoublePoint GetTangentTail(bool atEnd) const;
 };

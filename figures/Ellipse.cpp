@@ -1,5 +1,7 @@
 #include "figures/Ellipse.h"
 
+#include "figures/StyledDraw.h"
+
 namespace {
 
 // Midpoints in doubles, so no integer difference can overflow.
@@ -54,10 +56,32 @@ std::unique_ptr<CFigure> CEllipse::Clone() const {
 }
 
 void CEllipse::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!HasPlainStyle())
+        return DrawStyled(dc, zoom, dx, dy);
     const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
     const CPoint d{dx, dy};
     const auto q = MakeEllipseBezier(
         GetHandlePoint(kHandleStart, zoom) + d, GetHandlePoint(kHandleTopRight, zoom) + d,
         GetHandlePoint(kHandleEnd, zoom) + d, GetHandlePoint(kHandleBottomLeft, zoom) + d);
     dc.PolyBezier(std::vector<CPoint>(q.begin(), q.end()), pen);
+}
+
+std::vector<std::vector<CDoublePoint>> CEllipse::GetStrokePaths(double zoom, CDoublePoint d) const {
+    // Four arcs, each a stroke of its own.
+    const auto q = MakeEllipseBezier(
+        GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleTopRight, zoom),
+        GetHandlePoint(kHandleEnd, zoom), GetHandlePoint(kHandleBottomLeft, zoom));
+    const auto at = [&](int i) { return CDoublePoint{double(q[i].x), double(q[i].y)} + d; };
+    std::vector<std::vector<CDoublePoint>> arcs(4);
+    for (int arc = 0; arc < 4; ++arc)
+        AppendBezierPoints(arcs[arc], at(3 * arc), at(3 * arc + 1), at(3 * arc + 2),
+                           at(3 * arc + 3));
+    return arcs;
+}
+
+std::vector<CDoublePoint> CEllipse::GetFillOutline(double zoom, CDoublePoint d) const {
+    std::vector<CDoublePoint> outline;
+    for (const auto& arc : GetStrokePaths(zoom, d))
+        outline.insert(outline.end(), arc.begin() + (outline.empty() ? 0 : 1), arc.end());
+    return outline;
 }

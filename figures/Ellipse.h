@@ -25,4 +25,7 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
+                                                          CDoublePoint d) const override;
+    std::vector<CDoublePoint> GetFillOutline(double zoom, CDoublePoint d) const override;
 };

@@ -26,6 +26,7 @@ void CFigure::CopyFrom(const CFigure& src) {
     m_bEditing = src.m_bEditing;
     m_nPenStyle = src.m_nPenStyle;
     m_crColor = src.m_crColor;
+    m_style = src.m_style;
     m_strReadBlock = src.m_strReadBlock;
     m_strRecoveredBlock = src.m_strRecoveredBlock;
 }
@@ -42,6 +43,34 @@ void CFigure::AppendTeXDrawBlock(std::string& out) const {
         AppendTeX(out);
     else
         out += GetTeXDrawBlock();
+}
+
+std::vector<double> CFigure::GetLinePattern() const {
+    // Only lines are ever dotted; an arrow is solid whatever its pen style says.
+    if (m_nPenStyle == kPenStyleDotted && m_strType == kTypeLine)
+        return {kDottedDash, kDottedGap};
+    return m_style.pattern;
+}
+
+void CFigure::ApplyStyle(const CStyle& given, unsigned parts) {
+    const CStyle style = Bounded(given);
+    parts &= GetStyleCaps();
+    if (parts & kStyleWidth)
+        m_style.dLineWidth = style.dLineWidth;
+    if (parts & kStylePattern)
+        m_style.pattern = style.pattern;
+    if (parts & kStyleGrey)
+        m_style.dLineGrey = style.dLineGrey;
+    if (parts & kStyleFill)
+        m_style.fillGrey = style.fillGrey;
+    if (parts & kStyleHeadEnds)
+        m_style.eHeads = style.eHeads;
+    if (parts & kStyleHeadType)
+        m_style.cHeadType = style.cHeadType;
+    if (parts & kStyleHeadSize) {
+        m_style.dHeadLength = style.dHeadLength;
+        m_style.dHeadWidth = style.dHeadWidth;
+    }
 }
 
 void CFigure::SetHandlePoint(int, int, int, double) {}

@@ -5,6 +5,7 @@
 #include "figures/DrawSurface.h"
 #include "figures/FigureKind.h"
 #include "figures/Geometry.h"
+#include "figures/Style.h"
 
 #include <initializer_list>
 #include <memory>
@@ -54,6 +55,21 @@ public:
     bool m_bEditing = false;
     int m_nPenStyle = kPenStyleSolid; // kPenStyleSolid or kPenStyleDotted
     COLORREF m_crColor = 0;
+    // How the figure is printed and drawn: its kind's default style unless the user chose
+    // another. Only the parts GetStyleCaps names count.
+    CStyle m_style;
+
+    // What of a style the figure takes (kStyleOutline, kStyleFill, kStyleHeads bits).
+    virtual unsigned GetStyleCaps() const { return 0; }
+    // The style a new figure of this kind starts with: TeXDraw's defaults, and for an arrow a
+    // head at its end.
+    virtual CStyle GetDefaultStyle() const { return {}; }
+    // Is it drawn and written as every figure of its kind always was?
+    bool HasPlainStyle() const { return m_style == GetDefaultStyle(); }
+    // The outline's pattern in page units: the dotted line's own, or the style's.
+    std::vector<double> GetLinePattern() const;
+    // Takes what of the style this figure can take (the rest of its style stays).
+    virtual void ApplyStyle(const CStyle& style, unsigned parts);
 
     // A figure read from a block whose rounded numbers it cannot write again exactly keeps that
     // block (m_strReadBlock) and the block it wrote itself when it was read: while it still

@@ -142,6 +142,7 @@ void CFigureList::SetGridVisible(bool visible) {
 
 void CFigureList::Swap(CFigureList& other) noexcept {
     m_figures.swap(other.m_figures);
+    std::swap(m_dUnitScale, other.m_dUnitScale);
 }
 
 void CFigureList::InsertAt(int i, std::unique_ptr<CFigure> figure) {

@@ -54,6 +54,10 @@ public:
     // changes and the given figure comes back.
     std::unique_ptr<CFigure> Exchange(int i, std::unique_ptr<CFigure> figure);
 
+    // How large the drawing prints: TeXDraw's unit scale, by which one page unit prints as
+    // 0.01 in times it. It goes with the figures (Swap exchanges it too).
+    double m_dUnitScale = 1.0;
+
 private:
     std::vector<std::unique_ptr<CFigure>> m_figures;
 };

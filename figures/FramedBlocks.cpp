@@ -4,6 +4,7 @@
 #include "figures/Ellipse.h"
 #include "figures/FramedFigure.h"
 #include "figures/Rectangle.h"
+#include "figures/StyleTeX.h"
 #include "figures/TeXFormat.h"
 #include "figures/TextFigures.h"
 
@@ -18,6 +19,15 @@ template <class P> void Command(std::string& out, const char* name, const P& p) 
 // Four separate strokes, each edge once: left, top, right, bottom of an unturned frame.
 void RectangleBlock(std::string& s, const CFramedFigure& f) {
     s += "\n%begin rectangle\n";
+    AppendStylePrologue(s, f);
+    if (f.m_style.fillGrey) {
+        Command(s, "\\move", f.m_pt1);
+        Command(s, "\\lvec", f.m_pt3);
+        Command(s, "\\lvec", f.m_pt2);
+        Command(s, "\\lvec", f.m_pt4);
+        Command(s, "\\lvec", f.m_pt1);
+        AppendFill(s, *f.m_style.fillGrey);
+    }
     Command(s, "\\move", f.m_pt1);
     Command(s, "\\lvec", f.m_pt4);
     Command(s, "\\move", f.m_pt1);
@@ -26,6 +36,7 @@ void RectangleBlock(std::string& s, const CFramedFigure& f) {
     Command(s, "\\lvec", f.m_pt3);
     Command(s, "\\move", f.m_pt2);
     Command(s, "\\lvec", f.m_pt4);
+    AppendStyleEpilogue(s, f);
     s += "%end rectangle\n";
 }
 
@@ -33,11 +44,18 @@ void RectangleBlock(std::string& s, const CFramedFigure& f) {
 void RhombBlock(std::string& s, const CFramedFigure& f) {
     const CDoublePoint top = (f.m_pt1 + f.m_pt3) * 0.5;
     s += "\n%begin rhomb\n";
-    Command(s, "\\move", top);
-    Command(s, "\\lvec", (f.m_pt3 + f.m_pt2) * 0.5);
-    Command(s, "\\lvec", (f.m_pt4 + f.m_pt2) * 0.5);
-    Command(s, "\\lvec", (f.m_pt1 + f.m_pt4) * 0.5);
-    Command(s, "\\lvec", top);
+    AppendStylePrologue(s, f);
+    // A fill goes under the outline: the same path, filled first.
+    for (int pass = f.m_style.fillGrey ? 0 : 1; pass < 2; ++pass) {
+        Command(s, "\\move", top);
+        Command(s, "\\lvec", (f.m_pt3 + f.m_pt2) * 0.5);
+        Command(s, "\\lvec", (f.m_pt4 + f.m_pt2) * 0.5);
+        Command(s, "\\lvec", (f.m_pt1 + f.m_pt4) * 0.5);
+        Command(s, "\\lvec", top);
+        if (pass == 0)
+            AppendFill(s, *f.m_style.fillGrey);
+    }
+    AppendStyleEpilogue(s, f);
     s += "%end rhomb\n";
 }
 
@@ -47,6 +65,18 @@ void EllipseBlock(std::string& s, const CFramedFigure& f) {
         f.GetHandlePoint(kHandleStart, 1.0), f.GetHandlePoint(kHandleTopRight, 1.0),
         f.GetHandlePoint(kHandleEnd, 1.0), f.GetHandlePoint(kHandleBottomLeft, 1.0));
     s += "\n%begin ellipse\n";
+    AppendStylePrologue(s, f);
+    // A fill is one closed path of the four arcs, under the outline.
+    if (f.m_style.fillGrey) {
+        Command(s, "\\move", q[0]);
+        for (int arc = 0; arc < 4; ++arc) {
+            s += "\\clvec";
+            for (int i = 1; i <= 3; ++i)
+                AppendTeXPoint(s, q[3 * arc + i]);
+            s += '\n';
+        }
+        AppendFill(s, *f.m_style.fillGrey);
+    }
     for (int arc = 0; arc < 4; ++arc) {
         Command(s, "\\move", q[3 * arc]);
         s += "\\clvec";
@@ -54,6 +84,7 @@ void EllipseBlock(std::string& s, const CFramedFigure& f) {
             AppendTeXPoint(s, q[3 * arc + i]);
         s += '\n';
     }
+    AppendStyleEpilogue(s, f);
     s += "%end ellipse\n";
 }
 
@@ -89,12 +120,26 @@ void CEllipse::AppendTeX(std::string& out) const {
 
 void CBezierCurve::AppendTeX(std::string& s) const {
     s += "\n%begin bz\n";
+    AppendStylePrologue(s, *this);
     Command(s, "\\move", GetHandlePoint(kHandleStart, 1.0));
     s += "\\clvec";
     AppendTeXPoint(s, GetHandlePoint(kHandleTopRight, 1.0));
     AppendTeXPoint(s, GetHandlePoint(kHandleBottomLeft, 1.0));
     AppendTeXPoint(s, GetHandlePoint(kHandleEnd, 1.0));
-    s += "\n%end bz\n";
+    s += '\n';
+    // A head is a vector as long as the head, along the curve's tangent at that end.
+    const auto head = [&](int handle, bool atEnd) {
+        s += "\\move";
+        AppendFineTeXPoint(s, GetTangentTail(atEnd));
+        s += '\n';
+        Command(s, "\\avec", GetHandlePoint(handle, 1.0));
+    };
+    if (m_style.HasHeadAtEnd())
+        head(kHandleEnd, true);
+    if (m_style.HasHeadAtStart())
+        head(kHandleStart, false);
+    AppendStyleEpilogue(s, *this);
+    s += "%end bz\n";
 }
 
 void CTextRectangle::AppendTeX(std::string& out) const {

@@ -1,5 +1,7 @@
 #include "figures/FramedFigure.h"
 
+#include "figures/StyledDraw.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,6 +82,8 @@ void CFramedFigure::SetPoints(int x1, int y1, int x2, int y2, double zoom) {
 }
 
 void CFramedFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!HasPlainStyle())
+        return DrawStyled(dc, zoom, dx, dy);
     DrawHandleLoop(dc, zoom, dx, dy, kHandleStart, kHandleTopRight, kHandleEnd, kHandleBottomLeft);
 }
 
@@ -141,7 +145,43 @@ bool CFramedFigure::IntersectsRect(const CRect& rect, double zoom) const {
 }
 
 bool CFramedFigure::HitTest(CPoint pt, double zoom) const {
-    return AnyFrameEdge(*this, zoom, [&](CPoint a, CPoint b) { return SegmentHit(a, b, pt, 3); });
+    if (AnyFrameEdge(*this, zoom, [&](CPoint a, CPoint b) { return SegmentHit(a, b, pt, 3); }))
+        return true;
+    if (HasPlainStyle())
+        return false;
+    // A filled figure is hit inside its fill, a wide outline anywhere on its ink.
+    const CDoublePoint p{double(pt.x), double(pt.y)};
+    if (m_style.fillGrey && (GetStyleCaps() & kStyleFill) &&
+        IsInsidePolygon(GetFillOutline(zoom, {}), p))
+        return true;
+    const double reach = std::max(3.0, 0.5 * m_style.dLineWidth * zoom);
+    for (const auto& path : GetStrokePaths(zoom, {}))
+        if (DistanceToPath(path, p) <= reach)
+            return true;
+    return false;
+}
+
+std::vector<std::vector<CDoublePoint>> CFramedFigure::GetStrokePaths(double zoom,
+                                                                     CDoublePoint d) const {
+    // Left, top, right and bottom edges, each a stroke of its own.
+    const CDoublePoint a = PixelAt(kHandleStart, zoom, d), b = PixelAt(kHandleEnd, zoom, d);
+    const CDoublePoint c = PixelAt(kHandleTopRight, zoom, d);
+    const CDoublePoint e = PixelAt(kHandleBottomLeft, zoom, d);
+    return {{a, e}, {a, c}, {b, c}, {b, e}};
+}
+
+std::vector<CDoublePoint> CFramedFigure::GetFillOutline(double zoom, CDoublePoint d) const {
+    return {PixelAt(kHandleStart, zoom, d), PixelAt(kHandleTopRight, zoom, d),
+            PixelAt(kHandleEnd, zoom, d), PixelAt(kHandleBottomLeft, zoom, d)};
+}
+
+void CFramedFigure::DrawStyled(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    const CDoublePoint d{double(dx), double(dy)};
+    if (m_style.fillGrey && (GetStyleCaps() & kStyleFill))
+        FillPath(dc, GetFillOutline(zoom, d), GreyColor(*m_style.fillGrey));
+    const CStyledPen pen = MakeStyledPen(m_style, GetLinePattern(), zoom);
+    for (const auto& path : GetStrokePaths(zoom, d))
+        StrokePath(dc, path, pen);
 }
 
 bool CFramedFigure::SnapToKeyPoint(CPoint& pt, double zoom) const {

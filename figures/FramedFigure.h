@@ -29,8 +29,22 @@ public:
     void MoveBy(double dx, double dy) override;
     int ReadPoints(CDoublePoint* out) const override;
     void WritePoints(const CDoublePoint* in) override;
+    unsigned GetStyleCaps() const override { return kStyleOutline | kStyleFill; }
+    // The pieces the outline is stroked in, each a path of surface pixels shifted by d, as its
+    // block strokes them; and the closed outline its fill fills.
+    virtual std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
+                                                                  CDoublePoint d) const;
+    virtual std::vector<CDoublePoint> GetFillOutline(double zoom, CDoublePoint d) const;
 
 protected:
+    // The fill, then the outline in its width, pattern and grey: a figure not in its default
+    // style.
+    void DrawStyled(CDrawSurface& dc, double zoom, int dx, int dy) const;
+    // The handle's pixel point as a double, shifted by d.
+    CDoublePoint PixelAt(int handle, double zoom, CDoublePoint d) const {
+        const CPoint p = GetHandlePoint(handle, zoom);
+        return CDoublePoint{double(p.x), double(p.y)} + d;
+    }
     // The closed outline through the pixel points of four handles, each edge by the segment rule.
     void DrawHandleLoop(CDrawSurface& dc, double zoom, int dx, int dy, int h1, int h2, int h3,
                         int h4) const;

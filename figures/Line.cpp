@@ -1,5 +1,7 @@
 #include "figures/Line.h"
 
+#include "figures/StyledDraw.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,6 +59,8 @@ int CLine::HitTestHandles(CPoint pt, double zoom) const {
 }
 
 void CLine::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!HasPlainStyle())
+        return DrawStyled(dc, zoom, dx, dy);
     // Dots stay one pixel wide at every zoom; solid lines grow with the zoom.
     const CPen pen = m_nPenStyle == kPenStyleDotted
                          ? CPen{EPenStyle::Dotted, 1, m_crColor}
@@ -80,7 +84,56 @@ bool CLine::IntersectsRect(const CRect& rect, double zoom) const {
 }
 
 bool CLine::HitTest(CPoint pt, double zoom) const {
-    return SegmentHit(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom), pt);
+    // A wide line is hit anywhere on its ink.
+    const int reach = std::max(3, RoundHalf(0.5 * m_style.dLineWidth * zoom));
+    return SegmentHit(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom), pt,
+                      std::min(reach, 1000));
+}
+
+unsigned CLine::GetStyleCaps() const {
+    // The canvas's grid lines are not the drawing's.
+    return m_crColor != 0 ? 0u : kStyleOutline | kStyleHeads;
+}
+
+void CLine::ApplyStyle(const CStyle& style, unsigned parts) {
+    CFigure::ApplyStyle(style, parts);
+    if (!(parts & GetStyleCaps() & kStylePattern) || m_strType != kTypeLine)
+        return;
+    const bool dotted = m_style.pattern == std::vector<double>{kDottedDash, kDottedGap};
+    m_nPenStyle = dotted ? kPenStyleDotted : kPenStyleSolid;
+    if (dotted)
+        m_style.pattern.clear();
+}
+
+void CLine::DrawStyled(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    const CStyledPen pen = MakeStyledPen(m_style, GetLinePattern(), zoom);
+    const auto at = [&](int handle) {
+        const CPoint p = Shifted(GetHandlePoint(handle, zoom), dx, dy);
+        return CDoublePoint{double(p.x), double(p.y)};
+    };
+    const CDoublePoint p1 = at(kHandleStart), p2 = at(kHandleEnd);
+    // Drawn as it is written: one vector for a head at one end, two from the middle for both.
+    const auto vector = [&](CDoublePoint tail, CDoublePoint tip, bool head) {
+        if (!head)
+            return StrokePath(dc, {tail, tip}, pen);
+        StrokePath(dc, {tail, ArrowShaftEnd(tip, tail, m_style, zoom)}, pen);
+        DrawArrowHead(dc, tip, tail, m_style, zoom, pen);
+    };
+    switch (m_style.eHeads) {
+    case EArrowHeads::None:
+    case EArrowHeads::End:
+        vector(p1, p2, m_style.eHeads == EArrowHeads::End);
+        break;
+    case EArrowHeads::Start:
+        vector(p2, p1, true);
+        break;
+    case EArrowHeads::Both: {
+        const CDoublePoint mid = (p1 + p2) * 0.5;
+        vector(mid, p2, true);
+        vector(mid, p1, true);
+        break;
+    }
+    }
 }
 
 std::unique_ptr<CFigure> CArrow::Clone() const {
@@ -90,6 +143,8 @@ std::unique_ptr<CFigure> CArrow::Clone() const {
 }
 
 void CArrow::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!HasPlainStyle())
+        return DrawStyled(dc, zoom, dx, dy);
     // An arrow is always solid, whatever its pen style says.
     const CPen pen{EPenStyle::Solid, OutlineWidth(zoom), m_crColor};
     const CPoint s = Shifted(GetHandlePoint(kHandleStart, zoom), dx, dy);

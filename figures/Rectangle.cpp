@@ -67,8 +67,21 @@ std::unique_ptr<CFigure> CRhomb::Clone() const {
 }
 
 void CRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
+    if (!HasPlainStyle())
+        return DrawStyled(dc, zoom, dx, dy);
     // The vertices are the edge midpoints, each rounded to pixels on its own.
     DrawHandleLoop(dc, zoom, dx, dy, kHandleTop, kHandleRight, kHandleBottom, kHandleLeft);
+}
+
+std::vector<std::vector<CDoublePoint>> CRhomb::GetStrokePaths(double zoom, CDoublePoint d) const {
+    auto loop = GetFillOutline(zoom, d);
+    loop.push_back(loop.front());
+    return {loop};
+}
+
+std::vector<CDoublePoint> CRhomb::GetFillOutline(double zoom, CDoublePoint d) const {
+    return {PixelAt(kHandleTop, zoom, d), PixelAt(kHandleRight, zoom, d),
+            PixelAt(kHandleBottom, zoom, d), PixelAt(kHandleLeft, zoom, d)};
 }
 
 namespace {

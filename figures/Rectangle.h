@@ -19,6 +19,9 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
+                                                          CDoublePoint d) const override;
+    std::vector<CDoublePoint> GetFillOutline(double zoom, CDoublePoint d) const override;
 };
 
 class CPictureFigure : public CRectangle {
@@ -32,4 +35,5 @@ public:
     std::string m_strImagePath = GetDefaultImagePath();
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    unsigned GetStyleCaps() const override { return 0; }
 };

@@ -24,24 +24,36 @@ inline constexpr double kDottedGap = 5.0;
 // A page unit prints as 0.01 in at unit scale 1: 0.7227 TeX points.
 inline constexpr double kPointsPerPageUnit = 0.7227;
 
+// The unit scales a drawing may print at.
+inline constexpr double kMinUnitScale = 0.01;
+inline constexpr double kMaxUnitScale = 100.0;
+
 // The bounds a style's values are kept within (lengths in page units).
 inline constexpr double kMaxLineWidthPoints = 100.0;
 inline constexpr double kMaxStyleLength = 10000.0;
 inline constexpr std::size_t kMaxPatternLengths = 16;
 
-// What of a style a kind of figure takes (bits of CFigure::GetStyleCaps).
+// The values of a style one by one (bits), as a change names them and a kind takes them
+// (CFigure::GetStyleCaps).
 enum : unsigned {
-    kStyleOutline = 1, // width, pattern and grey
-    kStyleFill = 2,    // a fill under a closed outline
-    kStyleHeads = 4,   // arrowheads at its ends
+    kStyleWidth = 1,
+    kStylePattern = 2,
+    kStyleGrey = 4,
+    kStyleFill = 8,      // a fill under a closed outline
+    kStyleHeadEnds = 16, // at which ends the heads are
+    kStyleHeadType = 32,
+    kStyleHeadSize = 64,
+    kStyleOutline = kStyleWidth | kStylePattern | kStyleGrey,
+    kStyleHeads = kStyleHeadEnds | kStyleHeadType | kStyleHeadSize,
+    kStyleAll = kStyleOutline | kStyleFill | kStyleHeads,
 };
 
 struct CStyle {
     double dLineWidth = kDefaultLineWidth; // page units
     // Lengths of line and gap, alternating, in page units; empty for a solid line.
     std::vector<double> pattern;
-    double dLineGrey = 0.0;          // 0 black ... 1 white
-    std::optional<double> fillGrey;  // closed figures: the grey of their fill, if any
+    double dLineGrey = 0.0;         // 0 black ... 1 white
+    std::optional<double> fillGrey; // closed figures: the grey of their fill, if any
     EArrowHeads eHeads = EArrowHeads::None;
     char cHeadType = kDefaultHeadType; // 'F', 'T', 'W', 'V' or 'H'
     double dHeadLength = kDefaultHeadLength;
@@ -65,6 +77,12 @@ std::string CheckLineWidth(double pageUnits, double unitScale = 1.0);
 std::string CheckGrey(double grey);
 std::string CheckPattern(const std::vector<double>& pattern);
 std::string CheckHeadSize(double length, double width);
-// A style with every value within its bounds (out-of-range values are pinned, unknown head types
-// become the default), so nothing a file or a paste brings can make it unprintable.
+// A length of a style (page units) as its block writes it: to the thousandth of a unit, and a
+// grey to the hundred-thousandth. What is read back is then the very value that was written.
+double WrittenLength(double pageUnits);
+double WrittenGrey(double grey);
+
+// A style with every value within its bounds and at the precision its block writes (out-of-range
+// values are pinned, unknown head types become the default), so nothing a file or a paste brings
+// can make it unprintable.
 CStyle Bounded(CStyle style);

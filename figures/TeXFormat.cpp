@@ -82,3 +82,18 @@ std::string TeXPair(double a, double b) {
 std::string TeXPoint(const CDoublePoint& p) {
     return TeXPair(0.01 * p.x, -0.01 * p.y);
 }
+
+void AppendTeXNumber(std::string& out, double v) {
+    char buf[kMaxFixed2];
+    char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 5).ptr;
+    // At least "x.yy" stays: five decimals, of which the last three may go.
+    for (int i = 0; i < 3 && end[-1] == '0'; ++i)
+        --end;
+    out.append(buf, end);
+}
+
+std::string FormatTeXNumber(double v) {
+    std::string s;
+    AppendTeXNumber(s, v);
+    return s;
+}

@@ -25,3 +25,9 @@ inline void AppendTeXPoint(std::string& out, const CDoublePoint& p) {
 inline void AppendTeXPoint(std::string& out, const CPoint& p) {
     AppendTeXPoint(out, CDoublePoint{double(p.x), double(p.y)});
 }
+
+// v with up to five decimals and at least two, trailing zeros dropped: "0.01107", "0.50",
+// "1.00". Lengths of a style are written this way, fine enough that a width given in points
+// comes back to the hundredth of a point.
+void AppendTeXNumber(std::string& out, double v);
+std::string FormatTeXNumber(double v);

@@ -38,25 +38,23 @@ double PageValue(double texValue) {
 bool ReadShape(CBlockParser& p, EKind shape, CBlockData& d) {
     switch (shape) {
     case EKind::Rectangle:
-        // Left, top, right and bottom edges as four strokes: A-E, A-D, B-D, B-E.
-        return p.Expect("%begin rectangle") && p.Points("\\move", 1, d) &&
-               p.Points("\\lvec", 1, d) && p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
-               p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) && p.Points("\\move", 1, d) &&
-               p.Points("\\lvec", 1, d) && p.Expect("%end rectangle");
+        return p.Expect("%begin rectangle") && p.Body("%end rectangle", d);
     case EKind::Ellipse:
-        if (!p.Expect("%begin ellipse"))
-            return false;
-        for (int arc = 0; arc < 4; ++arc)
-            if (!p.Points("\\move", 1, d) || !p.Points("\\clvec", 3, d))
-                return false;
-        return p.Expect("%end ellipse");
+        return p.Expect("%begin ellipse") && p.Body("%end ellipse", d);
     case EKind::Rhomb:
-        return p.Expect("%begin rhomb") && p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
-               p.Points("\\lvec", 1, d) && p.Points("\\lvec", 1, d) && p.Points("\\lvec", 1, d) &&
-               p.Expect("%end rhomb");
+        return p.Expect("%begin rhomb") && p.Body("%end rhomb", d);
     default:
         return false;
     }
+}
+
+// A number of a style command: plain decimal, finite, not negative.
+bool StyleNumber(std::string_view tok, double& v) {
+    if (tok.empty() || tok.size() > kMaxNumberChars)
+        return false;
+    const char* end = tok.data() + tok.size();
+    const auto res = std::from_chars(tok.data(), end, v);
+    return res.ec == std::errc() && res.ptr == end && std::isfinite(v) && v >= 0.0;
 }
 
 } // namespace
@@ -120,6 +118,111 @@ bool CBlockParser::Points(std::string_view command, int n, CBlockData& d) {
         d.points.push_back({PageValue(x), PageValue(-y)});
     }
     return line.empty();
+}
+
+bool CBlockParser::StyleLine(std::string_view line, CBlockData& d) {
+    const auto after = [&](std::string_view prefix, std::string_view& rest) {
+        if (line.substr(0, prefix.size()) != prefix)
+            return false;
+        rest = line.substr(prefix.size());
+        return true;
+    };
+    // Only the first lines set the style; those after the path put the defaults back.
+    const bool setting = d.commands.empty() && !d.style.fillGrey;
+    std::string_view rest;
+    double v = 0.0;
+    if (after("\\linewd ", rest)) {
+        if (!StyleNumber(rest, v))
+            return false;
+        if (setting)
+            d.style.dLineWidth = WrittenLength(100.0 * v);
+        return true;
+    }
+    if (after("\\setgray ", rest)) {
+        if (!StyleNumber(rest, v))
+            return false;
+        if (setting)
+            d.style.dLineGrey = v;
+        return true;
+    }
+    if (after("\\lpatt(", rest)) {
+        if (rest.empty() || rest.back() != ')')
+            return false;
+        rest.remove_suffix(1);
+        std::vector<double> pattern;
+        while (!rest.empty()) {
+            const std::size_t blank = rest.find(' ');
+            if (!StyleNumber(rest.substr(0, blank), v) || pattern.size() >= kMaxPatternLengths)
+                return false;
+            pattern.push_back(WrittenLength(100.0 * v));
+            rest = blank == std::string_view::npos ? std::string_view{} : rest.substr(blank + 1);
+        }
+        if (setting)
+            d.style.pattern = std::move(pattern);
+        return true;
+    }
+    if (after("\\arrowheadtype t:", rest)) {
+        if (rest.size() != 1)
+            return false;
+        if (setting)
+            d.style.cHeadType = rest.front();
+        return true;
+    }
+    if (after("\\arrowheadsize l:", rest)) {
+        const std::size_t w = rest.find(" w:");
+        double len = 0.0;
+        if (w == std::string_view::npos || !StyleNumber(rest.substr(0, w), len) ||
+            !StyleNumber(rest.substr(w + 3), v))
+            return false;
+        if (setting) {
+            d.style.dHeadLength = WrittenLength(100.0 * len);
+            d.style.dHeadWidth = WrittenLength(100.0 * v);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool CBlockParser::Body(std::string_view end, CBlockData& d) {
+    static constexpr struct {
+        std::string_view name;
+        int points;
+    } kPathCommands[] = {{"\\move", 1}, {"\\lvec", 1}, {"\\avec", 1}, {"\\clvec", 3}};
+    for (int i = 0; i < kMaxBlockLines; ++i) {
+        if (NextIs(end))
+            return Expect(end);
+        CTextPosition at = m_at;
+        std::string_view line;
+        if (!NextLine(m_body, at, line))
+            return false;
+        bool read = false;
+        for (const auto& c : kPathCommands) {
+            if (line.substr(0, c.name.size()) == c.name && line.substr(c.name.size(), 1) == "(") {
+                if (!Points(c.name, c.points, d))
+                    return false;
+                d.commands.push_back(c.name);
+                read = true;
+                break;
+            }
+        }
+        if (read)
+            continue;
+        constexpr std::string_view kFill = "\\ifill f:";
+        double grey = 0.0;
+        if (line.substr(0, kFill.size()) == kFill && !d.commands.empty() && !d.style.fillGrey &&
+            StyleNumber(line.substr(kFill.size()), grey)) {
+            // The path just read was the fill's; the outline follows.
+            d.style.fillGrey = grey;
+            d.points.clear();
+            d.commands.clear();
+            m_at = at;
+            continue;
+        }
+        if (!StyleLine(line, d))
+            return false;
+        m_at = at;
+    }
+    return false;
 }
 
 bool CBlockParser::HText(CBlockData& d, std::string_view end) {
@@ -189,23 +292,15 @@ bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d) {
     d.kind = k.kind;
     switch (k.kind) {
     case EKind::Line:
-        if (!p.Expect("%begin line"))
-            return false;
-        d.dotted = p.NextIs("\\lpatt(0.03 0.05)");
-        if (d.dotted)
-            p.Expect("\\lpatt(0.03 0.05)");
-        return p.Points("\\move", 1, d) && p.Points("\\lvec", 1, d) &&
-               (!d.dotted || p.Expect("\\lpatt()")) && p.Expect("%end line");
+        return p.Expect("%begin line") && p.Body("%end line", d);
     case EKind::Arrow:
-        return p.Expect("%begin arrow") && p.Points("\\move", 1, d) && p.Points("\\avec", 1, d) &&
-               p.Expect("%end arrow");
+        return p.Expect("%begin arrow") && p.Body("%end arrow", d);
     case EKind::Rectangle:
     case EKind::Ellipse:
     case EKind::Rhomb:
         return ReadShape(p, k.kind, d);
     case EKind::Bezier:
-        return p.Expect("%begin bz") && p.Points("\\move", 1, d) && p.Points("\\clvec", 3, d) &&
-               p.Expect("%end bz");
+        return p.Expect("%begin bz") && p.Body("%end bz", d);
     case EKind::TextRectangle:
     case EKind::TextEllipse:
     case EKind::TextRhomb: {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "figures/Geometry.h"
+#include "figures/Style.h"
 
 #include <cstddef>
 #include <string>
@@ -13,7 +14,7 @@
 namespace texdraw_reader {
 
 // No block of the editor is longer; a broken block whose end is not this near is not ours.
-inline constexpr int kMaxBlockLines = 24;
+inline constexpr int kMaxBlockLines = 48;
 // Lines a text may run on over, when it holds line breaks.
 inline constexpr int kMaxTextLines = 1000;
 
@@ -67,8 +68,11 @@ inline EKind ShapeOf(EKind k) {
 // Everything read from one block, in the order written.
 struct CBlockData {
     EKind kind = EKind::Line;
-    bool dotted = false;
-    std::vector<CDoublePoint> points; // page units
+    // The style its first lines set (a fill read into style.fillGrey); the pattern of a line's
+    // dots is the dotted line's own.
+    CStyle style;
+    std::vector<CDoublePoint> points; // page units, of the outline (a fill's path is left out)
+    std::vector<std::string_view> commands; // the path commands, in order, one per line
     // Text blocks: the text, and the centre as written (its two numbers and their values).
     std::string text;
     std::string_view centreX, centreY;
@@ -89,6 +93,9 @@ public:
     bool NextIs(std::string_view want) const;
     // A command followed by n points "(x y)" and nothing else.
     bool Points(std::string_view command, int n, CBlockData& d);
+    // The lines of a shape up to the line `end` (read too): style commands, the path commands
+    // "\move", "\lvec", "\avec", "\clvec" with their points, and a fill of the path before it.
+    bool Body(std::string_view end, CBlockData& d);
     // "\htext (x y){text}": the text is everything between the brace after the point and the
     // closing brace that ends the last line before the block's end line.
     bool HText(CBlockData& d, std::string_view end);
@@ -99,6 +106,8 @@ private:
     bool Pair(std::string_view& s, int lineNo, double& x, double& y, std::string_view* tokX,
               std::string_view* tokY);
     bool Number(std::string_view tok, int lineNo, double& v);
+    // A style command read into d's style; false for a line that is none.
+    bool StyleLine(std::string_view line, CBlockData& d);
 };
 
 // Reads the block of kind k that begins at p's position (its "%begin" line) into d.

@@ -1,6 +1,7 @@
 #include "texdraw/Document.h"
 
 #include "figures/FigureList.h"
+#include "figures/TeXFormat.h"
 
 #include <algorithm>
 #include <atomic>
@@ -347,15 +348,26 @@ CSaveTarget ResolveTarget(const std::string& path) {
 
 } // namespace
 
-std::string MakeTeXDrawDocument(const std::string& blocks) {
-    std::string text = kHeader;
+std::string MakeTeXDrawHeader(double unitScale) {
+    if (unitScale == 1.0)
+        return kHeader;
+    // The scale line becomes an active one; everything else stays.
+    std::string header = kHeader;
+    const std::string comment = "%\\setunitscale 0.3\n";
+    const std::size_t at = header.find(comment);
+    header.replace(at, comment.size(), "\\setunitscale " + FormatTeXNumber(unitScale) + "\n");
+    return header;
+}
+
+std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
+    std::string text = MakeTeXDrawHeader(unitScale);
     text += blocks;
     text += kFooter;
     return text;
 }
 
 std::string MakeTeXDrawDocument(const CFigureList& figures) {
-    return MakeTeXDrawDocument(figures.GetTeXDrawText());
+    return MakeTeXDrawDocument(figures.GetTeXDrawText(), figures.m_dUnitScale);
 }
 
 bool WriteTeXDrawFile(const std::string& path, const std::string& text, std::string& error,

@@ -10,7 +10,9 @@
 class CFigureList;
 
 // Header + blocks + footer, exactly as the file holds it (no final line feed).
-std::string MakeTeXDrawDocument(const std::string& blocks);
+std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale = 1.0);
+// The header alone: its third line is an active "\setunitscale" line when the scale is not 1.
+std::string MakeTeXDrawHeader(double unitScale);
 std::string MakeTeXDrawDocument(const CFigureList& figures);
 
 // A file as it is on the disk at one moment. Another program that writes the file, or replaces

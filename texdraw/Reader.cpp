@@ -24,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 using namespace texdraw_reader;
@@ -85,13 +86,13 @@ bool SameWithin(std::string_view a, std::string_view b, double tolerance) {
     return i == a.size() && j == b.size();
 }
 
-std::unique_ptr<CFramedFigure> NewFramed(EKind kind, const CFrame& frame) {
+std::unique_ptr<CFramedFigure> NewFramed(EKind kind, const CFrame& frame, bool styled) {
     switch (kind) {
     case EKind::Rectangle:
         // The start-up picture writes a plain rectangle block; one still in its start-up frame
         // comes back as the picture, so a reopened drawing looks as it did. Anywhere else it
         // cannot be told from a rectangle.
-        if (IsStartupPictureFrame(frame))
+        if (IsStartupPictureFrame(frame) && !styled)
             return std::make_unique<CPictureFigure>();
         // Nothing tells a test-mode rectangle that was never turned from a plain one.
         if (IsAxisParallel(frame))
@@ -131,28 +132,49 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
     switch (d.kind) {
     case EKind::Line:
     case EKind::Arrow: {
-        std::unique_ptr<CLine> line;
-        if (d.kind == EKind::Arrow)
-            line = std::make_unique<CArrow>();
-        else
-            line = std::make_unique<CLine>();
-        line->m_pt1 = p[0];
-        line->m_pt2 = p[1];
-        if (d.dotted)
-            line->m_nPenStyle = kPenStyleDotted;
-        if (line->ExportTeX() == span)
-            return line;
+        // The vectors tell where the heads are; a head at the start alone is written as one at
+        // the end of the line turned round, and read back so.
+        struct {
+            EArrowHeads heads;
+            std::size_t count, first, second;
+        } const kForms[] = {{EArrowHeads::None, 2, 0, 1},
+                            {EArrowHeads::End, 2, 0, 1},
+                            {EArrowHeads::Both, 4, 3, 1}};
+        for (const auto& form : kForms) {
+            if (p.size() != form.count)
+                continue;
+            std::unique_ptr<CLine> line;
+            if (d.kind == EKind::Arrow)
+                line = std::make_unique<CArrow>();
+            else
+                line = std::make_unique<CLine>();
+            line->m_pt1 = p[form.first];
+            line->m_pt2 = p[form.second];
+            CStyle style = d.style;
+            style.eHeads = form.heads;
+            line->m_style = style;
+            line->ApplyStyle(style, kStylePattern); // the dotted line's pattern makes it dotted
+            if (line->ExportTeX() == span)
+                return line;
+        }
         return nullptr;
     }
     case EKind::Bezier: {
+        if (p.size() < 4)
+            return nullptr;
         auto curve = std::make_unique<CBezierCurve>();
         // The block shows the points rounded to whole units.
         curve->m_pt1 = Unrounded(Whole(p[0])); // start
         curve->m_pt3 = Unrounded(Whole(p[1])); // first control point
         curve->m_pt4 = Unrounded(Whole(p[2])); // second control point
         curve->m_pt2 = Unrounded(Whole(p[3])); // end
-        if (curve->ExportTeX() == span)
-            return curve;
+        for (EArrowHeads heads :
+             {EArrowHeads::None, EArrowHeads::End, EArrowHeads::Start, EArrowHeads::Both}) {
+            curve->m_style = d.style;
+            curve->m_style.eHeads = heads;
+            if (curve->ExportTeX() == span)
+                return curve;
+        }
         return nullptr;
     }
     default:
@@ -169,10 +191,11 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
                                                              : 0.0;
     std::unique_ptr<CFramedFigure> nearest;
     for (const CFrame& frame : frames) {
-        auto figure = NewFramed(d.kind, frame);
+        auto figure = NewFramed(d.kind, frame, !(d.style == CStyle{}));
         ApplyFrame(*figure, frame);
         if (text)
             SetText(*figure, d.text);
+        figure->m_style = d.style;
         const std::string written = figure->ExportTeX();
         if (written == span)
             return figure;
@@ -182,10 +205,11 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
     // Arcs of a frame squeezed flat say little about its corners: the last candidate, the frame
     // whose arcs come nearest, is taken when it lies within a few units.
     if (!nearest && shape == EKind::Ellipse && !frames.empty()) {
-        auto figure = NewFramed(d.kind, frames.back());
+        auto figure = NewFramed(d.kind, frames.back(), !(d.style == CStyle{}));
         ApplyFrame(*figure, frames.back());
         if (text)
             SetText(*figure, d.text);
+        figure->m_style = d.style;
         if (SameWithin(figure->ExportTeX(), span, kLooseEllipseTolerance))
             nearest = std::move(figure);
     }
@@ -383,6 +407,27 @@ std::string WrongHeader(std::string_view text) {
     return "line 1: this is not a TeXDraw drawing saved by this editor";
 }
 
+// The unit scale of a third line "\setunitscale <number>" after the first two lines of the
+// header, when it is one and the number is a scale a drawing may have.
+std::optional<double> ScaleLine(std::string_view text) {
+    const std::string& header = DocumentFrame().header;
+    const std::size_t second = header.find('\n', header.find('\n') + 1) + 1;
+    constexpr std::string_view kCommand = "\\setunitscale ";
+    if (text.substr(0, second) != std::string_view(header).substr(0, second) ||
+        text.substr(second, kCommand.size()) != kCommand)
+        return std::nullopt;
+    const std::size_t from = second + kCommand.size();
+    const std::size_t end = text.find('\n', from);
+    if (end == std::string_view::npos || end - from > 40)
+        return std::nullopt;
+    double v = 0.0;
+    const auto res = std::from_chars(text.data() + from, text.data() + end, v);
+    if (res.ec != std::errc() || res.ptr != text.data() + end || !(v >= kMinUnitScale) ||
+        !(v <= kMaxUnitScale))
+        return std::nullopt;
+    return v;
+}
+
 std::string Located(const std::string& fileName, const std::string& why) {
     return fileName + ", " + why;
 }
@@ -403,16 +448,30 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
     }
     // A file whose first line ends in carriage return and line feed has them throughout.
     std::string withFeeds;
-    const std::string& header = DocumentFrame().header;
-    const std::size_t firstFeed = header.find('\n');
-    if (text.size() > firstFeed + 1 && text.substr(0, firstFeed) == header.substr(0, firstFeed) &&
-        text[firstFeed] == '\r' && text[firstFeed + 1] == '\n') {
+    const std::string& frameHeader = DocumentFrame().header;
+    const std::size_t firstFeed = frameHeader.find('\n');
+    if (text.size() > firstFeed + 1 &&
+        text.substr(0, firstFeed) == frameHeader.substr(0, firstFeed) && text[firstFeed] == '\r' &&
+        text[firstFeed + 1] == '\n') {
         withFeeds.reserve(text.size());
         for (std::size_t i = 0; i < text.size(); ++i)
             if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
                 withFeeds += text[i];
         text = withFeeds;
     }
+    // The third line may set the unit scale the drawing prints at.
+    double unitScale = 1.0;
+    std::string scaledHeader;
+    if (const std::optional<double> scale = ScaleLine(text)) {
+        unitScale = *scale;
+        const std::size_t second = frameHeader.find('\n', frameHeader.find('\n') + 1) + 1;
+        const std::size_t third = frameHeader.find('\n', second) + 1;
+        const std::size_t end = text.find('\n', second) + 1;
+        scaledHeader = frameHeader.substr(0, second);
+        scaledHeader += text.substr(second, end - second);
+        scaledHeader += frameHeader.substr(third);
+    }
+    const std::string& header = scaledHeader.empty() ? DocumentFrame().header : scaledHeader;
     if (text.substr(0, header.size()) != header) {
         r.error = Located(fileName, WrongHeader(text));
         return r;
@@ -434,6 +493,7 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
         main.substr(header.size(), main.size() - footer.size() - header.size());
 
     CFigureList list;
+    list.m_dUnitScale = unitScale;
     CBodyReader reader(body, LineOf(header, header.size()), list, r);
     if (!reader.Run()) {
         CTeXDrawReadResult failed;

@@ -230,6 +230,10 @@ private:
             break;
         }
         default: {
+            if (m_in.Byte() % 2) {
+                StyleStep();
+                break;
+            }
             // Figures far from the page on the clipboard, as another drawing's copy puts them.
             m_f.host.clipboard = FarBlocks();
             CFigureList read;
@@ -238,6 +242,44 @@ private:
             m_f.canvas.Paste();
             break;
         }
+        }
+    }
+
+    // What the style panel and the style commands do: a style for the selection or for new
+    // figures, Copy Style and Paste Style, the drawing's printed scale.
+    void StyleStep() {
+        static const std::vector<double> kPatterns[] = {
+            {}, {kDottedDash, kDottedGap}, {6, 4}, {6, 3, 1, 3}, {0.5, 2.25, 7.125}};
+        CStyle s;
+        s.dLineWidth = (m_in.Byte() % 2) ? m_in.Byte() / 40.0 : 1.10696 * (1 + m_in.Byte() % 3);
+        s.pattern = kPatterns[m_in.Byte() % 5];
+        s.dLineGrey = m_in.Byte() % 2 ? 0.0 : m_in.Byte() / 255.0;
+        if (m_in.Byte() % 2)
+            s.fillGrey = m_in.Byte() / 255.0;
+        s.eHeads = static_cast<EArrowHeads>(m_in.Byte() % 4);
+        s.cHeadType = "FTWVH"[m_in.Byte() % 5];
+        if (m_in.Byte() % 2) {
+            s.dHeadLength = 1 + m_in.Byte() / 8.0;
+            s.dHeadWidth = 1 + m_in.Byte() / 16.0;
+        }
+        const unsigned parts = 1u + m_in.Byte() % kStyleAll;
+        switch (m_in.Byte() % 6) {
+        case 0:
+        case 1:
+            m_f.canvas.ApplyStyleToSelection(s, parts, "Style");
+            break;
+        case 2:
+            m_f.canvas.CopyStyle();
+            break;
+        case 3:
+            m_f.canvas.PasteStyle();
+            break;
+        case 4:
+            m_f.canvas.SetUnitScale(std::vector{0.3, 1.0, 0.5, 2.0, 0.75}[m_in.Byte() % 5]);
+            break;
+        default:
+            m_f.canvas.SetNewFigureStyle(s, parts);
+            break;
         }
     }
 

@@ -1,0 +1,139 @@
+// CQuodra: the styles of the selected figures and of new ones, Copy Style and Paste Style, and
+// the drawing's printed scale.
+#include "canvas/Quodra.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The bits of the values on which two styles agree.
+unsigned SameValues(const CStyle& a, const CStyle& b) {
+    unsigned same = 0;
+    same |= a.dLineWidth == b.dLineWidth ? kStyleWidth : 0u;
+    same |= a.pattern == b.pattern ? kStylePattern : 0u;
+    same |= a.dLineGrey == b.dLineGrey ? kStyleGrey : 0u;
+    same |= a.fillGrey == b.fillGrey ? kStyleFill : 0u;
+    same |= a.eHeads == b.eHeads ? kStyleHeadEnds : 0u;
+    same |= a.cHeadType == b.cHeadType ? kStyleHeadType : 0u;
+    same |= a.dHeadLength == b.dHeadLength && a.dHeadWidth == b.dHeadWidth ? kStyleHeadSize : 0u;
+    return same;
+}
+
+// The style as the figure shows it: a dotted line's dots are its pattern.
+CStyle ShownStyle(const CFigure& f) {
+    CStyle s = f.m_style;
+    s.pattern = f.GetLinePattern();
+    return s;
+}
+
+} // namespace
+
+CQuodra::CSelectionStyle CQuodra::GetSelectionStyle() const {
+    CSelectionStyle result;
+    result.nSame = kStyleAll;
+    // Each value is shown from the first selected figure that takes it.
+    unsigned seen = 0;
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        const CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bSelected || !f->m_bSelectable)
+            continue;
+        ++result.nCount;
+        const unsigned caps = f->GetStyleCaps();
+        const CStyle shown = ShownStyle(*f);
+        const unsigned fresh = caps & ~seen;
+        CStyle merged = result.style;
+        merged.dLineWidth = fresh & kStyleWidth ? shown.dLineWidth : merged.dLineWidth;
+        merged.pattern = fresh & kStylePattern ? shown.pattern : merged.pattern;
+        merged.dLineGrey = fresh & kStyleGrey ? shown.dLineGrey : merged.dLineGrey;
+        merged.fillGrey = fresh & kStyleFill ? shown.fillGrey : merged.fillGrey;
+        merged.eHeads = fresh & kStyleHeadEnds ? shown.eHeads : merged.eHeads;
+        merged.cHeadType = fresh & kStyleHeadType ? shown.cHeadType : merged.cHeadType;
+        if (fresh & kStyleHeadSize) {
+            merged.dHeadLength = shown.dHeadLength;
+            merged.dHeadWidth = shown.dHeadWidth;
+        }
+        result.style = merged;
+        result.nSame &= ~(caps & seen & ~SameValues(result.style, shown));
+        seen |= caps;
+    }
+    result.nCaps = seen;
+    result.nSame &= seen;
+    return result;
+}
+
+bool CQuodra::ApplyStyleToSelection(const CStyle& style, unsigned parts,
+                                    const std::string& stepName) {
+    const CStyle bounded = Bounded(style);
+    const bool own = BeginStep(stepName.c_str());
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bSelected || !f->m_bSelectable || !(f->GetStyleCaps() & parts))
+            continue;
+        m_history.Touch(i);
+        f->ApplyStyle(bounded, parts);
+    }
+    const bool changed = own && m_history.Commit();
+    if (!own)
+        m_history.NoteChange();
+    Repaint();
+    EditStateChanged();
+    return changed;
+}
+
+void CQuodra::SetNewFigureStyle(const CStyle& style, unsigned parts) {
+    m_newStyle = Bounded(style);
+    m_nNewStyleParts = parts & kStyleAll;
+}
+
+bool CQuodra::CopyStyle() {
+    const CFigure* f = m_figures.GetFirstSelected();
+    if (!f || !f->m_bSelectable || f->GetStyleCaps() == 0)
+        return false;
+    m_copiedStyle = ShownStyle(*f);
+    m_nCopiedStyleParts = f->GetStyleCaps();
+    EditStateChanged();
+    return true;
+}
+
+bool CQuodra::PasteStyle() {
+    if (!HasCopiedStyle() || !HasSelection())
+        return false;
+    return ApplyStyleToSelection(m_copiedStyle, m_nCopiedStyleParts, "Paste Style");
+}
+
+bool CQuodra::SetUnitScale(double scale) {
+    scale = std::clamp(scale, kMinUnitScale, kMaxUnitScale);
+    const double before = m_figures.m_dUnitScale;
+    if (!std::isfinite(scale) || scale == before)
+        return false;
+    // Lengths of a style print at the unit scale: they shrink as it grows, so that they print
+    // as large as they did.
+    const double k = before / scale;
+    const bool own = BeginStep("Drawing Scale");
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        const unsigned caps = f->GetStyleCaps();
+        if (caps == 0)
+            continue;
+        m_history.Touch(i);
+        CStyle s = f->m_style;
+        s.dLineWidth *= k;
+        for (double& v : s.pattern)
+            v *= k;
+        s.dHeadLength *= k;
+        s.dHeadWidth *= k;
+        f->m_style = Bounded(s);
+        // A dotted line's dots keep their size too: it becomes a line of that pattern.
+        if (f->m_nPenStyle == kPenStyleDotted && (caps & kStylePattern)) {
+            CStyle dots = f->m_style;
+            dots.pattern = {kDottedDash * k, kDottedGap * k};
+            f->ApplyStyle(dots, kStylePattern);
+        }
+    }
+    m_history.SetUnitScale(scale);
+    EndStep(own);
+    Repaint();
+    EditStateChanged();
+    return true;
+}
