@@ -216,10 +216,13 @@ CPoint CQuodra::ClampAndSnap(CPoint area) const {
 }
 
 void CQuodra::Execute(EAction action) {
+    if (action == kActionNone || action == kActionKeepSelection)
+        return; // nothing to do, nothing to repaint
+    NoteGesture();
     switch (action) {
     case kActionNone:
     case kActionKeepSelection:
-        return; // nothing to do, nothing to repaint
+        break;
     case kActionShowZoomBand:
     case kActionShowSelectBand:
     case kActionShowAddBand:
@@ -257,7 +260,8 @@ void CQuodra::Execute(EAction action) {
         DragHandle();
         break;
     }
-    Repaint();
+    NoteGesture();
+    RepaintDamage();
 }
 
 void CQuodra::ZoomToBand() {

@@ -23,5 +23,6 @@ public:
     CArrow() { m_strType = kTypeArrow; }
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    CRect GetPaintExtent(double zoom) const override;
     void AppendTeX(std::string& out) const override;
 };
