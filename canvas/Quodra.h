@@ -299,8 +299,10 @@ private:
     CRect ClientExtent(const CFigure& figure) const;
     void NoteFigure(const CFigure& figure);
     void NoteSelection();
-    // The selection, the grabbed figure, the figure being drawn and the rubber band.
+    // The selection, the grabbed figure and the figure being drawn.
     void NoteGesture();
+    // The client pixels of the rubber band (and zoom square) shown now; empty when none is.
+    CRect BandExtent() const;
     std::vector<SShownFigure> ShownFigures() const;
     // Every figure that came, went or changed its extent or selection since `before`.
     void NoteChangesSince(const std::vector<SShownFigure>& before);
@@ -331,4 +333,5 @@ private:
     bool m_bCreating = false;           // a drawing drag has made its figure
     CDamage m_damage;                   // what changed since the last painting
     std::optional<SView> m_paintedView; // the view the last painting showed
+    CRect m_rcBandShown;                // BandExtent as the window last showed it
 };

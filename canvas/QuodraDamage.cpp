@@ -61,13 +61,16 @@ void CQuodra::NoteGesture() {
     if (m_bCreating)
         if (const CFigure* drawn = m_figures.GetLast())
             NoteFigure(*drawn);
-    if (m_bRubberBand) {
-        // The dotted band and the zoom square inside it, one pixel each side to spare.
-        const CRect r = CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Normalized();
-        const CPoint a = AreaToClient(r.TopLeft());
-        const CPoint b = AreaToClient(r.BottomRight());
-        m_damage.Add({a.x - 2, a.y - 2, b.x + 3, b.y + 3});
-    }
+}
+
+CRect CQuodra::BandExtent() const {
+    if (!m_bRubberBand)
+        return {};
+    // The dotted band and the zoom square inside it, one pixel each side to spare.
+    const CRect r = CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Normalized();
+    const CPoint a = AreaToClient(r.TopLeft());
+    const CPoint b = AreaToClient(r.BottomRight());
+    return {a.x - 2, a.y - 2, b.x + 3, b.y + 3};
 }
 
 std::vector<CQuodra::SShownFigure> CQuodra::ShownFigures() const {
@@ -111,6 +114,11 @@ void CQuodra::NoteChangesSince(const std::vector<SShownFigure>& before) {
 }
 
 void CQuodra::RepaintDamage() {
+    // The band follows the press and the pointer even where a step does nothing else, so it is
+    // taken from where it was shown last to where it is now at every painting.
+    m_damage.Add(m_rcBandShown);
+    m_damage.Add(BandExtent());
+    m_rcBandShown = BandExtent();
     if (m_damage.IsAll() || IsViewChangedSincePaint()) {
         m_damage.Clear();
         m_host.RepaintNow();

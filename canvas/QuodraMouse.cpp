@@ -216,8 +216,12 @@ CPoint CQuodra::ClampAndSnap(CPoint area) const {
 }
 
 void CQuodra::Execute(EAction action) {
-    if (action == kActionNone || action == kActionKeepSelection)
-        return; // nothing to do, nothing to repaint
+    if (action == kActionNone || action == kActionKeepSelection) {
+        // Nothing to do; but a band that is shown moves with the press and the pointer.
+        if (BandExtent() != m_rcBandShown)
+            RepaintDamage();
+        return;
+    }
     NoteGesture();
     switch (action) {
     case kActionNone:

@@ -40,6 +40,8 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
         }
     }
     m_paintedView = CurrentView();
+    if (!client)
+        m_rcBandShown = BandExtent();
     // Everything below is drawn in area pixels.
     const CPoint scroll{m_viewport.ScrollPos(EScrollBar::Horizontal),
                         m_viewport.ScrollPos(EScrollBar::Vertical)};

@@ -39,7 +39,7 @@ void CQuodra::Redo() {
 void CQuodra::CancelGesture() {
     if (!(int(m_nMouseState) & kMousePressed))
         return;
-    NoteGesture(); // the band goes
+    NoteGesture();
     const std::vector<SShownFigure> before = ShownFigures();
     m_history.Abort();
     m_nMouseState = m_nPrevMouseState = kStateIdle;
