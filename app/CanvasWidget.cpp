@@ -23,6 +23,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -216,7 +218,24 @@ CSize CCanvasWidget::GetClientSize() const {
 }
 
 void CCanvasWidget::RepaintNow() {
+    m_damage = QRegion();
     viewport()->repaint();
+    emit CanvasUpdated();
+}
+
+void CCanvasWidget::InvalidateRect(const CRect& client) {
+    if (client.left >= client.right || client.top >= client.bottom)
+        return;
+    const QRect r =
+        QRect(QPoint(client.left, client.top), QPoint(client.right - 1, client.bottom - 1)) &
+        viewport()->rect();
+    if (!r.isEmpty())
+        m_damage += r;
+}
+
+void CCanvasWidget::UpdateNow() {
+    if (!m_damage.isEmpty())
+        viewport()->repaint(std::exchange(m_damage, QRegion()));
     emit CanvasUpdated();
 }
 
@@ -314,33 +333,68 @@ bool CCanvasWidget::focusNextPrevChild(bool) {
     return false;
 }
 
-void CCanvasWidget::paintEvent(QPaintEvent*) {
+void CCanvasWidget::paintEvent(QPaintEvent* event) {
     // The canvas is painted into an image of the window's raster pixels and then copied: in an
-    // image the surface can write one-pixel lines straight into the scan lines.
+    // image the surface can write one-pixel lines straight into the scan lines. The image is kept,
+    // and only what the event asks for is painted again.
     const qreal ratio = viewport()->devicePixelRatioF();
     const QSize size = viewport()->size() * ratio;
+    bool whole = event->region().contains(viewport()->rect());
     if (m_buffer.size() != size || m_buffer.devicePixelRatio() != ratio) {
         m_buffer = QImage(size, QImage::Format_RGB32);
         m_buffer.setDevicePixelRatio(ratio);
+        whole = true;
     }
-    {
-        QPainter painter(&m_buffer);
-        CQtSurface surface(painter, *m_pSurfaceCaches, CQtSurface::EWrites::Batched);
-        if (m_fnHideTexts && m_fnHideTexts()) {
-            CTextlessSurface textless(surface);
-            m_pCanvas->OnPaint(textless);
-        } else {
-            m_pCanvas->OnPaint(surface);
-        }
-    }
+    // A view that moved since the last painting (the pointer scrolled it in a drag) no longer fits
+    // what the image holds: all of it is painted, and the window copies the rest soon after.
+    const bool moved = m_pCanvas->IsFirstPaintPending() || m_pCanvas->IsViewChangedSincePaint();
+    PaintCanvasImage(*m_pCanvas, *m_pSurfaceCaches, m_buffer,
+                     whole || moved ? QRegion() : event->region(), HidesTexts());
     QPainter painter(viewport());
-    painter.drawImage(QPoint(0, 0), m_buffer);
+    painter.drawImage(QPoint(0, 0), m_buffer); // the painter is clipped to the event's region
     // Drawn by the window over what the canvas painted, in client pixels.
     if (m_fnPaintOverlay)
         m_fnPaintOverlay(painter);
     PaintTextWarnings(painter);
     painter.end();
+    if (moved && !whole)
+        viewport()->update();
     emit Painted();
+}
+
+void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, const QRegion& region,
+                      bool hideTexts) {
+    QPainter painter(&image);
+    const auto paint = [&](CDrawSurface& surface, const QRect* r) {
+        CTextlessSurface textless(surface);
+        CDrawSurface& dc = hideTexts ? static_cast<CDrawSurface&>(textless) : surface;
+        if (r)
+            canvas.OnPaint(dc, {r->left(), r->top(), r->right() + 1, r->bottom() + 1});
+        else
+            canvas.OnPaint(dc);
+    };
+    if (region.isEmpty()) {
+        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
+        paint(surface, nullptr);
+        return;
+    }
+    // Rectangle by rectangle: the surface writes pixels itself only under a clip of one
+    // rectangle. A region of many pieces is painted as its bounding rectangle.
+    std::vector<QRect> rects(region.begin(), region.end());
+    if (rects.size() > CDamage::kMaxRects)
+        rects = {region.boundingRect()};
+    for (const QRect& r : rects) {
+        painter.setClipRect(r);
+        CQtSurface surface(painter, caches);
+        paint(surface, &r);
+    }
+}
+
+QImage CCanvasWidget::PaintWhole() {
+    QImage image(m_buffer.size(), m_buffer.format());
+    image.setDevicePixelRatio(m_buffer.devicePixelRatio());
+    PaintCanvasImage(*m_pCanvas, *m_pSurfaceCaches, image, QRegion(), HidesTexts());
+    return image;
 }
 
 // --- Warning signs of texts that LaTeX will not read as typed
@@ -355,10 +409,23 @@ QRect CCanvasWidget::GetTextWarningRect(const CFigure& figure) const {
     const std::string* text = GetFigureTextOf(figure);
     if (!text || !figure.m_bVisible || !HasTextProblems(figure))
         return {};
+    return TextWarningPlace(figure);
+}
+
+QRect CCanvasWidget::TextWarningPlace(const CFigure& figure) const {
     // Just outside the figure's top-right corner, clear of the selection handle there.
     const CRect r = figure.GetBoundingRect(m_pCanvas->GetZoom());
     const CPoint corner = m_pCanvas->AreaToClient(m_pCanvas->PageToArea({r.right, r.top}));
     return {corner.x + 4, corner.y - kWarningSize - 4, kWarningSize, kWarningSize};
+}
+
+CRect CCanvasWidget::GetMarksExtent(const CFigure& figure, const CRect& client) const {
+    if (!GetFigureTextOf(figure))
+        return client;
+    // Wherever a sign may stand, whether the text has one now or not: a change of the text may
+    // put one up or take it down. The sign's smoothed edge may reach a pixel beyond it.
+    const QRect s = TextWarningPlace(figure).adjusted(-2, -2, 2, 2);
+    return UnionRect(client, {s.left(), s.top(), s.right() + 1, s.bottom() + 1});
 }
 
 bool CCanvasWidget::HasTextProblems(const CFigure& figure) const {

@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
 #include <array>
@@ -23,6 +24,12 @@
 class CFigure;
 class CSurfaceCaches;
 class QPainter;
+
+// Paints the canvas into an image of its window's raster pixels: only the client rectangles of
+// the region, each under a clip of its own, or all of it when the region is empty. The window's
+// paint and the benchmarks paint through it.
+void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, const QRegion& region,
+                      bool hideTexts = false);
 
 class CCanvasWidget : public QAbstractScrollArea, public CCanvasHost {
     Q_OBJECT
@@ -48,6 +55,11 @@ public:
     // The tooltip for a client point: the warnings of the text whose sign or figure is there.
     QString GetTextWarningAt(QPoint client) const;
 
+    // The canvas as the window keeps it between paintings (raster pixels), and the same painted
+    // afresh as a whole: each painting of a part must leave the first equal to the second.
+    const QImage& GetBackBuffer() const { return m_buffer; }
+    QImage PaintWhole();
+
     // Pixels the wheel scrolls per notch.
     static constexpr int kWheelStep = 48;
     // Ctrl+wheel: the zoom factor per notch (two notches double the zoom, as the plus key does).
@@ -64,6 +76,9 @@ public:
     int GetScrollPage(EScrollBar bar) const override;
     void EnableScrollBar(EScrollBar bar, bool enable) override;
     void RepaintNow() override;
+    void InvalidateRect(const CRect& client) override;
+    void UpdateNow() override;
+    CRect GetMarksExtent(const CFigure& figure, const CRect& client) const override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
     void TakeFocus() override;
@@ -126,12 +141,16 @@ private:
     void OnBarReleased(EScrollBar bar);
     void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
     void PaintTextWarnings(QPainter& painter) const;
+    bool HidesTexts() const { return m_fnHideTexts && m_fnHideTexts(); }
+    // Where a text figure's warning sign goes, in client pixels, whether or not it has one.
+    QRect TextWarningPlace(const CFigure& figure) const;
     // Whether LaTeX would not read the text figure's text as typed. Worked out once per revision
     // of the drawing: checking every text at every paint would cost more than the paint.
     bool HasTextProblems(const CFigure& figure) const;
 
     std::array<CBarState, 2> m_bars;
-    QImage m_buffer; // the canvas as last painted, in the window's raster pixels
+    QImage m_buffer;  // the canvas as last painted, in the window's raster pixels
+    QRegion m_damage; // client pixels the canvas marked as changed, painted by UpdateNow
     // What one painting keeps for the next, and the helper thread that shares the writing.
     std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;

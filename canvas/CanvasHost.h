@@ -4,6 +4,8 @@
 
 #include "figures/Geometry.h"
 
+class CFigure;
+
 #include <optional>
 #include <string>
 
@@ -28,6 +30,17 @@ public:
 
     // Repaint the whole canvas before returning.
     virtual void RepaintNow() = 0;
+    // Marks a rectangle of client pixels (right and bottom exclusive) as changed; UpdateNow paints
+    // what was marked. A window that cannot paint a part paints the whole.
+    virtual void InvalidateRect(const CRect& client) { (void)client; }
+    // Paints what InvalidateRect marked before returning.
+    virtual void UpdateNow() { RepaintNow(); }
+    // The client pixels the window itself draws for the figure (its marks over the canvas), grown
+    // from the figure's own extent on the canvas.
+    virtual CRect GetMarksExtent(const CFigure& figure, const CRect& client) const {
+        (void)figure;
+        return client;
+    }
     virtual void CaptureMouse() = 0;
     virtual void ReleaseMouse() = 0;
     virtual void TakeFocus() = 0;

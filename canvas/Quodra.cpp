@@ -12,6 +12,7 @@ CQuodra::~CQuodra() {
 }
 
 void CQuodra::Repaint() {
+    m_damage.Clear();
     m_host.RepaintNow();
 }
 

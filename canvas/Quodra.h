@@ -4,6 +4,7 @@
 #pragma once
 
 #include "canvas/CanvasHost.h"
+#include "canvas/Damage.h"
 #include "canvas/History.h"
 #include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
@@ -11,7 +12,9 @@
 #include "figures/Geometry.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Modes of the canvas (m_nMode).
 enum EMode : int { kModeSelect = 0, kModeZoom = 1, kModeDraw = 2 };
@@ -186,7 +189,13 @@ public:
     void UpdateScrollBars(int h, int v) { m_viewport.UpdateScrollBars(h, v); }
     void UpdateCentring() { m_viewport.UpdateCentring(); }
     void OnPaint(CDrawSurface& dc); // dc shows client pixels; the canvas sets the origin itself
-    void OnResize();                // scroll to the top left, re-centre, repaint
+    // Paints the client rectangle only, with the figures whose extent meets it; the caller clips
+    // dc to it. What lies outside is left as the last painting made it.
+    void OnPaint(CDrawSurface& dc, const CRect& client);
+    // Has the view (zoom, scrolling, client size, centring) changed since the last painting? A
+    // painting of part of the canvas would then not fit what is already there.
+    bool IsViewChangedSincePaint() const;
+    void OnResize(); // scroll to the top left, re-centre, repaint
     void OnHScroll(EScrollRequest request, int trackPos = 0);
     void OnVScroll(EScrollRequest request, int trackPos = 0);
     void OnLButtonDown(CPoint client, bool ctrl);
@@ -271,6 +280,7 @@ private:
     void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
     void CreateStartFigures(); // the grid lines, then the start-up picture
+    void Paint(CDrawSurface& dc, const CRect* client);
     void DrawDraggedRect(CDrawSurface& dc) const;
     // QuodraGrid.cpp
     void CreateGrid(CFigureList& list) const;
@@ -293,6 +303,38 @@ private:
     ECursor DecideCursor() const;
     // QuodraKeys.cpp
     void Nudge(int dx, int dy);
+    // QuodraDamage.cpp: what a change paints again. Each change notes the client pixels of what
+    // it touches before and after, then RepaintDamage paints them (or everything, when the view
+    // itself changed since the last painting).
+    struct SView {
+        double dZoom;
+        int nScrollX, nScrollY;
+        CSize client;
+        CPoint pageOrigin;
+        friend bool operator==(const SView&, const SView&) = default;
+    };
+    // What a figure shows, to tell afterwards whether it changed.
+    struct SShownFigure {
+        const CFigure* pFigure;
+        CRect client; // empty when nothing of it shows
+        bool bSelected;
+        // Its points: a reshape may keep the extent (a line's ends swapped across the box).
+        CDoublePoint points[CFigure::kMaxPoints];
+        int nPoints;
+    };
+    SView CurrentView() const;
+    // The client pixels the figure paints (with the window's marks), empty when it is hidden.
+    CRect ClientExtent(const CFigure& figure) const;
+    void NoteFigure(const CFigure& figure);
+    void NoteSelection();
+    // The selection, the grabbed figure and the figure being drawn.
+    void NoteGesture();
+    // The client pixels of the rubber band (and zoom square) shown now; empty when none is.
+    CRect BandExtent() const;
+    std::vector<SShownFigure> ShownFigures() const;
+    // Every figure that came, went or changed its extent or selection since `before`.
+    void NoteChangesSince(const std::vector<SShownFigure>& before);
+    void RepaintDamage();
 
     CCanvasHost& m_host;
     CViewport m_viewport{m_host};
@@ -318,7 +360,10 @@ private:
     bool m_bFirstPaint = true;
     bool m_bRubberBand = false;
 
-    bool m_bGridVisible = true;     // the grid switch
-    bool m_bStartFiguresDue = true; // the first paint still has to add grid and picture
-    bool m_bCreating = false;       // a drawing drag has made its figure
+    bool m_bGridVisible = true;         // the grid switch
+    bool m_bStartFiguresDue = true;     // the first paint still has to add grid and picture
+    bool m_bCreating = false;           // a drawing drag has made its figure
+    CDamage m_damage;                   // what changed since the last painting
+    std::optional<SView> m_paintedView; // the view the last painting showed
+    CRect m_rcBandShown;                // BandExtent as the window last showed it
 };

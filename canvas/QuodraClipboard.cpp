@@ -83,6 +83,7 @@ void CQuodra::InsertPasted(CFigureList& read) {
     }
     const std::optional<CRect> u = read.SelectionBounds(Zoom(), 5, 5);
     const bool shift = u && m_viewport.FitsOnPage(*u);
+    NoteSelection();
     const bool own = BeginStep("Paste");
     m_figures.ClearSelection();
     // All figures are taken out in one pass: taking them from the front one by one would make a
@@ -98,6 +99,7 @@ void CQuodra::InsertPasted(CFigureList& read) {
         m_history.Insert(m_figures.GetCount(), std::move(f));
     }
     EndStep(own);
-    Repaint();
+    NoteSelection();
+    RepaintDamage();
     EditStateChanged();
 }

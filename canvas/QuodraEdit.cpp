@@ -16,11 +16,13 @@ bool CQuodra::HasSelectableFigure() const {
 }
 
 void CQuodra::SelectAll() {
+    NoteSelection();
     for (int i = 0; i < m_figures.GetCount(); ++i) {
         CFigure* f = m_figures.GetAt(i);
         f->m_bSelected = f->m_bSelectable;
     }
-    Repaint();
+    NoteSelection();
+    RepaintDamage();
     EditStateChanged();
 }
 
@@ -28,6 +30,7 @@ void CQuodra::SelectAll() {
 // The list is walked once: the selection found is both what the step restores and what leaves,
 // and nothing is selected afterwards.
 void CQuodra::RemoveSelected(const char* stepName) {
+    NoteSelection();
     std::vector<int> selected = m_figures.SelectedPositions();
     const bool own = !m_history.IsRecording();
     if (own)
@@ -35,7 +38,7 @@ void CQuodra::RemoveSelected(const char* stepName) {
     m_history.RemoveAt(selected);
     if (own)
         m_history.Commit({});
-    Repaint();
+    RepaintDamage();
     EditStateChanged();
 }
 
@@ -50,6 +53,7 @@ void CQuodra::Duplicate() {
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
     const bool shift = m_viewport.FitsOnPage(*u);
+    NoteSelection();
     const bool own = BeginStep("Duplicate");
     for (int i = 0; i < count; ++i) {
         CFigure* source = m_figures.GetAt(i);
@@ -63,7 +67,8 @@ void CQuodra::Duplicate() {
         m_history.Insert(m_figures.GetCount(), std::move(copy));
     }
     EndStep(own);
-    Repaint();
+    NoteSelection();
+    RepaintDamage();
     EditStateChanged();
 }
 
@@ -77,7 +82,7 @@ void CQuodra::OnLButtonDblClk(CPoint client) {
     const auto result = m_host.RunPropertiesDialog(text ? *text : std::string(), text != nullptr);
     if (result && text) {
         SetFigureText(*figure, OneLineText(*result));
-        Repaint();
+        RepaintDamage();
     }
 }
 
@@ -93,16 +98,18 @@ void CQuodra::ChangeText() {
         return;
     if (GetFigureText(*figure)) {
         SetFigureText(*figure, OneLineText(*result));
-        Repaint();
+        RepaintDamage();
     }
 }
 
 // A new text is one step of its own.
 void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
+    NoteFigure(figure);
     const bool own = BeginStep("Change Text");
     m_history.Touch(IndexOf(&figure));
     if (std::string* current = GetFigureText(figure))
         *current = text;
     EndStep(own);
+    NoteFigure(figure);
     EditStateChanged();
 }

@@ -4,31 +4,30 @@
 // All or nothing: a step that would push any selected figure off the page moves none.
 void CQuodra::Nudge(int dx, int dy) {
     const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), dx, dy);
-    if (!u || !m_viewport.FitsOnPage(*u))
-        return;
-    // Arrow steps of the same selection follow on as one step.
-    const bool own = BeginStep("Move", "nudge");
-    m_history.MoveBy(m_figures.SelectedPositions(), dx, dy);
-    EndStep(own);
+    if (u && m_viewport.FitsOnPage(*u)) {
+        NoteSelection();
+        // Arrow steps of the same selection follow on as one step.
+        const bool own = BeginStep("Move", "nudge");
+        m_history.MoveBy(m_figures.SelectedPositions(), dx, dy);
+        EndStep(own);
+        NoteSelection();
+    }
+    RepaintDamage();
 }
 
 void CQuodra::OnKeyDown(EKey key) {
     switch (key) {
     case EKey::Left:
         Nudge(-1, 0);
-        Repaint();
         break;
     case EKey::Up:
         Nudge(0, -1);
-        Repaint();
         break;
     case EKey::Right:
         Nudge(1, 0);
-        Repaint();
         break;
     case EKey::Down:
         Nudge(0, 1);
-        Repaint();
         break;
     case EKey::Delete:
         DeleteSelected();

@@ -216,10 +216,17 @@ CPoint CQuodra::ClampAndSnap(CPoint area) const {
 }
 
 void CQuodra::Execute(EAction action) {
+    if (action == kActionNone || action == kActionKeepSelection) {
+        // Nothing to do; but a band that is shown moves with the press and the pointer.
+        if (BandExtent() != m_rcBandShown)
+            RepaintDamage();
+        return;
+    }
+    NoteGesture();
     switch (action) {
     case kActionNone:
     case kActionKeepSelection:
-        return; // nothing to do, nothing to repaint
+        break;
     case kActionShowZoomBand:
     case kActionShowSelectBand:
     case kActionShowAddBand:
@@ -257,7 +264,8 @@ void CQuodra::Execute(EAction action) {
         DragHandle();
         break;
     }
-    Repaint();
+    NoteGesture();
+    RepaintDamage();
 }
 
 void CQuodra::ZoomToBand() {

@@ -5,6 +5,7 @@
 #include "figures/Rectangle.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 constexpr COLORREF kZoomSquareColor = RGB(255, 0, 0);
@@ -19,19 +20,32 @@ void CQuodra::CreateStartFigures() {
 }
 
 void CQuodra::OnPaint(CDrawSurface& dc) {
+    Paint(dc, nullptr);
+}
+
+void CQuodra::OnPaint(CDrawSurface& dc, const CRect& client) {
+    Paint(dc, &client);
+}
+
+void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
     if (m_bFirstPaint) {
         m_viewport.Relayout();
         m_host.TakeFocus();
         m_bFirstPaint = false;
+        client = nullptr; // the first painting lays the canvas out: all of it is new
         if (m_bStartFiguresDue) {
             m_bStartFiguresDue = false;
             CreateStartFigures();
             m_history.Clear(); // the start figures are where the drawing begins
         }
     }
+    m_paintedView = CurrentView();
+    if (!client)
+        m_rcBandShown = BandExtent();
     // Everything below is drawn in area pixels.
-    dc.SetOrigin(
-        {m_viewport.ScrollPos(EScrollBar::Horizontal), m_viewport.ScrollPos(EScrollBar::Vertical)});
+    const CPoint scroll{m_viewport.ScrollPos(EScrollBar::Horizontal),
+                        m_viewport.ScrollPos(EScrollBar::Vertical)};
+    dc.SetOrigin(scroll);
     const CRect paper = GetPaperRect();
     dc.FillRect({0, 0, paper.right + m_viewport.GetCenterRight(),
                  paper.bottom + m_viewport.GetCenterBottom()},
@@ -39,7 +53,24 @@ void CQuodra::OnPaint(CDrawSurface& dc) {
     dc.FillRect(paper, m_clrPaper);
     dc.FillRect(GetPageRect(), m_clrPage);
     const CPoint origin = GetPageOrigin();
-    m_figures.DrawAll(dc, Zoom(), origin.x, origin.y);
+    if (!client) {
+        m_figures.DrawAll(dc, Zoom(), origin.x, origin.y);
+    } else {
+        // Only what meets the rectangle, in page pixels; the surface clips the rest.
+        const long long dx = static_cast<long long>(scroll.x) - origin.x;
+        const long long dy = static_cast<long long>(scroll.y) - origin.y;
+        const auto pin = [](long long v) {
+            return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+        };
+        const CRect page{pin(client->left + dx), pin(client->top + dy), pin(client->right + dx),
+                         pin(client->bottom + dy)};
+        const double zoom = Zoom();
+        for (int i = 0; i < m_figures.GetCount(); ++i) {
+            const CFigure* f = m_figures.GetAt(i);
+            if (f->m_bVisible && RectsMeet(f->GetPaintExtent(zoom), page))
+                f->Paint(dc, zoom, origin.x, origin.y);
+        }
+    }
     if (m_bRubberBand)
         DrawDraggedRect(dc);
 }

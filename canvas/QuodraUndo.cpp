@@ -15,22 +15,32 @@ void CQuodra::EndStep(bool own) {
 }
 
 void CQuodra::Undo() {
+    if (!m_history.CanUndo())
+        return;
+    const std::vector<SShownFigure> before = ShownFigures();
     if (!m_history.Undo())
         return;
-    Repaint();
+    NoteChangesSince(before);
+    RepaintDamage();
     EditStateChanged();
 }
 
 void CQuodra::Redo() {
+    if (!m_history.CanRedo())
+        return;
+    const std::vector<SShownFigure> before = ShownFigures();
     if (!m_history.Redo())
         return;
-    Repaint();
+    NoteChangesSince(before);
+    RepaintDamage();
     EditStateChanged();
 }
 
 void CQuodra::CancelGesture() {
     if (!(int(m_nMouseState) & kMousePressed))
         return;
+    NoteGesture();
+    const std::vector<SShownFigure> before = ShownFigures();
     m_history.Abort();
     m_nMouseState = m_nPrevMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
@@ -38,6 +48,7 @@ void CQuodra::CancelGesture() {
     m_host.ReleaseMouse();
     m_hCursor = DecideCursor();
     m_host.SetCursorShape(m_hCursor);
-    Repaint();
+    NoteChangesSince(before);
+    RepaintDamage();
     EditStateChanged();
 }

@@ -132,6 +132,15 @@ CRect CFigure::GetBoundingRect(double zoom) const {
     return {std::min(s.x, e.x), std::min(s.y, e.y), std::max(s.x, e.x), std::max(s.y, e.y)};
 }
 
+CRect CFigure::GetPaintExtent(double zoom) const {
+    const CRect r = GetBoundingRect(zoom);
+    // Handle squares reach 3 pixels up and left of their point and 4 right and down; a pen of
+    // width w reaches w / 2 from its line either way, and the painter's rounding may add one.
+    const long long reach = 8LL + OutlineWidth(zoom);
+    return {AddPinned(r.left, -reach), AddPinned(r.top, -reach), AddPinned(r.right, reach),
+            AddPinned(r.bottom, reach)};
+}
+
 ECursor CFigure::GetHandleCursor(int handle, double zoom) const {
     if (handle == 0 || handle == 1)
         return ECursor::None;

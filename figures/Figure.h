@@ -97,6 +97,12 @@ public:
     virtual void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const;
     virtual void MoveByPixels(int dx, int dy, double zoom);
     virtual CRect GetBoundingRect(double zoom) const;
+    // Every page pixel Paint can set at the zoom (Draw and DrawHandles, at any pixel density):
+    // the canvas repaints only what changed and paints only figures whose extent meets the
+    // damage, so a pixel drawn outside it stays behind when the figure moves. The base takes the
+    // bounding rectangle widened by the handle squares, the outline pen and a few pixels more;
+    // whatever draws beyond that (a thicker pen, an arrowhead) widens it in its override.
+    virtual CRect GetPaintExtent(double zoom) const;
     virtual ECursor GetHandleCursor(int handle, double zoom) const;
     // What dragging the handle does, as the undo step is named: "Resize" unless it turns.
     virtual const char* GetHandleStepName(int handle) const {

@@ -3,6 +3,7 @@
 #include "figures/StyledDraw.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -140,6 +141,19 @@ std::unique_ptr<CFigure> CArrow::Clone() const {
     auto copy = std::make_unique<CArrow>();
     copy->CopyFrom(*this);
     return copy;
+}
+
+CRect CArrow::GetPaintExtent(double zoom) const {
+    // The head's corners lie within sqrt(16^2 + 4^2) * zoom of its point, the end.
+    const CRect r = CLine::GetPaintExtent(zoom);
+    const CPoint e = GetHandlePoint(kHandleEnd, zoom);
+    const double reach = 17.0 * zoom + 2.0;
+    const auto pinned = [](double v) {
+        return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+    };
+    return {std::min(r.left, pinned(e.x - reach)), std::min(r.top, pinned(e.y - reach)),
+            std::max(r.right, pinned(e.x + reach + 1.0)),
+            std::max(r.bottom, pinned(e.y + reach + 1.0))};
 }
 
 void CArrow::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {

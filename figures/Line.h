@@ -38,5 +38,6 @@ public:
     }
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    CRect GetPaintExtent(double zoom) const override;
     void AppendTeX(std::string& out) const override;
 };
