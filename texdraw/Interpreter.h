@@ -93,7 +93,7 @@ struct CTeXDrawStatement {
     // goes on with a comment only, that comment and the line end (programs keep data there).
     std::size_t m_nBegin = 0, m_nEnd = 0;
     int m_nLine = 0;            // of m_nBegin, counted from CTeXDrawInterpretOptions::m_nFirstLine
-    std::string_view m_strName; // the control sequence without its backslash, "" for none
+    std::string m_strName; // the control sequence without its backslash, "" for none
     int m_nFirstPrimitive = 0;  // m_primitives[m_nFirstPrimitive, + m_nPrimitives)
     int m_nPrimitives = 0;
     std::string m_strMessage; // why an Unknown statement could not be read; "" for a macro or
