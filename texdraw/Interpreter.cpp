@@ -288,10 +288,14 @@ constexpr CCommandName kCommands[] = {
 };
 
 const CCommandName* FindCommand(std::string_view name) {
-    for (const CCommandName& c : kCommands)
-        if (c.m_strName == name)
-            return &c;
-    return nullptr;
+    static const std::unordered_map<std::string_view, const CCommandName*> byName = [] {
+        std::unordered_map<std::string_view, const CCommandName*> m;
+        for (const CCommandName& c : kCommands)
+            m.emplace(c.m_strName, &c);
+        return m;
+    }();
+    const auto it = byName.find(name);
+    return it == byName.end() ? nullptr : it->second;
 }
 
 bool IsConditional(const CTeXToken& t) {
@@ -378,7 +382,10 @@ class CInterpreter {
 public:
     CInterpreter(std::string_view body, const CTeXDrawInterpretOptions& options)
         : m_body(body), m_options(options), m_input(body),
-          m_nBudget(std::max<long long>(1 << 20, 32 * static_cast<long long>(body.size()))) {}
+          // Macros may expand to 32 tokens for each byte of the body, within bounds that keep a
+          // small file's macros free and a huge file's time in seconds.
+          m_nBudget(
+              std::clamp<long long>(32 * static_cast<long long>(body.size()), 1 << 16, 1 << 26)) {}
 
     CTeXDrawProgram Run();
 
@@ -448,8 +455,7 @@ private:
     int m_nPath = -1;
     bool m_bPositionTaken = false; // TeXDraw's \ifp@osinit: the extent starts at the first move
     long long m_nMinX = 0, m_nMinY = 0, m_nMaxX = 0, m_nMaxY = 0;
-    long long m_nBudget; // tokens macros may still expand to
-    bool m_bBudgetSpent = false;
+    long long m_nBudget;         // tokens macros may still expand to
     int m_nOpenConditionals = 0; // \ifx ... \fi the statement is inside
     bool m_bExpanded = false;    // the statement runs a macro or a conditional of the file's own
     std::string m_strStatementError;
@@ -1160,6 +1166,12 @@ void CInterpreter::Drew() {
 }
 
 void CInterpreter::Add(CTeXDrawPrimitive p) {
+    if (m_program.m_primitives.size() >= static_cast<std::size_t>(kMaxTeXDrawPrimitives)) {
+        // A macro drawing without end stops here; the statements after it are kept unread.
+        m_input.DropExpansions();
+        m_nOpenConditionals = 0;
+        return;
+    }
     if (m_state.m_nStyle < 0) {
         std::vector<CTeXDrawStyle>& styles = m_program.m_styles;
         if (styles.empty() || !(styles.back() == m_state.m_style))

@@ -92,9 +92,9 @@ struct CTeXDrawStatement {
     // Bytes of the body: the command with its arguments, blanks around it, and when the line
     // goes on with a comment only, that comment and the line end (programs keep data there).
     std::size_t m_nBegin = 0, m_nEnd = 0;
-    int m_nLine = 0;            // of m_nBegin, counted from CTeXDrawInterpretOptions::m_nFirstLine
-    std::string m_strName; // the control sequence without its backslash, "" for none
-    int m_nFirstPrimitive = 0;  // m_primitives[m_nFirstPrimitive, + m_nPrimitives)
+    int m_nLine = 0;           // of m_nBegin, counted from CTeXDrawInterpretOptions::m_nFirstLine
+    std::string m_strName;     // the control sequence without its backslash, "" for none
+    int m_nFirstPrimitive = 0; // m_primitives[m_nFirstPrimitive, + m_nPrimitives)
     int m_nPrimitives = 0;
     std::string m_strMessage; // why an Unknown statement could not be read; "" for a macro or
                               // command this program does not know
@@ -136,7 +136,7 @@ CTeXDrawProgram InterpretTeXDraw(std::string_view body,
                                  const CTeXDrawInterpretOptions& options = {});
 
 // The limits past which the rest of a body is kept as one Unknown statement.
-inline constexpr int kMaxTeXDrawStatements = 1 << 21;
-inline constexpr int kMaxTeXDrawPrimitives = 1 << 22;
+inline constexpr int kMaxTeXDrawStatements = 1 << 20;
+inline constexpr int kMaxTeXDrawPrimitives = 1 << 20;
 // Segments nested deeper are not followed (their \bsegment and \esegment stay Unknown).
 inline constexpr int kMaxTeXDrawSegmentDepth = 1000;
