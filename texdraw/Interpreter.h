@@ -113,7 +113,7 @@ struct CTeXDrawProgram {
     // Unknown statements and the lines they begin on.
     int m_nUnknown = 0;
     std::vector<int> m_unknownLines;
-    // What could not be read, or was read only in part, in order.
+    // What could not be read, or could be read only so far, in order.
     std::vector<CTeXDrawMessage> m_messages;
     // The drawing's extent as TeXDraw measures it (moves, ends of lines and curves, circles and
     // ellipses; not arcs, arrowheads, line widths or texts), page units.

@@ -4,7 +4,7 @@ namespace {
 
 bool IsBlank(std::string_view text, std::size_t pos) {
     const char c = text[pos];
-    // A carriage return before a line feed is part of the line end, any other one a blank.
+    // A carriage return before a line feed belongs to the line end, any other one is a blank.
     return c == ' ' || c == '\t' ||
            (c == '\r' && (pos + 1 >= text.size() || text[pos + 1] != '\n'));
 }

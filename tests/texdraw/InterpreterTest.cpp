@@ -121,7 +121,7 @@ TEST(TeXDrawInterpreter, RunsTheManualsIdiomsToHandComputedPageValues) {
                              "\\arrowheadtype t:F \\arrowheadsize l:0.2 w:0.1\n"
                              "\\ravec ( -1,5  +0 )\n"
                              "\\lpatt (0.05 0.03)\n"
-                             "\\clvec (1 1)(2 2)(3 1)\n"
+                             "\\clvec (1 1)(2 2)(3 1) \\ifill f:0.25\n"
                              "\\lpatt ()\n"
                              "\\move (1 1) \\lcir r:0.25 \\fcir f:0.3 r:.1\n"
                              "\\lellip rx:0.5 ry:0.25 \\fellip f:1 rx:0.2 ry:0.1\n"
@@ -203,6 +203,9 @@ TEST(TeXDrawInterpreter, RunsTheManualsIdiomsToHandComputedPageValues) {
     EXPECT_EQ(CDoublePoint(100, -100), q[5].m_ptControl1);
     EXPECT_EQ(CDoublePoint(200, -200), q[5].m_ptControl2);
     EXPECT_EQ((std::vector<double>{5, 3}), style(5).m_dashes);
+    const CTeXDrawPath& curve = p.m_paths[static_cast<std::size_t>(q[5].m_nPath)];
+    EXPECT_TRUE(curve.m_bFilled && !curve.m_bStroked); // \ifill fills without stroking
+    EXPECT_EQ(0.25, curve.m_dFillGray);
     EXPECT_TRUE(style(6).m_dashes.empty());
     EXPECT_EQ(25.0, q[6].m_dRadiusX);
     EXPECT_TRUE(!q[6].m_bFilled && q[7].m_bFilled);
