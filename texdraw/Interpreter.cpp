@@ -1460,7 +1460,8 @@ std::string CInterpreter::RunCommand(ECommand c) {
         if (!(e = ReadParenthesised(a)).empty())
             return e;
         const std::vector<std::string_view> names = SplitBlanks(a);
-        if (names.size() != 2 || names[0][0] != '*' || names[1][0] != '*')
+        const auto symbolic = [](std::string_view n) { return !n.empty() && n[0] == '*'; };
+        if (names.size() != 2 || !symbolic(names[0]) || !symbolic(names[1]))
             return "\"(" + a + ")\" should hold two names beginning with *";
         m_saved[std::string(names[0])] = x;
         m_saved[std::string(names[1])] = y;
