@@ -503,6 +503,15 @@ TEST(TeXDrawInterpreter, DrawsGnuplotsOutputThroughItsOwnMacros) {
         if (st.m_eKind == ETeXDrawStatement::Text)
             ++texts;
     }
+    // Without expansion the same statements are kept, with nothing drawn for the macros.
+    CTeXDrawInterpretOptions plain = FromLine(s.m_nBodyLine);
+    plain.m_bExpandMacros = false;
+    const CTeXDrawProgram kept = InterpretTeXDraw(body, plain);
+    ExpectTiles(kept, body);
+    EXPECT_EQ(p.m_statements.size(), kept.m_statements.size());
+    EXPECT_EQ(p.m_unknownLines, kept.m_unknownLines);
+    EXPECT_TRUE(std::none_of(kept.m_primitives.begin(), kept.m_primitives.end(),
+                             [](const CTeXDrawPrimitive& q) { return q.m_bExpanded; }));
     EXPECT_GT(paths, 20);
     EXPECT_GT(pieces, 100);
     EXPECT_EQ(1, arrows);
