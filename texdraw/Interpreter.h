@@ -1,7 +1,5 @@
-// Running the body of a TeXDraw drawing that a person or another program wrote, as TeXDraw's own
-// macros would: current point, drawing units, unit and segment scales, segments, saved positions,
-// line styles, arrowheads and text references. The result says, statement by statement, what was
-// drawn, in page units, and keeps every byte of the body in some statement.
+// Running the body of a TeXDraw drawing that a person or another program wrote as TeXDraw's own
+// macros would, into statements that keep every byte and say what each drew, in page units.
 #pragma once
 
 #include "figures/Geometry.h"

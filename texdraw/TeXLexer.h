@@ -1,6 +1,5 @@
-// TeX's reading of characters into tokens, as far as drawings written by hand or by other programs
-// need it: control words and symbols, groups, spaces after a control word dropped, comments to the
-// end of the line, a blank line as \par. Private to texdraw/.
+// TeX's reading of characters into tokens (control sequences, groups, blanks, comments, a blank
+// line as \par), as far as drawings written elsewhere need it. Private to texdraw/.
 #pragma once
 
 #include <cstddef>
