@@ -12,7 +12,7 @@ QUODRA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev
     texlive-latex-base texlive-pictures ghostscript poppler-utils)
 # Extra packages for the whole test command: clang and its runtime for the fuzzer, clang-format
 # for the style check, a decimal-comma locale.
-QUODRA_TEST_PACKAGES=(clang clang-format libclang-rt-14-dev locales)
+QUODRA_TEST_PACKAGES=(clang clang-format libclang-rt-14-dev locales gnuplot-nox)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
