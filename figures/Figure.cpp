@@ -136,7 +136,14 @@ CRect CFigure::GetPaintExtent(double zoom) const {
     const CRect r = GetBoundingRect(zoom);
     // Handle squares reach 3 pixels up and left of their point and 4 right and down; a pen of
     // width w reaches w / 2 from its line either way, and the painter's rounding may add one.
-    const long long reach = 8LL + OutlineWidth(zoom);
+    long long reach = 8LL + OutlineWidth(zoom);
+    if (!HasPlainStyle()) {
+        // A style of its own: the pen as wide as it is, and heads as long and wide as they are.
+        double extra = std::max(1.0, m_style.dLineWidth * zoom);
+        if ((GetStyleCaps() & kStyleHeads) && m_style.eHeads != EArrowHeads::None)
+            extra += std::hypot(m_style.dHeadLength, m_style.dHeadWidth) * zoom;
+        reach += static_cast<long long>(std::min(std::ceil(extra), 1.0e9));
+    }
     return {AddPinned(r.left, -reach), AddPinned(r.top, -reach), AddPinned(r.right, reach),
             AddPinned(r.bottom, reach)};
 }
