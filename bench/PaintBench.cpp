@@ -14,7 +14,7 @@
 
 namespace {
 
-void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0) {
+void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool styled = false) {
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     // What the canvas window keeps from one painting to the next.
@@ -27,7 +27,11 @@ void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0) {
     for (int i = list.GetCount() - 1; i >= 0; --i)
         if (list.GetAt(i)->m_strType == "HappyNewYear :)")
             list.RemoveAndDelete(i);
-    CRandomDrawing(7).AddTo(list, static_cast<int>(state.range(0)));
+    CRandomDrawing gen(7);
+    gen.AddTo(list, static_cast<int>(state.range(0)));
+    // A drawing of mixed styles: every other figure with a style of its own.
+    if (styled)
+        gen.StyleEvery(list, 0, 2);
     for (int i = 0; i < list.GetCount(); i += 3)
         list.GetAt(i)->m_bSelected = true;
     const auto paint = [&] {
@@ -78,5 +82,15 @@ void BM_PaintZoom4Ratio2(benchmark::State& state) {
     PaintDrawing(state, 4.0, 2.0);
 }
 BENCHMARK(BM_PaintZoom4Ratio2)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PaintMixedStylesZoom1(benchmark::State& state) {
+    PaintDrawing(state, 1.0, 1.0, true);
+}
+BENCHMARK(BM_PaintMixedStylesZoom1)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PaintMixedStylesZoom4(benchmark::State& state) {
+    PaintDrawing(state, 4.0, 1.0, true);
+}
+BENCHMARK(BM_PaintMixedStylesZoom4)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

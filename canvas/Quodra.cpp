@@ -106,6 +106,9 @@ bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error, CFil
 void CQuodra::ResetDrawing() {
     m_figures.DeleteAll();
     m_figures.m_dUnitScale = 1.0;
+    m_figures.m_bForeign = false;
+    m_figures.m_strBefore.clear();
+    m_figures.m_strAfter.clear();
     CreateStartFigures();
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;
@@ -124,6 +127,9 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     // The figures read are taken over as they are, bottom first, so their order is kept.
     next.Append(std::move(figures));
     next.m_dUnitScale = figures.m_dUnitScale;
+    next.m_bForeign = figures.m_bForeign;
+    next.m_strBefore = std::move(figures.m_strBefore);
+    next.m_strAfter = std::move(figures.m_strAfter);
     m_figures.Swap(next);
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;

@@ -143,6 +143,9 @@ void CFigureList::SetGridVisible(bool visible) {
 void CFigureList::Swap(CFigureList& other) noexcept {
     m_figures.swap(other.m_figures);
     std::swap(m_dUnitScale, other.m_dUnitScale);
+    std::swap(m_bForeign, other.m_bForeign);
+    m_strBefore.swap(other.m_strBefore);
+    m_strAfter.swap(other.m_strAfter);
 }
 
 void CFigureList::InsertAt(int i, std::unique_ptr<CFigure> figure) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,11 @@ public:
     // How large the drawing prints: TeXDraw's unit scale, by which one page unit prints as
     // 0.01 in times it. It goes with the figures (Swap exchanges it too).
     double m_dUnitScale = 1.0;
+    // A drawing another program or a person wrote keeps what stood around its figures: the text
+    // before them (up to and with the drawing's opening) and after them, written back as read.
+    // Not foreign: the editor's own header and footer.
+    bool m_bForeign = false;
+    std::string m_strBefore, m_strAfter;
 
 private:
     std::vector<std::unique_ptr<CFigure>> m_figures;

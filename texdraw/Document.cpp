@@ -367,6 +367,9 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
 }
 
 std::string MakeTeXDrawDocument(const CFigureList& figures) {
+    // A drawing read from another program's file goes back into what stood around it.
+    if (figures.m_bForeign)
+        return figures.m_strBefore + figures.GetTeXDrawText() + figures.m_strAfter;
     return MakeTeXDrawDocument(figures.GetTeXDrawText(), figures.m_dUnitScale);
 }
 

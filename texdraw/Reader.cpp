@@ -13,6 +13,7 @@
 #include "figures/TextFigures.h"
 #include "texdraw/BlockParser.h"
 #include "texdraw/Document.h"
+#include "texdraw/ForeignReader.h"
 #include "texdraw/FrameRecovery.h"
 
 #include <algorithm>
@@ -436,6 +437,7 @@ std::string Located(const std::string& fileName, const std::string& why) {
 
 CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fileName,
                                    CFigureList& out) {
+    const std::string_view original = text;
     CTeXDrawReadResult r;
     if (text.empty()) {
         r.error = fileName + ": the file is empty";
@@ -473,8 +475,16 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
     }
     const std::string& header = scaledHeader.empty() ? DocumentFrame().header : scaledHeader;
     if (text.substr(0, header.size()) != header) {
-        r.error = Located(fileName, WrongHeader(text));
-        return r;
+        // Not the editor's own form: a drawing someone else wrote, read by running it.
+        CTeXDrawReadResult foreign = ReadForeignTeXDrawText(original, fileName, out);
+        // A file that begins as the editor's own and cannot be read either way is told where it
+        // stops being the editor's.
+        const std::size_t second = frameHeader.find('\n', firstFeed + 1) + 1;
+        if (!foreign.ok &&
+            (foreign.error.empty() ||
+             text.substr(0, second) == std::string_view(frameHeader).substr(0, second)))
+            foreign.error = Located(fileName, WrongHeader(text));
+        return foreign;
     }
     std::size_t end = text.size();
     while (end > header.size() && IsSpace(text[end - 1]))

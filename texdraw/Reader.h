@@ -22,6 +22,10 @@ struct CTeXDrawReadResult {
     // Figures recognised only within rounding (a turned ellipse, a rhomb whose corners were off
     // whole page units): the next save writes some of their numbers 0.01 or so differently.
     int nApproximated = 0;
+    // A drawing another program or a person wrote (not in this editor's own form): how many
+    // drawings follow it in the file, kept as they stand.
+    bool bForeign = false;
+    int nFurtherDrawings = 0;
 };
 
 // Larger files are refused unread.

@@ -11,6 +11,7 @@
 #include "figures/BezierCurve.h"
 #include "figures/Line.h"
 #include "figures/Rectangle.h"
+#include "figures/Style.h"
 #include "figures/TextFigures.h"
 
 #include <QAbstractScrollArea>
@@ -56,6 +57,56 @@ protected:
         ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
     }
 
+    // The ink of the canvas alone (darker than canvasGrey) and of the typeset page (at least
+    // typesetAlpha opaque) over the page's top 300 pixels: every pixel of either lies within 2
+    // pixels of the other's ink, and each has at least minPixels of it.
+    void ExpectInkAgrees(const QImage& typeset, int canvasGrey, int typesetAlpha, int minPixels) {
+        // The canvas alone, as wide as the window allows.
+        m_dock->hide();
+        QTest::qWait(50);
+        Viewport()->repaint();
+        const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
+            canvas.save(QString(dir) + "/preview-canvas.png");
+            typeset.save(QString(dir) + "/preview-typeset.png");
+        }
+        const QPoint corner = m_dock->GetCanvasPageCorner();
+        const auto canvasInk = [&](int x, int y) {
+            const QPoint p = corner + QPoint(x, y);
+            return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < canvasGrey;
+        };
+        const auto typesetInk = [&](int x, int y) {
+            return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= typesetAlpha;
+        };
+        const auto near = [](auto ink, int x, int y) {
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (ink(x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
+        // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
+        const int width = std::min(640, canvas.width() - corner.x() - 3);
+        const int height = std::min(300, canvas.height() - corner.y() - 3);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (canvasInk(x, y)) {
+                    ++canvasPixels;
+                    canvasAlone += !near(typesetInk, x, y);
+                }
+                if (typesetInk(x, y)) {
+                    ++typesetPixels;
+                    typesetAlone += !near(canvasInk, x, y);
+                }
+            }
+        }
+        EXPECT_GT(canvasPixels, minPixels);
+        EXPECT_GT(typesetPixels, minPixels);
+        EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+        EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+    }
+
     CPreviewDock* m_dock = nullptr;
 };
 
@@ -82,50 +133,61 @@ TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
     ASSERT_EQ(m_dock->GetImageDpi(), 100.0);
     ASSERT_EQ(typeset.size(), QSize(681, 801));
 
-    // The canvas alone, as wide as the window allows.
-    m_dock->hide();
-    QTest::qWait(50);
-    Viewport()->repaint();
-    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
-        canvas.save(QString(dir) + "/preview-canvas.png");
-        typeset.save(QString(dir) + "/preview-typeset.png");
+    ExpectInkAgrees(typeset, 100, 100, 1200);
+}
+
+// Every style LaTeX prints (widths, patterns, greys, fills, the five heads at two sizes, heads at
+// either end and on a curve, a filled rectangle, rhomb and ellipse) lies where the canvas draws it.
+TEST_F(CPreviewTest, EveryStyleTypesetsWhereTheCanvasDrawsIt) {
+    CFigureList list;
+    const auto styled = [](CFigure& f, auto&& set) {
+        CStyle s = f.m_style;
+        set(s);
+        f.ApplyStyle(s, kStyleAll);
+    };
+    const char* types = "FTWVH";
+    for (int i = 0; i < 5; ++i) {
+        styled(AddFigure<CLine>(list, 40, 20 + 40 * i, 200, 40 + 40 * i), [&](CStyle& s) {
+            s.dLineWidth = 0.5 + i;
+            s.eHeads = static_cast<EArrowHeads>(1 + i % 3);
+            s.cHeadType = types[i];
+            s.dHeadLength = 10 + 6 * i;
+            s.dHeadWidth = 6 + 3 * i;
+            s.pattern = i % 2 ? std::vector<double>{8, 4} : std::vector<double>{};
+        });
     }
-    const QPoint corner = m_dock->GetCanvasPageCorner();
-    const auto canvasInk = [&](int x, int y) {
-        const QPoint p = corner + QPoint(x, y);
-        return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < 100;
-    };
-    const auto typesetInk = [&](int x, int y) {
-        return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= 100;
-    };
-    const auto near = [](auto ink, int x, int y) {
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (ink(x + dx, y + dy))
-                    return true;
-        return false;
-    };
-    int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
-    // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
-    const int width = std::min(640, canvas.width() - corner.x() - 3);
-    const int height = std::min(300, canvas.height() - corner.y() - 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (canvasInk(x, y)) {
-                ++canvasPixels;
-                canvasAlone += !near(typesetInk, x, y);
-            }
-            if (typesetInk(x, y)) {
-                ++typesetPixels;
-                typesetAlone += !near(canvasInk, x, y);
-            }
-        }
-    }
-    EXPECT_GT(canvasPixels, 1200);
-    EXPECT_GT(typesetPixels, 1200);
-    EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
-    EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+    styled(AddFigure<CArrow>(list, 240, 20, 400, 40), [](CStyle& s) {
+        s.pattern = {6, 3, 1, 3};
+        s.dLineGrey = 0.4;
+        s.cHeadType = 'V';
+        s.eHeads = EArrowHeads::Both;
+    });
+    styled(AddFigure<CBezierCurve>(list, 240, 60, 400, 140), [](CStyle& s) {
+        s.dLineWidth = 2;
+        s.eHeads = EArrowHeads::Both;
+        s.cHeadType = 'T';
+    });
+    styled(AddFigure<CRectangle>(list, 440, 20, 600, 80), [](CStyle& s) {
+        s.fillGrey = 0.5;
+        s.dLineWidth = 3;
+    });
+    styled(AddFigure<CTextRhomb>(list, 440, 100, 600, 180), [](CStyle& s) {
+        s.fillGrey = 0.3;
+        s.pattern = {4, 4};
+    });
+    styled(AddFigure<CEllipse>(list, 240, 160, 400, 280), [](CStyle& s) {
+        s.fillGrey = 0.6;
+        s.dLineWidth = 2.5;
+        s.pattern = {10, 5};
+    });
+    SetDrawing(std::move(list));
+    Trigger(ID_VIEW_SHOW_GRID);
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+    // Greys count as ink: lighter than 0.7 grey on the canvas, as opaque in print.
+    ExpectInkAgrees(typeset, 180, 75, 3000);
 }
 
 // A bare % is written as typed, warned about on the canvas, and the LaTeX error it causes names

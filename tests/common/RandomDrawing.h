@@ -95,6 +95,32 @@ public:
             list.Add(i < 12 ? Make(static_cast<EFigureKind>(i)) : Next());
     }
 
+    // A style such as the style panel gives: widths, patterns, greys, fills, the five heads at
+    // either end and of any size.
+    CStyle RandomStyle() {
+        static const std::vector<double> kPatterns[] = {
+            {}, {kDottedDash, kDottedGap}, {6, 4}, {6, 3, 1, 3}, {0.5, 2.25, 7.125}};
+        CStyle s;
+        s.dLineWidth = Int(0, 1) ? Uniform(0, 20) : 1.10696 * Int(0, 4);
+        s.pattern = kPatterns[Int(0, 4)];
+        s.dLineGrey = Int(0, 1) ? 0.0 : Uniform(0, 1);
+        if (Int(0, 1))
+            s.fillGrey = Uniform(0, 1);
+        s.eHeads = static_cast<EArrowHeads>(Int(0, 3));
+        s.cHeadType = "FTWVH"[Int(0, 4)];
+        if (Int(0, 1)) {
+            s.dHeadLength = Uniform(1, 40);
+            s.dHeadWidth = Uniform(1, 20);
+        }
+        return s;
+    }
+
+    // Every stride-th figure of the list from `first` on gets a random style.
+    void StyleEvery(CFigureList& list, int first, int stride) {
+        for (int i = first; i < list.GetCount(); i += stride)
+            list.GetAt(i)->ApplyStyle(RandomStyle(), kStyleAll);
+    }
+
     double Uniform(double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(m_rng); }
     int Int(int lo, int hi) { return std::uniform_int_distribution<>(lo, hi)(m_rng); }
     std::mt19937& Rng() { return m_rng; }

@@ -9,24 +9,6 @@
 
 namespace {
 
-CStyle RandomStyle(CRandomDrawing& gen) {
-    static const std::vector<double> kPatterns[] = {
-        {}, {kDottedDash, kDottedGap}, {6, 4}, {6, 3, 1, 3}, {0.5, 2.25, 7.125}};
-    CStyle s;
-    s.dLineWidth = gen.Int(0, 1) ? gen.Uniform(0, 20) : 1.10696 * gen.Int(0, 4);
-    s.pattern = kPatterns[gen.Int(0, 4)];
-    s.dLineGrey = gen.Int(0, 1) ? 0.0 : gen.Uniform(0, 1);
-    if (gen.Int(0, 1))
-        s.fillGrey = gen.Uniform(0, 1);
-    s.eHeads = static_cast<EArrowHeads>(gen.Int(0, 3));
-    s.cHeadType = "FTWVH"[gen.Int(0, 4)];
-    if (gen.Int(0, 1)) {
-        s.dHeadLength = gen.Uniform(1, 40);
-        s.dHeadWidth = gen.Uniform(1, 20);
-    }
-    return s;
-}
-
 // The values of a figure's style that its block writes: heads' type and size only with heads.
 CStyle Written(const CFigure& f) {
     CStyle s = f.m_style;
@@ -43,7 +25,7 @@ TEST(StyleRoundTrip, EveryStyledFigureReadsBackIntoTheSameBytes) {
         list.m_dUnitScale = std::vector{1.0, 0.3, 0.5, 2.0}[round % 4];
         for (int i = 0; i < 12; ++i) {
             auto f = gen.Make(static_cast<EFigureKind>(i));
-            f->ApplyStyle(RandomStyle(gen), gen.Int(0, 1) ? kStyleAll : 1u + gen.Int(0, 126));
+            f->ApplyStyle(gen.RandomStyle(), gen.Int(0, 1) ? kStyleAll : 1u + gen.Int(0, 126));
             list.Add(std::move(f));
         }
         const std::string saved = MakeTeXDrawDocument(list);
