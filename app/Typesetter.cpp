@@ -126,6 +126,21 @@ QImage WhiteToTransparent(const QImage& page) {
 
 } // namespace
 
+QStringList CTypesetter::PreviewRenderArgs(double dpi) {
+    // The preview is written uncompressed (a third faster than a PNG) and its white taken out in
+    // Deliver: it lies over the canvas. "-" reads the page from the standard input.
+    return {"-q",
+            "-dSAFER",
+            "-dBATCH",
+            "-dNOPAUSE",
+            "-sOutputFile=out.ppm",
+            "-sDEVICE=ppmraw",
+            "-r" + Num(dpi),
+            "-dTextAlphaBits=4",
+            "-dGraphicsAlphaBits=4",
+            "-"};
+}
+
 CTypesetter::CTypesetter(QObject* parent)
     : QObject(parent), m_dir(JobFolderTemplate(QDir::tempPath())) {
     // The folders of runs whose editor was killed are removed once, at the first typesetter.
@@ -147,6 +162,7 @@ CTypesetter::CTypesetter(QObject* parent)
 
 CTypesetter::~CTypesetter() {
     Cancel();
+    DropRenderer();
 }
 
 QString CTypesetter::FindMissingTools(ETypesetOutput output) {
@@ -221,6 +237,9 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         Fail("No private temporary folder could be made in " + m_dir.path());
         return;
     }
+    // The preview's Ghostscript starts now if none waits, beside latex.
+    if (request.eOutput == ETypesetOutput::Preview)
+        PrepareRenderer(request.dDpi);
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
                                  request.nPageWidth, request.nPageHeight);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
@@ -256,15 +275,8 @@ void CTypesetter::Start(const CTypesetRequest& request) {
             });
 }
 
-void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone done,
-                          bool checkExit) {
-    const QString program = QStandardPaths::findExecutable(tool);
-    if (program.isEmpty()) {
-        Fail(FindMissingTools(m_request.eOutput));
-        return;
-    }
+QProcess* CTypesetter::MakeProcess(const QString& program, const QStringList& args) {
     auto* p = new QProcess(this);
-    m_pProcess = p;
     SandboxProcess(*p, m_dir.path(), m_limits);
     QProcessEnvironment env = p->processEnvironment();
     // Log lines unbroken, so that messages and context are read whole.
@@ -274,6 +286,23 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
     p->setProcessEnvironment(env);
     p->setProgram(program);
     p->setArguments(args);
+    return p;
+}
+
+void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone done,
+                          bool checkExit) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty()) {
+        Fail(FindMissingTools(m_request.eOutput));
+        return;
+    }
+    QProcess* p = MakeProcess(program, args);
+    WatchTool(p, tool, std::move(done), checkExit);
+    p->start(QIODevice::ReadOnly);
+}
+
+void CTypesetter::WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit) {
+    m_pProcess = p;
     const unsigned run = m_nRun;
     connect(p, &QProcess::finished, this,
             [this, p, run, tool, done, checkExit](int code, QProcess::ExitStatus status) {
@@ -307,7 +336,38 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
     });
     m_timeout.start(m_nTimeoutMs);
     m_watchdog.start();
-    p->start(QIODevice::ReadOnly);
+}
+
+void CTypesetter::PrepareRenderer(double dpi) {
+    const QStringList args = PreviewRenderArgs(dpi);
+    if (m_pRenderer && m_rendererArgs == args && m_pRenderer->state() != QProcess::NotRunning)
+        return;
+    DropRenderer();
+    const QString program = QStandardPaths::findExecutable("gs");
+    if (program.isEmpty() || !m_dir.isValid() || !QDir().mkpath(PathOf("tmp")))
+        return;
+    QProcess* p = MakeProcess(program, args);
+    m_pRenderer = p;
+    m_rendererArgs = args;
+    // One that dies while it waits is started again by the run that needs it.
+    const auto forget = [this, p] {
+        if (p != m_pRenderer)
+            return;
+        m_pRenderer = nullptr;
+        p->deleteLater();
+    };
+    connect(p, &QProcess::finished, this, forget);
+    connect(p, &QProcess::errorOccurred, this, forget);
+    p->start(QIODevice::ReadWrite);
+}
+
+void CTypesetter::DropRenderer() {
+    if (QProcess* p = std::exchange(m_pRenderer, nullptr)) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(2000);
+        p->deleteLater();
+    }
 }
 
 void CTypesetter::OnLatexFailed(const QByteArray& output, bool crashed) {
@@ -401,7 +461,7 @@ void CTypesetter::AfterLatex() {
         // pixel k, where the canvas draws it, instead of across pixels k - 1 and k.
         const QString half = Num(0.5 / m_request.dDpi) + "in";
         RunTool("dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
-                [this](const QByteArray&, const QByteArray&) { Render(false); });
+                [this](const QByteArray&, const QByteArray&) { RenderPreview(); });
         return;
     }
     RunTool("dvips", {"-R2", "-q", "-o", "page.ps", "main.dvi"},
@@ -445,13 +505,37 @@ void CTypesetter::AfterDvips() {
             });
 }
 
+void CTypesetter::RenderPreview() {
+    QFile ps(PathOf("page.ps"));
+    if (!ps.open(QIODevice::ReadOnly)) {
+        Fail("dvips wrote no page: " + ps.errorString());
+        return;
+    }
+    const QByteArray page = ps.readAll();
+    ps.close();
+    PrepareRenderer(m_request.dDpi); // the waiting one when it still runs, else a new one
+    if (!m_pRenderer) {
+        Fail(FindMissingTools(ETypesetOutput::Preview) + "Ghostscript could not be started.");
+        return;
+    }
+    QProcess* p = std::exchange(m_pRenderer, nullptr);
+    p->disconnect(this);
+    WatchTool(p, "gs", [this](const QByteArray&, const QByteArray&) {
+        Deliver("out.ppm");
+        // The next preview's Ghostscript starts while the user looks at this one.
+        if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
+            PrepareRenderer(m_request.dDpi);
+    }, true);
+    p->write(page);
+    p->closeWriteChannel();
+}
+
 void CTypesetter::Render(bool cropped) {
     const QString ps = cropped ? "crop.ps" : "page.ps";
     // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
     const bool pdf =
         m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
-    const bool preview = m_request.eOutput == ETypesetOutput::Preview;
-    const QString out = pdf ? "out.pdf" : preview ? "out.ppm" : "out.png";
+    const QString out = pdf ? "out.pdf" : "out.png";
     QStringList args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sOutputFile=" + out};
     if (pdf) {
         // PDF 1.5, the newest that pdflatex takes without a warning.
@@ -462,11 +546,10 @@ void CTypesetter::Render(bool cropped) {
             args << "-c"
                  << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
     } else {
-        // The page's white is left transparent: the preview lies over the canvas, an exported
-        // image over whatever page it is put on. The preview is written uncompressed (a third
-        // faster than a PNG) and its white taken out here.
-        args << (preview ? "-sDEVICE=ppmraw" : "-sDEVICE=pngalpha") << "-r" + Num(m_request.dDpi)
-             << "-dTextAlphaBits=4"
+        // The page's white is left transparent: an exported image lies over whatever page it is
+        // put on (the preview's white is taken out in Deliver).
+        args << "-sDEVICE=pngalpha"
+             << "-r" + Num(m_request.dDpi) << "-dTextAlphaBits=4"
              << "-dGraphicsAlphaBits=4" << ps;
     }
     RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) {

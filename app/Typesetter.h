@@ -2,7 +2,8 @@
 // and Ghostscript for the preview image, PDF and PNG, and poppler's pdftocairo for SVG made from
 // that PDF (texdraw draws with PostScript specials, which pdflatex cannot render). Each tool runs
 // as a QProcess, without a shell, in a private temporary folder kept warm between runs, inside
-// the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one.
+// the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one. The preview's
+// Ghostscript is started ahead of its page and reads it from its standard input.
 #pragma once
 
 #include "app/Sandbox.h"
@@ -80,6 +81,11 @@ public:
     static constexpr double kMaxImagePixels = 100e6;
     // Where the log of the last failed LaTeX run is kept.
     static QString LastLogPath();
+    // Ghostscript's arguments for the preview at the resolution: the page comes on its standard
+    // input and out.ppm in the job folder is written.
+    static QStringList PreviewRenderArgs(double dpi);
+    // The job folder the tools run in.
+    QString GetJobFolder() const { return m_dir.path(); }
 
     // Each tool gets this long before it is stopped.
     int m_nTimeoutMs = 20000;
@@ -91,6 +97,11 @@ signals:
 private:
     using CDone = std::function<void(const QByteArray& out, const QByteArray& err)>;
     void RunTool(const QString& tool, const QStringList& args, CDone done, bool checkExit = true);
+    QProcess* MakeProcess(const QString& program, const QStringList& args);
+    void WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit);
+    void RenderPreview();
+    void PrepareRenderer(double dpi);
+    void DropRenderer();
     void AfterLatex();
     void AfterDvips();
     void Render(bool cropped);
@@ -112,6 +123,11 @@ private:
     QElapsedTimer m_clock;
     unsigned m_nRun = 0;
     QEventLoop* m_pRunLoop = nullptr;
+    // A Ghostscript for the next preview, started and waiting for its page on its standard input,
+    // so that its start-up is paid during the pause before a run or beside latex, not after
+    // dvips. Each renders one page and exits: nothing a drawing does in it reaches the next one.
+    QProcess* m_pRenderer = nullptr;
+    QStringList m_rendererArgs;
 };
 
 // The figure a failed run's LaTeX error is traced to (map: the lines of the document that was

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -178,6 +179,56 @@ TEST_F(CSandboxTest, ChildrenDieWithTheExportAndFoldersGo) {
             EXPECT_EQ(left.size(), 1);
             EXPECT_EQ(RemoveStaleJobFolders(tmp.path()), 1);
             EXPECT_TRUE(QDir(tmp.path()).entryList({"quodra_dv-*"}, QDir::Dirs).isEmpty());
+        }
+    }
+}
+
+// The preview's Ghostscript is started before its page arrives: a drawing that tries to stay in
+// it (leaving the job's save level, a hook on every later page), to read a file or to hang changes
+// nothing for the next drawing, whose page is the one a plain Ghostscript run makes of its file.
+TEST_F(CSandboxTest, APreviewLeavesNothingInGhostscriptForTheNext) {
+    CTypesetter t;
+    t.m_nTimeoutMs = 5000;
+    const auto preview = [&](const std::string& text, double dpi) {
+        CFigureList list;
+        AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText(text);
+        CTypesetRequest request;
+        request.strDocument = MakeTeXDrawDocument(list);
+        request.dDpi = dpi;
+        return t.Run(request);
+    };
+    const std::string stay =
+        "\\special{ps: {serverdict begin 0 exitserver} stopped pop {true 0 startjob pop} stopped "
+        "pop true setglobal userdict /qleft true put << /EndPage {exch pop 0 eq {0 0 moveto 600 "
+        "600 lineto 30 setlinewidth stroke} if true} >> setpagedevice}";
+    const std::string hostile[] = {
+        stay,
+        stay + "\\special{ps: (/etc/hostname) (r) file pop}",
+        "\\special{ps: {} loop}",
+    };
+    for (const double dpi : {100.0, 72.0}) {
+        for (const std::string& text : hostile) {
+            if (dpi != 100 && text.find("loop") != std::string::npos)
+                continue; // one wait for the time limit is enough
+            const CTypesetResult bad = preview(text, dpi);
+            if (text.find("hostname") != std::string::npos) {
+                EXPECT_TRUE(bad.strError.contains("refused to open a file"))
+                    << bad.strError.toStdString();
+            }
+            const CTypesetResult good = preview("next", dpi);
+            ASSERT_TRUE(good.bOk) << good.strError.toStdString();
+            const QDir job(t.GetJobFolder());
+            QStringList args = CTypesetter::PreviewRenderArgs(dpi);
+            args.replace(args.indexOf("-sOutputFile=out.ppm"), "-sOutputFile=plain.ppm");
+            args.replace(args.indexOf("-"), "page.ps");
+            QProcess gs;
+            gs.setWorkingDirectory(job.path());
+            gs.start("gs", args);
+            ASSERT_TRUE(gs.waitForFinished(20000));
+            QFile plain(job.filePath("plain.ppm")), shown(job.filePath("out.ppm"));
+            ASSERT_TRUE(plain.open(QIODevice::ReadOnly) && shown.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(plain.readAll() == shown.readAll()) << text;
+            EXPECT_EQ(good.image.size(), QImage(job.filePath("plain.ppm")).size());
         }
     }
 }
