@@ -128,7 +128,8 @@ QImage WhiteToTransparent(const QImage& page) {
 
 QStringList CTypesetter::PreviewRenderArgs(double dpi) {
     // The preview is written uncompressed (a third faster than a PNG) and its white taken out in
-    // Deliver: it lies over the canvas. "-" reads the page from the standard input.
+    // Deliver: it lies over the canvas. "-_" reads the page from the standard input in blocks
+    // ("-" would read it a byte at a time, as for a program that talks to it).
     return {"-q",
             "-dSAFER",
             "-dBATCH",
@@ -138,7 +139,7 @@ QStringList CTypesetter::PreviewRenderArgs(double dpi) {
             "-r" + Num(dpi),
             "-dTextAlphaBits=4",
             "-dGraphicsAlphaBits=4",
-            "-"};
+            "-_"};
 }
 
 CTypesetter::CTypesetter(QObject* parent)
@@ -163,6 +164,11 @@ CTypesetter::CTypesetter(QObject* parent)
 CTypesetter::~CTypesetter() {
     Cancel();
     DropRenderer();
+    if (QProcess* p = std::exchange(m_pFormatBuild, nullptr)) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(2000);
+    }
 }
 
 QString CTypesetter::FindMissingTools(ETypesetOutput output) {
@@ -237,9 +243,12 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         Fail("No private temporary folder could be made in " + m_dir.path());
         return;
     }
-    // The preview's Ghostscript starts now if none waits, beside latex.
-    if (request.eOutput == ETypesetOutput::Preview)
+    // The preview's Ghostscript starts now if none waits, beside latex; so does its format.
+    const bool preview = request.eOutput == ETypesetOutput::Preview;
+    if (preview) {
         PrepareRenderer(request.dDpi);
+        PrepareFormat();
+    }
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
                                  request.nPageWidth, request.nPageHeight);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
@@ -258,26 +267,34 @@ void CTypesetter::Start(const CTypesetRequest& request) {
             QFile::remove(entry.filePath());
     }
     QDir().mkpath(PathOf("tmp"));
+    QStringList args{"-interaction=nonstopmode", "-halt-on-error", "-file-line-error",
+                     "-no-shell-escape", "main.tex"};
+    std::string text;
+    if (preview && m_bFormatReady) {
+        // The class is in the format already; its line stays, as a comment, so that LaTeX's line
+        // numbers are the source's. texdraw's \usepackage finds the package loaded.
+        text = "%";
+        args.prepend("-fmt=" + m_pFormatDir->filePath("quodra"));
+    }
+    text += m_source.strText;
     QFile tex(PathOf("main.tex"));
     if (!tex.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        tex.write(m_source.strText.data(), static_cast<qint64>(m_source.strText.size())) !=
-            static_cast<qint64>(m_source.strText.size())) {
+        tex.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size())) {
         Fail("The temporary LaTeX file could not be written: " + tex.errorString());
         return;
     }
     tex.close();
-    RunTool("latex",
-            {"-interaction=nonstopmode", "-halt-on-error", "-file-line-error", "-no-shell-escape",
-             "main.tex"},
-            [this](const QByteArray&, const QByteArray&) {
-                m_strLastSource = m_source.strText;
-                AfterLatex();
-            });
+    RunTool("latex", args, [this](const QByteArray&, const QByteArray&) {
+        m_strLastSource = m_source.strText;
+        AfterLatex();
+    });
 }
 
-QProcess* CTypesetter::MakeProcess(const QString& program, const QStringList& args) {
+QProcess* CTypesetter::MakeProcess(const QString& program, const QStringList& args,
+                                   const QString& folder) {
     auto* p = new QProcess(this);
-    SandboxProcess(*p, m_dir.path(), m_limits);
+    SandboxProcess(*p, folder, m_limits);
     QProcessEnvironment env = p->processEnvironment();
     // Log lines unbroken, so that messages and context are read whole.
     env.insert("max_print_line", "1000");
@@ -296,7 +313,7 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
         Fail(FindMissingTools(m_request.eOutput));
         return;
     }
-    QProcess* p = MakeProcess(program, args);
+    QProcess* p = MakeProcess(program, args, m_dir.path());
     WatchTool(p, tool, std::move(done), checkExit);
     p->start(QIODevice::ReadOnly);
 }
@@ -346,7 +363,7 @@ void CTypesetter::PrepareRenderer(double dpi) {
     const QString program = QStandardPaths::findExecutable("gs");
     if (program.isEmpty() || !m_dir.isValid() || !QDir().mkpath(PathOf("tmp")))
         return;
-    QProcess* p = MakeProcess(program, args);
+    QProcess* p = MakeProcess(program, args, m_dir.path());
     m_pRenderer = p;
     m_rendererArgs = args;
     // One that dies while it waits is started again by the run that needs it.
@@ -359,6 +376,44 @@ void CTypesetter::PrepareRenderer(double dpi) {
     connect(p, &QProcess::finished, this, forget);
     connect(p, &QProcess::errorOccurred, this, forget);
     p->start(QIODevice::ReadWrite);
+}
+
+void CTypesetter::PrepareFormat() {
+    if (m_pFormatDir)
+        return; // made, being made or failed: once for each typesetter
+    m_pFormatDir = std::make_unique<QTemporaryDir>(JobFolderTemplate(QDir::tempPath()));
+    const QDir dir(m_pFormatDir->path());
+    const QString program = QStandardPaths::findExecutable("latex");
+    if (!m_pFormatDir->isValid() || !dir.mkpath("tmp") || program.isEmpty())
+        return;
+    // The lines before the user's preamble, which every source opens with.
+    const CTypesetSource source = MakeTypesetSource({}, {});
+    std::size_t end = 0;
+    for (int line = 1; line < source.nPreambleLine; ++line)
+        end = source.strText.find('\n', end) + 1;
+    QFile tex(dir.filePath("quodra.tex"));
+    const QByteArray text = QByteArray::fromStdString(source.strText.substr(0, end)) + "\\dump\n";
+    if (!tex.open(QIODevice::WriteOnly) || tex.write(text) != text.size())
+        return;
+    tex.close();
+    QProcess* p = MakeProcess(program,
+                              {"-ini", "-interaction=nonstopmode", "-halt-on-error",
+                               "-jobname=quodra", "&latex", "quodra.tex"},
+                              dir.path());
+    m_pFormatBuild = p;
+    connect(p, &QProcess::finished, this, [this, p, dir](int code, QProcess::ExitStatus status) {
+        m_bFormatReady = status == QProcess::NormalExit && code == 0 &&
+                         QFile::exists(dir.filePath("quodra.fmt"));
+        m_pFormatBuild = nullptr;
+        p->deleteLater();
+    });
+    connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart || p != m_pFormatBuild)
+            return;
+        m_pFormatBuild = nullptr;
+        p->deleteLater();
+    });
+    p->start(QIODevice::ReadOnly);
 }
 
 void CTypesetter::DropRenderer() {
@@ -520,12 +575,15 @@ void CTypesetter::RenderPreview() {
     }
     QProcess* p = std::exchange(m_pRenderer, nullptr);
     p->disconnect(this);
-    WatchTool(p, "gs", [this](const QByteArray&, const QByteArray&) {
-        Deliver("out.ppm");
-        // The next preview's Ghostscript starts while the user looks at this one.
-        if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
-            PrepareRenderer(m_request.dDpi);
-    }, true);
+    WatchTool(
+        p, "gs",
+        [this](const QByteArray&, const QByteArray&) {
+            Deliver("out.ppm");
+            // The next preview's Ghostscript starts while the user looks at this one.
+            if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
+                PrepareRenderer(m_request.dDpi);
+        },
+        true);
     p->write(page);
     p->closeWriteChannel();
 }

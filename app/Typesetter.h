@@ -3,7 +3,8 @@
 // that PDF (texdraw draws with PostScript specials, which pdflatex cannot render). Each tool runs
 // as a QProcess, without a shell, in a private temporary folder kept warm between runs, inside
 // the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one. The preview's
-// Ghostscript is started ahead of its page and reads it from its standard input.
+// latex starts from a format with the class and texdraw loaded, and its Ghostscript is started
+// ahead of its page, which it reads from its standard input.
 #pragma once
 
 #include "app/Sandbox.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -97,11 +99,12 @@ signals:
 private:
     using CDone = std::function<void(const QByteArray& out, const QByteArray& err)>;
     void RunTool(const QString& tool, const QStringList& args, CDone done, bool checkExit = true);
-    QProcess* MakeProcess(const QString& program, const QStringList& args);
+    QProcess* MakeProcess(const QString& program, const QStringList& args, const QString& folder);
     void WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit);
     void RenderPreview();
     void PrepareRenderer(double dpi);
     void DropRenderer();
+    void PrepareFormat();
     void AfterLatex();
     void AfterDvips();
     void Render(bool cropped);
@@ -128,6 +131,12 @@ private:
     // dvips. Each renders one page and exits: nothing a drawing does in it reaches the next one.
     QProcess* m_pRenderer = nullptr;
     QStringList m_rendererArgs;
+    // The preview's LaTeX format: LaTeX with the lines every source opens with (the class and
+    // texdraw) already read, made once from those lines alone in a folder of its own, where no
+    // drawing's tools may write, so that no drawing can change what the next one starts from.
+    std::unique_ptr<QTemporaryDir> m_pFormatDir;
+    QProcess* m_pFormatBuild = nullptr;
+    bool m_bFormatReady = false;
 };
 
 // The figure a failed run's LaTeX error is traced to (map: the lines of the document that was
