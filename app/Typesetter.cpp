@@ -163,7 +163,8 @@ CTypesetter::CTypesetter(QObject* parent)
 
 CTypesetter::~CTypesetter() {
     Cancel();
-    DropRenderer();
+    Drop(m_latex);
+    Drop(m_renderer);
     if (QProcess* p = std::exchange(m_pFormatBuild, nullptr)) {
         p->disconnect(this);
         p->kill();
@@ -243,11 +244,11 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         Fail("No private temporary folder could be made in " + m_dir.path());
         return;
     }
-    // The preview's Ghostscript starts now if none waits, beside latex; so does its format.
+    // The preview's format and Ghostscript start now if they are not made or waiting yet.
     const bool preview = request.eOutput == ETypesetOutput::Preview;
     if (preview) {
-        PrepareRenderer(request.dDpi);
         PrepareFormat();
+        Prepare(m_renderer, "gs", PreviewRenderArgs(request.dDpi));
     }
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
                                  request.nPageWidth, request.nPageHeight);
@@ -267,14 +268,12 @@ void CTypesetter::Start(const CTypesetRequest& request) {
             QFile::remove(entry.filePath());
     }
     QDir().mkpath(PathOf("tmp"));
-    QStringList args{"-interaction=nonstopmode", "-halt-on-error", "-file-line-error",
-                     "-no-shell-escape", "main.tex"};
+    QProcess* waiting = preview ? TakeWaiting(m_latex, "latex", PreviewLatexArgs()) : nullptr;
     std::string text;
-    if (preview && m_bFormatReady) {
+    if (waiting && m_bFormatReady) {
         // The class is in the format already; its line stays, as a comment, so that LaTeX's line
         // numbers are the source's. texdraw's \usepackage finds the package loaded.
         text = "%";
-        args.prepend("-fmt=" + m_pFormatDir->filePath("quodra"));
     }
     text += m_source.strText;
     QFile tex(PathOf("main.tex"));
@@ -285,10 +284,20 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         return;
     }
     tex.close();
-    RunTool("latex", args, [this](const QByteArray&, const QByteArray&) {
+    const auto done = [this](const QByteArray&, const QByteArray&) {
         m_strLastSource = m_source.strText;
         AfterLatex();
-    });
+    };
+    if (waiting) {
+        WatchTool(waiting, "latex", done, true);
+        waiting->write("\n"); // go
+        waiting->closeWriteChannel();
+        return;
+    }
+    RunTool("latex",
+            {"-interaction=nonstopmode", "-halt-on-error", "-file-line-error", "-no-shell-escape",
+             "main.tex"},
+            done);
 }
 
 QProcess* CTypesetter::MakeProcess(const QString& program, const QStringList& args,
@@ -355,27 +364,56 @@ void CTypesetter::WatchTool(QProcess* p, const QString& tool, CDone done, bool c
     m_watchdog.start();
 }
 
-void CTypesetter::PrepareRenderer(double dpi) {
-    const QStringList args = PreviewRenderArgs(dpi);
-    if (m_pRenderer && m_rendererArgs == args && m_pRenderer->state() != QProcess::NotRunning)
+QStringList CTypesetter::PreviewLatexArgs() const {
+    // In scroll mode until its line comes: nonstop mode cannot read the terminal. Looking for a
+    // file reads TeX's file index before the wait; then main.tex is read with TeX's own \input,
+    // as "latex main.tex" reads it.
+    QStringList args{"-interaction=scrollmode",
+                     "-halt-on-error",
+                     "-file-line-error",
+                     "-no-shell-escape",
+                     "-jobname=main",
+                     "\\openin15=article.cls \\closein15 \\read16to\\qgo \\let\\qgo\\undefined "
+                     "\\nonstopmode\\input main.tex "};
+    if (m_bFormatReady)
+        args.prepend("-fmt=" + m_pFormatDir->filePath("quodra"));
+    return args;
+}
+
+void CTypesetter::PrepareHelpers(double dpi) {
+    Prepare(m_latex, "latex", PreviewLatexArgs());
+    Prepare(m_renderer, "gs", PreviewRenderArgs(dpi));
+}
+
+void CTypesetter::Prepare(CWaitingTool& waiting, const QString& tool, const QStringList& args) {
+    if (waiting.pProcess && waiting.args == args &&
+        waiting.pProcess->state() != QProcess::NotRunning)
         return;
-    DropRenderer();
-    const QString program = QStandardPaths::findExecutable("gs");
+    Drop(waiting);
+    const QString program = QStandardPaths::findExecutable(tool);
     if (program.isEmpty() || !m_dir.isValid() || !QDir().mkpath(PathOf("tmp")))
         return;
     QProcess* p = MakeProcess(program, args, m_dir.path());
-    m_pRenderer = p;
-    m_rendererArgs = args;
+    waiting = {p, tool, args};
     // One that dies while it waits is started again by the run that needs it.
-    const auto forget = [this, p] {
-        if (p != m_pRenderer)
+    const auto forget = [&waiting, p] {
+        if (p != waiting.pProcess)
             return;
-        m_pRenderer = nullptr;
+        waiting.pProcess = nullptr;
         p->deleteLater();
     };
     connect(p, &QProcess::finished, this, forget);
     connect(p, &QProcess::errorOccurred, this, forget);
     p->start(QIODevice::ReadWrite);
+}
+
+QProcess* CTypesetter::TakeWaiting(CWaitingTool& waiting, const QString& tool,
+                                   const QStringList& args) {
+    Prepare(waiting, tool, args); // the waiting one when it still runs and fits, else a new one
+    QProcess* p = std::exchange(waiting.pProcess, nullptr);
+    if (p)
+        p->disconnect(this);
+    return p;
 }
 
 void CTypesetter::PrepareFormat() {
@@ -404,6 +442,9 @@ void CTypesetter::PrepareFormat() {
     connect(p, &QProcess::finished, this, [this, p, dir](int code, QProcess::ExitStatus status) {
         m_bFormatReady = status == QProcess::NormalExit && code == 0 &&
                          QFile::exists(dir.filePath("quodra.fmt"));
+        // A latex waiting without the format gives way to one with it.
+        if (m_bFormatReady && m_latex.pProcess)
+            Prepare(m_latex, "latex", PreviewLatexArgs());
         m_pFormatBuild = nullptr;
         p->deleteLater();
     });
@@ -416,8 +457,8 @@ void CTypesetter::PrepareFormat() {
     p->start(QIODevice::ReadOnly);
 }
 
-void CTypesetter::DropRenderer() {
-    if (QProcess* p = std::exchange(m_pRenderer, nullptr)) {
+void CTypesetter::Drop(CWaitingTool& waiting) {
+    if (QProcess* p = std::exchange(waiting.pProcess, nullptr)) {
         p->disconnect(this);
         p->kill();
         p->waitForFinished(2000);
@@ -568,20 +609,18 @@ void CTypesetter::RenderPreview() {
     }
     const QByteArray page = ps.readAll();
     ps.close();
-    PrepareRenderer(m_request.dDpi); // the waiting one when it still runs, else a new one
-    if (!m_pRenderer) {
+    QProcess* p = TakeWaiting(m_renderer, "gs", PreviewRenderArgs(m_request.dDpi));
+    if (!p) {
         Fail(FindMissingTools(ETypesetOutput::Preview) + "Ghostscript could not be started.");
         return;
     }
-    QProcess* p = std::exchange(m_pRenderer, nullptr);
-    p->disconnect(this);
     WatchTool(
         p, "gs",
         [this](const QByteArray&, const QByteArray&) {
             Deliver("out.ppm");
-            // The next preview's Ghostscript starts while the user looks at this one.
+            // The next preview's latex and Ghostscript start while the user looks at this one.
             if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
-                PrepareRenderer(m_request.dDpi);
+                PrepareHelpers(m_request.dDpi);
         },
         true);
     p->write(page);

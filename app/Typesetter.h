@@ -102,8 +102,17 @@ private:
     QProcess* MakeProcess(const QString& program, const QStringList& args, const QString& folder);
     void WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit);
     void RenderPreview();
-    void PrepareRenderer(double dpi);
-    void DropRenderer();
+    // A tool of the preview, started ahead of its run and waiting on its standard input.
+    struct CWaitingTool {
+        QProcess* pProcess = nullptr;
+        QString strTool;
+        QStringList args;
+    };
+    void Prepare(CWaitingTool& waiting, const QString& tool, const QStringList& args);
+    QProcess* TakeWaiting(CWaitingTool& waiting, const QString& tool, const QStringList& args);
+    void Drop(CWaitingTool& waiting);
+    QStringList PreviewLatexArgs() const;
+    void PrepareHelpers(double dpi);
     void PrepareFormat();
     void AfterLatex();
     void AfterDvips();
@@ -126,11 +135,12 @@ private:
     QElapsedTimer m_clock;
     unsigned m_nRun = 0;
     QEventLoop* m_pRunLoop = nullptr;
-    // A Ghostscript for the next preview, started and waiting for its page on its standard input,
-    // so that its start-up is paid during the pause before a run or beside latex, not after
-    // dvips. Each renders one page and exits: nothing a drawing does in it reaches the next one.
-    QProcess* m_pRenderer = nullptr;
-    QStringList m_rendererArgs;
+    // The next preview's latex and Ghostscript, started and waiting on their standard input, so
+    // that their start-up (the format, TeX's file index, Ghostscript's own set-up) is paid during
+    // the pause before a run, not in it. Each runs one drawing and exits: nothing a drawing does
+    // in one reaches the next drawing.
+    CWaitingTool m_latex;
+    CWaitingTool m_renderer;
     // The preview's LaTeX format: LaTeX with the lines every source opens with (the class and
     // texdraw) already read, made once from those lines alone in a folder of its own, where no
     // drawing's tools may write, so that no drawing can change what the next one starts from.

@@ -79,6 +79,13 @@ void BM_PreviewRoundTrip(benchmark::State& state) {
     CTypesetRequest request;
     request.eOutput = ETypesetOutput::Preview;
     request.dDpi = 100;
+    // The first run after the dock opens also makes what later runs start from (the format, the
+    // waiting Ghostscript); it is not a change being typeset and stays out of the times.
+    request.strDocument = CTeXDrawLineMap(list).GetDocument();
+    if (!typesetter.Run(request).bOk) {
+        state.SkipWithError("the first run failed");
+        return;
+    }
     int step = 0;
     for (auto _ : state) {
         list.GetAt(0)->MoveBy((step++ % 2) ? 1 : -1, 0);

@@ -183,11 +183,11 @@ TEST_F(CSandboxTest, ChildrenDieWithTheExportAndFoldersGo) {
     }
 }
 
-// The preview's Ghostscript is started before its page arrives and its latex starts from a format:
+// The preview's latex (from a format) and Ghostscript are started before their drawing arrives:
 // a drawing that tries to stay in Ghostscript (leaving the job's save level, a hook on every later
 // page), to read a file or to hang changes nothing for the next drawing, whose preview is, to the
 // byte, what latex, dvips and Ghostscript started afresh on its files make.
-TEST_F(CSandboxTest, APreviewLeavesNothingInGhostscriptForTheNext) {
+TEST_F(CSandboxTest, APreviewLeavesNothingForTheNextDrawing) {
     CTypesetter t;
     t.m_nTimeoutMs = 5000;
     const auto preview = [&](const std::string& text, double dpi) {
