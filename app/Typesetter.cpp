@@ -126,6 +126,22 @@ QImage WhiteToTransparent(const QImage& page) {
 
 } // namespace
 
+QStringList CTypesetter::PreviewRenderArgs(double dpi) {
+    // The preview is written uncompressed (a third faster than a PNG) and its white taken out in
+    // Deliver: it lies over the canvas. "-_" reads the page from the standard input in blocks
+    // ("-" would read it a byte at a time, as for a program that talks to it).
+    return {"-q",
+            "-dSAFER",
+            "-dBATCH",
+            "-dNOPAUSE",
+            "-sOutputFile=out.ppm",
+            "-sDEVICE=ppmraw",
+            "-r" + Num(dpi),
+            "-dTextAlphaBits=4",
+            "-dGraphicsAlphaBits=4",
+            "-_"};
+}
+
 CTypesetter::CTypesetter(QObject* parent)
     : QObject(parent), m_dir(JobFolderTemplate(QDir::tempPath())) {
     // The folders of runs whose editor was killed are removed once, at the first typesetter.
@@ -147,6 +163,13 @@ CTypesetter::CTypesetter(QObject* parent)
 
 CTypesetter::~CTypesetter() {
     Cancel();
+    Drop(m_latex);
+    Drop(m_renderer);
+    if (QProcess* p = std::exchange(m_pFormatBuild, nullptr)) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(2000);
+    }
 }
 
 QString CTypesetter::FindMissingTools(ETypesetOutput output) {
@@ -221,6 +244,12 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         Fail("No private temporary folder could be made in " + m_dir.path());
         return;
     }
+    // The preview's format and Ghostscript start now if they are not made or waiting yet.
+    const bool preview = request.eOutput == ETypesetOutput::Preview;
+    if (preview) {
+        PrepareFormat();
+        Prepare(m_renderer, "gs", PreviewRenderArgs(request.dDpi));
+    }
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
                                  request.nPageWidth, request.nPageHeight);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
@@ -239,21 +268,51 @@ void CTypesetter::Start(const CTypesetRequest& request) {
             QFile::remove(entry.filePath());
     }
     QDir().mkpath(PathOf("tmp"));
+    QProcess* waiting = preview ? TakeWaiting(m_latex, "latex", PreviewLatexArgs()) : nullptr;
+    std::string text;
+    if (waiting && m_bFormatReady) {
+        // The class is in the format already; its line stays, as a comment, so that LaTeX's line
+        // numbers are the source's. texdraw's \usepackage finds the package loaded.
+        text = "%";
+    }
+    text += m_source.strText;
     QFile tex(PathOf("main.tex"));
     if (!tex.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        tex.write(m_source.strText.data(), static_cast<qint64>(m_source.strText.size())) !=
-            static_cast<qint64>(m_source.strText.size())) {
+        tex.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size())) {
         Fail("The temporary LaTeX file could not be written: " + tex.errorString());
         return;
     }
     tex.close();
+    const auto done = [this](const QByteArray&, const QByteArray&) {
+        m_strLastSource = m_source.strText;
+        AfterLatex();
+    };
+    if (waiting) {
+        WatchTool(waiting, "latex", done, true);
+        waiting->write("\n"); // go
+        waiting->closeWriteChannel();
+        return;
+    }
     RunTool("latex",
             {"-interaction=nonstopmode", "-halt-on-error", "-file-line-error", "-no-shell-escape",
              "main.tex"},
-            [this](const QByteArray&, const QByteArray&) {
-                m_strLastSource = m_source.strText;
-                AfterLatex();
-            });
+            done);
+}
+
+QProcess* CTypesetter::MakeProcess(const QString& program, const QStringList& args,
+                                   const QString& folder) {
+    auto* p = new QProcess(this);
+    SandboxProcess(*p, folder, m_limits);
+    QProcessEnvironment env = p->processEnvironment();
+    // Log lines unbroken, so that messages and context are read whole.
+    env.insert("max_print_line", "1000");
+    env.insert("error_line", "254");
+    env.insert("half_error_line", "200");
+    p->setProcessEnvironment(env);
+    p->setProgram(program);
+    p->setArguments(args);
+    return p;
 }
 
 void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone done,
@@ -263,17 +322,13 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
         Fail(FindMissingTools(m_request.eOutput));
         return;
     }
-    auto* p = new QProcess(this);
+    QProcess* p = MakeProcess(program, args, m_dir.path());
+    WatchTool(p, tool, std::move(done), checkExit);
+    p->start(QIODevice::ReadOnly);
+}
+
+void CTypesetter::WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit) {
     m_pProcess = p;
-    SandboxProcess(*p, m_dir.path(), m_limits);
-    QProcessEnvironment env = p->processEnvironment();
-    // Log lines unbroken, so that messages and context are read whole.
-    env.insert("max_print_line", "1000");
-    env.insert("error_line", "254");
-    env.insert("half_error_line", "200");
-    p->setProcessEnvironment(env);
-    p->setProgram(program);
-    p->setArguments(args);
     const unsigned run = m_nRun;
     connect(p, &QProcess::finished, this,
             [this, p, run, tool, done, checkExit](int code, QProcess::ExitStatus status) {
@@ -307,7 +362,108 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
     });
     m_timeout.start(m_nTimeoutMs);
     m_watchdog.start();
+}
+
+QStringList CTypesetter::PreviewLatexArgs() const {
+    // In scroll mode until its line comes: nonstop mode cannot read the terminal. Looking for a
+    // file reads TeX's file index before the wait; then main.tex is read with TeX's own \input,
+    // as "latex main.tex" reads it.
+    QStringList args{"-interaction=scrollmode",
+                     "-halt-on-error",
+                     "-file-line-error",
+                     "-no-shell-escape",
+                     "-jobname=main",
+                     "\\openin15=article.cls \\closein15 \\read16to\\qgo \\let\\qgo\\undefined "
+                     "\\nonstopmode\\input main.tex "};
+    if (m_bFormatReady)
+        args.prepend("-fmt=" + m_pFormatDir->filePath("quodra"));
+    return args;
+}
+
+void CTypesetter::PrepareHelpers(double dpi) {
+    Prepare(m_latex, "latex", PreviewLatexArgs());
+    Prepare(m_renderer, "gs", PreviewRenderArgs(dpi));
+}
+
+void CTypesetter::Prepare(CWaitingTool& waiting, const QString& tool, const QStringList& args) {
+    if (waiting.pProcess && waiting.args == args &&
+        waiting.pProcess->state() != QProcess::NotRunning)
+        return;
+    Drop(waiting);
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty() || !m_dir.isValid() || !QDir().mkpath(PathOf("tmp")))
+        return;
+    QProcess* p = MakeProcess(program, args, m_dir.path());
+    waiting = {p, tool, args};
+    // One that dies while it waits is started again by the run that needs it.
+    const auto forget = [&waiting, p] {
+        if (p != waiting.pProcess)
+            return;
+        waiting.pProcess = nullptr;
+        p->deleteLater();
+    };
+    connect(p, &QProcess::finished, this, forget);
+    connect(p, &QProcess::errorOccurred, this, forget);
+    p->start(QIODevice::ReadWrite);
+}
+
+QProcess* CTypesetter::TakeWaiting(CWaitingTool& waiting, const QString& tool,
+                                   const QStringList& args) {
+    Prepare(waiting, tool, args); // the waiting one when it still runs and fits, else a new one
+    QProcess* p = std::exchange(waiting.pProcess, nullptr);
+    if (p)
+        p->disconnect(this);
+    return p;
+}
+
+void CTypesetter::PrepareFormat() {
+    if (m_pFormatDir)
+        return; // made, being made or failed: once for each typesetter
+    m_pFormatDir = std::make_unique<QTemporaryDir>(JobFolderTemplate(QDir::tempPath()));
+    const QDir dir(m_pFormatDir->path());
+    const QString program = QStandardPaths::findExecutable("latex");
+    if (!m_pFormatDir->isValid() || !dir.mkpath("tmp") || program.isEmpty())
+        return;
+    // The lines before the user's preamble, which every source opens with.
+    const CTypesetSource source = MakeTypesetSource({}, {});
+    std::size_t end = 0;
+    for (int line = 1; line < source.nPreambleLine; ++line)
+        end = source.strText.find('\n', end) + 1;
+    QFile tex(dir.filePath("quodra.tex"));
+    const QByteArray text = QByteArray::fromStdString(source.strText.substr(0, end)) + "\\dump\n";
+    if (!tex.open(QIODevice::WriteOnly) || tex.write(text) != text.size())
+        return;
+    tex.close();
+    QProcess* p = MakeProcess(program,
+                              {"-ini", "-interaction=nonstopmode", "-halt-on-error",
+                               "-jobname=quodra", "&latex", "quodra.tex"},
+                              dir.path());
+    m_pFormatBuild = p;
+    connect(p, &QProcess::finished, this, [this, p, dir](int code, QProcess::ExitStatus status) {
+        m_bFormatReady = status == QProcess::NormalExit && code == 0 &&
+                         QFile::exists(dir.filePath("quodra.fmt"));
+        // A latex waiting without the format gives way to one with it.
+        if (m_bFormatReady && m_latex.pProcess)
+            Prepare(m_latex, "latex", PreviewLatexArgs());
+        m_pFormatBuild = nullptr;
+        p->deleteLater();
+    });
+    connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart || p != m_pFormatBuild)
+            return;
+        m_pFormatBuild = nullptr;
+        p->deleteLater();
+    });
     p->start(QIODevice::ReadOnly);
+}
+
+void CTypesetter::Drop(CWaitingTool& waiting) {
+    if (QProcess* p = std::exchange(waiting.pProcess, nullptr)) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(2000);
+        p->deleteLater();
+    }
 }
 
 void CTypesetter::OnLatexFailed(const QByteArray& output, bool crashed) {
@@ -401,7 +557,7 @@ void CTypesetter::AfterLatex() {
         // pixel k, where the canvas draws it, instead of across pixels k - 1 and k.
         const QString half = Num(0.5 / m_request.dDpi) + "in";
         RunTool("dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
-                [this](const QByteArray&, const QByteArray&) { Render(false); });
+                [this](const QByteArray&, const QByteArray&) { RenderPreview(); });
         return;
     }
     RunTool("dvips", {"-R2", "-q", "-o", "page.ps", "main.dvi"},
@@ -445,13 +601,38 @@ void CTypesetter::AfterDvips() {
             });
 }
 
+void CTypesetter::RenderPreview() {
+    QFile ps(PathOf("page.ps"));
+    if (!ps.open(QIODevice::ReadOnly)) {
+        Fail("dvips wrote no page: " + ps.errorString());
+        return;
+    }
+    const QByteArray page = ps.readAll();
+    ps.close();
+    QProcess* p = TakeWaiting(m_renderer, "gs", PreviewRenderArgs(m_request.dDpi));
+    if (!p) {
+        Fail(FindMissingTools(ETypesetOutput::Preview) + "Ghostscript could not be started.");
+        return;
+    }
+    WatchTool(
+        p, "gs",
+        [this](const QByteArray&, const QByteArray&) {
+            Deliver("out.ppm");
+            // The next preview's latex and Ghostscript start while the user looks at this one.
+            if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
+                PrepareHelpers(m_request.dDpi);
+        },
+        true);
+    p->write(page);
+    p->closeWriteChannel();
+}
+
 void CTypesetter::Render(bool cropped) {
     const QString ps = cropped ? "crop.ps" : "page.ps";
     // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
     const bool pdf =
         m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
-    const bool preview = m_request.eOutput == ETypesetOutput::Preview;
-    const QString out = pdf ? "out.pdf" : preview ? "out.ppm" : "out.png";
+    const QString out = pdf ? "out.pdf" : "out.png";
     QStringList args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sOutputFile=" + out};
     if (pdf) {
         // PDF 1.5, the newest that pdflatex takes without a warning.
@@ -462,11 +643,10 @@ void CTypesetter::Render(bool cropped) {
             args << "-c"
                  << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
     } else {
-        // The page's white is left transparent: the preview lies over the canvas, an exported
-        // image over whatever page it is put on. The preview is written uncompressed (a third
-        // faster than a PNG) and its white taken out here.
-        args << (preview ? "-sDEVICE=ppmraw" : "-sDEVICE=pngalpha") << "-r" + Num(m_request.dDpi)
-             << "-dTextAlphaBits=4"
+        // The page's white is left transparent: an exported image lies over whatever page it is
+        // put on (the preview's white is taken out in Deliver).
+        args << "-sDEVICE=pngalpha"
+             << "-r" + Num(m_request.dDpi) << "-dTextAlphaBits=4"
              << "-dGraphicsAlphaBits=4" << ps;
     }
     RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) {

@@ -2,7 +2,9 @@
 // and Ghostscript for the preview image, PDF and PNG, and poppler's pdftocairo for SVG made from
 // that PDF (texdraw draws with PostScript specials, which pdflatex cannot render). Each tool runs
 // as a QProcess, without a shell, in a private temporary folder kept warm between runs, inside
-// the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one.
+// the sandbox of Sandbox.h, with a time limit; a newer run cancels an older one. The preview's
+// latex starts from a format with the class and texdraw loaded, and its Ghostscript is started
+// ahead of its page, which it reads from its standard input.
 #pragma once
 
 #include "app/Sandbox.h"
@@ -19,6 +21,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -80,6 +83,11 @@ public:
     static constexpr double kMaxImagePixels = 100e6;
     // Where the log of the last failed LaTeX run is kept.
     static QString LastLogPath();
+    // Ghostscript's arguments for the preview at the resolution: the page comes on its standard
+    // input and out.ppm in the job folder is written.
+    static QStringList PreviewRenderArgs(double dpi);
+    // The job folder the tools run in.
+    QString GetJobFolder() const { return m_dir.path(); }
 
     // Each tool gets this long before it is stopped.
     int m_nTimeoutMs = 20000;
@@ -91,6 +99,21 @@ signals:
 private:
     using CDone = std::function<void(const QByteArray& out, const QByteArray& err)>;
     void RunTool(const QString& tool, const QStringList& args, CDone done, bool checkExit = true);
+    QProcess* MakeProcess(const QString& program, const QStringList& args, const QString& folder);
+    void WatchTool(QProcess* p, const QString& tool, CDone done, bool checkExit);
+    void RenderPreview();
+    // A tool of the preview, started ahead of its run and waiting on its standard input.
+    struct CWaitingTool {
+        QProcess* pProcess = nullptr;
+        QString strTool;
+        QStringList args;
+    };
+    void Prepare(CWaitingTool& waiting, const QString& tool, const QStringList& args);
+    QProcess* TakeWaiting(CWaitingTool& waiting, const QString& tool, const QStringList& args);
+    void Drop(CWaitingTool& waiting);
+    QStringList PreviewLatexArgs() const;
+    void PrepareHelpers(double dpi);
+    void PrepareFormat();
     void AfterLatex();
     void AfterDvips();
     void Render(bool cropped);
@@ -112,6 +135,18 @@ private:
     QElapsedTimer m_clock;
     unsigned m_nRun = 0;
     QEventLoop* m_pRunLoop = nullptr;
+    // The next preview's latex and Ghostscript, started and waiting on their standard input, so
+    // that their start-up (the format, TeX's file index, Ghostscript's own set-up) is paid during
+    // the pause before a run, not in it. Each runs one drawing and exits: nothing a drawing does
+    // in one reaches the next drawing.
+    CWaitingTool m_latex;
+    CWaitingTool m_renderer;
+    // The preview's LaTeX format: LaTeX with the lines every source opens with (the class and
+    // texdraw) already read, made once from those lines alone in a folder of its own, where no
+    // drawing's tools may write, so that no drawing can change what the next one starts from.
+    std::unique_ptr<QTemporaryDir> m_pFormatDir;
+    QProcess* m_pFormatBuild = nullptr;
+    bool m_bFormatReady = false;
 };
 
 // The figure a failed run's LaTeX error is traced to (map: the lines of the document that was

@@ -1,8 +1,9 @@
 // The typeset preview's round trip through the real toolchain: the document written from the
 // figures, latex, dvips and Ghostscript to the page image, as the preview runs it after a change
-// (each iteration moves one figure, so latex always runs). Each time is the pause the preview
-// waits after a change plus the run: the goal is up to date within 0.5 s of the last change for
-// 500 figures.
+// (each iteration moves one figure, so latex always runs). Each time runs from the change to the
+// page: the pause the preview waits after a change, spent in the event loop as the dock spends it
+// (the editor is idle then), plus the run. The goal is up to date within 0.5 s of the last change
+// for 500 figures.
 #include "app/PreviewDock.h"
 #include "app/Typesetter.h"
 #include "figures/BezierCurve.h"
@@ -12,6 +13,8 @@
 #include "latex/LatexLog.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -76,14 +79,24 @@ void BM_PreviewRoundTrip(benchmark::State& state) {
     CTypesetRequest request;
     request.eOutput = ETypesetOutput::Preview;
     request.dDpi = 100;
+    // The first run after the dock opens also makes what later runs start from (the format, the
+    // waiting Ghostscript); it is not a change being typeset and stays out of the times.
+    request.strDocument = CTeXDrawLineMap(list).GetDocument();
+    if (!typesetter.Run(request).bOk) {
+        state.SkipWithError("the first run failed");
+        return;
+    }
     int step = 0;
     for (auto _ : state) {
         list.GetAt(0)->MoveBy((step++ % 2) ? 1 : -1, 0);
         request.strDocument = CTeXDrawLineMap(list).GetDocument();
         const auto start = std::chrono::steady_clock::now();
+        QEventLoop pause;
+        QTimer::singleShot(CPreviewDock::kDebounceMs, &pause, &QEventLoop::quit);
+        pause.exec();
         const CTypesetResult result = typesetter.Run(request);
         const std::chrono::duration<double> run = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(run.count() + CPreviewDock::kDebounceMs / 1000.0);
+        state.SetIterationTime(run.count());
         if (!result.bOk) {
             state.SkipWithError(result.strError.toStdString().c_str());
             return;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,6 +181,73 @@ TEST_F(CSandboxTest, ChildrenDieWithTheExportAndFoldersGo) {
             EXPECT_TRUE(QDir(tmp.path()).entryList({"quodra_dv-*"}, QDir::Dirs).isEmpty());
         }
     }
+}
+
+// The preview's latex (from a format) and Ghostscript are started before their drawing arrives:
+// a drawing that tries to stay in Ghostscript (leaving the job's save level, a hook on every later
+// page), to read a file or to hang changes nothing for the next drawing, whose preview is, to the
+// byte, what latex, dvips and Ghostscript started afresh on its files make.
+TEST_F(CSandboxTest, APreviewLeavesNothingForTheNextDrawing) {
+    CTypesetter t;
+    t.m_nTimeoutMs = 5000;
+    const auto preview = [&](const std::string& text, double dpi) {
+        CFigureList list;
+        AddFigure<CTextRectangle>(list, 100, 100, 300, 160).SetText(text);
+        CTypesetRequest request;
+        request.strDocument = MakeTeXDrawDocument(list);
+        request.dDpi = dpi;
+        return t.Run(request);
+    };
+    const std::string stay =
+        "\\special{ps: {serverdict begin 0 exitserver} stopped pop {true 0 startjob pop} stopped "
+        "pop true setglobal userdict /qleft true put << /EndPage {exch pop 0 eq {0 0 moveto 600 "
+        "600 lineto 30 setlinewidth stroke} if true} >> setpagedevice}";
+    const std::string hostile[] = {
+        stay,
+        stay + "\\special{ps: (/etc/hostname) (r) file pop}",
+        "\\special{ps: {} loop}",
+    };
+    bool formatUsed = false;
+    for (const double dpi : {100.0, 72.0}) {
+        for (const std::string& text : hostile) {
+            if (dpi != 100 && text != hostile[1])
+                continue; // at another resolution one drawing is enough
+            const CTypesetResult bad = preview(text, dpi);
+            if (text.find("hostname") != std::string::npos) {
+                EXPECT_TRUE(bad.strError.contains("refused to open a file"))
+                    << bad.strError.toStdString();
+            }
+            const CTypesetResult good = preview("next $x^2$", dpi);
+            ASSERT_TRUE(good.bOk) << good.strError.toStdString();
+            // The plain way, each tool started afresh on files in a folder of their own.
+            const QDir job(t.GetJobFolder());
+            ASSERT_TRUE(job.mkpath("plain"));
+            const QDir plain(job.filePath("plain"));
+            QFile source(job.filePath("main.tex")), copy(plain.filePath("main.tex"));
+            ASSERT_TRUE(source.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));
+            QByteArray tex = source.readAll();
+            formatUsed |= tex.startsWith('%');
+            copy.write(tex.startsWith('%') ? tex.mid(1) : tex);
+            copy.close();
+            QStringList gsArgs = CTypesetter::PreviewRenderArgs(dpi);
+            gsArgs.replace(gsArgs.indexOf("-_"), "page.ps");
+            const QString half = QString::number(0.5 / dpi, 'f', 4) + "in";
+            for (const auto& [tool, args] :
+                 {std::pair<QString, QStringList>{"latex", {"-interaction=nonstopmode", "main"}},
+                  {"dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main"}},
+                  {"gs", gsArgs}}) {
+                QProcess p;
+                p.setWorkingDirectory(plain.path());
+                p.start(tool, args);
+                ASSERT_TRUE(p.waitForFinished(20000) && p.exitCode() == 0) << tool.toStdString();
+            }
+            QFile made(plain.filePath("out.ppm")), shown(job.filePath("out.ppm"));
+            ASSERT_TRUE(made.open(QIODevice::ReadOnly) && shown.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(made.readAll() == shown.readAll()) << text << " at " << dpi << " dpi";
+            EXPECT_EQ(good.image.size(), QImage(plain.filePath("out.ppm")).size());
+        }
+    }
+    EXPECT_TRUE(formatUsed);
 }
 
 TEST_F(CSandboxTest, ErrorsSayWhereAndTheLogIsKept) {
