@@ -56,18 +56,22 @@ TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
 
 TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
     const std::string expected[] = {
-        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|Recent "
+        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|Drawing "
+        "&Properties...|-|"
+        "Recent "
         "File|-|"
         "E&xit]",
         "&Edit[&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
-        "Delete\tDel|Duplicate|-|Select &All\tCtrl+A]",
+        "Copy St&yle\tCtrl+Shift+C|Paste Sty&le\tCtrl+Shift+V|Delete\tDel|Duplicate|-|Select "
+        "&All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
         "Draw one-sided arrow|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
         "QuodraRectangle]]",
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
         "&View[Actual Size|Fit Page|Fit Width|Fit Height|Zoom &In|Zoom &Out|-|ShowGrid|-|"
-        "Typeset Preview\tF5|LaTeX Preamble...|-|Main toolbar|Additional toolbar|-|&Status Bar]",
+        "Typeset Preview\tF5|LaTeX Preamble...|St&yle|-|Main toolbar|Additional toolbar|-|&Status "
+        "Bar]",
         "&Help[&About quodra_dv...|Using Drawings in LaTeX...]",
     };
     const QList<QAction*> menus = m_frame->menuBar()->actions();

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
+#include "app/DrawingPropertiesDialog.h"
 #include "app/LatexDialogs.h"
 #include "app/PreviewDock.h"
 #include "app/Typesetter.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractScrollArea>
 #include <QDialog>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -56,6 +58,45 @@ protected:
         ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
     }
 
+    // How the ink of the typeset page (typeset's alpha) and of the canvas (canvas's dark pixels,
+    // the page's corner at corner) cover each other, 2 pixels either way allowed.
+    struct CInkMatch {
+        int nCanvas = 0, nTypeset = 0, nCanvasAlone = 0, nTypesetAlone = 0;
+    };
+    static CInkMatch MatchInk(const QImage& typeset, const QImage& canvas, QPoint corner) {
+        const auto canvasInk = [&](int x, int y) {
+            const QPoint p = corner + QPoint(x, y);
+            return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < 100;
+        };
+        const auto typesetInk = [&](int x, int y) {
+            return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= 100;
+        };
+        const auto near = [](auto ink, int x, int y) {
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (ink(x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        CInkMatch m;
+        // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
+        const int width = std::min(640, canvas.width() - corner.x() - 3);
+        const int height = std::min(300, canvas.height() - corner.y() - 3);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (canvasInk(x, y)) {
+                    ++m.nCanvas;
+                    m.nCanvasAlone += !near(typesetInk, x, y);
+                }
+                if (typesetInk(x, y)) {
+                    ++m.nTypeset;
+                    m.nTypesetAlone += !near(canvasInk, x, y);
+                }
+            }
+        }
+        return m;
+    }
+
     CPreviewDock* m_dock = nullptr;
 };
 
@@ -91,41 +132,70 @@ TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
         canvas.save(QString(dir) + "/preview-canvas.png");
         typeset.save(QString(dir) + "/preview-typeset.png");
     }
-    const QPoint corner = m_dock->GetCanvasPageCorner();
-    const auto canvasInk = [&](int x, int y) {
-        const QPoint p = corner + QPoint(x, y);
-        return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < 100;
-    };
-    const auto typesetInk = [&](int x, int y) {
-        return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= 100;
-    };
-    const auto near = [](auto ink, int x, int y) {
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (ink(x + dx, y + dy))
-                    return true;
-        return false;
-    };
-    int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
-    // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
-    const int width = std::min(640, canvas.width() - corner.x() - 3);
-    const int height = std::min(300, canvas.height() - corner.y() - 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (canvasInk(x, y)) {
-                ++canvasPixels;
-                canvasAlone += !near(typesetInk, x, y);
-            }
-            if (typesetInk(x, y)) {
-                ++typesetPixels;
-                typesetAlone += !near(canvasInk, x, y);
-            }
-        }
-    }
+    const CInkMatch match = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner());
+    const int canvasPixels = match.nCanvas, typesetPixels = match.nTypeset;
+    const int canvasAlone = match.nCanvasAlone, typesetAlone = match.nTypesetAlone;
     EXPECT_GT(canvasPixels, 1200);
     EXPECT_GT(typesetPixels, 1200);
     EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
     EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+}
+
+// Drawing Properties sets the unit scale as one step; the saved file carries it; at scale 0.5
+// LaTeX prints the drawing half as large, and the preview, typeset at twice the resolution, still
+// lies where the canvas draws it (the texts, which LaTeX never scales, are left out); an export of
+// the page is half as large.
+TEST_F(CPreviewTest, UnitScaleIsSavedPreviewedInPlaceAndExported) {
+    CFigureList list;
+    AddFigure<CLine>(list, 60, 20, 200, 60);
+    AddFigure<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
+    AddFigure<CArrow>(list, 60, 140, 200, 180);
+    AddFigure<CBezierCurve>(list, 60, 200, 200, 280);
+    AddFigure<CRectangle>(list, 440, 20, 600, 80);
+    AddFigure<CEllipse>(list, 440, 120, 600, 280);
+    SetDrawing(std::move(list));
+    Trigger(ID_VIEW_SHOW_GRID);
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+
+    QString pageText;
+    QTimer::singleShot(0, m_frame, [&pageText] {
+        auto* dlg = qobject_cast<CDrawingPropertiesDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        dlg->GetScaleField()->setValue(0.5);
+        pageText = dlg->GetPageText();
+        dlg->accept();
+    });
+    Trigger(ID_FILE_DRAWING_PROPERTIES);
+    EXPECT_TRUE(pageText.startsWith(QString::fromUtf8("8.65 \u00d7 10.17 cm")))
+        << pageText.toStdString();
+    EXPECT_EQ(Canvas().GetUnitScale(), 0.5);
+    EXPECT_EQ(Canvas().GetUndoName(), "Drawing Scale");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("scaled.tex");
+    ASSERT_TRUE(m_view->SaveTo(path));
+    const std::string saved = ReadFile(path);
+    const std::size_t at = saved.find("\\setunitscale 0.5");
+    ASSERT_NE(at, std::string::npos) << saved;
+    EXPECT_EQ(std::count(saved.begin(), saved.begin() + static_cast<long>(at), '\n'), 2);
+
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    EXPECT_EQ(m_dock->GetImageDpi(), 200.0);
+    const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+    m_dock->hide();
+    QTest::qWait(50);
+    Viewport()->repaint();
+    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const CInkMatch match = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner());
+    EXPECT_GT(match.nCanvas, 800);
+    EXPECT_GT(match.nTypeset, 800);
+    EXPECT_EQ(match.nCanvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+    EXPECT_EQ(match.nTypesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+
+    const QString png = dir.filePath("page.png");
+    ASSERT_TRUE(m_view->ExportTo(png, ETypesetOutput::Png, ETypesetCrop::Page, 100));
+    EXPECT_EQ(QImage(png).size(), QSize(341, 401));
 }
 
 // A bare % is written as typed, warned about on the canvas, and the LaTeX error it causes names
