@@ -105,13 +105,17 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
 }
 
 CMainFrame::~CMainFrame() {
-    // The dock reaches into the canvas and the actions; as the window goes, it hides without
+    // The docks reach into the canvas and the actions; as the window goes, they hide without
     // telling anyone.
     if (m_pPreviewDock) {
         m_pPreviewDock->disconnect();
         disconnect(m_pPreviewDock, nullptr, this, nullptr);
         m_pView->GetCanvasWidget()->m_fnPaintOverlay = nullptr;
         m_pView->GetCanvasWidget()->m_fnHideTexts = nullptr;
+    }
+    if (m_pStyleDock) {
+        disconnect(m_pStyleDock, nullptr, this, nullptr);
+        disconnect(m_pView->GetCanvasWidget(), nullptr, m_pStyleDock, nullptr);
     }
 }
 
