@@ -100,6 +100,8 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
         MakeCanvasContextMenu(*this, client)->exec(global);
         UpdateCommandUI();
     });
+    // The keys go to the canvas first, not to the style dock's fields.
+    m_pView->setFocus();
     UpdateTitle();
     UpdateCommandUI();
 }

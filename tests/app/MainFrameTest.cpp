@@ -207,10 +207,11 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
               "/gone/c.txt,/gone/e.txt,/gone/d.txt,/gone/b.txt");
     EXPECT_FALSE(placeholder->isVisible());
     const QList<QAction*> file = m_frame->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(Describe(file),
-              "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|"
-              "Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
-              "/gone/b.txt|-|E&xit");
+    EXPECT_EQ(
+        Describe(file),
+        "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|"
+        "Drawing &Properties...|-|Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
+        "/gone/b.txt|-|E&xit");
     // Kept in the settings for the next start.
     CRecentFileList reloaded;
     reloaded.Load();
@@ -223,7 +224,7 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
     // The entry tries to open a file that does not exist: the user is told, the entry goes.
     QStringList errors;
     m_view->m_fnShowError = [&errors](const QString& text) { errors << text; };
-    m_frame->menuBar()->actions()[0]->menu()->actions().value(7)->trigger();
+    m_frame->menuBar()->actions()[0]->menu()->actions().value(8)->trigger();
     EXPECT_EQ(chosen.toStdString(), "/gone/c.txt");
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/d.txt,/gone/b.txt");

@@ -20,6 +20,7 @@ class CStyleDockTest : public CAppTest {
 protected:
     void SetUp() override {
         QSettings().remove("NewFigureStyle");
+        m_bKeepStyleDock = true;
         CAppTest::SetUp();
         m_dock = m_frame->GetStyleDock();
         ASSERT_NE(m_dock, nullptr);
