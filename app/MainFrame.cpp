@@ -241,6 +241,11 @@ void CMainFrame::CreateStyleDock() {
     connect(m_pStyleDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_pStyleDock, &CStyleDock::MessageWanted, this,
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
+    // Beside the preview the panel keeps no more height than it needs; the page gets the rest.
+    connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && m_pStyleDock->isVisible() && !m_pStyleDock->isFloating())
+            resizeDocks({m_pStyleDock}, {m_pStyleDock->sizeHint().height()}, Qt::Vertical);
+    });
 }
 
 void CMainFrame::OnAction(int id) {

@@ -428,6 +428,8 @@ void CStyleDock::Refresh() {
         return;
     m_bShownOnce = true;
     m_shown = shown;
+    // Another selection or another style: an earlier refusal no longer applies.
+    m_pMessage->hide();
     Show(shown);
 }
 
