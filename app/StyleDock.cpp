@@ -119,7 +119,7 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
                                kMaxLineWidthPoints * 10);
     widths->addSpacing(4);
     widths->addWidget(m_pWidth, 1);
-    connect(m_pWidth, &QDoubleSpinBox::editingFinished, this, &CStyleDock::ApplyWidthField);
+    WhenEdited(m_pWidth, [this] { ApplyWidthField(); });
     m_pWidthLabel = new QLabel("&Width:", body);
     m_pWidthLabel->setBuddy(m_pWidth);
     addRow(m_pWidthLabel, widths);
@@ -183,8 +183,8 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
             apply(slider->value() / 100.0);
         });
         connect(timer, &QTimer::timeout, this, [slider, apply] { apply(slider->value() / 100.0); });
-        connect(field, &QDoubleSpinBox::editingFinished, this, [this, field, apply] {
-            if (!m_bUpdating && field->value() != kMixed)
+        WhenEdited(field, [field, apply] {
+            if (field->value() != kMixed)
                 apply(field->value());
         });
         auto* box = hbox();
@@ -208,7 +208,7 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
         if (m_bUpdating)
             return;
         const bool on = m_pFill->checkState() == Qt::Checked;
-        const double grey = m_pFillGrey->value() == kMixed ? 0.0 : m_pFillGrey->value();
+        const double grey = m_pFillGrey->value() == kMixed ? m_dLastFillGrey : m_pFillGrey->value();
         ApplyFill(on ? std::optional<double>(grey) : std::nullopt);
     });
     grid->addWidget(m_pFill, row, 0, Qt::AlignRight | Qt::AlignVCenter);
@@ -253,8 +253,8 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
     size->setSpacing(4);
     m_pHeadLength = MakeLengthField("Arrowhead length in points", "headLength", 7227);
     m_pHeadWidth = MakeLengthField("Arrowhead width at its base in points", "headWidth", 7227);
-    connect(m_pHeadLength, &QDoubleSpinBox::editingFinished, this, &CStyleDock::ApplyHeadSize);
-    connect(m_pHeadWidth, &QDoubleSpinBox::editingFinished, this, &CStyleDock::ApplyHeadSize);
+    WhenEdited(m_pHeadLength, [this] { ApplyHeadSize(); });
+    WhenEdited(m_pHeadWidth, [this] { ApplyHeadSize(); });
     size->addWidget(m_pHeadLength, 1);
     size->addWidget(new QLabel(QString::fromUtf8("\u00d7"), body));
     size->addWidget(m_pHeadWidth, 1);
@@ -318,6 +318,27 @@ QToolButton* CStyleDock::MakeButton(const QIcon& icon, const QString& tip, const
     button->setAccessibleName(tip);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;
+}
+
+void CStyleDock::WhenEdited(QDoubleSpinBox* field, const std::function<void()>& apply) {
+    // Enter or leaving the field applies at once; the arrows and the wheel apply once they rest,
+    // so that holding an arrow down makes one step, not one a click.
+    auto* timer = new QTimer(field);
+    timer->setSingleShot(true);
+    timer->setInterval(kSliderSettleMs);
+    connect(timer, &QTimer::timeout, this, [this, apply] {
+        if (!m_bUpdating)
+            apply();
+    });
+    connect(field, &QDoubleSpinBox::valueChanged, timer, [this, timer] {
+        if (!m_bUpdating)
+            timer->start();
+    });
+    connect(field, &QDoubleSpinBox::editingFinished, this, [this, timer, apply] {
+        timer->stop();
+        if (!m_bUpdating)
+            apply();
+    });
 }
 
 QDoubleSpinBox* CStyleDock::MakeLengthField(const QString& tip, const QString& name, double max) {
@@ -475,8 +496,10 @@ void CStyleDock::Show(const CShown& shown) {
     m_pFill->setCheckState(mixed(kStyleFill) ? Qt::PartiallyChecked
                            : s.fillGrey      ? Qt::Checked
                                              : Qt::Unchecked);
-    m_pFillSlider->setValue(static_cast<int>(s.fillGrey.value_or(0.0) * 100 + 0.5));
-    SetField(m_pFillGrey, mixed(kStyleFill), s.fillGrey.value_or(0.0));
+    // Without a fill the controls offer the grey last chosen, which ticking Fill gives.
+    const double fill = s.fillGrey.value_or(m_dLastFillGrey);
+    m_pFillSlider->setValue(static_cast<int>(fill * 100 + 0.5));
+    SetField(m_pFillGrey, mixed(kStyleFill), fill);
     m_pFill->setEnabled(takes(kStyleFill));
     const bool filled = takes(kStyleFill) && (mixed(kStyleFill) || s.fillGrey);
     m_pFillSlider->setEnabled(filled);
@@ -612,6 +635,8 @@ void CStyleDock::ApplyFill(std::optional<double> grey) {
         return;
     CStyle s = m_shown.style;
     s.fillGrey = grey;
+    if (grey)
+        m_dLastFillGrey = *grey;
     Apply(s, kStyleFill, "Fill");
 }
 

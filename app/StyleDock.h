@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class CCanvasWidget;
@@ -49,6 +50,8 @@ signals:
 private:
     QToolButton* MakeButton(const QIcon& icon, const QString& tip, const QString& name);
     QDoubleSpinBox* MakeLengthField(const QString& tip, const QString& name, double max);
+    // Calls apply when the field's value was typed (Enter, focus out) or stepped (once it rests).
+    void WhenEdited(QDoubleSpinBox* field, const std::function<void()>& apply);
     // Gives the selection (or new figures) the part of style.
     void Apply(const CStyle& style, unsigned part, const char* stepName);
     void Refuse(const std::string& why);
@@ -84,7 +87,8 @@ private:
     bool m_bUpdating = false;
     CStyle m_newPoints; // lengths in points
     unsigned m_nNewParts = 0;
-    double m_dNewStyleScale = 0; // the unit scale the canvas's new style was made for
+    double m_dNewStyleScale = 0;  // the unit scale the canvas's new style was made for
+    double m_dLastFillGrey = 0.8; // a light grey until the user chooses one
 
     std::array<QToolButton*, 5> m_widthButtons{};
     QDoubleSpinBox* m_pWidth = nullptr;

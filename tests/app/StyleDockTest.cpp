@@ -10,6 +10,7 @@
 #include "figures/Line.h"
 #include "figures/Rectangle.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QToolButton>
@@ -88,6 +89,19 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
     Trigger(ID_EDIT_UNDO);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(StyleOf(i).dLineWidth, kDefaultLineWidth) << i;
+    // Arrow clicks on the field make one step once they rest, not one a click.
+    for (int k = 0; k < 3; ++k)
+        width->stepUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(StyleOf(2).dLineWidth - Pt(1.02)) < 1e-3; }));
+    Trigger(ID_EDIT_UNDO);
+    EXPECT_EQ(StyleOf(2).dLineWidth, kDefaultLineWidth);
+    EXPECT_FALSE(Action(ID_EDIT_UNDO)->isEnabled());
+    // Fill ticked on a figure without one gives it a light grey, not a black blot.
+    Select({1});
+    Control<QCheckBox>("fill")->click();
+    EXPECT_EQ(StyleOf(1).fillGrey, std::optional<double>(0.8));
+    EXPECT_EQ(UndoText(), "&Undo Fill\tCtrl+Z");
+    Trigger(ID_EDIT_UNDO);
 
     // One figure gets another width and a pattern: the three show "mixed" and no preset.
     Select({0});
