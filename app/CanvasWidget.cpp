@@ -516,7 +516,10 @@ void CCanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
     const EKey key = ToCanvasKey(*event);
     if (key == EKey::Other) {
-        event->ignore();
+        // Tab stays with the canvas (focusNextPrevChild): passed on, it would reach the window,
+        // which moves the focus into the docks.
+        if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+            event->ignore();
         return;
     }
     m_pCanvas->OnKeyDown(key);

@@ -7,7 +7,7 @@ namespace {
 using E = EToolbarImage;
 
 // clang-format off
-constexpr std::array<CCommandInfo, 47> kCommands{{
+constexpr std::array<CCommandInfo, 51> kCommands{{
     {ID_DRAW_LINE, "Draw line", "Draw line", "", E::Additional, 2, false},
     {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line", "", E::Additional, 8, false},
     {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle", "", E::Additional, 3, false},
@@ -55,13 +55,18 @@ constexpr std::array<CCommandInfo, 47> kCommands{{
     {ID_VIEW_LATEX_PREAMBLE, "LaTeX Preamble...", "Packages and definitions that the texts use", "", E::None, 0, false},
     {ID_FILE_EXPORT, "&Export...", "Export the typeset drawing as PDF, PNG or SVG", "Ctrl+E", E::None, 0, false},
     {ID_HELP_LATEX, "Using Drawings in LaTeX...", "How to put a drawing into a LaTeX document", "", E::None, 0, false},
+    {ID_VIEW_STYLE, "St&yle", "Show or hide the line style panel", "", E::None, 0, true},
+    {ID_EDIT_COPY_STYLE, "Copy St&yle\tCtrl+Shift+C", "Copy the line style of the selected figure", "Ctrl+Shift+C", E::None, 0, false},
+    {ID_EDIT_PASTE_STYLE, "Paste Sty&le\tCtrl+Shift+V", "Give the selected figures the copied line style", "Ctrl+Shift+V", E::None, 0, false},
+    {ID_FILE_DRAWING_PROPERTIES, "Drawing &Properties...", "The drawing's unit scale and printed size", "", E::None, 0, false},
 }};
 
 constexpr int kTestMode = -1;
 
-constexpr std::array kFileMenu{int(ID_FILE_OPEN), int(ID_FILE_SAVE), int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), int(ID_FILE_EXPORT), 0,
+constexpr std::array kFileMenu{int(ID_FILE_OPEN), int(ID_FILE_SAVE), int(ID_FILE_SAVE_AS), int(ID_FILE_SAVE_TEXDRAW), int(ID_FILE_EXPORT), int(ID_FILE_DRAWING_PROPERTIES), 0,
                                int(ID_FILE_MRU_FILE1), 0, int(ID_APP_EXIT)};
 constexpr std::array kEditMenu{int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_EDIT_CUT), int(ID_EDIT_COPY), int(ID_EDIT_PASTE),
+                               int(ID_EDIT_COPY_STYLE), int(ID_EDIT_PASTE_STYLE),
                                int(ID_EDIT_DELETE), int(ID_EDIT_DUPLICATE), 0, int(ID_EDIT_SELECT_ALL)};
 constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
                                int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, kTestMode};
@@ -71,7 +76,7 @@ constexpr std::array kModeMenu{int(ID_MODE_SELECT), int(ID_MODE_ZOOM)};
 constexpr std::array kSnapMenu{int(ID_SNAP_KEY_POINTS), int(ID_SNAP_GRID), int(ID_SNAP_INTERSECTIONS)};
 constexpr std::array kViewMenu{int(ID_VIEW_ACTUAL_SIZE), int(ID_VIEW_FIT_PAGE), int(ID_VIEW_FIT_WIDTH), int(ID_VIEW_FIT_HEIGHT),
                                int(ID_VIEW_ZOOM_IN), int(ID_VIEW_ZOOM_OUT), 0, int(ID_VIEW_SHOW_GRID), 0,
-                               int(ID_VIEW_TYPESET_PREVIEW), int(ID_VIEW_LATEX_PREAMBLE), 0,
+                               int(ID_VIEW_TYPESET_PREVIEW), int(ID_VIEW_LATEX_PREAMBLE), int(ID_VIEW_STYLE), 0,
                                int(ID_VIEW_MAIN_TOOLBAR), int(ID_VIEW_ADDITIONAL_TOOLBAR), 0, int(ID_VIEW_STATUS_BAR)};
 constexpr std::array kHelpMenu{int(ID_APP_ABOUT), int(ID_HELP_LATEX)};
 

@@ -53,6 +53,11 @@ enum ECommand : int {
     ID_VIEW_LATEX_PREAMBLE = 32811,
     ID_FILE_EXPORT = 32812,
     ID_HELP_LATEX = 32813,
+    // Line styles and the drawing's printed size.
+    ID_VIEW_STYLE = 32830,
+    ID_EDIT_COPY_STYLE = 32831,
+    ID_EDIT_PASTE_STYLE = 32832,
+    ID_FILE_DRAWING_PROPERTIES = 32833,
 };
 
 enum class EToolbarImage { None, Main, Additional, Edit };

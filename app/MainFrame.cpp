@@ -9,6 +9,7 @@
 #include "app/QuodraView.h"
 #include "app/RecentFileList.h"
 #include "app/StatusPanes.h"
+#include "app/StyleDock.h"
 #include "app/ToolbarImages.h"
 
 #include <QAction>
@@ -77,6 +78,7 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     addToolBar(Qt::TopToolBarArea, m_pMainToolBar);
     CreateStatusBar();
     CreatePreviewDock();
+    CreateStyleDock();
     m_pRecentFiles->Load();
 
     connect(m_pView, &Cquodra_dvView::CommandUIChanged, this, &CMainFrame::UpdateCommandUI);
@@ -98,18 +100,24 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
         MakeCanvasContextMenu(*this, client)->exec(global);
         UpdateCommandUI();
     });
+    // The keys go to the canvas first, not to the style dock's fields.
+    m_pView->setFocus();
     UpdateTitle();
     UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame() {
-    // The dock reaches into the canvas and the actions; as the window goes, it hides without
+    // The docks reach into the canvas and the actions; as the window goes, they hide without
     // telling anyone.
     if (m_pPreviewDock) {
         m_pPreviewDock->disconnect();
         disconnect(m_pPreviewDock, nullptr, this, nullptr);
         m_pView->GetCanvasWidget()->m_fnPaintOverlay = nullptr;
         m_pView->GetCanvasWidget()->m_fnHideTexts = nullptr;
+    }
+    if (m_pStyleDock) {
+        disconnect(m_pStyleDock, nullptr, this, nullptr);
+        disconnect(m_pView->GetCanvasWidget(), nullptr, m_pStyleDock, nullptr);
     }
 }
 
@@ -146,7 +154,7 @@ void CMainFrame::CreateActions() {
         // Commands without a handler are shown disabled.
         const bool frameCommand = id == ID_VIEW_MAIN_TOOLBAR || id == ID_VIEW_ADDITIONAL_TOOLBAR ||
                                   id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
-                                  id == ID_VIEW_TYPESET_PREVIEW;
+                                  id == ID_VIEW_TYPESET_PREVIEW || id == ID_VIEW_STYLE;
         action->setEnabled(frameCommand || Cquodra_dvView::HasHandler(id));
         // Shortcuts work anywhere in the window, also for commands that are not in a menu.
         addAction(action);
@@ -226,8 +234,25 @@ void CMainFrame::CreatePreviewDock() {
     connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
 }
 
+void CMainFrame::CreateStyleDock() {
+    m_pStyleDock = new CStyleDock(*m_pView->GetCanvasWidget(), this);
+    m_pStyleDock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::RightDockWidgetArea, m_pStyleDock);
+    connect(m_pStyleDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_pStyleDock, &CStyleDock::MessageWanted, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
+    // Beside the preview the panel keeps no more height than it needs; the page gets the rest.
+    connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && m_pStyleDock->isVisible() && !m_pStyleDock->isFloating())
+            resizeDocks({m_pStyleDock}, {m_pStyleDock->sizeHint().height()}, Qt::Vertical);
+    });
+}
+
 void CMainFrame::OnAction(int id) {
     switch (id) {
+    case ID_VIEW_STYLE:
+        m_pStyleDock->setVisible(m_pStyleDock->isHidden());
+        break;
     case ID_VIEW_TYPESET_PREVIEW:
         m_pPreviewDock->setVisible(m_pPreviewDock->isHidden());
         break;
@@ -300,6 +325,8 @@ void CMainFrame::UpdateCommandUI() {
     m_actions.value(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
     if (m_pPreviewDock)
         m_actions.value(ID_VIEW_TYPESET_PREVIEW)->setChecked(!m_pPreviewDock->isHidden());
+    if (m_pStyleDock)
+        m_actions.value(ID_VIEW_STYLE)->setChecked(!m_pStyleDock->isHidden());
     UpdateEditCommands();
 }
 
@@ -311,8 +338,8 @@ void CMainFrame::UpdateEditCommands() {
     };
     m_actions.value(ID_EDIT_UNDO)->setText(named("&Undo", canvas.GetUndoName(), "Ctrl+Z"));
     m_actions.value(ID_EDIT_REDO)->setText(named("&Redo", canvas.GetRedoName(), "Ctrl+Y"));
-    for (int id :
-         {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL})
+    for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+                   ID_EDIT_SELECT_ALL, ID_EDIT_COPY_STYLE, ID_EDIT_PASTE_STYLE})
         m_actions.value(id)->setEnabled(m_pView->IsEnabled(id));
 }
 

@@ -1,7 +1,8 @@
 // CMainFrame: the main window. It builds the menus and both toolbars from the command table,
 // the status bar with its prompt pane and lock indicators, and routes every command to the view;
 // it asks the view to save a changed drawing before the window closes, and keeps the recent-file
-// list of the files opened and saved. The typeset preview is a dock beside the canvas.
+// list of the files opened and saved. The typeset preview and the line style panel are docks
+// beside the canvas.
 #pragma once
 
 #include <QHash>
@@ -11,6 +12,7 @@ class CLockIndicators;
 class CPreviewDock;
 class CRecentFileList;
 class CStatusPanes;
+class CStyleDock;
 class Cquodra_dvDoc;
 class Cquodra_dvView;
 class QAction;
@@ -32,6 +34,7 @@ public:
     QLabel* GetMessagePane() const { return m_pMessagePane; }
     CStatusPanes* GetStatusPanes() const { return m_pStatusPanes; }
     CPreviewDock* GetPreviewDock() const { return m_pPreviewDock; }
+    CStyleDock* GetStyleDock() const { return m_pStyleDock; }
 
     // "<document title> - quodra_dv", with the platform's mark while the drawing has changes.
     void UpdateTitle();
@@ -58,6 +61,7 @@ private:
                             const QList<int>& buttons);
     void CreateStatusBar();
     void CreatePreviewDock();
+    void CreateStyleDock();
     void OnAction(int id);
 
     Cquodra_dvDoc& m_doc;
@@ -70,4 +74,5 @@ private:
     CLockIndicators* m_pLocks = nullptr;
     CRecentFileList* m_pRecentFiles = nullptr;
     CPreviewDock* m_pPreviewDock = nullptr;
+    CStyleDock* m_pStyleDock = nullptr;
 };

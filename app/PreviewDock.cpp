@@ -178,8 +178,11 @@ bool CPreviewDock::IsOverlayShowingPage() const {
 }
 
 double CPreviewDock::WantedDpi() const {
-    // One page unit is a hundredth of an inch: 100 dpi shows it as one pixel at zoom 1.
-    return std::min(kMaxDpi, 100.0 * m_canvas.GetCanvas().GetZoom());
+    // One page unit prints as a hundredth of an inch times the unit scale: 100 dpi / scale shows
+    // it as one pixel at zoom 1. The cap holds for the canvas's pixels, whatever the scale, so
+    // the image is never larger than the page on the canvas.
+    const CQuodra& canvas = m_canvas.GetCanvas();
+    return std::min(kMaxDpi, 100.0 * canvas.GetZoom()) / canvas.GetUnitScale();
 }
 
 void CPreviewDock::OnPreambleChanged() {
@@ -220,8 +223,10 @@ void CPreviewDock::StartRun() {
     request.strPreamble = m_strPreamble;
     const double zoom = canvas.GetZoom();
     const CSize page = canvas.GetPageSizePx();
-    request.nPageWidth = static_cast<int>(page.cx / zoom + 0.5);
-    request.nPageHeight = static_cast<int>(page.cy / zoom + 0.5);
+    // The page prints as large as the drawing's unit scale makes it.
+    m_dRunUnitScale = canvas.GetUnitScale();
+    request.nPageWidth = static_cast<int>(page.cx / zoom * m_dRunUnitScale + 0.5);
+    request.nPageHeight = static_cast<int>(page.cy / zoom * m_dRunUnitScale + 0.5);
     request.eOutput = ETypesetOutput::Preview;
     request.dDpi = WantedDpi();
     m_pTypesetter->Start(request);
@@ -233,6 +238,7 @@ void CPreviewDock::OnFinished(const CTypesetResult& result) {
     if (result.bOk) {
         m_image = result.image;
         m_dImageDpi = result.dDpi;
+        m_dImageUnitScale = m_dRunUnitScale;
         SetStatus(QString("Up to date (%1 s)").arg(result.nMilliseconds / 1000.0, 0, 'f', 1));
     } else if (result.bToolsMissing) {
         m_image = QImage();
@@ -320,8 +326,9 @@ void CPreviewDock::PaintPage(QPainter& painter, QPoint corner, double opacity) c
     if (m_image.isNull() || m_dImageDpi <= 0)
         return;
     const CQuodra& canvas = m_canvas.GetCanvas();
-    // The image holds page unit u at pixel u * dpi / 100; the canvas shows it at u * zoom.
-    const double scale = canvas.GetZoom() * 100.0 / m_dImageDpi;
+    // The image holds page unit u at pixel u * unit scale * dpi / 100; the canvas shows it at
+    // u * zoom.
+    const double scale = canvas.GetZoom() * 100.0 / (m_dImageDpi * m_dImageUnitScale);
     painter.save();
     painter.setOpacity(opacity);
     painter.translate(corner);

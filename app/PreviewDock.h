@@ -98,6 +98,9 @@ private:
     std::unique_ptr<CTeXDrawLineMap> m_pRunMap; // the lines of the document being typeset
     QImage m_image;
     double m_dImageDpi = 0;
+    // The drawing's unit scale when the image was typeset, and that of the run going.
+    double m_dImageUnitScale = 1;
+    double m_dRunUnitScale = 1;
     CTypesetResult m_lastResult;
     const CFigure* m_pErrorFigure = nullptr;
     bool m_bSized = false;

@@ -3,6 +3,7 @@
 #include "app/CanvasWidget.h"
 #include "app/Commands.h"
 #include "app/Dialogs.h"
+#include "app/DrawingPropertiesDialog.h"
 #include "app/LatexDialogs.h"
 #include "app/QtSurface.h"
 #include "app/QuodraDoc.h"
@@ -136,6 +137,9 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_FILE_EXPORT:
     case ID_VIEW_LATEX_PREAMBLE:
     case ID_HELP_LATEX:
+    case ID_EDIT_COPY_STYLE:
+    case ID_EDIT_PASTE_STYLE:
+    case ID_FILE_DRAWING_PROPERTIES:
         return true;
     default:
         return false;
@@ -158,6 +162,10 @@ bool Cquodra_dvView::IsEnabled(int id) const {
         return idle && m_bClipboardHasText;
     case ID_EDIT_SELECT_ALL:
         return canvas.HasSelectableFigure();
+    case ID_EDIT_COPY_STYLE:
+        return idle && canvas.GetSelectionStyle().nCaps != 0;
+    case ID_EDIT_PASTE_STYLE:
+        return idle && canvas.HasCopiedStyle() && canvas.GetSelectionStyle().nCaps != 0;
     default:
         return HasHandler(id);
     }
@@ -255,6 +263,15 @@ void Cquodra_dvView::OnCommand(int id) {
         break;
     case ID_EDIT_COPY:
         canvas.Copy();
+        break;
+    case ID_EDIT_COPY_STYLE:
+        canvas.CopyStyle();
+        break;
+    case ID_EDIT_PASTE_STYLE:
+        canvas.PasteStyle();
+        break;
+    case ID_FILE_DRAWING_PROPERTIES:
+        RunDrawingPropertiesDialog(canvas, this);
         break;
     case ID_EDIT_PASTE:
         canvas.Paste();
@@ -380,8 +397,10 @@ bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypes
     request.strDocument = map.GetDocument();
     request.strPreamble = GetLatexPreamble();
     const CSize page = canvas.GetPageSizePx();
-    request.nPageWidth = static_cast<int>(page.cx / canvas.GetZoom() + 0.5);
-    request.nPageHeight = static_cast<int>(page.cy / canvas.GetZoom() + 0.5);
+    // The page prints as large as the drawing's unit scale makes it.
+    const double scale = canvas.GetUnitScale();
+    request.nPageWidth = static_cast<int>(page.cx / canvas.GetZoom() * scale + 0.5);
+    request.nPageHeight = static_cast<int>(page.cy / canvas.GetZoom() * scale + 0.5);
     request.eOutput = format;
     request.eCrop = crop;
     request.dDpi = dpi;

@@ -220,6 +220,21 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
     emit DocumentChanged();
     emit FileUsed(absolute);
     emit CommandUIChanged();
+    if (result.bForeign) {
+        // A drawing written elsewhere: say what became editable, and what else the file holds.
+        int figures = 0;
+        const CFigureList& list = GetCanvas().GetFigures();
+        for (int i = 0; i < list.GetCount(); ++i)
+            figures += list.GetAt(i)->m_bSelectable && !list.GetAt(i)->IsGridLine() ? 1 : 0;
+        QString text = QString("A TeXDraw drawing written elsewhere: %1 of its figures can be "
+                               "edited; everything else is kept as it stands.")
+                           .arg(figures);
+        if (result.nFurtherDrawings > 0)
+            text += QString(" The file holds %1 more drawing(s) after this one; they are kept "
+                            "unchanged.")
+                        .arg(result.nFurtherDrawings);
+        emit StatusMessage(text);
+    }
     if (result.nUnrecognised > 0) {
         // Say where the kept stretches begin, so that the user can look at them in the file.
         QStringList lines;

@@ -197,7 +197,8 @@ CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
         line += static_cast<int>(std::count(block.begin(), block.end(), '\n'));
         blocks += block;
     }
-    m_strDocument = MakeTeXDrawDocument(blocks);
+    // The scale goes in too: LaTeX prints the drawing as large as the saved file does.
+    m_strDocument = MakeTeXDrawDocument(blocks, figures.m_dUnitScale);
     m_nLines = static_cast<int>(std::count(m_strDocument.begin(), m_strDocument.end(), '\n')) + 1;
 }
 

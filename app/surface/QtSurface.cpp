@@ -98,7 +98,9 @@ void CQtSurface::Start(EWrites writes) {
         t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > 1e9 ||
         std::abs(t.dy()) > 1e9 ||
         m_painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        m_painter.opacity() != 1.0 || (ratio != 1.0 && m_painter.hasClipping()))
+        m_painter.opacity() != 1.0 ||
+        // A clip's edges fall on device pixels only at a whole number of them a unit.
+        (ratio != std::floor(ratio) && m_painter.hasClipping()))
         return;
     auto* image = static_cast<QImage*>(device);
     const QImage::Format format = image->format();

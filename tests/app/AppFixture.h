@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "app/QuodraApp.h"
 #include "app/QuodraView.h"
+#include "app/StyleDock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,6 +59,10 @@ protected:
         m_frame = m_app->GetMainFrame();
         m_view = m_frame->GetView();
         m_widget = m_view->GetCanvasWidget();
+        // The canvas gets the whole width of the small offscreen screen, as the tests' client
+        // points expect, unless a test looks at the style dock.
+        if (!m_bKeepStyleDock)
+            m_frame->GetStyleDock()->hide();
         // A question about the file on disk that a test did not expect fails it instead of
         // waiting for a click that never comes.
         m_view->m_fnAskSaveOverChange = [](const QString& q) {
@@ -113,6 +118,7 @@ protected:
         return n;
     }
 
+    bool m_bKeepStyleDock = false; // set before SetUp
     std::unique_ptr<Cquodra_dvApp> m_app;
     CMainFrame* m_frame = nullptr;
     Cquodra_dvView* m_view = nullptr;

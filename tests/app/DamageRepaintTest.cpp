@@ -149,7 +149,10 @@ private:
 TEST_F(CAppTest, KeptCanvasEqualsAWholePaintingAfterEveryStep) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
         CFigureList drawing;
-        CRandomDrawing(seed).AddTo(drawing, 80);
+        CRandomDrawing gen(seed);
+        gen.AddTo(drawing, 80);
+        // A third of them with styles of their own: wide pens, heads of every size, fills.
+        gen.StyleEvery(drawing, 0, 3);
         Canvas().ReplaceFigures(std::move(drawing));
         Canvas().SetMode(kModeSelect);
         CDamageSession session(*m_widget, seed);

@@ -56,18 +56,22 @@ TEST_F(CAppTest, StartsMaximisedInSelectModeWithTheStartCheckMarks) {
 
 TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
     const std::string expected[] = {
-        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|Recent "
+        "&File[&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|Drawing "
+        "&Properties...|-|"
+        "Recent "
         "File|-|"
         "E&xit]",
         "&Edit[&Undo\tCtrl+Z|&Redo\tCtrl+Y|-|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
-        "Delete\tDel|Duplicate|-|Select &All\tCtrl+A]",
+        "Copy St&yle\tCtrl+Shift+C|Paste Sty&le\tCtrl+Shift+V|Delete\tDel|Duplicate|-|Select "
+        "&All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
         "Draw one-sided arrow|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
         "QuodraRectangle]]",
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
         "&View[Actual Size|Fit Page|Fit Width|Fit Height|Zoom &In|Zoom &Out|-|ShowGrid|-|"
-        "Typeset Preview\tF5|LaTeX Preamble...|-|Main toolbar|Additional toolbar|-|&Status Bar]",
+        "Typeset Preview\tF5|LaTeX Preamble...|St&yle|-|Main toolbar|Additional toolbar|-|&Status "
+        "Bar]",
         "&Help[&About quodra_dv...|Using Drawings in LaTeX...]",
     };
     const QList<QAction*> menus = m_frame->menuBar()->actions();
@@ -203,10 +207,11 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
               "/gone/c.txt,/gone/e.txt,/gone/d.txt,/gone/b.txt");
     EXPECT_FALSE(placeholder->isVisible());
     const QList<QAction*> file = m_frame->menuBar()->actions()[0]->menu()->actions();
-    EXPECT_EQ(Describe(file),
-              "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|-|"
-              "Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
-              "/gone/b.txt|-|E&xit");
+    EXPECT_EQ(
+        Describe(file),
+        "&Open...\tCtrl+O|&Save\tCtrl+S|Save As|Save As TeXDraw file|&Export...|"
+        "Drawing &Properties...|-|Recent File|&1 /gone/c.txt|&2 /gone/e.txt|&3 /gone/d.txt|&4 "
+        "/gone/b.txt|-|E&xit");
     // Kept in the settings for the next start.
     CRecentFileList reloaded;
     reloaded.Load();
@@ -219,7 +224,7 @@ TEST_F(CAppTest, RecentFileListKeepsFourNewestFirst) {
     // The entry tries to open a file that does not exist: the user is told, the entry goes.
     QStringList errors;
     m_view->m_fnShowError = [&errors](const QString& text) { errors << text; };
-    m_frame->menuBar()->actions()[0]->menu()->actions().value(7)->trigger();
+    m_frame->menuBar()->actions()[0]->menu()->actions().value(8)->trigger();
     EXPECT_EQ(chosen.toStdString(), "/gone/c.txt");
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(recent->GetFiles().join(",").toStdString(), "/gone/d.txt,/gone/b.txt");

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
+#include "app/DrawingPropertiesDialog.h"
 #include "app/LatexDialogs.h"
 #include "app/PreviewDock.h"
 #include "app/Typesetter.h"
@@ -16,6 +17,7 @@
 
 #include <QAbstractScrollArea>
 #include <QDialog>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -57,20 +59,14 @@ protected:
         ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
     }
 
-    // The ink of the canvas alone (darker than canvasGrey) and of the typeset page (at least
-    // typesetAlpha opaque) over the page's top 300 pixels: every pixel of either lies within 2
-    // pixels of the other's ink, and each has at least minPixels of it.
-    void ExpectInkAgrees(const QImage& typeset, int canvasGrey, int typesetAlpha, int minPixels) {
-        // The canvas alone, as wide as the window allows.
-        m_dock->hide();
-        QTest::qWait(50);
-        Viewport()->repaint();
-        const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
-            canvas.save(QString(dir) + "/preview-canvas.png");
-            typeset.save(QString(dir) + "/preview-typeset.png");
-        }
-        const QPoint corner = m_dock->GetCanvasPageCorner();
+    // How the ink of the typeset page (typeset's alpha) and of the canvas (canvas's dark pixels,
+    // the page's corner at corner) cover each other, 2 pixels either way allowed.
+    struct CInkMatch {
+        int nCanvas = 0, nTypeset = 0, nCanvasAlone = 0, nTypesetAlone = 0;
+    };
+    // Ink is a canvas pixel darker than canvasGrey, a typeset one at least typesetAlpha opaque.
+    static CInkMatch MatchInk(const QImage& typeset, const QImage& canvas, QPoint corner,
+                              int canvasGrey = 100, int typesetAlpha = 100) {
         const auto canvasInk = [&](int x, int y) {
             const QPoint p = corner + QPoint(x, y);
             return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < canvasGrey;
@@ -85,26 +81,23 @@ protected:
                         return true;
             return false;
         };
-        int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
+        CInkMatch m;
         // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
         const int width = std::min(640, canvas.width() - corner.x() - 3);
         const int height = std::min(300, canvas.height() - corner.y() - 3);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 if (canvasInk(x, y)) {
-                    ++canvasPixels;
-                    canvasAlone += !near(typesetInk, x, y);
+                    ++m.nCanvas;
+                    m.nCanvasAlone += !near(typesetInk, x, y);
                 }
                 if (typesetInk(x, y)) {
-                    ++typesetPixels;
-                    typesetAlone += !near(canvasInk, x, y);
+                    ++m.nTypeset;
+                    m.nTypesetAlone += !near(canvasInk, x, y);
                 }
             }
         }
-        EXPECT_GT(canvasPixels, minPixels);
-        EXPECT_GT(typesetPixels, minPixels);
-        EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
-        EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+        return m;
     }
 
     CPreviewDock* m_dock = nullptr;
@@ -133,7 +126,22 @@ TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
     ASSERT_EQ(m_dock->GetImageDpi(), 100.0);
     ASSERT_EQ(typeset.size(), QSize(681, 801));
 
-    ExpectInkAgrees(typeset, 100, 100, 1200);
+    // The canvas alone, as wide as the window allows.
+    m_dock->hide();
+    QTest::qWait(50);
+    Viewport()->repaint();
+    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
+        canvas.save(QString(dir) + "/preview-canvas.png");
+        typeset.save(QString(dir) + "/preview-typeset.png");
+    }
+    const CInkMatch match = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner());
+    const int canvasPixels = match.nCanvas, typesetPixels = match.nTypeset;
+    const int canvasAlone = match.nCanvasAlone, typesetAlone = match.nTypesetAlone;
+    EXPECT_GT(canvasPixels, 1200);
+    EXPECT_GT(typesetPixels, 1200);
+    EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+    EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
 }
 
 // Every style LaTeX prints (widths, patterns, greys, fills, the five heads at two sizes, heads at
@@ -186,8 +194,73 @@ TEST_F(CPreviewTest, EveryStyleTypesetsWhereTheCanvasDrawsIt) {
     WaitForPreview();
     ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
     const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
-    // Greys count as ink: lighter than 0.7 grey on the canvas, as opaque in print.
-    ExpectInkAgrees(typeset, 180, 75, 3000);
+    m_dock->hide();
+    QTest::qWait(50);
+    Viewport()->repaint();
+    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Greys count as ink: darker than 0.7 grey on the canvas, as opaque in print.
+    const CInkMatch m = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner(), 180, 75);
+    EXPECT_GT(m.nCanvas, 3000);
+    EXPECT_GT(m.nTypeset, 3000);
+    EXPECT_EQ(m.nCanvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+    EXPECT_EQ(m.nTypesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+}
+
+// Drawing Properties sets the unit scale as one step; the saved file carries it; at scale 0.5
+// LaTeX prints the drawing half as large, and the preview, typeset at twice the resolution, still
+// lies where the canvas draws it (the texts, which LaTeX never scales, are left out); an export of
+// the page is half as large.
+TEST_F(CPreviewTest, UnitScaleIsSavedPreviewedInPlaceAndExported) {
+    CFigureList list;
+    AddFigure<CLine>(list, 60, 20, 200, 60);
+    AddFigure<CLine>(list, 60, 80, 200, 120).m_nPenStyle = 2;
+    AddFigure<CArrow>(list, 60, 140, 200, 180);
+    AddFigure<CBezierCurve>(list, 60, 200, 200, 280);
+    AddFigure<CRectangle>(list, 440, 20, 600, 80);
+    AddFigure<CEllipse>(list, 440, 120, 600, 280);
+    SetDrawing(std::move(list));
+    Trigger(ID_VIEW_SHOW_GRID);
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+
+    QString pageText;
+    QTimer::singleShot(0, m_frame, [&pageText] {
+        auto* dlg = qobject_cast<CDrawingPropertiesDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        dlg->GetScaleField()->setValue(0.5);
+        pageText = dlg->GetPageText();
+        dlg->accept();
+    });
+    Trigger(ID_FILE_DRAWING_PROPERTIES);
+    EXPECT_TRUE(pageText.startsWith(QString::fromUtf8("8.65 \u00d7 10.17 cm")))
+        << pageText.toStdString();
+    EXPECT_EQ(Canvas().GetUnitScale(), 0.5);
+    EXPECT_EQ(Canvas().GetUndoName(), "Drawing Scale");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("scaled.tex");
+    ASSERT_TRUE(m_view->SaveTo(path));
+    const std::string saved = ReadFile(path);
+    const std::size_t at = saved.find("\\setunitscale 0.5");
+    ASSERT_NE(at, std::string::npos) << saved;
+    EXPECT_EQ(std::count(saved.begin(), saved.begin() + static_cast<long>(at), '\n'), 2);
+
+    WaitForPreview();
+    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+    EXPECT_EQ(m_dock->GetImageDpi(), 200.0);
+    const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+    m_dock->hide();
+    QTest::qWait(50);
+    Viewport()->repaint();
+    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const CInkMatch match = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner());
+    EXPECT_GT(match.nCanvas, 800);
+    EXPECT_GT(match.nTypeset, 800);
+    EXPECT_EQ(match.nCanvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+    EXPECT_EQ(match.nTypesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+
+    const QString png = dir.filePath("page.png");
+    ASSERT_TRUE(m_view->ExportTo(png, ETypesetOutput::Png, ETypesetCrop::Page, 100));
+    EXPECT_EQ(QImage(png).size(), QSize(341, 401));
 }
 
 // A bare % is written as typed, warned about on the canvas, and the LaTeX error it causes names
