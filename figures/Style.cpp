@@ -46,8 +46,11 @@ CStyle Bounded(CStyle s) {
     const auto pin = [](double v, double lo, double hi, double fallback) {
         return std::isfinite(v) ? std::clamp(v, lo, hi) : fallback;
     };
+    // The widest a line prints at the smallest unit scale; each scale's own limit is checked
+    // where a width is given.
     s.dLineWidth =
-        pin(s.dLineWidth, 0.0, kMaxLineWidthPoints / kPointsPerPageUnit, kDefaultLineWidth);
+        pin(s.dLineWidth, 0.0, kMaxLineWidthPoints / (kPointsPerPageUnit * kMinUnitScale),
+            kDefaultLineWidth);
     s.dLineGrey = pin(s.dLineGrey, 0.0, 1.0, 0.0);
     if (s.fillGrey)
         s.fillGrey = pin(*s.fillGrey, 0.0, 1.0, 0.0);
