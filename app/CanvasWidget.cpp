@@ -68,6 +68,9 @@ EKey ToCanvasKey(const QKeyEvent& e) {
         return EKey::Delete;
     case Qt::Key_Escape:
         return EKey::Escape;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return EKey::Enter;
     case Qt::Key_Plus:
         return keypad ? EKey::NumPlus : EKey::Other;
     case Qt::Key_Minus:
