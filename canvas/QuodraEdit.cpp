@@ -112,6 +112,11 @@ void CQuodra::ChangeText() {
 
 // A new text is one step of its own.
 void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
+    // A label is its text: it keeps the one it has rather than become nothing.
+    if (text.empty() && dynamic_cast<CLabel*>(&figure)) {
+        m_host.ShowMessage("A label needs a text; it keeps its own");
+        return;
+    }
     NoteFigure(figure);
     const bool own = BeginStep("Change Text");
     m_history.Touch(IndexOf(&figure));

@@ -212,6 +212,16 @@ void CQuodra::OnLButtonUp(CPoint client) {
     if (IsToolCreation(ECreation::Click) &&
         (m_nMouseState == kStateClicked || m_nMouseState == kStateDragEnded))
         PlaceLabel();
+    // However the drag ended (the mode may have changed under it), a figure that cannot be one
+    // is not kept.
+    if (CFigure* drawn = m_figures.GetLast(); m_bCreating && m_history.IsRecording() && drawn) {
+        if (const std::string why = drawn->WhyNotDrawable(); !why.empty()) {
+            NoteFigure(*drawn);
+            m_history.Abort();
+            m_host.ShowMessage(why);
+            RepaintDamage();
+        }
+    }
     m_nMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;

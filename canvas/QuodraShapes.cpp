@@ -63,7 +63,7 @@ void CQuodra::PressCorner(CPoint area) {
     NoteFigure(*m_pCorners);
     const int placed = m_pCorners->GetCornerCount() - 1;
     const CPoint page = AreaToPage(area);
-    if (placed >= 3 && m_pCorners->HitTestCorner(page, Zoom()) == 0) {
+    if (placed >= 3 && m_pCorners->GetHandleRect(kHandleCorner, Zoom()).Contains(page)) {
         m_pCorners->DeleteCorner(placed);
         m_pCorners->Close();
         FinishCorners();

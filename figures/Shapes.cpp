@@ -79,10 +79,18 @@ void CRoundFigure::SetRadiusFrom(int, CDoublePoint v) {
     m_dRadiusX = m_dRadiusY = Radius(std::hypot(v.x, v.y));
 }
 
+// A handle dragged onto the centre leaves the radius it had: only the drag that makes the figure
+// may end without one (and then makes none).
 void CRoundFigure::SetHandlePoint(int handle, int x, int y, double zoom) {
     const std::vector<int> handles = Handles();
-    if (std::find(handles.begin(), handles.end(), handle) != handles.end())
-        SetRadiusFrom(handle, ToPageUnits(x, y, zoom) - m_pt1);
+    if (std::find(handles.begin(), handles.end(), handle) == handles.end())
+        return;
+    const double rx = m_dRadiusX, ry = m_dRadiusY;
+    SetRadiusFrom(handle, ToPageUnits(x, y, zoom) - m_pt1);
+    if ((m_dRadiusX == 0.0 || m_dRadiusY == 0.0) && rx > 0.0 && ry > 0.0) {
+        m_dRadiusX = rx;
+        m_dRadiusY = ry;
+    }
 }
 
 CDoublePoint CRoundFigure::PointAt(double degrees) const {
