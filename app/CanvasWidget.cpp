@@ -1,5 +1,7 @@
 #include "app/CanvasWidget.h"
 
+#include "app/Commands.h"
+
 #include "app/Dialogs.h"
 #include "app/TextlessSurface.h"
 #include "app/surface/QtSurface.h"
@@ -518,6 +520,19 @@ void CCanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
     const EKey key = ToCanvasKey(*event);
+    // A tool's letter chooses it, but never in the middle of a gesture: a drag or a polyline's
+    // corners finish with the tool they began with.
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (key == EKey::Other && mods == Qt::NoModifier && event->key() >= Qt::Key_A &&
+        event->key() <= Qt::Key_Z && !event->isAutoRepeat()) {
+        if (const int command = FindToolKeyCommand(char('A' + (event->key() - Qt::Key_A)));
+            command != 0 && !m_pCanvas->IsGestureUnderWay() && !IsButtonDown()) {
+            emit ToolKeyPressed(command);
+            event->accept();
+            return;
+        }
+    }
     if (key == EKey::Other) {
         event->ignore();
         return;
