@@ -13,10 +13,11 @@ void PaintTextAt(QPainter& painter, QPointF at, const std::string& text, char hA
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(s);
     const double x = hAlign == 'R' ? -width : hAlign == 'C' ? -0.5 * width : 0.0;
-    // Baseline offsets: the top of the text on the point, its middle, or its baseline.
-    const double y = vAlign == 'T'   ? metrics.ascent()
-                     : vAlign == 'C' ? 0.5 * (metrics.ascent() - metrics.descent())
-                                     : 0.0;
+    // TeX's box is as high and deep as the text's letters reach, not as the font's ascent and
+    // descent: the top, the middle or the baseline of those letters goes on the point.
+    const QRectF letters = metrics.tightBoundingRect(s);
+    const double height = std::max(0.0, -letters.top()), depth = std::max(0.0, letters.bottom());
+    const double y = vAlign == 'T' ? height : vAlign == 'C' ? 0.5 * (height - depth) : 0.0;
     painter.save();
     painter.setFont(font);
     painter.setPen(Qt::black);
