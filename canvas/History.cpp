@@ -535,9 +535,9 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
     const auto* pa = dynamic_cast<const CPolyline*>(&a);
     const auto* pb = dynamic_cast<const CPolyline*>(&b);
     if ((pa == nullptr) != (pb == nullptr) ||
-        (pa && (pa->m_bClosed != pb->m_bClosed || pa->m_vOffsets.size() != pb->m_vOffsets.size() ||
-                !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(),
-                            Same))))
+        (pa &&
+         (pa->m_bClosed != pb->m_bClosed || pa->m_vOffsets.size() != pb->m_vOffsets.size() ||
+          !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(), Same))))
         return false;
     const auto* ra = dynamic_cast<const CRoundFigure*>(&a);
     const auto* rb = dynamic_cast<const CRoundFigure*>(&b);

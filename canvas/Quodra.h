@@ -364,7 +364,7 @@ private:
 
     std::unique_ptr<CFigure> m_pToolFigure;
     std::unique_ptr<CPolyline> m_pCorners; // the polyline being clicked, its last corner loose
-    CStyle m_newStyle; // the values of m_nNewStyleParts that new figures get
+    CStyle m_newStyle;                     // the values of m_nNewStyleParts that new figures get
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took
     unsigned m_nCopiedStyleParts = 0;

@@ -70,8 +70,7 @@ void CQuodra::PressCorner(CPoint area) {
         return;
     }
     // A second click on the same spot (the first half of a double-click) adds nothing.
-    if (!(m_pCorners->GetCorner(placed - 1) == p) &&
-        m_pCorners->GetCornerCount() < kMaxCorners) {
+    if (!(m_pCorners->GetCorner(placed - 1) == p) && m_pCorners->GetCornerCount() < kMaxCorners) {
         std::vector<CDoublePoint> corners = m_pCorners->GetCorners();
         corners.back() = p;
         corners.push_back(p);
@@ -140,8 +139,7 @@ bool CQuodra::CanInsertCorner(CPoint client) const {
 bool CQuodra::CanDeleteCorner(CPoint client) const {
     const CPolyline* f = PolylineAt(client);
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
-    return f && f->HitTestCorner(p, Zoom()) >= 0 &&
-           f->GetCornerCount() > (f->m_bClosed ? 3 : 2);
+    return f && f->HitTestCorner(p, Zoom()) >= 0 && f->GetCornerCount() > (f->m_bClosed ? 3 : 2);
 }
 
 bool CQuodra::EditCorner(CPoint client, bool insert) {

@@ -83,8 +83,7 @@ bool SnapToIntersections(const CFigureList& figures, CPoint& pt, double zoom, in
         pieces.clear();
         f->AppendSnapLines(pieces, zoom);
         for (const auto& [a, b] : pieces) {
-            const SLine line{f, {double(a.x), double(a.y)},
-                             {double(a.x) - b.x, double(a.y) - b.y}};
+            const SLine line{f, {double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}};
             if ((line.d.x != 0.0 || line.d.y != 0.0) && PassesWithin(line, pt, r + 2.0))
                 lines.push_back(line);
         }

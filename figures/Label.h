@@ -24,8 +24,8 @@ public:
     }
 
     std::string m_strText;
-    char m_cHRef = 'L'; // 'L', 'C' or 'R': which side of the text lies on the point
-    char m_cVRef = 'B'; // 'T', 'C' or 'B' (the baseline)
+    char m_cHRef = 'L';    // 'L', 'C' or 'R': which side of the text lies on the point
+    char m_cVRef = 'B';    // 'T', 'C' or 'B' (the baseline)
     double m_dAngle = 0.0; // degrees counterclockwise, [0, 360)
 
     ECreation GetCreation() const override { return ECreation::Click; }

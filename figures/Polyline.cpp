@@ -228,9 +228,9 @@ void CPolyline::AppendTeX(std::string& s) const {
     AppendStylePrologue(s, *this);
     const auto path = [&](const CStroke& stroke) {
         for (std::size_t i = 0; i < stroke.points.size(); ++i) {
-            s += i == 0                                             ? "\\move"
+            s += i == 0                                         ? "\\move"
                  : stroke.head && i + 1 == stroke.points.size() ? "\\avec"
-                                                                     : "\\lvec";
+                                                                : "\\lvec";
             AppendTeXPoint(s, stroke.points[i]);
             s += '\n';
         }

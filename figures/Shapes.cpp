@@ -106,8 +106,8 @@ CPoint CRoundFigure::GetHandlePoint(int handle, double zoom) const {
         return ToPixel(m_pt1 + CDoublePoint{0.0, m_dRadiusY}, zoom);
     case kHandleEnd:
         // The circle's radius handle lies on its outline; the ellipse's on its box's corner.
-        return ToPixel(m_pt1 + CDoublePoint{m_dRadiusX, m_strType == kTypeCircle ? 0.0 : m_dRadiusY},
-                       zoom);
+        return ToPixel(
+            m_pt1 + CDoublePoint{m_dRadiusX, m_strType == kTypeCircle ? 0.0 : m_dRadiusY}, zoom);
     default:
         return ToPixel(m_pt1, zoom);
     }

@@ -93,5 +93,7 @@ protected:
     double StartDegrees() const override { return m_dStartAngle; }
     double EndDegrees() const override;
     bool IsClosed() const override { return false; }
-    std::vector<int> Handles() const override { return {kHandleEnd, kHandleArcStart, kHandleArcEnd}; }
+    std::vector<int> Handles() const override {
+        return {kHandleEnd, kHandleArcStart, kHandleArcEnd};
+    }
 };

@@ -201,8 +201,8 @@ bool CBlockParser::RoundLine(std::string_view line, CBlockData& d) {
                   {"\\fellip", {"f:", "rx:", "ry:"}, true},
                   {"\\larc", {"r:", "sd:", "ed:"}, false}};
     for (const auto& c : kRound) {
-        if (line.substr(0, c.name.size() + 1) != std::string(c.name) + " " ||
-            d.commands.empty() || d.commands.front() != "\\move")
+        if (line.substr(0, c.name.size() + 1) != std::string(c.name) + " " || d.commands.empty() ||
+            d.commands.front() != "\\move")
             continue;
         std::string_view rest = line.substr(c.name.size() + 1);
         std::vector<double> values;

@@ -55,7 +55,7 @@ enum class EKind {
 struct CKindName {
     std::string_view name;
     EKind kind;
-    bool blankLineFirst; // the writer puts an empty line before the block
+    bool blankLineFirst;           // the writer puts an empty line before the block
     int maxLines = kMaxBlockLines; // no block of the kind is longer
 };
 

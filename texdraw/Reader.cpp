@@ -175,7 +175,9 @@ std::unique_ptr<CFigure> RecogniseShape(const CBlockData& d, std::string_view sp
         // The corners as the heads have them written: in order, turned round, or the first piece
         // turned round before the rest.
         std::vector<std::pair<EArrowHeads, std::vector<CDoublePoint>>> forms{
-            {EArrowHeads::None, p}, {EArrowHeads::End, p}, {EArrowHeads::Start, {p.rbegin(), p.rend()}}};
+            {EArrowHeads::None, p},
+            {EArrowHeads::End, p},
+            {EArrowHeads::Start, {p.rbegin(), p.rend()}}};
         if (p.size() == 4)
             forms.push_back({EArrowHeads::Both, {p[0], p[1]}});
         if (p.size() >= 4) {

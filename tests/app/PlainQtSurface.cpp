@@ -257,8 +257,8 @@ void CPlainQtSurface::DrawText(const CRect& rect, const std::string& text) {
     m_painter.restore();
 }
 
-void CPlainQtSurface::DrawTextAt(CPoint at, const std::string& text, char h, char v,
-                                 double degrees, int pixelSize) {
+void CPlainQtSurface::DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
+                                 int pixelSize) {
     const QPointF to = ToDevice(double(at.x), double(at.y));
     const QPointF unit = ToDevice(double(at.x) + 1.0, double(at.y));
     PaintTextAt(m_painter, to, text, h, v, degrees, pixelSize * (unit.x() - to.x()));

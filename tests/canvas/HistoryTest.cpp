@@ -221,8 +221,8 @@ private:
             return;
         }
         case 0:
-            c.SetToolFigure(MakeToolFigure(std::vector{ETool::Circle, ETool::AxisEllipse,
-                                                       ETool::Arc}[Pick(3)]));
+            c.SetToolFigure(MakeToolFigure(
+                std::vector{ETool::Circle, ETool::AxisEllipse, ETool::Arc}[Pick(3)]));
             DragFrom(PagePoint());
             return;
         case 1:

@@ -101,8 +101,7 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
     f.canvas.OnKeyDown(EKey::Enter);
     auto* open = dynamic_cast<CPolyline*>(f.Last());
     ASSERT_NE(open, nullptr);
-    EXPECT_EQ(open->GetCorners(),
-              (std::vector<CDoublePoint>{{100, 100}, {200, 100}, {200, 200}}));
+    EXPECT_EQ(open->GetCorners(), (std::vector<CDoublePoint>{{100, 100}, {200, 100}, {200, 200}}));
     EXPECT_FALSE(open->m_bClosed);
     EXPECT_EQ(f.canvas.GetUndoName(), "Draw Polyline");
     EXPECT_EQ(f.canvas.GetMode(), kModeSelect);
@@ -154,8 +153,7 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
     // Moved with the selection, every corner goes along, and undo puts each back.
     f.canvas.GetFigures().ClearSelection();
     f.Drag({200, 150}, {220, 160});
-    EXPECT_EQ(open->GetCorners(),
-              (std::vector<CDoublePoint>{{120, 110}, {220, 110}, {220, 210}}));
+    EXPECT_EQ(open->GetCorners(), (std::vector<CDoublePoint>{{120, 110}, {220, 110}, {220, 210}}));
     f.canvas.Undo();
     EXPECT_EQ(open->GetCorner(2), (CDoublePoint{200, 200}));
 }
@@ -170,12 +168,13 @@ TEST(ShapeTools, ShapesOfferTheirKeyPointsAndPiecesToTheSnap) {
     polyline->SetCorner(1, {200, 400});
     f.Add<CLine>(150, 350, 150, 550);
     f.SnapSwitches(true, false, false);
-    for (const auto& [near, want] : std::vector<std::pair<CPoint, CPoint>>{
-             {{253, 203}, {250, 200}},   // the circle's right
-             {{199, 146}, {200, 150}},   // its top
-             {{201, 201}, {200, 200}},   // its centre
-             {{404, 98}, {400, 100}},    // the label's reference point
-             {{198, 405}, {200, 400}}})  // a corner
+    for (const auto& [near, want] :
+         std::vector<std::pair<CPoint, CPoint>>{
+             {{253, 203}, {250, 200}},  // the circle's right
+             {{199, 146}, {200, 150}},  // its top
+             {{201, 201}, {200, 200}},  // its centre
+             {{404, 98}, {400, 100}},   // the label's reference point
+             {{198, 405}, {200, 400}}}) // a corner
     {
         CPoint p = near;
         f.canvas.Snap(p);

@@ -47,12 +47,8 @@ public:
     // (left h, top v, right degrees, bottom pixel size).
     void DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
                     int pixelSize) override {
-        calls.push_back({CDrawCall::Text,
-                         {at},
-                         {h, v, static_cast<int>(degrees), pixelSize},
-                         {},
-                         {},
-                         text});
+        calls.push_back(
+            {CDrawCall::Text, {at}, {h, v, static_cast<int>(degrees), pixelSize}, {}, {}, text});
     }
     void DrawImage(const std::string& path, const CRect& r) override {
         calls.push_back({CDrawCall::Image, {}, r, {}, {}, path});
