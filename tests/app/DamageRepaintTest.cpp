@@ -149,7 +149,11 @@ private:
 TEST_F(CAppTest, KeptCanvasEqualsAWholePaintingAfterEveryStep) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
         CFigureList drawing;
-        CRandomDrawing(seed).AddTo(drawing, 80);
+        CRandomDrawing gen(seed);
+        gen.AddTo(drawing, 80);
+        // TeXDraw's own shapes among them, labels with their texts too.
+        for (int i = 0; i < 18; ++i)
+            drawing.Add(gen.Make(static_cast<EFigureKind>(int(EFigureKind::Circle) + i % 6)));
         Canvas().ReplaceFigures(std::move(drawing));
         Canvas().SetMode(kModeSelect);
         CDamageSession session(*m_widget, seed);
