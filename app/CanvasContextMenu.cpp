@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/MainFrame.h"
 #include "app/QuodraView.h"
+#include "figures/Polyline.h"
 #include "figures/TextFigures.h"
 
 #include <QAction>
@@ -57,5 +58,19 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
     text->setEnabled(hasText);
     QObject::connect(text, &QAction::triggered, view,
                      [view, at] { view->GetCanvas().OnLButtonDblClk(at); });
+    // A polyline's or a polygon's corners, at the point the menu was opened on.
+    if (dynamic_cast<CPolyline*>(figure)) {
+        menu->addSeparator();
+        QAction* insert = menu->addAction("&Insert Corner");
+        insert->setStatusTip(QString::fromUtf8(FindCommand(ID_EDIT_INSERT_CORNER)->pszPrompt));
+        insert->setEnabled(canvas.CanInsertCorner(at));
+        QObject::connect(insert, &QAction::triggered, view,
+                         [view, at] { view->GetCanvas().InsertCorner(at); });
+        QAction* remove = menu->addAction("De&lete Corner");
+        remove->setStatusTip(QString::fromUtf8(FindCommand(ID_EDIT_DELETE_CORNER)->pszPrompt));
+        remove->setEnabled(canvas.CanDeleteCorner(at));
+        QObject::connect(remove, &QAction::triggered, view,
+                         [view, at] { view->GetCanvas().DeleteCorner(at); });
+    }
     return menu;
 }

@@ -1,5 +1,7 @@
 #include "app/CanvasWidget.h"
 
+#include "app/Commands.h"
+
 #include "app/Dialogs.h"
 #include "app/TextlessSurface.h"
 #include "app/surface/QtSurface.h"
@@ -68,6 +70,9 @@ EKey ToCanvasKey(const QKeyEvent& e) {
         return EKey::Delete;
     case Qt::Key_Escape:
         return EKey::Escape;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return EKey::Enter;
     case Qt::Key_Plus:
         return keypad ? EKey::NumPlus : EKey::Other;
     case Qt::Key_Minus:
@@ -515,6 +520,19 @@ void CCanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
     const EKey key = ToCanvasKey(*event);
+    // A tool's letter chooses it, but never in the middle of a gesture: a drag or a polyline's
+    // corners finish with the tool they began with.
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (key == EKey::Other && mods == Qt::NoModifier && event->key() >= Qt::Key_A &&
+        event->key() <= Qt::Key_Z && !event->isAutoRepeat()) {
+        if (const int command = FindToolKeyCommand(char('A' + (event->key() - Qt::Key_A)));
+            command != 0 && !m_pCanvas->IsGestureUnderWay() && !IsButtonDown()) {
+            emit ToolKeyPressed(command);
+            event->accept();
+            return;
+        }
+    }
     if (key == EKey::Other) {
         // Tab stays with the canvas (focusNextPrevChild): passed on, it would reach the window,
         // which moves the focus into the docks.

@@ -104,6 +104,8 @@ signals:
     // The pointer moved over the canvas (client pixels), or left it.
     void PointerMoved(QPoint client);
     void PointerLeft();
+    // A tool's key (a letter without modifiers) was pressed while no gesture was under way.
+    void ToolKeyPressed(int command);
     // The right button was pressed at a client point outside any gesture.
     void ContextMenuWanted(QPoint client, QPoint global);
     // The canvas has been painted: the drawing, its zoom or its scroll position may have changed.

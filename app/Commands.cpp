@@ -7,20 +7,20 @@ namespace {
 using E = EToolbarImage;
 
 // clang-format off
-constexpr std::array<CCommandInfo, 51> kCommands{{
-    {ID_DRAW_LINE, "Draw line", "Draw line", "", E::Additional, 2, false},
-    {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line", "", E::Additional, 8, false},
-    {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle", "", E::Additional, 3, false},
-    {ID_DRAW_RHOMB, "Draw rhomb", "Draw rhomb", "", E::Additional, 5, false},
-    {ID_DRAW_ELLIPSE, "Draw elllipse", "Draw ellipse", "", E::Additional, 4, false},
-    {ID_DRAW_BEZIER, "Draw Bezier", "Draw bezier", "", E::Additional, 6, false},
-    {ID_DRAW_ARROW, "Draw one-sided arrow", "Draw one-sided arrow", "", E::Additional, 7, false},
+constexpr std::array<CCommandInfo, 58> kCommands{{
+    {ID_DRAW_LINE, "Draw line", "Draw line (L): drag from one end to the other", "", E::Additional, 2, true, 'L'},
+    {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line (D): drag from one end to the other", "", E::Additional, 8, true, 'D'},
+    {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle (R): drag from one corner to the opposite one", "", E::Additional, 3, true, 'R'},
+    {ID_DRAW_RHOMB, "Draw rhomb", "Draw rhomb (H): drag across the box it fills", "", E::Additional, 5, true, 'H'},
+    {ID_DRAW_ELLIPSE, "Draw elllipse", "Draw ellipse (E): drag across the box it fills", "", E::Additional, 4, true, 'E'},
+    {ID_DRAW_BEZIER, "Draw Bezier", "Draw bezier (B): drag from its start to its end, then move its control points", "", E::Additional, 6, true, 'B'},
+    {ID_DRAW_ARROW, "Draw one-sided arrow", "Draw one-sided arrow (A): drag from its tail to its head", "", E::Additional, 7, true, 'A'},
     {ID_TEST_ROTATE_RECTANGLE, "Rotate rectangle", "", "", E::None, 0, false},
     {ID_TEST_ROTATE_ELLIPSE, "Rotate ellipse", "", "", E::None, 0, false},
     {ID_TEST_CHANGE_TEXT, "Change text", "", "", E::None, 0, false},
     {ID_TEST_QUODRA_RECTANGLE, "QuodraRectangle", "", "", E::None, 0, false},
-    {ID_MODE_SELECT, "Select Figures", "Select figures", "", E::Additional, 0, true},
-    {ID_MODE_ZOOM, "Zoom mode", "Manual zoom", "", E::Additional, 1, true},
+    {ID_MODE_SELECT, "Select Figures", "Select figures (S)", "", E::Additional, 0, true, 'S'},
+    {ID_MODE_ZOOM, "Zoom mode", "Manual zoom (Z)", "", E::Additional, 1, true, 'Z'},
     {ID_SNAP_KEY_POINTS, "Snap to key points", "Snap to key points", "", E::Main, 2, true},
     {ID_SNAP_GRID, "Snap to grid", "Snap to grid", "", E::Main, 3, true},
     {ID_SNAP_INTERSECTIONS, "Snap to line intersection", "Snap to intersection", "", E::Main, 4, true},
@@ -59,6 +59,13 @@ constexpr std::array<CCommandInfo, 51> kCommands{{
     {ID_EDIT_COPY_STYLE, "Copy St&yle\tCtrl+Shift+C", "Copy the line style of the selected figure", "Ctrl+Shift+C", E::None, 0, false},
     {ID_EDIT_PASTE_STYLE, "Paste Sty&le\tCtrl+Shift+V", "Give the selected figures the copied line style", "Ctrl+Shift+V", E::None, 0, false},
     {ID_FILE_DRAWING_PROPERTIES, "Drawing &Properties...", "The drawing's unit scale and printed size", "", E::None, 0, false},
+    {ID_DRAW_CIRCLE, "Draw circle", "Draw circle (C): drag from the centre out to the radius", "", E::None, 0, true, 'C'},
+    {ID_DRAW_AXIS_ELLIPSE, "Draw ellipse from its centre", "Draw ellipse from its centre (O): drag from the centre to a corner of its box", "", E::None, 0, true, 'O'},
+    {ID_DRAW_ARC, "Draw arc", "Draw arc (G): drag from the centre out to the radius, then drag its ends round", "", E::None, 0, true, 'G'},
+    {ID_DRAW_POLYLINE, "Draw polyline or polygon", "Draw polyline (P): click each corner; double-click or press Enter to finish, click the first corner to close it", "", E::None, 0, true, 'P'},
+    {ID_DRAW_LABEL, "Draw label", "Draw label (T): click where the text goes, then type it", "", E::None, 0, true, 'T'},
+    {ID_EDIT_INSERT_CORNER, "Insert Corner", "Put a corner in the middle of the piece under the pointer", "", E::None, 0, false},
+    {ID_EDIT_DELETE_CORNER, "Delete Corner", "Take away the corner under the pointer", "", E::None, 0, false},
 }};
 
 constexpr int kTestMode = -1;
@@ -69,7 +76,8 @@ constexpr std::array kEditMenu{int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_E
                                int(ID_EDIT_COPY_STYLE), int(ID_EDIT_PASTE_STYLE),
                                int(ID_EDIT_DELETE), int(ID_EDIT_DUPLICATE), 0, int(ID_EDIT_SELECT_ALL)};
 constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
-                               int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, kTestMode};
+                               int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, int(ID_DRAW_CIRCLE),
+                               int(ID_DRAW_AXIS_ELLIPSE), int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_LABEL), 0, kTestMode};
 constexpr std::array kTestModeMenu{int(ID_TEST_ROTATE_RECTANGLE), int(ID_TEST_ROTATE_ELLIPSE), 0, int(ID_TEST_CHANGE_TEXT),
                                    int(ID_TEST_QUODRA_RECTANGLE)};
 constexpr std::array kModeMenu{int(ID_MODE_SELECT), int(ID_MODE_ZOOM)};
@@ -96,7 +104,8 @@ constexpr std::array kMainToolbar{int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_EDIT_UNDO
                                   int(ID_VIEW_FIT_HEIGHT), 0, int(ID_VIEW_TYPESET_PREVIEW), 0, int(ID_APP_ABOUT)};
 constexpr std::array kAdditionalToolbar{int(ID_MODE_SELECT), int(ID_MODE_ZOOM), 0, int(ID_DRAW_LINE), int(ID_DRAW_RECTANGLE),
                                         int(ID_DRAW_ELLIPSE), int(ID_DRAW_RHOMB), int(ID_DRAW_BEZIER), 0, int(ID_DRAW_ARROW),
-                                        int(ID_DRAW_DOTTED_LINE)};
+                                        int(ID_DRAW_DOTTED_LINE), 0, int(ID_DRAW_CIRCLE), int(ID_DRAW_AXIS_ELLIPSE),
+                                        int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_LABEL)};
 // clang-format on
 
 } // namespace
@@ -110,6 +119,18 @@ const CCommandInfo* FindCommand(int id) {
         if (c.nId == id)
             return &c;
     return nullptr;
+}
+
+int FindToolKeyCommand(char key) {
+    for (const CCommandInfo& c : kCommands)
+        if (c.cToolKey != '\0' && c.cToolKey == key)
+            return c.nId;
+    return 0;
+}
+
+bool IsToolCommand(int id) {
+    const CCommandInfo* c = FindCommand(id);
+    return c && c->cToolKey != '\0';
 }
 
 std::span<const CMenuInfo> GetMenuBar() {

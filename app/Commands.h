@@ -58,6 +58,15 @@ enum ECommand : int {
     ID_EDIT_COPY_STYLE = 32831,
     ID_EDIT_PASTE_STYLE = 32832,
     ID_FILE_DRAWING_PROPERTIES = 32833,
+    // TeXDraw's own shapes.
+    ID_DRAW_CIRCLE = 32820,
+    ID_DRAW_AXIS_ELLIPSE = 32821,
+    ID_DRAW_ARC = 32822,
+    ID_DRAW_POLYLINE = 32823,
+    ID_DRAW_LABEL = 32824,
+    // The corner commands of the canvas's context menu.
+    ID_EDIT_INSERT_CORNER = 32825,
+    ID_EDIT_DELETE_CORNER = 32826,
 };
 
 enum class EToolbarImage { None, Main, Additional, Edit };
@@ -70,6 +79,9 @@ struct CCommandInfo {
     EToolbarImage eStrip;
     int nImage; // index into the strip
     bool bCheckable;
+    // The key that chooses the tool or mode while the canvas has the focus and no gesture is
+    // under way ('\0' for none); the tooltip shows it.
+    char cToolKey = '\0';
 };
 
 // Every command of the program, in no particular order.
@@ -84,6 +96,11 @@ struct CMenuInfo {
 };
 std::span<const CMenuInfo> GetMenuBar();
 std::span<const int> GetTestModeMenu();
+
+// The command of a tool key (a letter, upper case), or 0.
+int FindToolKeyCommand(char key);
+// Is the command one of the tools (modes and drawing tools), of which one at a time is active?
+bool IsToolCommand(int id);
 
 // Toolbar buttons in order, 0 = separator.
 std::span<const int> GetMainToolbarButtons();

@@ -96,6 +96,7 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
     // Every change of the drawing repaints the canvas: the title's mark follows it.
     connect(canvas, &CCanvasWidget::CanvasUpdated, this, &CMainFrame::UpdateTitle);
+    connect(canvas, &CCanvasWidget::ToolKeyPressed, this, &CMainFrame::OnAction);
     connect(canvas, &CCanvasWidget::ContextMenuWanted, this, [this](QPoint client, QPoint global) {
         MakeCanvasContextMenu(*this, client)->exec(global);
         UpdateCommandUI();
@@ -161,6 +162,14 @@ void CMainFrame::CreateActions() {
         m_actions.insert(id, action);
     }
     m_actions.value(ID_VIEW_TYPESET_PREVIEW)->setIcon(MakePreviewIcon());
+    const std::pair<int, EShapeToolImage> shapeTools[] = {
+        {ID_DRAW_CIRCLE, EShapeToolImage::Circle},
+        {ID_DRAW_AXIS_ELLIPSE, EShapeToolImage::AxisEllipse},
+        {ID_DRAW_ARC, EShapeToolImage::Arc},
+        {ID_DRAW_POLYLINE, EShapeToolImage::Polyline},
+        {ID_DRAW_LABEL, EShapeToolImage::Label}};
+    for (const auto& [id, image] : shapeTools)
+        m_actions.value(id)->setIcon(MakeShapeToolIcon(image, kImageSize));
     // The recent-file placeholder is never a command of its own.
     m_actions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
 }
@@ -317,6 +326,10 @@ void CMainFrame::UpdateCommandUI() {
     for (int id : {ID_MODE_SELECT, ID_MODE_ZOOM, ID_VIEW_SHOW_GRID, ID_SNAP_KEY_POINTS,
                    ID_SNAP_GRID, ID_SNAP_INTERSECTIONS})
         m_actions.value(id)->setChecked(m_pView->IsChecked(id));
+    // The active tool, one at a time.
+    for (const CCommandInfo& c : GetCommandTable())
+        if (IsToolCommand(c.nId))
+            m_actions.value(c.nId)->setChecked(m_pView->IsChecked(c.nId));
     // A bar counts as shown unless it was hidden: the window itself may not be shown yet.
     if (m_pMainToolBar)
         m_actions.value(ID_VIEW_MAIN_TOOLBAR)->setChecked(!m_pMainToolBar->isHidden());

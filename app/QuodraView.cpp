@@ -55,6 +55,16 @@ std::optional<ETool> ToolForCommand(int id) {
         return ETool::RotatableEllipse;
     case ID_TEST_QUODRA_RECTANGLE:
         return ETool::PlainRectangle;
+    case ID_DRAW_CIRCLE:
+        return ETool::Circle;
+    case ID_DRAW_AXIS_ELLIPSE:
+        return ETool::AxisEllipse;
+    case ID_DRAW_ARC:
+        return ETool::Arc;
+    case ID_DRAW_POLYLINE:
+        return ETool::Polyline;
+    case ID_DRAW_LABEL:
+        return ETool::Label;
     default:
         return std::nullopt;
     }
@@ -97,6 +107,11 @@ CQuodra& Cquodra_dvView::GetCanvas() const {
 
 bool Cquodra_dvView::HasHandler(int id) {
     switch (id) {
+    case ID_DRAW_CIRCLE:
+    case ID_DRAW_AXIS_ELLIPSE:
+    case ID_DRAW_ARC:
+    case ID_DRAW_POLYLINE:
+    case ID_DRAW_LABEL:
     case ID_DRAW_LINE:
     case ID_DRAW_DOTTED_LINE:
     case ID_DRAW_RECTANGLE:
@@ -172,11 +187,13 @@ bool Cquodra_dvView::IsEnabled(int id) const {
 }
 
 bool Cquodra_dvView::IsChecked(int id) const {
+    // The mode the canvas is in shows: the tool while it draws, Select again after a figure.
+    const EMode mode = GetCanvas().GetMode();
     switch (id) {
     case ID_MODE_SELECT:
-        return m_bSelectMode;
+        return mode == kModeSelect;
     case ID_MODE_ZOOM:
-        return m_bZoomMode;
+        return mode == kModeZoom;
     case ID_VIEW_SHOW_GRID:
         return m_bShowGrid;
     case ID_SNAP_KEY_POINTS:
@@ -186,6 +203,8 @@ bool Cquodra_dvView::IsChecked(int id) const {
     case ID_SNAP_INTERSECTIONS:
         return m_bSnapIntersections;
     default:
+        if (IsToolCommand(id))
+            return mode == kModeDraw && id == m_nActiveTool;
         return false;
     }
 }
@@ -203,6 +222,11 @@ void Cquodra_dvView::OnCommand(int id) {
     case ID_TEST_ROTATE_RECTANGLE:
     case ID_TEST_ROTATE_ELLIPSE:
     case ID_TEST_QUODRA_RECTANGLE:
+    case ID_DRAW_CIRCLE:
+    case ID_DRAW_AXIS_ELLIPSE:
+    case ID_DRAW_ARC:
+    case ID_DRAW_POLYLINE:
+    case ID_DRAW_LABEL:
         OnToolCommand(id);
         break;
     case ID_TEST_CHANGE_TEXT:
@@ -323,8 +347,12 @@ void Cquodra_dvView::OnCommand(int id) {
 void Cquodra_dvView::OnToolCommand(int id) {
     m_bSelectMode = false;
     m_bZoomMode = false;
+    m_nActiveTool = id;
     if (const std::optional<ETool> tool = ToolForCommand(id))
         GetCanvas().SetToolFigure(MakeToolFigure(*tool));
+    // How to use it, until the status bar has other news.
+    if (const CCommandInfo* c = FindCommand(id); c && *c->pszPrompt)
+        emit StatusMessage(QString::fromUtf8(c->pszPrompt));
 }
 
 // --- Printing

@@ -35,6 +35,7 @@ public:
     // canvas (which returns to select mode by itself after drawing a figure).
     bool m_bSelectMode = true;
     bool m_bZoomMode = false;
+    int m_nActiveTool = 0; // the tool command last chosen
     bool m_bShowGrid = true;
     bool m_bSnapKeyPoints = true;
     bool m_bSnapGrid = true;

@@ -21,6 +21,7 @@ public:
         m_inner.FillPolygon(points, color);
     }
     void DrawText(const CRect&, const std::string&) override {}
+    void DrawTextAt(CPoint, const std::string&, char, char, double, int) override {}
     void DrawImage(const std::string& path, const CRect& r) override { m_inner.DrawImage(path, r); }
     void XorRectangle(const CRect& r) override { m_inner.XorRectangle(r); }
     void SetOrigin(CPoint origin) override { m_inner.SetOrigin(origin); }

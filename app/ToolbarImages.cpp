@@ -1,6 +1,8 @@
 #include "app/ToolbarImages.h"
 
 #include <QFile>
+#include <QPainter>
+#include <QPolygonF>
 #include <QtEndian>
 
 // The images are compiled into the static app library, whose resource registration a linker
@@ -93,4 +95,65 @@ QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
         icons.append(icon);
     }
     return icons;
+}
+
+QImage DrawShapeToolImage(EShapeToolImage image, int size, QColor color) {
+    QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 24-unit square, as the strips are.
+    p.scale(size / 24.0, size / 24.0);
+    p.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (image) {
+    case EShapeToolImage::Circle:
+        p.drawEllipse(QPointF(12, 12), 8, 8);
+        p.setBrush(color);
+        p.drawEllipse(QPointF(12, 12), 1, 1);
+        break;
+    case EShapeToolImage::AxisEllipse:
+        p.drawEllipse(QPointF(12, 12), 10, 6);
+        p.setBrush(color);
+        p.drawEllipse(QPointF(12, 12), 1, 1);
+        break;
+    case EShapeToolImage::Arc:
+        // A quarter and more, counterclockwise from the right, with its centre.
+        p.drawArc(QRectF(4, 4, 16, 16), 0, 200 * 16);
+        p.setBrush(color);
+        p.drawEllipse(QPointF(12, 12), 1, 1);
+        break;
+    case EShapeToolImage::Polyline:
+        p.drawPolyline(QPolygonF({QPointF(3, 20), QPointF(8, 5), QPointF(15, 15), QPointF(21, 4)}));
+        p.setBrush(color);
+        for (QPointF c : {QPointF(3, 20), QPointF(8, 5), QPointF(15, 15), QPointF(21, 4)})
+            p.drawRect(QRectF(c.x() - 1.25, c.y() - 1.25, 2.5, 2.5));
+        break;
+    case EShapeToolImage::Label: {
+        QFont font("serif");
+        font.setPixelSize(16);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRectF(2, 2, 20, 20), Qt::AlignCenter, "T");
+        p.setBrush(color);
+        p.drawEllipse(QPointF(5, 20), 1.5, 1.5); // the point it is placed at
+        break;
+    }
+    }
+    return out;
+}
+
+QIcon MakeShapeToolIcon(EShapeToolImage image, int size) {
+    QIcon icon;
+    for (int scale : {1, 2}) {
+        const auto add = [&](QColor color, QIcon::Mode mode) {
+            QPixmap pixmap = QPixmap::fromImage(DrawShapeToolImage(image, scale * size, color));
+            pixmap.setDevicePixelRatio(scale);
+            icon.addPixmap(pixmap, mode);
+        };
+        add(Qt::black, QIcon::Normal);
+        add(QColor(0, 0, 160), QIcon::Active);
+        add(QColor(128, 128, 128), QIcon::Disabled);
+    }
+    return icon;
 }

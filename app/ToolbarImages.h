@@ -26,3 +26,10 @@ QString GetDoubleSizePath(const QString& path);
 // "@2x" strip where there is one; the list is as long as the normal strip.
 QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
                               const QString& disabledPath, int size);
+
+// The pictures of the tools of TeXDraw's own shapes, drawn in the strips' manner (a black figure
+// on a transparent square): normal, hot and disabled, at size and at twice it.
+enum class EShapeToolImage { Circle, AxisEllipse, Arc, Polyline, Label };
+QIcon MakeShapeToolIcon(EShapeToolImage image, int size);
+// One of those pictures at a size, in the colour given.
+QImage DrawShapeToolImage(EShapeToolImage image, int size, QColor color);

@@ -2,6 +2,8 @@
 #include "canvas/History.h"
 
 #include "figures/FramedFigure.h"
+#include "figures/Polyline.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 
 #include <algorithm>
@@ -198,6 +200,8 @@ std::size_t CHistory::BytesOf(const CFigure& figure) {
                         figure.m_strReadBlock.capacity() + figure.m_strRecoveredBlock.capacity();
     if (const std::string* text = GetFigureText(const_cast<CFigure&>(figure)))
         bytes += text->capacity();
+    if (const auto* polyline = dynamic_cast<const CPolyline*>(&figure))
+        bytes += polyline->m_vOffsets.capacity() * sizeof(CDoublePoint);
     return bytes;
 }
 
@@ -526,6 +530,19 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
     if ((fa == nullptr) != (fb == nullptr))
         return false;
     if (fa && (!Same(fa->m_pt3, fb->m_pt3) || !Same(fa->m_pt4, fb->m_pt4)))
+        return false;
+    // The shapes' own numbers, to the last bit, beyond what their blocks round.
+    const auto* pa = dynamic_cast<const CPolyline*>(&a);
+    const auto* pb = dynamic_cast<const CPolyline*>(&b);
+    if ((pa == nullptr) != (pb == nullptr) ||
+        (pa &&
+         (pa->m_bClosed != pb->m_bClosed || pa->m_vOffsets.size() != pb->m_vOffsets.size() ||
+          !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(), Same))))
+        return false;
+    const auto* ra = dynamic_cast<const CRoundFigure*>(&a);
+    const auto* rb = dynamic_cast<const CRoundFigure*>(&b);
+    if ((ra == nullptr) != (rb == nullptr) ||
+        (ra && !Same({ra->m_dRadiusX, ra->m_dRadiusY}, {rb->m_dRadiusX, rb->m_dRadiusY})))
         return false;
     const std::string* ta = GetFigureText(const_cast<CFigure&>(a));
     const std::string* tb = GetFigureText(const_cast<CFigure&>(b));

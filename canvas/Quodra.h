@@ -10,6 +10,7 @@
 #include "figures/DrawSurface.h"
 #include "figures/FigureList.h"
 #include "figures/Geometry.h"
+#include "figures/Polyline.h"
 
 #include <memory>
 #include <optional>
@@ -63,7 +64,7 @@ enum EAction : int {
 constexpr int kGrabbedNothing = -1;
 
 // The keys the canvas reacts to; every other key is Other and does nothing.
-enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Other };
+enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Enter, Other };
 
 struct CFileStamp;
 
@@ -103,6 +104,19 @@ public:
     // Asks the host's set-text dialog for a text and puts it into the first selected text
     // rectangle or text ellipse; a cancelled dialog changes nothing.
     void ChangeText();
+    // The corner commands of the context menu, at a client point on a polyline or polygon: a new
+    // corner in the middle of the piece under the point, or the corner under it taken away (not
+    // below two corners, three for a polygon). Each is one step; false when nothing changed.
+    bool CanInsertCorner(CPoint client) const;
+    bool CanDeleteCorner(CPoint client) const;
+    bool InsertCorner(CPoint client);
+    bool DeleteCorner(CPoint client);
+    // Is a figure being drawn corner by corner (a polyline not yet finished)?
+    bool IsPlacingCorners() const { return m_pCorners != nullptr; }
+    // Is any gesture under way: a button held, or corners being placed?
+    bool IsGestureUnderWay() const {
+        return (int(m_nMouseState) & kMousePressed) != 0 || m_pCorners != nullptr;
+    }
 
     // --- The drawing as text and as a file.
     std::string GetTeXDrawText() const;     // the blocks of all figures, bottom first
@@ -284,6 +298,15 @@ private:
     void DrawDraggedRect(CDrawSurface& dc) const;
     // QuodraGrid.cpp
     void CreateGrid(CFigureList& list) const;
+    // QuodraShapes.cpp: the label's click and the polyline's corners
+    bool IsToolCreation(ECreation creation) const;
+    void PlaceLabel();
+    void PressCorner(CPoint area);
+    void MoveCorner(CPoint area);
+    void FinishCorners();
+    void CancelCorners();
+    CPolyline* PolylineAt(CPoint client) const;
+    bool EditCorner(CPoint client, bool insert);
     // QuodraMouse.cpp: the gesture
     EAction Decide();
     void Execute(EAction action);
@@ -340,7 +363,8 @@ private:
     CViewport m_viewport{m_host};
 
     std::unique_ptr<CFigure> m_pToolFigure;
-    CStyle m_newStyle; // the values of m_nNewStyleParts that new figures get
+    std::unique_ptr<CPolyline> m_pCorners; // the polyline being clicked, its last corner loose
+    CStyle m_newStyle;                     // the values of m_nNewStyleParts that new figures get
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took
     unsigned m_nCopiedStyleParts = 0;

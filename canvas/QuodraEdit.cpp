@@ -2,6 +2,8 @@
 // change text).
 #include "canvas/Quodra.h"
 
+#include "figures/Label.h"
+
 #include "figures/TextFigures.h"
 
 bool CQuodra::HasSelection() const {
@@ -74,6 +76,11 @@ void CQuodra::Duplicate() {
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
 void CQuodra::OnLButtonDblClk(CPoint client) {
+    if (m_pCorners) {
+        // Its first press placed the last corner.
+        FinishCorners();
+        return;
+    }
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
     CFigure* figure = m_figures.HitTest(p.x, p.y, Zoom());
     if (!figure)
@@ -93,8 +100,9 @@ void CQuodra::ChangeText() {
     CFigure* figure = m_figures.GetFirstSelected();
     if (!figure)
         return;
-    // Only text rectangles and text ellipses take the text; a text rhomb keeps its own.
-    if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure))
+    // Only text rectangles, text ellipses and labels take the text; a text rhomb keeps its own.
+    if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure) &&
+        !dynamic_cast<CLabel*>(figure))
         return;
     if (GetFigureText(*figure)) {
         SetFigureText(*figure, OneLineText(*result));
@@ -104,6 +112,11 @@ void CQuodra::ChangeText() {
 
 // A new text is one step of its own.
 void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
+    // A label is its text: it keeps the one it has rather than become nothing.
+    if (text.empty() && dynamic_cast<CLabel*>(&figure)) {
+        m_host.ShowMessage("A label needs a text; it keeps its own");
+        return;
+    }
     NoteFigure(figure);
     const bool own = BeginStep("Change Text");
     m_history.Touch(IndexOf(&figure));

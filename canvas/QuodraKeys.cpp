@@ -16,6 +16,15 @@ void CQuodra::Nudge(int dx, int dy) {
 }
 
 void CQuodra::OnKeyDown(EKey key) {
+    // While corners are being placed, Enter ends the figure and Escape drops it.
+    if (m_pCorners && (key == EKey::Enter || key == EKey::Escape)) {
+        if (key == EKey::Enter)
+            FinishCorners();
+        else
+            CancelCorners();
+        EditStateChanged();
+        return;
+    }
     switch (key) {
     case EKey::Left:
         Nudge(-1, 0);
@@ -41,6 +50,7 @@ void CQuodra::OnKeyDown(EKey key) {
     case EKey::Escape:
         CancelGesture();
         return;
+    case EKey::Enter:
     case EKey::Other:
         return;
     }

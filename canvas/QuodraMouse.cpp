@@ -154,6 +154,13 @@ EAction CQuodra::Decide() {
 
 void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
     client = CViewport::ClampClient(client);
+    if (IsToolCreation(ECreation::Corners)) {
+        // Corner by corner: each click is a corner, no drag and no capture.
+        m_host.TakeFocus();
+        PressCorner(ClientToArea(client));
+        EditStateChanged();
+        return;
+    }
     m_host.TakeFocus();
     m_host.CaptureMouse();
     const CPoint p = ClientToArea(client);
@@ -177,6 +184,10 @@ void CQuodra::OnMouseMove(CPoint client) {
         return;
     }
     client = CViewport::ClampClient(client);
+    if (m_pCorners) {
+        MoveCorner(ClientToArea(client));
+        return;
+    }
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
     m_nMouseState = AfterMove(m_nMouseState);
@@ -189,12 +200,28 @@ void CQuodra::OnMouseMove(CPoint client) {
 
 void CQuodra::OnLButtonUp(CPoint client) {
     client = CViewport::ClampClient(client);
+    if (IsToolCreation(ECreation::Corners) && m_nMouseState == kStateIdle)
+        return; // the release of a corner's click
     m_host.ReleaseMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;
     m_nMouseState = AfterRelease(m_nMouseState);
     m_ptCurrent = p;
     Execute(Decide());
+    // A label goes where the button went down, whether or not the pointer moved on.
+    if (IsToolCreation(ECreation::Click) &&
+        (m_nMouseState == kStateClicked || m_nMouseState == kStateDragEnded))
+        PlaceLabel();
+    // However the drag ended (the mode may have changed under it), a figure that cannot be one
+    // is not kept.
+    if (CFigure* drawn = m_figures.GetLast(); m_bCreating && m_history.IsRecording() && drawn) {
+        if (const std::string why = drawn->WhyNotDrawable(); !why.empty()) {
+            NoteFigure(*drawn);
+            m_history.Abort();
+            m_host.ShowMessage(why);
+            RepaintDamage();
+        }
+    }
     m_nMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
@@ -276,7 +303,7 @@ void CQuodra::ZoomToBand() {
 // The first move of a drawing drag makes the figure, a clone of the tool, from the clamped and
 // snapped press and current points.
 void CQuodra::StartFigure() {
-    if (!m_pToolFigure)
+    if (!m_pToolFigure || m_pToolFigure->GetCreation() != ECreation::Drag)
         return;
     auto figure = m_pToolFigure->Clone();
     figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
@@ -318,6 +345,12 @@ void CQuodra::FinishFigure() {
     const CPoint b = AreaToPage(m_ptCurrent);
     m_history.NoteChange();
     figure->SetHandlePoint(kHandleEnd, b.x, b.y, Zoom());
+    // A figure that cannot be one (a circle without a radius) is not made; the tool stays.
+    if (const std::string why = figure->WhyNotDrawable(); !why.empty()) {
+        m_history.Abort();
+        m_host.ShowMessage(why);
+        return;
+    }
     m_figures.ClearSelection();
     m_figures.SelectLast();
     m_figures.ClearGrabbed();

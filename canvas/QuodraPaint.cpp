@@ -71,6 +71,9 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
                 f->Paint(dc, zoom, origin.x, origin.y);
         }
     }
+    // The polyline being clicked lies over the drawing until it is finished.
+    if (m_pCorners)
+        m_pCorners->Paint(dc, Zoom(), origin.x, origin.y);
     if (m_bRubberBand)
         DrawDraggedRect(dc);
 }

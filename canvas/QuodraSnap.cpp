@@ -75,18 +75,22 @@ bool PassesWithin(const SLine& line, CPoint pt, double limit) {
 // A line of zero length has no direction and crosses nothing.
 bool SnapToIntersections(const CFigureList& figures, CPoint& pt, double zoom, int r) {
     std::vector<SLine> lines;
+    std::vector<std::pair<CPoint, CPoint>> pieces;
     for (int i = figures.GetCount() - 1; i >= 0; --i) {
         const CFigure* f = figures.GetAt(i);
         if (!IsCandidate(*f))
             continue;
-        const CPoint a = f->GetHandlePoint(kHandleStart, zoom);
-        const CPoint b = f->GetHandlePoint(kHandleEnd, zoom);
-        const SLine line{f, {double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}};
-        if ((line.d.x != 0.0 || line.d.y != 0.0) && PassesWithin(line, pt, r + 2.0))
-            lines.push_back(line);
+        pieces.clear();
+        f->AppendSnapLines(pieces, zoom);
+        for (const auto& [a, b] : pieces) {
+            const SLine line{f, {double(a.x), double(a.y)}, {double(a.x) - b.x, double(a.y) - b.y}};
+            if ((line.d.x != 0.0 || line.d.y != 0.0) && PassesWithin(line, pt, r + 2.0))
+                lines.push_back(line);
+        }
     }
     for (const SLine& n : lines) {
         for (const SLine& m : lines) {
+            // Two pieces of one figure cross at their shared corner, which is a key point already.
             if (m.figure == n.figure)
                 continue;
             const auto c = IntersectLines(n.p, n.d, m.p, m.d);

@@ -38,6 +38,12 @@ public:
     // UTF-8 text on one line, centred both ways in r and clipped to it, transparent background,
     // the surface's default font, black.
     virtual void DrawText(const CRect& r, const std::string& text) = 0;
+    // UTF-8 text on one line in the surface's default font at the pixel size, black, transparent
+    // background, its reference point at `at`: hAlign 'L', 'C' or 'R' puts the point at the left,
+    // the middle or the right of the text, vAlign 'T', 'C' or 'B' at its top, middle or bottom
+    // (the baseline), and the text turns counterclockwise by `degrees` about that point.
+    virtual void DrawTextAt(CPoint at, const std::string& text, char hAlign, char vAlign,
+                            double degrees, int pixelSize) = 0;
     // The image file stretched into r; a missing or unreadable file draws nothing.
     virtual void DrawImage(const std::string& path, const CRect& r) = 0;
     // Dotted one-pixel outline of r in an XOR-like mix (the rubber band), right/bottom exclusive.

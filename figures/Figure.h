@@ -10,6 +10,8 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Handle numbers: 0 none, 2 first point, 6 second point, 14 centre; framed figures add the rest.
 enum : int {
@@ -24,6 +26,10 @@ enum : int {
     kHandleLeft = 9,
     kHandleCenter = 14,
 };
+
+// How a tool makes a figure of the kind: by a drag (press at one point, release at the other), by
+// one click (a label, whose text a dialog then asks for) or click by click (a polyline's corners).
+enum class ECreation { Drag, Click, Corners };
 
 // Pen styles (m_nPenStyle). The numbers are those the drawings have always stored; only lines
 // are ever dotted.
@@ -128,6 +134,17 @@ public:
     static constexpr int kMaxPoints = 4;
     virtual int ReadPoints(CDoublePoint* out) const;
     virtual void WritePoints(const CDoublePoint* in);
+
+    // How a tool draws a figure of this kind.
+    virtual ECreation GetCreation() const { return ECreation::Drag; }
+    // Why the figure cannot be a figure of the drawing as it stands (a circle without a radius, a
+    // label without a text), for the status bar; empty when it can.
+    virtual std::string WhyNotDrawable() const { return {}; }
+    // The straight pieces the intersection snap crosses, in page pixels at the zoom: the line
+    // through the first and second points, or what the kind has instead (nothing for a curve).
+    virtual void AppendSnapLines(std::vector<std::pair<CPoint, CPoint>>& out, double zoom) const {
+        out.emplace_back(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom));
+    }
 
     // A grid line of the canvas: a vertical or a horizontal one, told by its tag.
     bool IsGridLine() const {

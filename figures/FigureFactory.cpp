@@ -1,9 +1,12 @@
 #include "figures/FigureFactory.h"
 
 #include "figures/BezierCurve.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 
 std::unique_ptr<CFigure> MakeToolFigure(ETool tool) {
@@ -31,6 +34,16 @@ std::unique_ptr<CFigure> MakeToolFigure(ETool tool) {
         return std::make_unique<CRotatableEllipse>();
     case ETool::PlainRectangle:
         return std::make_unique<CRectangle>();
+    case ETool::Circle:
+        return std::make_unique<CCircle>();
+    case ETool::AxisEllipse:
+        return std::make_unique<CAxisEllipse>();
+    case ETool::Arc:
+        return std::make_unique<CArc>();
+    case ETool::Polyline:
+        return std::make_unique<CPolyline>();
+    case ETool::Label:
+        return std::make_unique<CLabel>();
     }
     return nullptr;
 }

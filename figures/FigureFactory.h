@@ -17,6 +17,11 @@ enum class ETool {
     RotatableRectangle,
     RotatableEllipse,
     PlainRectangle, // a rectangle without text
+    Circle,
+    AxisEllipse, // an ellipse with its axes along the page
+    Arc,
+    Polyline, // closed into a polygon by a click on its first corner
+    Label,
 };
 
 // A new prototype for the tool: a figure in its start state, a dotted pen for the dotted line.

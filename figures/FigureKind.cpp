@@ -7,7 +7,7 @@
 namespace {
 
 // A text figure is drawn by the same tool as its plain shape, so both have one step name.
-constexpr std::array<CFigureKind, 10> kKinds{{
+constexpr std::array<CFigureKind, 16> kKinds{{
     {kTypeLine, "line", "Draw Line"},
     {kTypeArrow, "arrow", "Draw Arrow"},
     {kTypeRectangle, "rectangle", "Draw Rectangle"},
@@ -16,6 +16,12 @@ constexpr std::array<CFigureKind, 10> kKinds{{
     {kTypeTextEllipse, "text ellipse", "Draw Ellipse"},
     {kTypeTextRhomb, "text rhomb", "Draw Rhomb"},
     {kTypeBezierCurve, "Bezier curve", "Draw Bezier Curve"},
+    {kTypeCircle, "circle", "Draw Circle"},
+    {kTypeAxisEllipse, "ellipse", "Draw Ellipse"},
+    {kTypeArc, "arc", "Draw Arc"},
+    {kTypePolyline, "polyline", "Draw Polyline"},
+    {kTypePolygon, "polygon", "Draw Polygon"},
+    {kTypeLabel, "label", "Draw Label"},
     {kTypeRawTeX, "kept TeX text", ""},
     {kTypePicture, "start-up picture", ""},
 }};

@@ -16,6 +16,12 @@ inline constexpr const char* kTypeTextRectangle = "TextRectangle";
 inline constexpr const char* kTypeTextEllipse = "TextEllipse";
 inline constexpr const char* kTypeTextRhomb = "TextRhomb";
 inline constexpr const char* kTypeBezierCurve = "BezierCurve";
+inline constexpr const char* kTypeCircle = "Circle";
+inline constexpr const char* kTypeAxisEllipse = "AxisEllipse";
+inline constexpr const char* kTypeArc = "Arc";
+inline constexpr const char* kTypePolyline = "Polyline";
+inline constexpr const char* kTypePolygon = "Polygon";
+inline constexpr const char* kTypeLabel = "Label";
 inline constexpr const char* kTypeRawTeX = "RawTeX";
 inline constexpr const char* kTypePicture = "HappyNewYear :)";
 

@@ -1,5 +1,7 @@
 #include "figures/TextFigures.h"
 
+#include "figures/Label.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -83,6 +85,8 @@ void CTextRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
 }
 
 std::string* GetFigureText(CFigure& figure) {
+    if (auto* label = dynamic_cast<CLabel*>(&figure))
+        return &label->m_strText;
     auto* text = dynamic_cast<CFigureText*>(&figure);
     return text ? &text->m_strText : nullptr;
 }

@@ -54,5 +54,5 @@ public:
 // carriage return with its line feed one space), so it stays on the one line its block writes.
 std::string OneLineText(std::string_view text);
 
-// The text of a text rectangle, text ellipse or text rhomb; nullptr for every other figure.
+// The text of a text rectangle, text ellipse, text rhomb or label; nullptr for every other figure.
 std::string* GetFigureText(CFigure& figure);

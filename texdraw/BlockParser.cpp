@@ -15,7 +15,7 @@ namespace {
 // A coordinate written by the editor never needs more characters than this.
 constexpr std::size_t kMaxNumberChars = 40;
 
-constexpr std::array<CKindName, 9> kKinds{{
+constexpr std::array<CKindName, 15> kKinds{{
     {"line", EKind::Line, true},
     {"arrow", EKind::Arrow, false},
     {"rectangle", EKind::Rectangle, true},
@@ -25,6 +25,12 @@ constexpr std::array<CKindName, 9> kKinds{{
     {"textrectangle", EKind::TextRectangle, false},
     {"textellipse", EKind::TextEllipse, false},
     {"textrhomb", EKind::TextRhomb, false},
+    {"circle", EKind::Circle, true},
+    {"ellip", EKind::AxisEllipse, true},
+    {"arc", EKind::Arc, true},
+    {"polyline", EKind::Polyline, true, kMaxPolylineLines},
+    {"polygon", EKind::Polygon, true, kMaxPolylineLines},
+    {"label", EKind::Label, true},
 }};
 
 // The page value of a TeXDraw number: a hundred times it. A value written from a whole number of
@@ -183,12 +189,57 @@ bool CBlockParser::StyleLine(std::string_view line, CBlockData& d) {
     return false;
 }
 
-bool CBlockParser::Body(std::string_view end, CBlockData& d) {
+bool CBlockParser::RoundLine(std::string_view line, CBlockData& d) {
+    // Each command with the keys of its numbers; a leading "f:" is the fill's grey.
+    static constexpr struct {
+        std::string_view name;
+        std::array<std::string_view, 4> keys;
+        bool fill;
+    } kRound[] = {{"\\lcir", {"r:"}, false},
+                  {"\\fcir", {"f:", "r:"}, true},
+                  {"\\lellip", {"rx:", "ry:"}, false},
+                  {"\\fellip", {"f:", "rx:", "ry:"}, true},
+                  {"\\larc", {"r:", "sd:", "ed:"}, false}};
+    for (const auto& c : kRound) {
+        if (line.substr(0, c.name.size() + 1) != std::string(c.name) + " " || d.commands.empty() ||
+            d.commands.front() != "\\move")
+            continue;
+        std::string_view rest = line.substr(c.name.size() + 1);
+        std::vector<double> values;
+        for (std::string_view key : c.keys) {
+            if (key.empty())
+                break;
+            if (rest.substr(0, key.size()) != key)
+                return false;
+            rest.remove_prefix(key.size());
+            const std::size_t blank = rest.find(' ');
+            double v = 0.0;
+            if (!StyleNumber(rest.substr(0, blank), v))
+                return false;
+            values.push_back(v);
+            rest = blank == std::string_view::npos ? std::string_view{} : rest.substr(blank + 1);
+        }
+        if (!rest.empty())
+            return false;
+        if (c.fill) {
+            if (d.style.fillGrey)
+                return false;
+            d.style.fillGrey = values.front();
+            values.erase(values.begin());
+        }
+        d.numbers.insert(d.numbers.end(), values.begin(), values.end());
+        d.commands.push_back(c.name);
+        return true;
+    }
+    return false;
+}
+
+bool CBlockParser::Body(std::string_view end, CBlockData& d, int maxLines) {
     static constexpr struct {
         std::string_view name;
         int points;
     } kPathCommands[] = {{"\\move", 1}, {"\\lvec", 1}, {"\\avec", 1}, {"\\clvec", 3}};
-    for (int i = 0; i < kMaxBlockLines; ++i) {
+    for (int i = 0; i < maxLines; ++i) {
         if (NextIs(end))
             return Expect(end);
         CTextPosition at = m_at;
@@ -218,26 +269,50 @@ bool CBlockParser::Body(std::string_view end, CBlockData& d) {
             m_at = at;
             continue;
         }
-        if (!StyleLine(line, d))
+        if (!StyleLine(line, d) && !RoundLine(line, d))
             return false;
         m_at = at;
     }
     return false;
 }
 
-bool CBlockParser::HText(CBlockData& d, std::string_view end) {
-    const int lineNo = m_at.line;
+bool CBlockParser::LabelText(CBlockData& d, std::string_view end) {
     std::string_view line;
-    constexpr std::string_view kCommand = "\\htext ";
-    if (!NextLine(m_body, m_at, line) || line.substr(0, kCommand.size()) != kCommand)
+    constexpr std::string_view kRef = "\\textref h:";
+    if (!NextLine(m_body, m_at, line) || line.size() != kRef.size() + 5 ||
+        line.substr(0, kRef.size()) != kRef || line.substr(kRef.size() + 1, 3) != " v:")
         return false;
-    line.remove_prefix(kCommand.size());
-    if (!Pair(line, lineNo, d.texCentreX, d.texCentreY, &d.centreX, &d.centreY))
+    d.hRef = line[kRef.size()];
+    d.vRef = line[kRef.size() + 4];
+    const int lineNo = m_at.line;
+    if (!NextLine(m_body, m_at, line))
         return false;
+    constexpr std::string_view kRotated = "\\rtext td:";
+    if (line.substr(0, 7) == "\\htext ") {
+        d.angle = 0.0;
+        line.remove_prefix(7);
+    } else if (line.substr(0, 7) == "\\vtext ") {
+        d.angle = 90.0;
+        line.remove_prefix(7);
+    } else if (line.substr(0, kRotated.size()) == kRotated) {
+        line.remove_prefix(kRotated.size());
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos || !StyleNumber(line.substr(0, blank), d.angle))
+            return false;
+        line.remove_prefix(blank + 1);
+    } else {
+        return false;
+    }
+    double x = 0, y = 0;
+    if (!Pair(line, lineNo, x, y, nullptr, nullptr))
+        return false;
+    d.points.push_back({PageValue(x), PageValue(-y)});
+    return BracedText(line, d, end);
+}
+
+bool CBlockParser::BracedText(std::string_view line, CBlockData& d, std::string_view end) {
     if (line.empty() || line.front() != '{')
         return false;
-    // A text with line breaks (earlier versions let a pasted one through) runs on over the next
-    // lines, up to the closing brace before the block's end line.
     std::string text(line.substr(1));
     for (int more = 0;; ++more) {
         if (!text.empty() && text.back() == '}' && NextIs(end)) {
@@ -250,6 +325,20 @@ bool CBlockParser::HText(CBlockData& d, std::string_view end) {
         text += '\n';
         text += line;
     }
+}
+
+bool CBlockParser::HText(CBlockData& d, std::string_view end) {
+    const int lineNo = m_at.line;
+    std::string_view line;
+    constexpr std::string_view kCommand = "\\htext ";
+    if (!NextLine(m_body, m_at, line) || line.substr(0, kCommand.size()) != kCommand)
+        return false;
+    line.remove_prefix(kCommand.size());
+    if (!Pair(line, lineNo, d.texCentreX, d.texCentreY, &d.centreX, &d.centreY))
+        return false;
+    // A text with line breaks (earlier versions let a pasted one through) runs on over the next
+    // lines, up to the closing brace before the block's end line.
+    return BracedText(line, d, end);
 }
 
 bool CBlockParser::Pair(std::string_view& s, int lineNo, double& x, double& y,
@@ -301,6 +390,16 @@ bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d) {
         return ReadShape(p, k.kind, d);
     case EKind::Bezier:
         return p.Expect("%begin bz") && p.Body("%end bz", d);
+    case EKind::Circle:
+    case EKind::AxisEllipse:
+    case EKind::Arc:
+    case EKind::Polyline:
+    case EKind::Polygon: {
+        const std::string name(k.name);
+        return p.Expect("%begin " + name) && p.Body("%end " + name, d, k.maxLines);
+    }
+    case EKind::Label:
+        return p.Expect("%begin label") && p.LabelText(d, "%end label") && p.Expect("%end label");
     case EKind::TextRectangle:
     case EKind::TextEllipse:
     case EKind::TextRhomb: {

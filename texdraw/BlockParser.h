@@ -17,6 +17,8 @@ namespace texdraw_reader {
 inline constexpr int kMaxBlockLines = 48;
 // Lines a text may run on over, when it holds line breaks.
 inline constexpr int kMaxTextLines = 1000;
+// A polyline's block: two paths (a fill's and the outline) of its most corners, and its style.
+inline constexpr int kMaxPolylineLines = 2 * 4096 + 2 * kMaxBlockLines;
 
 bool IsSpace(char c);
 bool IsBlank(std::string_view s);
@@ -41,13 +43,20 @@ enum class EKind {
     Rhomb,
     TextRectangle,
     TextEllipse,
-    TextRhomb
+    TextRhomb,
+    Circle,
+    AxisEllipse,
+    Arc,
+    Polyline,
+    Polygon,
+    Label
 };
 
 struct CKindName {
     std::string_view name;
     EKind kind;
-    bool blankLineFirst; // the writer puts an empty line before the block
+    bool blankLineFirst;           // the writer puts an empty line before the block
+    int maxLines = kMaxBlockLines; // no block of the kind is longer
 };
 
 // The kind named after "%begin ", or null.
@@ -77,6 +86,12 @@ struct CBlockData {
     std::string text;
     std::string_view centreX, centreY;
     double texCentreX = 0.0, texCentreY = 0.0;
+    // TeXDraw's round shapes: the numbers of "\lcir r:", "\lellip rx: ry:" and "\larc r: sd:
+    // ed:" in order (a fill's command sets style.fillGrey and adds its radii too).
+    std::vector<double> numbers;
+    // Labels: the text's references and angle.
+    char hRef = 'L', vRef = 'B';
+    double angle = 0.0;
 };
 
 // Reads the lines of one block in exactly the form the writer gives them. A line of another form
@@ -95,7 +110,10 @@ public:
     bool Points(std::string_view command, int n, CBlockData& d);
     // The lines of a shape up to the line `end` (read too): style commands, the path commands
     // "\move", "\lvec", "\avec", "\clvec" with their points, and a fill of the path before it.
-    bool Body(std::string_view end, CBlockData& d);
+    bool Body(std::string_view end, CBlockData& d, int maxLines = kMaxBlockLines);
+    // A label's "\textref h:_ v:_" line and its text line: "\htext (x y){text}", "\vtext …" or
+    // "\rtext td:angle (x y){text}".
+    bool LabelText(CBlockData& d, std::string_view end);
     // "\htext (x y){text}": the text is everything between the brace after the point and the
     // closing brace that ends the last line before the block's end line.
     bool HText(CBlockData& d, std::string_view end);
@@ -108,6 +126,10 @@ private:
     bool Number(std::string_view tok, int lineNo, double& v);
     // A style command read into d's style; false for a line that is none.
     bool StyleLine(std::string_view line, CBlockData& d);
+    // A round shape's command read into d; false for a line that is none.
+    bool RoundLine(std::string_view line, CBlockData& d);
+    // The text after "{" up to the closing brace before the end line, over more lines if need be.
+    bool BracedText(std::string_view line, CBlockData& d, std::string_view end);
 };
 
 // Reads the block of kind k that begins at p's position (its "%begin" line) into d.

@@ -6,10 +6,13 @@
 
 #include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/RawTeX.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 #include "texdraw/BlockParser.h"
 #include "texdraw/Document.h"
@@ -125,6 +128,100 @@ void SetText(CFigure& f, const std::string& text) {
 // have written (arcs of no frame near these) stays text.
 constexpr double kLooseEllipseTolerance = 1.0;
 
+// The figure of TeXDraw's own shapes (circle, ellipse, arc, polyline, polygon, label) that
+// writes span again exactly; null when none does, or when it would be a figure the editor does
+// not make (no radius, too few corners, no text), which then stays text.
+std::unique_ptr<CFigure> RecogniseShape(const CBlockData& d, std::string_view span) {
+    const auto& p = d.points;
+    const auto same = [&](std::unique_ptr<CFigure> f) -> std::unique_ptr<CFigure> {
+        if (!f->WhyNotDrawable().empty() || f->ExportTeX() != span)
+            return nullptr;
+        return f;
+    };
+    const auto length = [](double tex) { return WrittenLength(100.0 * tex); };
+    switch (d.kind) {
+    case EKind::Circle:
+    case EKind::AxisEllipse:
+    case EKind::Arc: {
+        const std::size_t want = d.kind == EKind::AxisEllipse ? 2 : d.kind == EKind::Arc ? 3 : 1;
+        if (p.size() != 1 || d.numbers.size() < want)
+            return nullptr;
+        std::unique_ptr<CRoundFigure> f;
+        if (d.kind == EKind::Circle) {
+            f = std::make_unique<CCircle>();
+        } else if (d.kind == EKind::AxisEllipse) {
+            f = std::make_unique<CAxisEllipse>();
+        } else {
+            auto arc = std::make_unique<CArc>();
+            arc->m_dStartAngle = d.numbers[1];
+            arc->m_dEndAngle = d.numbers[2];
+            if (!(arc->m_dStartAngle < 360.0) || !(arc->m_dEndAngle < 360.0) ||
+                arc->m_dStartAngle == arc->m_dEndAngle)
+                return nullptr;
+            f = std::move(arc);
+        }
+        f->m_pt1 = f->m_pt2 = p[0];
+        // The outline's numbers come last, after a fill's.
+        const std::size_t at = d.numbers.size() - want;
+        f->m_dRadiusX = length(d.numbers[at]);
+        f->m_dRadiusY = d.kind == EKind::AxisEllipse ? length(d.numbers[at + 1]) : f->m_dRadiusX;
+        if (f->m_dRadiusX > 2.0 * kPageReach || f->m_dRadiusY > 2.0 * kPageReach)
+            return nullptr;
+        f->m_style = d.style;
+        return same(std::move(f));
+    }
+    case EKind::Polyline: {
+        if (p.size() < 2 || p.size() > static_cast<std::size_t>(kMaxCorners) + 2)
+            return nullptr;
+        // The corners as the heads have them written: in order, turned round, or the first piece
+        // turned round before the rest.
+        std::vector<std::pair<EArrowHeads, std::vector<CDoublePoint>>> forms{
+            {EArrowHeads::None, p},
+            {EArrowHeads::End, p},
+            {EArrowHeads::Start, {p.rbegin(), p.rend()}}};
+        if (p.size() == 4)
+            forms.push_back({EArrowHeads::Both, {p[0], p[1]}});
+        if (p.size() >= 4) {
+            std::vector<CDoublePoint> c{p[1], p[0]};
+            c.insert(c.end(), p.begin() + 3, p.end());
+            forms.push_back({EArrowHeads::Both, c});
+        }
+        for (auto& [heads, corners] : forms) {
+            auto f = std::make_unique<CPolyline>();
+            f->SetCorners(corners);
+            f->m_style = d.style;
+            f->m_style.eHeads = heads;
+            if (auto g = same(std::move(f)))
+                return g;
+        }
+        return nullptr;
+    }
+    case EKind::Polygon: {
+        if (p.size() < 4 || p.size() > static_cast<std::size_t>(kMaxCorners) + 1 ||
+            !(p.front() == p.back()))
+            return nullptr;
+        auto f = std::make_unique<CPolyline>();
+        f->SetCorners({p.begin(), p.end() - 1});
+        f->Close();
+        f->m_style = d.style;
+        return same(std::move(f));
+    }
+    case EKind::Label: {
+        if (p.size() != 1 || !IsHRef(d.hRef) || !IsVRef(d.vRef) || !(d.angle < 360.0))
+            return nullptr;
+        auto f = std::make_unique<CLabel>();
+        f->m_pt1 = f->m_pt2 = p[0];
+        f->m_cHRef = d.hRef;
+        f->m_cVRef = d.vRef;
+        f->m_dAngle = d.angle;
+        f->m_strText = d.text;
+        return same(std::move(f));
+    }
+    default:
+        return nullptr;
+    }
+}
+
 // The figure that writes span again: exactly, or for the shapes that hold rounded points only,
 // within rounding (approximated is then set). Null when the block is not one the editor wrote.
 std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, bool& approximated) {
@@ -160,6 +257,13 @@ std::unique_ptr<CFigure> Recognise(const CBlockData& d, std::string_view span, b
         }
         return nullptr;
     }
+    case EKind::Circle:
+    case EKind::AxisEllipse:
+    case EKind::Arc:
+    case EKind::Polyline:
+    case EKind::Polygon:
+    case EKind::Label:
+        return RecogniseShape(d, span);
     case EKind::Bezier: {
         if (p.size() < 4)
             return nullptr;
@@ -314,7 +418,7 @@ private:
         int nested = IsTextKind(kind.kind) ? 1 : 0;
         std::string_view line;
         NextLine(m_body, at, line); // the "%begin" line
-        for (int i = 1; i < kMaxBlockLines && NextLine(m_body, at, line); ++i) {
+        for (int i = 1; i < kind.maxLines && NextLine(m_body, at, line); ++i) {
             if (line == end) {
                 c = at;
                 return true;

@@ -50,6 +50,8 @@ public:
     void PolyBezier(const std::vector<CPoint>& points, const CPen& pen) override;
     void FillPolygon(const std::vector<CPoint>& points, COLORREF color) override;
     void DrawText(const CRect& r, const std::string& text) override;
+    void DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
+                    int pixelSize) override;
     void DrawImage(const std::string& path, const CRect& r) override;
     void XorRectangle(const CRect& r) override;
     void SetOrigin(CPoint origin) override;

@@ -3,6 +3,7 @@
 #include "app/surface/QtSurface.h"
 
 #include "app/surface/SurfaceCaches.h"
+#include "app/surface/TextAt.h"
 
 #include <QImage>
 #include <QPaintEngine>
@@ -116,6 +117,17 @@ void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) 
     m_painter.setBrush(ToQColor(color));
     m_painter.drawPolygon(poly);
     m_painter.restore();
+}
+
+// The painter draws it; the text caches hold centred texts only.
+void CQtSurface::DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
+                            int pixelSize) {
+    if (text.empty())
+        return;
+    Flush();
+    const QPointF to = ToDevice(double(at.x), double(at.y));
+    const QPointF unit = ToDevice(double(at.x) + 1.0, double(at.y));
+    PaintTextAt(m_painter, to, text, h, v, degrees, pixelSize * (unit.x() - to.x()));
 }
 
 void CQtSurface::DrawText(const CRect& rect, const std::string& text) {

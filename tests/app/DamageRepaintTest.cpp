@@ -153,6 +153,9 @@ TEST_F(CAppTest, KeptCanvasEqualsAWholePaintingAfterEveryStep) {
         gen.AddTo(drawing, 80);
         // A third of them with styles of their own: wide pens, heads of every size, fills.
         gen.StyleEvery(drawing, 0, 3);
+        // TeXDraw's own shapes among them, labels with their texts too.
+        for (int i = 0; i < 18; ++i)
+            drawing.Add(gen.Make(static_cast<EFigureKind>(int(EFigureKind::Circle) + i % 6)));
         Canvas().ReplaceFigures(std::move(drawing));
         Canvas().SetMode(kModeSelect);
         CDamageSession session(*m_widget, seed);

@@ -65,7 +65,8 @@ TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
         "Copy St&yle\tCtrl+Shift+C|Paste Sty&le\tCtrl+Shift+V|Delete\tDel|Duplicate|-|Select "
         "&All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
-        "Draw one-sided arrow|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
+        "Draw one-sided arrow|-|Draw circle|Draw ellipse from its centre|Draw arc|Draw polyline "
+        "or polygon|Draw label|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
         "QuodraRectangle]]",
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
@@ -94,7 +95,8 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
               "Preview\tF5|-|&About quodra_dv...");
     EXPECT_EQ(Describe(m_frame->GetAdditionalToolBar()->actions()),
               "Select Figures|Zoom mode|-|Draw line|Draw rectangle|Draw elllipse|Draw rhomb|Draw "
-              "Bezier|-|Draw one-sided arrow|Draw dotted line");
+              "Bezier|-|Draw one-sided arrow|Draw dotted line|-|Draw circle|Draw ellipse from its "
+              "centre|Draw arc|Draw polyline or polygon|Draw label");
     for (QToolBar* bar : {m_frame->GetMainToolBar(), m_frame->GetAdditionalToolBar()}) {
         EXPECT_TRUE(bar->isMovable());
         EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
@@ -109,9 +111,12 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
     struct {
         int id;
         const char* prompt;
-    } prompts[] = {{ID_DRAW_ELLIPSE, "Draw ellipse"},
-                   {ID_DRAW_BEZIER, "Draw bezier"},
-                   {ID_MODE_ZOOM, "Manual zoom"},
+    } prompts[] = {{ID_DRAW_ELLIPSE, "Draw ellipse (E): drag across the box it fills"},
+                   {ID_DRAW_BEZIER, "Draw bezier (B): drag from its start to its end, then move "
+                                    "its control points"},
+                   {ID_MODE_ZOOM, "Manual zoom (Z)"},
+                   {ID_DRAW_POLYLINE, "Draw polyline (P): click each corner; double-click or "
+                                      "press Enter to finish, click the first corner to close it"},
                    {ID_SNAP_INTERSECTIONS, "Snap to intersection"},
                    {ID_VIEW_SHOW_GRID, "Show/hide grid"},
                    {ID_FILE_SAVE_TEXDRAW, "Save as texdraw file"},

@@ -1,5 +1,7 @@
 #include "app/PlainQtSurface.h"
 
+#include "app/surface/TextAt.h"
+
 #include "figures/SegmentWalk.h"
 
 #include <QFileInfo>
@@ -253,6 +255,13 @@ void CPlainQtSurface::DrawText(const CRect& rect, const std::string& text) {
     m_painter.drawText(QRectF(ToDevice(r.left, r.top), ToDevice(r.right, r.bottom)),
                        Qt::AlignCenter | Qt::TextSingleLine, QString::fromUtf8(text));
     m_painter.restore();
+}
+
+void CPlainQtSurface::DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
+                                 int pixelSize) {
+    const QPointF to = ToDevice(double(at.x), double(at.y));
+    const QPointF unit = ToDevice(double(at.x) + 1.0, double(at.y));
+    PaintTextAt(m_painter, to, text, h, v, degrees, pixelSize * (unit.x() - to.x()));
 }
 
 void CPlainQtSurface::DrawImage(const std::string& path, const CRect& rect) {

@@ -10,8 +10,11 @@
 #include "app/PreviewDock.h"
 #include "app/Typesetter.h"
 #include "figures/BezierCurve.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/Rectangle.h"
+#include "figures/Shapes.h"
 #include "figures/Style.h"
 #include "figures/TextFigures.h"
 
@@ -57,6 +60,93 @@ protected:
             Trigger(ID_VIEW_TYPESET_PREVIEW);
         Viewport()->repaint();
         ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
+    }
+
+    // The typeset page and the canvas's page, both at zoom 1 where a page unit is a pixel.
+    struct CInk {
+        QImage typeset, canvas;
+        QPoint corner; // of the page on the canvas
+        bool CanvasInk(int x, int y) const {
+            const QPoint p = corner + QPoint(x, y);
+            return canvas.rect().contains(p) && qGray(canvas.pixel(p)) < 100;
+        }
+        bool TypesetInk(int x, int y) const {
+            return typeset.rect().contains(x, y) && qAlpha(typeset.pixel(x, y)) >= 100;
+        }
+        template <class F> static QRect Box(const QRect& r, F ink) {
+            QRect box;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    if (ink(x, y))
+                        box |= QRect(x, y, 1, 1);
+            return box;
+        }
+        QRect CanvasBox(const QRect& r) const {
+            return Box(r, [&](int x, int y) { return CanvasInk(x, y); });
+        }
+        QRect TypesetBox(const QRect& r) const {
+            return Box(r, [&](int x, int y) { return TypesetInk(x, y); });
+        }
+    };
+
+    CInk TypesetAndGrab() {
+        Trigger(ID_VIEW_SHOW_GRID); // the grid is not typeset
+        Trigger(ID_VIEW_ACTUAL_SIZE);
+        WaitForPreview();
+        CInk ink;
+        EXPECT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+        EXPECT_TRUE(m_dock->GetStatusText().startsWith("Up to date ("));
+        ink.typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(m_dock->GetImageDpi(), 100.0);
+        EXPECT_EQ(ink.typeset.size(), QSize(681, 801));
+        // The canvas alone, as wide as the window allows.
+        m_dock->hide();
+        QTest::qWait(50);
+        Viewport()->repaint();
+        ink.canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
+            const QString name =
+                QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name());
+            ink.canvas.save(QString(dir) + "/" + name + "-canvas.png");
+            ink.typeset.save(QString(dir) + "/" + name + "-typeset.png");
+        }
+        ink.corner = m_dock->GetCanvasPageCorner();
+        return ink;
+    }
+
+    // Every pixel LaTeX inks has canvas ink within 2 pixels and the other way round, over the
+    // page's top 640 x 300 pixels.
+    void ExpectInkWhereTheCanvasDrawsIt() {
+        const CInk ink = TypesetAndGrab();
+        const auto near = [](auto has, int x, int y) {
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (has(x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        const auto canvasInk = [&](int x, int y) { return ink.CanvasInk(x, y); };
+        const auto typesetInk = [&](int x, int y) { return ink.TypesetInk(x, y); };
+        int canvasPixels = 0, typesetPixels = 0, canvasAlone = 0, typesetAlone = 0;
+        // What the canvas shows of the page, less the 2 pixels that the comparison looks around.
+        const int width = std::min(640, ink.canvas.width() - ink.corner.x() - 3);
+        const int height = std::min(300, ink.canvas.height() - ink.corner.y() - 3);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (canvasInk(x, y)) {
+                    ++canvasPixels;
+                    canvasAlone += !near(typesetInk, x, y);
+                }
+                if (typesetInk(x, y)) {
+                    ++typesetPixels;
+                    typesetAlone += !near(canvasInk, x, y);
+                }
+            }
+        }
+        EXPECT_GT(canvasPixels, 1200);
+        EXPECT_GT(typesetPixels, 1200);
+        EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
+        EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
     }
 
     // How the ink of the typeset page (typeset's alpha) and of the canvas (canvas's dark pixels,
@@ -117,33 +207,70 @@ TEST_F(CPreviewTest, EveryKindTypesetsWhereTheCanvasDrawsIt) {
     AddFigure<CRectangle>(list, 440, 20, 600, 80);
     AddFigure<CEllipse>(list, 440, 120, 600, 280);
     SetDrawing(std::move(list));
-    Trigger(ID_VIEW_SHOW_GRID); // the grid is not typeset
-    Trigger(ID_VIEW_ACTUAL_SIZE);
-    WaitForPreview();
-    ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
-    EXPECT_TRUE(m_dock->GetStatusText().startsWith("Up to date ("));
-    const QImage typeset = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
-    ASSERT_EQ(m_dock->GetImageDpi(), 100.0);
-    ASSERT_EQ(typeset.size(), QSize(681, 801));
-
-    // The canvas alone, as wide as the window allows.
-    m_dock->hide();
-    QTest::qWait(50);
-    Viewport()->repaint();
-    const QImage canvas = Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (const char* dir = std::getenv("QUODRA_RENDER_DIR")) {
-        canvas.save(QString(dir) + "/preview-canvas.png");
-        typeset.save(QString(dir) + "/preview-typeset.png");
-    }
-    const CInkMatch match = MatchInk(typeset, canvas, m_dock->GetCanvasPageCorner());
-    const int canvasPixels = match.nCanvas, typesetPixels = match.nTypeset;
-    const int canvasAlone = match.nCanvasAlone, typesetAlone = match.nTypesetAlone;
-    EXPECT_GT(canvasPixels, 1200);
-    EXPECT_GT(typesetPixels, 1200);
-    EXPECT_EQ(canvasAlone, 0) << "canvas pixels with no typeset ink within 2 px";
-    EXPECT_EQ(typesetAlone, 0) << "typeset pixels with no canvas ink within 2 px";
+    ExpectInkWhereTheCanvasDrawsIt();
 }
 
+// TeXDraw's own shapes too, LaTeX drawing its true circles and arcs: filled, dashed and wide ones,
+// a polyline with heads at both ends and a filled polygon.
+TEST_F(CPreviewTest, EveryShapeTypesetsWhereTheCanvasDrawsIt) {
+    CFigureList list;
+    AddFigure<CCircle>(list, 100, 80, 150, 80);
+    auto& filled = AddFigure<CCircle>(list, 250, 80, 290, 80);
+    filled.m_style.fillGrey = 0.0;
+    auto& ellipse = AddFigure<CAxisEllipse>(list, 400, 80, 470, 120);
+    ellipse.m_style.pattern = {6, 4};
+    auto& arc = AddFigure<CArc>(list, 560, 80, 610, 80);
+    arc.m_dStartAngle = 30;
+    arc.m_dEndAngle = 250;
+    arc.m_style.dLineWidth = 3;
+    auto& open = AddFigure<CPolyline>(list, 40, 200, 120, 280);
+    open.SetCorners({{40, 200}, {120, 280}, {200, 200}, {280, 280}});
+    open.m_style.eHeads = EArrowHeads::Both;
+    auto& polygon = AddFigure<CPolyline>(list, 0, 0, 0, 0);
+    polygon.SetCorners({{340, 200}, {460, 200}, {400, 290}});
+    polygon.Close();
+    polygon.m_style.fillGrey = 0.0;
+    SetDrawing(std::move(list));
+    ExpectInkWhereTheCanvasDrawsIt();
+}
+
+// Labels: the font is LaTeX's on paper and the window's on the canvas, so the letters differ;
+// their ink lies where the reference point puts it, within 2 pixels on every side.
+TEST_F(CPreviewTest, LabelsTypesetAtTheirReferencePoints) {
+    struct {
+        CDoublePoint at;
+        char h, v;
+        double angle;
+    } const kLabels[] = {{{100, 100}, 'L', 'B', 0},
+                         {{300, 100}, 'C', 'C', 0},
+                         {{500, 100}, 'R', 'T', 0},
+                         {{200, 250}, 'L', 'B', 90}};
+    CFigureList list;
+    for (const auto& l : kLabels) {
+        auto& label = AddFigure<CLabel>(list, 0, 0, 0, 0);
+        label.m_pt1 = label.m_pt2 = l.at;
+        label.m_strText = "HIH";
+        label.m_cHRef = l.h;
+        label.m_cVRef = l.v;
+        label.m_dAngle = l.angle;
+    }
+    SetDrawing(std::move(list));
+    const CInk ink = TypesetAndGrab();
+    for (const auto& l : kLabels) {
+        SCOPED_TRACE(std::string(1, l.h) + l.v + std::to_string(int(l.angle)));
+        const QRect around(int(l.at.x) - 60, int(l.at.y) - 60, 120, 120);
+        const QRect canvas = ink.CanvasBox(around), typeset = ink.TypesetBox(around);
+        ASSERT_FALSE(canvas.isEmpty());
+        ASSERT_FALSE(typeset.isEmpty());
+        EXPECT_NEAR(canvas.left(), typeset.left(), 2);
+        EXPECT_NEAR(canvas.right(), typeset.right(), 2);
+        EXPECT_NEAR(canvas.top(), typeset.top(), 2);
+        EXPECT_NEAR(canvas.bottom(), typeset.bottom(), 2);
+    }
+}
+
+// A bare % is written as typed, warned about on the canvas, and the LaTeX error it causes names
+// its figure, which a click on the message selects.
 // Every style LaTeX prints (widths, patterns, greys, fills, the five heads at two sizes, heads at
 // either end and on a curve, a filled rectangle, rhomb and ellipse) lies where the canvas draws it.
 TEST_F(CPreviewTest, EveryStyleTypesetsWhereTheCanvasDrawsIt) {

@@ -61,21 +61,60 @@ TEST_F(CViewTest, ToolThenDragCreatesFigureAndClearsModeMarks) {
         EXPECT_EQ(Canvas().GetMode(), kModeDraw);
         EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
         EXPECT_FALSE(Action(ID_MODE_ZOOM)->isChecked());
+        EXPECT_TRUE(Action(t.id)->isChecked());
         Drag(ClientOf({100, y}), ClientOf({200, y + 40}));
         ASSERT_EQ(CountUserFigures(), ++n);
         const CFigure* f = Canvas().GetFigures().GetLast();
         EXPECT_EQ(f->m_strType, t.type);
         EXPECT_EQ(f->m_nPenStyle, t.penStyle);
         EXPECT_TRUE(f->m_bSelected);
-        // The canvas is back in select mode, the check marks stay clear.
+        // The canvas is back in select mode, and its check mark shows it.
         EXPECT_EQ(Canvas().GetMode(), kModeSelect);
-        EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
+        EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+        EXPECT_FALSE(Action(t.id)->isChecked());
         EXPECT_FALSE(Action(ID_MODE_ZOOM)->isChecked());
         y += 60;
     }
     EXPECT_TRUE(Canvas().IsModified());
     Trigger(ID_MODE_SELECT);
     EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+}
+
+// A tool's letter on the canvas chooses it as its button does (one tool checked at a time); in the
+// middle of a polyline's corners the letters wait, and Enter finishes it.
+TEST_F(CViewTest, ToolKeysChooseToolsOutsideGestures) {
+    SnapOff();
+    m_widget->setFocus();
+    const int n = CountUserFigures();
+    QTest::keyClick(m_widget, Qt::Key_C);
+    EXPECT_TRUE(Action(ID_DRAW_CIRCLE)->isChecked());
+    EXPECT_FALSE(Action(ID_MODE_SELECT)->isChecked());
+    EXPECT_EQ(Action(ID_DRAW_CIRCLE)->toolTip().toStdString(),
+              "Draw circle (C): drag from the centre out to the radius");
+    Drag(ClientOf({200, 200}), ClientOf({240, 230}));
+    ASSERT_EQ(CountUserFigures(), n + 1);
+    EXPECT_EQ(Canvas().GetFigures().GetLast()->m_strType, "Circle");
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+    EXPECT_FALSE(Action(ID_DRAW_CIRCLE)->isChecked());
+
+    QTest::keyClick(m_widget, Qt::Key_P);
+    EXPECT_TRUE(Action(ID_DRAW_POLYLINE)->isChecked());
+    for (CPoint p : {CPoint{300, 300}, CPoint{400, 320}, CPoint{420, 420}})
+        QTest::mouseClick(Viewport(), Qt::LeftButton, {}, ClientOf(p));
+    QTest::keyClick(m_widget, Qt::Key_L); // not while the corners are being placed
+    EXPECT_TRUE(Action(ID_DRAW_POLYLINE)->isChecked());
+    QTest::keyClick(m_widget, Qt::Key_Return);
+    ASSERT_EQ(CountUserFigures(), n + 2);
+    EXPECT_EQ(Canvas().GetFigures().GetLast()->m_strType, "Polyline");
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+    // With a modifier a letter is no tool key.
+    QTest::keyClick(m_widget, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+    QTest::keyClick(m_widget, Qt::Key_L);
+    EXPECT_TRUE(Action(ID_DRAW_LINE)->isChecked());
+    QTest::keyClick(m_widget, Qt::Key_S);
+    EXPECT_TRUE(Action(ID_MODE_SELECT)->isChecked());
+    EXPECT_FALSE(Action(ID_DRAW_LINE)->isChecked());
 }
 
 TEST_F(CViewTest, ZoomModeAfterToolKeepsPrototypeAndNextDragZooms) {

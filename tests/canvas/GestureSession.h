@@ -83,7 +83,7 @@ public:
             Zoom();
             break;
         case 6:
-            m_f.canvas.SetToolFigure(MakeToolFigure(static_cast<ETool>(m_in.Byte() % 10)));
+            m_f.canvas.SetToolFigure(MakeToolFigure(Tool(m_in.Byte())));
             break;
         case 7:
             m_f.canvas.SetMode(m_in.Byte() % 2 ? kModeZoom : kModeSelect);
@@ -147,10 +147,15 @@ public:
         }
         default:
             // A whole drawing: a tool, then a drag (often short, often at a page corner).
-            m_f.canvas.SetToolFigure(MakeToolFigure(static_cast<ETool>(m_in.Byte() % 10)));
+            m_f.canvas.SetToolFigure(MakeToolFigure(Tool(m_in.Byte())));
             Press();
             Move();
+            // A label's text, asked for at the release.
+            if (m_f.canvas.GetToolFigure() &&
+                m_f.canvas.GetToolFigure()->GetCreation() == ECreation::Click)
+                m_f.host.setTextAnswers.push_back(Text());
             Release();
+            m_f.host.setTextAnswers.clear();
             break;
         }
         return true;
@@ -165,6 +170,12 @@ private:
     std::function<void()> m_onOpen;
     CPoint m_last;
     double m_dReach = kPageReach;
+
+    // The tool of a byte: the ten first tools as they always were, TeXDraw's own shapes for the
+    // last bytes.
+    static ETool Tool(int byte) {
+        return static_cast<ETool>(byte < 250 ? byte % 10 : 10 + (byte - 250) % 5);
+    }
 
     void LaterStep(int which) {
         switch (which) {

@@ -3,10 +3,13 @@
 #include "FakeHost.h"
 
 #include "figures/BezierCurve.h"
+#include "figures/FigureFactory.h"
 #include "figures/FramedFigure.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +32,13 @@ std::string Figures(const CQuodra& canvas) {
                                        framed ? framed->m_pt4 : CDoublePoint{}};
         s += '\n' + f->m_strType + ' ';
         s.append(reinterpret_cast<const char*>(points), sizeof points);
+        if (const auto* polyline = dynamic_cast<const CPolyline*>(f))
+            s.append(reinterpret_cast<const char*>(polyline->m_vOffsets.data()),
+                     polyline->m_vOffsets.size() * sizeof(CDoublePoint));
+        if (const auto* round = dynamic_cast<const CRoundFigure*>(f)) {
+            const double radii[] = {round->m_dRadiusX, round->m_dRadiusY};
+            s.append(reinterpret_cast<const char*>(radii), sizeof radii);
+        }
     }
     return s;
 }
@@ -195,10 +205,69 @@ private:
         m_f.Release(Client(to));
     }
 
+    // TeXDraw's own shapes with their tools: a round one dragged from its centre, a label clicked
+    // (its text sometimes empty), or a polyline clicked corner by corner and then finished by
+    // Enter, a double-click or a click on its first corner, or dropped by Escape.
+    void DrawShape() {
+        CQuodra& c = m_f.canvas;
+        switch (Pick(5)) {
+        case 4: {
+            // A corner put in or taken out where a figure is (often not a polyline).
+            const CPoint p = Client(NearFigure());
+            if (Chance(2))
+                c.InsertCorner(p);
+            else
+                c.DeleteCorner(p);
+            return;
+        }
+        case 0:
+            c.SetToolFigure(MakeToolFigure(
+                std::vector{ETool::Circle, ETool::AxisEllipse, ETool::Arc}[Pick(3)]));
+            DragFrom(PagePoint());
+            return;
+        case 1:
+            c.SetToolFigure(MakeToolFigure(ETool::Label));
+            m_f.host.setTextAnswers.push_back(Chance(4) ? "" : "L" + std::to_string(Pick(9)));
+            m_f.Click(Client(Chance(2) ? PagePoint() : NearFigure()));
+            m_f.host.setTextAnswers.clear();
+            return;
+        default:
+            break;
+        }
+        c.SetToolFigure(MakeToolFigure(ETool::Polyline));
+        const CPoint first = PagePoint();
+        CPoint last = first;
+        m_f.Click(Client(first));
+        // Once a click closed it, the rest of the action is no longer about it.
+        for (int k = Pick(5); k >= 0 && c.IsPlacingCorners(); --k) {
+            last = Chance(4) ? NearFigure() : PagePoint();
+            m_f.Move(Client(last));
+            m_f.Click(Client(last));
+        }
+        if (!c.IsPlacingCorners())
+            return;
+        switch (Pick(4)) {
+        case 0:
+            c.OnKeyDown(EKey::Enter);
+            break;
+        case 1:
+            c.OnLButtonDblClk(Client(last));
+            m_f.Release(Client(last));
+            break;
+        case 2:
+            m_f.Click(Client(first));
+            if (c.IsPlacingCorners())
+                c.OnKeyDown(EKey::Enter); // that closed nothing
+            break;
+        default:
+            c.OnKeyDown(EKey::Escape);
+        }
+    }
+
     // One action; true when it was a nudge (which may join the step before).
     bool Act() {
         CQuodra& c = m_f.canvas;
-        switch (Pick(16)) {
+        switch (Pick(17)) {
         case 0:
         case 1:
         case 2:
@@ -249,6 +318,9 @@ private:
             break;
         case 14:
             c.SelectAll();
+            break;
+        case 15:
+            DrawShape();
             break;
         default:
             switch (Pick(4)) {

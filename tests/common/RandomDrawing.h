@@ -4,9 +4,12 @@
 
 #include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 
 #include <cmath>
@@ -17,7 +20,8 @@
 #include <vector>
 
 // The kinds a user draws with the tools: line, dotted line, arrow, rectangle, rhomb, ellipse, the
-// two rotatable frames, the Bezier curve and the three text figures.
+// two rotatable frames, the Bezier curve and the three text figures; then TeXDraw's own shapes,
+// which NextKind and AddTo leave out (kFigureKinds counts them all).
 enum class EFigureKind {
     Line,
     DottedLine,
@@ -31,7 +35,14 @@ enum class EFigureKind {
     TextRectangle,
     TextEllipse,
     TextRhomb,
+    Circle,
+    AxisEllipse,
+    Arc,
+    Polyline,
+    Polygon,
+    Label,
 };
+inline constexpr int kFigureKinds = 18;
 
 class CRandomDrawing {
 public:
@@ -83,6 +94,47 @@ public:
             return Text(Frame(std::make_unique<CTextEllipse>(), false));
         case EFigureKind::TextRhomb:
             return Text(Frame(std::make_unique<CTextRhomb>(), false));
+        case EFigureKind::Circle:
+        case EFigureKind::AxisEllipse:
+        case EFigureKind::Arc: {
+            std::unique_ptr<CRoundFigure> f;
+            if (kind == EFigureKind::Circle)
+                f = std::make_unique<CCircle>();
+            else if (kind == EFigureKind::AxisEllipse)
+                f = std::make_unique<CAxisEllipse>();
+            else
+                f = std::make_unique<CArc>();
+            const CDoublePoint r{WrittenLength(Uniform(5, 60)), WrittenLength(Uniform(5, 60))};
+            f->m_pt1 = f->m_pt2 = Inside(r * 2.0) + r;
+            f->m_dRadiusX = r.x;
+            f->m_dRadiusY = kind == EFigureKind::AxisEllipse ? r.y : r.x;
+            if (auto* arc = dynamic_cast<CArc*>(f.get())) {
+                arc->m_dStartAngle = Int(0, 359);
+                arc->m_dEndAngle = (Int(1, 359) + static_cast<int>(arc->m_dStartAngle)) % 360;
+            }
+            return f;
+        }
+        case EFigureKind::Polyline:
+        case EFigureKind::Polygon: {
+            auto f = std::make_unique<CPolyline>();
+            const CDoublePoint size{Uniform(20, 150), Uniform(20, 150)};
+            const CDoublePoint a = Inside(size);
+            std::vector<CDoublePoint> corners;
+            for (int i = Int(kind == EFigureKind::Polygon ? 3 : 2, 7); i > 0; --i)
+                corners.push_back(a + CDoublePoint{Uniform(0, size.x), Uniform(0, size.y)});
+            f->SetCorners(corners);
+            if (kind == EFigureKind::Polygon)
+                f->Close();
+            return f;
+        }
+        case EFigureKind::Label: {
+            auto f = Text(std::make_unique<CLabel>());
+            f->m_pt1 = f->m_pt2 = Inside({});
+            f->m_cHRef = "LCR"[Int(0, 2)];
+            f->m_cVRef = "TCB"[Int(0, 2)];
+            f->m_dAngle = std::vector<double>{0, 90, 45, 300, 12.5}[Int(0, 4)];
+            return f;
+        }
         }
         return nullptr;
     }

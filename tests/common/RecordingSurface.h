@@ -43,6 +43,13 @@ public:
     void DrawText(const CRect& r, const std::string& text) override {
         calls.push_back({CDrawCall::Text, {}, r, {}, {}, text});
     }
+    // Recorded as a Text call: the point in points, the references, angle and size in rect
+    // (left h, top v, right degrees, bottom pixel size).
+    void DrawTextAt(CPoint at, const std::string& text, char h, char v, double degrees,
+                    int pixelSize) override {
+        calls.push_back(
+            {CDrawCall::Text, {at}, {h, v, static_cast<int>(degrees), pixelSize}, {}, {}, text});
+    }
     void DrawImage(const std::string& path, const CRect& r) override {
         calls.push_back({CDrawCall::Image, {}, r, {}, {}, path});
     }

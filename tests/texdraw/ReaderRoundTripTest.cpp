@@ -171,14 +171,15 @@ TEST(ReaderRoundTrip, RandomDrawingsComeBackExactly) {
     auto coord = [&](int hi) { return std::uniform_int_distribution<int>(-50, hi)(rng); };
     for (int round = 0; round < 300; ++round) {
         CFigureList drawing;
-        const int count = std::uniform_int_distribution<int>(1, 12)(rng);
-        for (int n = 0; n < count; ++n) {
+        const int wanted = std::uniform_int_distribution<int>(1, 12)(rng);
+        int count = wanted;
+        for (int n = 0; n < wanted; ++n) {
             const double zoom = zooms[rng() % zooms.size()];
             const int w = int(681 * zoom), h = int(801 * zoom);
             const int x1 = coord(w), y1 = coord(h), x2 = coord(w), y2 = coord(h);
             const std::string& text = texts[rng() % texts.size()];
             CFigure* f = nullptr;
-            switch (rng() % 8) {
+            switch (rng() % 14) {
             case 0:
                 f = AddFigure<CLine>(drawing, x1, y1, x2, y2, zoom);
                 f->m_nPenStyle = rng() % 2 ? kPenStyleDotted : kPenStyleSolid;
@@ -204,13 +205,49 @@ TEST(ReaderRoundTrip, RandomDrawingsComeBackExactly) {
                 f = r;
                 break;
             }
-            default:
+            case 7:
                 f = AddFigure<CPictureFigure>(drawing, x1, y1, x2, y2, zoom);
                 break;
+            case 8:
+                f = AddFigure<CCircle>(drawing, x1, y1, x1 + 1 + coord(99), y2, zoom);
+                break;
+            case 9:
+                f = AddFigure<CAxisEllipse>(drawing, x1, y1, x1 + 1 + coord(99), y1 + 1 + coord(99),
+                                            zoom);
+                break;
+            case 10:
+                f = AddFigure<CArc>(drawing, x1, y1, x2 + 1, y2, zoom);
+                f->SetHandlePoint(kHandleArcStart, coord(w), coord(h), zoom);
+                f->SetHandlePoint(kHandleArcEnd, coord(w), coord(h), zoom);
+                break;
+            case 11:
+            case 12: {
+                auto* p = AddFigure<CPolyline>(drawing, x1, y1, x2 + 1, y2, zoom);
+                for (int k = int(rng() % 4); k > 0; --k)
+                    p->InsertCorner(0);
+                p->SetHandlePoint(kHandleCorner + 1, coord(w), coord(h), zoom);
+                if (rng() % 2 && p->GetCornerCount() >= 3)
+                    p->Close();
+                f = p;
+                break;
+            }
+            default: {
+                auto* label = AddFigure<CLabel>(drawing, x1, y1, x2, y2, zoom);
+                label->m_strText = text.empty() ? "A" : text;
+                label->m_cVRef = "TCB"[rng() % 3];
+                label->m_dAngle = rng() % 2 ? 90.0 : 0.0;
+                f = label;
+                break;
+            }
             }
             // Half of them dragged by a handle afterwards, as the release and later edits do.
             if (rng() % 2)
                 f->SetHandlePoint(int(2 + rng() % 8), coord(w), coord(h), zoom);
+            // A shape dragged down to nothing is not drawn (the canvas refuses it).
+            if (!f->WhyNotDrawable().empty()) {
+                drawing.RemoveAndDelete(drawing.GetCount() - 1);
+                --count;
+            }
         }
         const std::string written = MakeTeXDrawDocument(drawing);
         CReadBack back = ReadBack(written);
@@ -227,6 +264,60 @@ TEST(ReaderRoundTrip, RandomDrawingsComeBackExactly) {
             EXPECT_EQ(back.list.GetAt(i)->m_strType, want) << i;
         }
     }
+}
+
+// TeXDraw's own shapes come back as the classes and numbers drawn; a block of one that the editor
+// would not make (no radius, too few corners, no text) stays text, and the reader names its line.
+TEST(ReaderRoundTrip, ShapesComeBackAndShapesThatCannotBeStayText) {
+    CFigureList drawing;
+    auto* circle = AddFigure<CCircle>(drawing, 100, 100, 130, 140);
+    circle->m_style.fillGrey = 0.5;
+    AddFigure<CAxisEllipse>(drawing, 300, 200, 250, 230);
+    auto* arc = AddFigure<CArc>(drawing, 400, 400, 450, 400);
+    arc->SetHandlePoint(kHandleArcStart, 300, 400, 1.0);
+    auto* open = AddFigure<CPolyline>(drawing, 10, 10, 60, 10);
+    open->InsertCorner(0);
+    open->SetCorner(1, {35, 40});
+    open->m_style.eHeads = EArrowHeads::Both;
+    auto* polygon = AddFigure<CPolyline>(drawing, 10, 500, 90, 500);
+    polygon->InsertCorner(0);
+    polygon->SetCorner(1, {50, 560});
+    polygon->Close();
+    polygon->m_style.fillGrey = 0.25;
+    auto* label = AddFigure<CLabel>(drawing, 200, 650, 0, 0);
+    label->m_strText = "$x^2$ {}";
+    label->m_cHRef = 'R';
+    label->m_cVRef = 'T';
+    label->m_dAngle = 30.0;
+    const std::string written = MakeTeXDrawDocument(drawing);
+    CReadBack back = ReadBack(written);
+    ASSERT_TRUE(back.result.ok) << back.result.error;
+    EXPECT_EQ(back.result.nUnrecognised, 0) << written;
+    EXPECT_EQ(MakeTeXDrawDocument(back.list), written);
+    ASSERT_EQ(back.list.GetCount(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(back.list.GetAt(i)->m_strType, drawing.GetAt(i)->m_strType) << i;
+    EXPECT_EQ(dynamic_cast<CCircle&>(*back.list.GetAt(0)).m_dRadiusX, 50.0);
+    EXPECT_EQ(dynamic_cast<CArc&>(*back.list.GetAt(2)).m_dStartAngle, 180.0);
+    EXPECT_EQ(dynamic_cast<CPolyline&>(*back.list.GetAt(3)).GetCorners(),
+              (std::vector<CDoublePoint>{{10, 10}, {35, 40}, {60, 10}}));
+    EXPECT_EQ(dynamic_cast<CLabel&>(*back.list.GetAt(5)).m_strText, "$x^2$ {}");
+
+    // Each between two figures that are read, so each is a stretch of its own.
+    const std::string good = drawing.GetAt(0)->ExportTeX();
+    const std::string bad = MakeTeXDrawDocument(
+        "\n%begin circle\n\\move (1.00 -1.00)\n\\lcir r:0.00\n%end circle\n" + good +
+        "\n%begin polygon\n\\move (1.00 -1.00)\n\\lvec (2.00 -1.00)\n\\lvec (1.00 -1.00)\n"
+        "%end polygon\n" +
+        good + "\n%begin label\n\\textref h:L v:B\n\\htext (1.00 -1.00){}\n%end label\n");
+    CReadBack kept = ReadBack(bad);
+    ASSERT_TRUE(kept.result.ok) << kept.result.error;
+    EXPECT_EQ(kept.result.nUnrecognised, 3);
+    std::vector<int> lines; // of the empty line before each block that stays text
+    for (const char* begin : {"%begin circle", "%begin polygon", "%begin label"})
+        lines.push_back(int(std::count(bad.begin(), bad.begin() + bad.find(begin), '\n')));
+    EXPECT_EQ(kept.result.unrecognisedLines, lines);
+    EXPECT_EQ(MakeTeXDrawDocument(kept.list), bad);
 }
 
 // The text is everything between the brace after the point and the last brace of its line,

@@ -4,10 +4,13 @@
 
 #include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
+#include "figures/Polyline.h"
 #include "figures/RawTeX.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
+#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 #include "texdraw/Document.h"
 #include "texdraw/Reader.h"
@@ -61,7 +64,7 @@ inline std::string ClassOf(const CFigure* f) {
         return "Arrow";
     if (const auto* line = dynamic_cast<const CLine*>(f))
         return line->m_nPenStyle == kPenStyleDotted ? "DottedLine" : "Line";
-    return "Other";
+    return f->m_strType;
 }
 
 inline std::vector<std::string> ClassesOf(const CFigureList& list) {

@@ -23,7 +23,7 @@ TEST(StyleRoundTrip, EveryStyledFigureReadsBackIntoTheSameBytes) {
     for (int round = 0; round < 300; ++round) {
         CFigureList list;
         list.m_dUnitScale = std::vector{1.0, 0.3, 0.5, 2.0}[round % 4];
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < kFigureKinds; ++i) {
             auto f = gen.Make(static_cast<EFigureKind>(i));
             f->ApplyStyle(gen.RandomStyle(), gen.Int(0, 1) ? kStyleAll : 1u + gen.Int(0, 126));
             list.Add(std::move(f));

@@ -1,0 +1,170 @@
+// CQuodra: the gestures of the tools that do not draw by one drag (a label placed by a click, a
+// polyline clicked corner by corner), the check that a new figure can be a figure at all, and
+// the corner commands of polylines and polygons.
+#include "canvas/Quodra.h"
+
+#include "figures/Label.h"
+#include "figures/TextFigures.h"
+
+namespace {
+
+// The page point of a page pixel at the zoom.
+CDoublePoint PagePoint(CPoint page, double zoom) {
+    return ToPageUnits(page.x, page.y, zoom);
+}
+
+} // namespace
+
+bool CQuodra::IsToolCreation(ECreation creation) const {
+    return m_nMode == kModeDraw && m_pToolFigure && m_pToolFigure->GetCreation() == creation;
+}
+
+// --- A label: click, then type its text.
+
+void CQuodra::PlaceLabel() {
+    const CPoint at = AreaToPage(ClampAndSnap(m_ptDown));
+    const std::optional<std::string> typed = m_host.RunSetTextDialog();
+    if (!typed)
+        return; // cancelled: the tool stays for another try
+    auto figure = m_pToolFigure->Clone();
+    figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
+    figure->SetPoints(at.x, at.y, at.x, at.y, Zoom());
+    if (std::string* text = GetFigureText(*figure))
+        *text = OneLineText(*typed);
+    if (const std::string why = figure->WhyNotDrawable(); !why.empty()) {
+        m_host.ShowMessage(why);
+        return;
+    }
+    m_history.SetName(GetDrawStepName(*figure));
+    m_figures.ClearSelection();
+    figure->m_bSelected = true;
+    NoteFigure(*figure);
+    m_history.Insert(m_figures.GetCount(), std::move(figure));
+    m_nMode = kModeSelect;
+    RepaintDamage();
+}
+
+// --- A polyline: a click on each corner; the figure being clicked holds the corners placed so
+// far and one more that follows the pointer.
+
+void CQuodra::PressCorner(CPoint area) {
+    const CDoublePoint p = PagePoint(AreaToPage(ClampAndSnap(area)), Zoom());
+    if (!m_pCorners) {
+        auto figure = m_pToolFigure->Clone();
+        figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
+        m_pCorners.reset(static_cast<CPolyline*>(figure.release()));
+        m_pCorners->SetCorners({p, p});
+        m_host.ShowMessage("Click the next corner; double-click or press Enter to finish, "
+                           "click the first corner to close it, Escape to cancel");
+        NoteFigure(*m_pCorners);
+        RepaintDamage();
+        return;
+    }
+    NoteFigure(*m_pCorners);
+    const int placed = m_pCorners->GetCornerCount() - 1;
+    const CPoint page = AreaToPage(area);
+    if (placed >= 3 && m_pCorners->GetHandleRect(kHandleCorner, Zoom()).Contains(page)) {
+        m_pCorners->DeleteCorner(placed);
+        m_pCorners->Close();
+        FinishCorners();
+        return;
+    }
+    // A second click on the same spot (the first half of a double-click) adds nothing.
+    if (!(m_pCorners->GetCorner(placed - 1) == p) && m_pCorners->GetCornerCount() < kMaxCorners) {
+        std::vector<CDoublePoint> corners = m_pCorners->GetCorners();
+        corners.back() = p;
+        corners.push_back(p);
+        m_pCorners->SetCorners(corners);
+    }
+    NoteFigure(*m_pCorners);
+    RepaintDamage();
+}
+
+void CQuodra::MoveCorner(CPoint area) {
+    NoteFigure(*m_pCorners);
+    m_pCorners->SetCorner(m_pCorners->GetCornerCount() - 1,
+                          PagePoint(AreaToPage(ClampAndSnap(area)), Zoom()));
+    NoteFigure(*m_pCorners);
+    RepaintDamage();
+}
+
+void CQuodra::FinishCorners() {
+    if (!m_pCorners)
+        return;
+    NoteFigure(*m_pCorners);
+    std::unique_ptr<CPolyline> figure = std::move(m_pCorners);
+    // The corner that followed the pointer was never clicked.
+    if (!figure->m_bClosed) {
+        std::vector<CDoublePoint> corners = figure->GetCorners();
+        corners.pop_back();
+        figure->SetCorners(corners);
+    }
+    if (const std::string why = figure->WhyNotDrawable(); !why.empty()) {
+        m_host.ShowMessage(why);
+        RepaintDamage();
+        return;
+    }
+    NoteSelection();
+    m_history.Begin(GetDrawStepName(*figure));
+    m_figures.ClearSelection();
+    figure->m_bSelected = true;
+    m_history.Insert(m_figures.GetCount(), std::move(figure));
+    m_history.Commit();
+    m_nMode = kModeSelect;
+    RepaintDamage();
+    EditStateChanged();
+}
+
+void CQuodra::CancelCorners() {
+    if (!m_pCorners)
+        return;
+    NoteFigure(*m_pCorners);
+    m_pCorners.reset();
+    RepaintDamage();
+}
+
+// --- Corner commands
+
+CPolyline* CQuodra::PolylineAt(CPoint client) const {
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    return dynamic_cast<CPolyline*>(m_figures.HitTest(p.x, p.y, Zoom()));
+}
+
+bool CQuodra::CanInsertCorner(CPoint client) const {
+    const CPolyline* f = PolylineAt(client);
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    return f && f->HitTestPiece(p, Zoom()) >= 0 && f->GetCornerCount() < kMaxCorners;
+}
+
+bool CQuodra::CanDeleteCorner(CPoint client) const {
+    const CPolyline* f = PolylineAt(client);
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    return f && f->HitTestCorner(p, Zoom()) >= 0 && f->GetCornerCount() > (f->m_bClosed ? 3 : 2);
+}
+
+bool CQuodra::EditCorner(CPoint client, bool insert) {
+    CPolyline* f = PolylineAt(client);
+    if (!f)
+        return false;
+    const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
+    const int at = insert ? f->HitTestPiece(p, Zoom()) : f->HitTestCorner(p, Zoom());
+    if (at < 0)
+        return false;
+    NoteFigure(*f);
+    const bool own = BeginStep(insert ? "Insert Corner" : "Delete Corner");
+    m_history.Touch(IndexOf(f));
+    const bool done = insert ? f->InsertCorner(at) : f->DeleteCorner(at);
+    EndStep(own);
+    NoteFigure(*f);
+    RepaintDamage();
+    EditStateChanged();
+    return done;
+}
+
+bool CQuodra::InsertCorner(CPoint client) {
+    return EditCorner(client, true);
+}
+
+bool CQuodra::DeleteCorner(CPoint client) {
+    return EditCorner(client, false);
+}

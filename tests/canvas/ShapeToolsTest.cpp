@@ -1,0 +1,190 @@
+// The tools of TeXDraw's own shapes through the fake window: what each gesture makes, what it
+// refuses (and says why), the polyline's corner clicks and the corner commands, and snapping to
+// the shapes' key points and pieces.
+#include "FakeHost.h"
+
+#include "figures/FigureFactory.h"
+#include "figures/Label.h"
+#include "figures/Line.h"
+#include "figures/Polyline.h"
+#include "figures/Shapes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CShapeFixture : CCanvasFixture {
+    CShapeFixture() {
+        RemovePicture();
+        SnapSwitches(false, false, false);
+    }
+    int Count() const { return canvas.GetFigures().GetCount(); }
+    CFigure* Last() { return canvas.GetFigures().GetLast(); }
+    void Tool(ETool tool) { canvas.SetToolFigure(MakeToolFigure(tool)); }
+    void Drag(CPoint from, CPoint to) { CCanvasFixture::Drag(ClientOf(from), ClientOf(to)); }
+    void ClickAt(CPoint page) {
+        Move(ClientOf(page));
+        Click(ClientOf(page));
+    }
+};
+
+TEST(ShapeTools, RoundShapesAndLabelsAreMadeOrRefusedWithAReason) {
+    CShapeFixture f;
+    const int start = f.Count();
+    f.Tool(ETool::Circle);
+    f.Drag({200, 200}, {230, 240});
+    ASSERT_EQ(f.Count(), start + 1);
+    auto* circle = dynamic_cast<CCircle*>(f.Last());
+    ASSERT_NE(circle, nullptr);
+    EXPECT_EQ(circle->m_pt1, (CDoublePoint{200, 200}));
+    EXPECT_EQ(circle->m_dRadiusX, 50.0);
+    EXPECT_TRUE(circle->m_bSelected);
+    EXPECT_EQ(f.canvas.GetMode(), kModeSelect); // back to Select after a figure
+    EXPECT_EQ(f.canvas.GetUndoName(), "Draw Circle");
+
+    // A drag that ends on its centre, and a click, make none; the tool stays.
+    f.Tool(ETool::AxisEllipse);
+    f.Drag({300, 300}, {300, 300});
+    f.Click(f.ClientOf({310, 310}));
+    EXPECT_EQ(f.Count(), start + 1);
+    EXPECT_EQ(f.host.messages.back(), "No ellipse was drawn: its radius is zero");
+    EXPECT_EQ(f.canvas.GetMode(), kModeDraw);
+    f.Drag({300, 300}, {340, 320});
+    auto* ellipse = dynamic_cast<CAxisEllipse*>(f.Last());
+    ASSERT_NE(ellipse, nullptr);
+    EXPECT_EQ(ellipse->m_dRadiusX, 40.0);
+    EXPECT_EQ(ellipse->m_dRadiusY, 20.0);
+
+    // The arc: radius from the drag, then its angle handles turn its ends.
+    f.Tool(ETool::Arc);
+    f.Drag({400, 400}, {400, 450});
+    auto* arc = dynamic_cast<CArc*>(f.Last());
+    ASSERT_NE(arc, nullptr);
+    EXPECT_EQ(arc->m_dRadiusX, 50.0);
+    f.Drag({450, 400}, {400, 460}); // the start handle, from 0 down to 270 degrees
+    EXPECT_EQ(arc->m_dStartAngle, 270.0);
+    f.Drag({400, 350}, {350, 400}); // the end handle, from 90 to 180
+    EXPECT_EQ(arc->m_dEndAngle, 180.0);
+    EXPECT_EQ(f.canvas.GetUndoName(), "Turn");
+
+    // A label: the click places its reference point, the dialog gives its text.
+    f.Tool(ETool::Label);
+    f.host.setTextAnswers.push_back("");
+    f.ClickAt({100, 600});
+    EXPECT_EQ(f.host.messages.back(), "No label was placed: its text is empty");
+    f.host.setTextAnswers.push_back("$\\alpha$\nnext");
+    f.ClickAt({100, 600});
+    auto* label = dynamic_cast<CLabel*>(f.Last());
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->m_strText, "$\\alpha$ next");
+    EXPECT_EQ(label->m_pt1, (CDoublePoint{100, 600}));
+    EXPECT_EQ(f.canvas.GetMode(), kModeSelect);
+    // The text figures' double-click edits it.
+    f.host.propertiesAnswers.push_back("beta");
+    f.canvas.OnLButtonDblClk(f.ClientOf({104, 596}));
+    EXPECT_EQ(label->m_strText, "beta");
+
+    // Undone all the way, the drawing is as it began.
+    while (f.canvas.CanUndo())
+        f.canvas.Undo();
+    EXPECT_EQ(f.Count(), start);
+}
+
+TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
+    CShapeFixture f;
+    const int start = f.Count();
+    f.Tool(ETool::Polyline);
+    for (CPoint p : {CPoint{100, 100}, CPoint{200, 100}, CPoint{200, 200}})
+        f.ClickAt(p);
+    EXPECT_TRUE(f.canvas.IsPlacingCorners());
+    EXPECT_EQ(f.Count(), start); // nothing in the drawing until it is finished
+    f.canvas.OnKeyDown(EKey::Enter);
+    auto* open = dynamic_cast<CPolyline*>(f.Last());
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->GetCorners(), (std::vector<CDoublePoint>{{100, 100}, {200, 100}, {200, 200}}));
+    EXPECT_FALSE(open->m_bClosed);
+    EXPECT_EQ(f.canvas.GetUndoName(), "Draw Polyline");
+    EXPECT_EQ(f.canvas.GetMode(), kModeSelect);
+
+    // A click on the first corner closes it; a double-click ends an open one where it was.
+    f.Tool(ETool::Polyline);
+    for (CPoint p : {CPoint{300, 300}, CPoint{400, 300}, CPoint{350, 380}, CPoint{302, 302}})
+        f.ClickAt(p);
+    auto* polygon = dynamic_cast<CPolyline*>(f.Last());
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_TRUE(polygon->m_bClosed);
+    EXPECT_EQ(polygon->m_strType, kTypePolygon);
+    EXPECT_EQ(polygon->GetCornerCount(), 3);
+    f.Tool(ETool::Polyline);
+    f.ClickAt({500, 500});
+    f.ClickAt({550, 500});
+    f.canvas.OnLButtonDblClk(f.ClientOf({550, 500}));
+    f.Release(f.ClientOf({550, 500}));
+    ASSERT_EQ(f.Count(), start + 3);
+    EXPECT_EQ(dynamic_cast<CPolyline&>(*f.Last()).GetCornerCount(), 2);
+
+    // Escape drops the corners; one corner is no polyline, and the status bar says so.
+    f.Tool(ETool::Polyline);
+    f.ClickAt({600, 600});
+    f.ClickAt({650, 600});
+    f.canvas.OnKeyDown(EKey::Escape);
+    EXPECT_FALSE(f.canvas.IsPlacingCorners());
+    f.ClickAt({600, 600});
+    f.canvas.OnKeyDown(EKey::Enter);
+    EXPECT_EQ(f.host.messages.back(), "No polyline was drawn: it needs at least two corners");
+    EXPECT_EQ(f.Count(), start + 3);
+    EXPECT_TRUE(f.canvas.IsPlacingCorners() == false && f.canvas.GetMode() == kModeDraw);
+    f.canvas.SetMode(kModeSelect);
+
+    // A corner in the middle of a piece, and taken out again; never below three for a polygon.
+    const CPoint piece = f.ClientOf({350, 300});
+    EXPECT_TRUE(f.canvas.CanInsertCorner(piece));
+    EXPECT_TRUE(f.canvas.InsertCorner(piece));
+    EXPECT_EQ(polygon->GetCornerCount(), 4);
+    EXPECT_EQ(polygon->GetCorner(1), (CDoublePoint{350, 300}));
+    EXPECT_EQ(f.canvas.GetUndoName(), "Insert Corner");
+    EXPECT_TRUE(f.canvas.DeleteCorner(f.ClientOf({400, 300})));
+    EXPECT_EQ(polygon->GetCorners(),
+              (std::vector<CDoublePoint>{{300, 300}, {350, 300}, {350, 380}}));
+    EXPECT_FALSE(f.canvas.CanDeleteCorner(f.ClientOf({350, 380})));
+    f.canvas.Undo();
+    EXPECT_EQ(polygon->GetCornerCount(), 4);
+
+    // Moved with the selection, every corner goes along, and undo puts each back.
+    f.canvas.GetFigures().ClearSelection();
+    f.Drag({200, 150}, {220, 160});
+    EXPECT_EQ(open->GetCorners(), (std::vector<CDoublePoint>{{120, 110}, {220, 110}, {220, 210}}));
+    f.canvas.Undo();
+    EXPECT_EQ(open->GetCorner(2), (CDoublePoint{200, 200}));
+}
+
+TEST(ShapeTools, ShapesOfferTheirKeyPointsAndPiecesToTheSnap) {
+    CShapeFixture f;
+    f.Add<CCircle>(200, 200, 250, 200);
+    auto* label = f.Add<CLabel>(400, 100, 0, 0);
+    label->m_strText = "A";
+    auto* polyline = f.Add<CPolyline>(100, 500, 300, 500);
+    polyline->InsertCorner(0);
+    polyline->SetCorner(1, {200, 400});
+    f.Add<CLine>(150, 350, 150, 550);
+    f.SnapSwitches(true, false, false);
+    for (const auto& [near, want] :
+         std::vector<std::pair<CPoint, CPoint>>{
+             {{253, 203}, {250, 200}},  // the circle's right
+             {{199, 146}, {200, 150}},  // its top
+             {{201, 201}, {200, 200}},  // its centre
+             {{404, 98}, {400, 100}},   // the label's reference point
+             {{198, 405}, {200, 400}}}) // a corner
+    {
+        CPoint p = near;
+        f.canvas.Snap(p);
+        EXPECT_EQ(p, want) << near.x << "," << near.y;
+    }
+    // A polyline's piece crosses a line.
+    f.SnapSwitches(false, false, true);
+    CPoint p{152, 452};
+    f.canvas.Snap(p);
+    EXPECT_EQ(p, (CPoint{150, 450}));
+}
+
+} // namespace
