@@ -138,7 +138,8 @@ public:
     // How a tool draws a figure of this kind.
     virtual ECreation GetCreation() const { return ECreation::Drag; }
     // Why the figure cannot be a figure of the drawing as it stands (a circle without a radius, a
-    // label without a text), for the status bar; empty when it can.
+    // label without a text), for the status bar; empty when it can. Such a figure (one still
+    // being dragged out) writes no block.
     virtual std::string WhyNotDrawable() const { return {}; }
     // The straight pieces the intersection snap crosses, in page pixels at the zoom: the line
     // through the first and second points, or what the kind has instead (nothing for a curve).

@@ -152,6 +152,8 @@ void CLabel::WritePoints(const CDoublePoint* in) {
 }
 
 void CLabel::AppendTeX(std::string& s) const {
+    if (!WhyNotDrawable().empty())
+        return; // a label without a text is no figure
     s += "\n%begin label\n\\textref h:";
     s += m_cHRef;
     s += " v:";

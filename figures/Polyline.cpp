@@ -32,15 +32,21 @@ void CPolyline::SetCorners(const std::vector<CDoublePoint>& corners) {
         m_vOffsets.push_back(corners[i] - corners.front());
 }
 
+// A corner dragged onto the others so that all lie on one point stays where it was: the figure
+// would draw nothing and could no longer be written.
 void CPolyline::SetCorner(int i, CDoublePoint p) {
     if (i < 0 || i >= GetCornerCount() || !IsWithinReach(p))
+        return;
+    std::vector<CDoublePoint> corners = GetCorners();
+    const bool drawable = WhyNotDrawable().empty();
+    corners[i] = p;
+    if (drawable && std::all_of(corners.begin(), corners.end(),
+                                [&](const CDoublePoint& c) { return c == corners.front(); }))
         return;
     if (i > 0) {
         m_vOffsets[i - 1] = p - m_pt1;
         return;
     }
-    std::vector<CDoublePoint> corners = GetCorners();
-    corners[0] = p;
     SetCorners(corners);
 }
 
@@ -61,6 +67,9 @@ bool CPolyline::DeleteCorner(int i) {
         return false;
     std::vector<CDoublePoint> corners = GetCorners();
     corners.erase(corners.begin() + i);
+    if (std::all_of(corners.begin(), corners.end(),
+                    [&](const CDoublePoint& c) { return c == corners.front(); }))
+        return false; // what is left would be one point
     SetCorners(corners);
     return true;
 }
@@ -224,6 +233,8 @@ CRect CPolyline::GetBoundingRect(double zoom) const {
 }
 
 void CPolyline::AppendTeX(std::string& s) const {
+    if (!WhyNotDrawable().empty())
+        return; // nothing the reader would take back as a figure
     s += m_bClosed ? "\n%begin polygon\n" : "\n%begin polyline\n";
     AppendStylePrologue(s, *this);
     const auto path = [&](const CStroke& stroke) {

@@ -214,6 +214,9 @@ std::unique_ptr<CFigure> CCircle::Clone() const {
 }
 
 void CCircle::AppendTeX(std::string& s) const {
+    // One still being dragged out from its centre is no figure of the drawing yet.
+    if (!WhyNotDrawable().empty())
+        return;
     s += "\n%begin circle\n";
     AppendStylePrologue(s, *this);
     Move(s, m_pt1);
@@ -245,6 +248,9 @@ void CAxisEllipse::SetRadiusFrom(int handle, CDoublePoint v) {
 }
 
 void CAxisEllipse::AppendTeX(std::string& s) const {
+    // One still being dragged out from its centre is no figure of the drawing yet.
+    if (!WhyNotDrawable().empty())
+        return;
     s += "\n%begin ellip\n";
     AppendStylePrologue(s, *this);
     Move(s, m_pt1);
@@ -325,6 +331,9 @@ bool CArc::SnapToKeyPoint(CPoint& pt, double zoom) const {
 }
 
 void CArc::AppendTeX(std::string& s) const {
+    // One still being dragged out from its centre is no figure of the drawing yet.
+    if (!WhyNotDrawable().empty())
+        return;
     s += "\n%begin arc\n";
     AppendStylePrologue(s, *this);
     Move(s, m_pt1);
