@@ -19,19 +19,19 @@ namespace fs = std::filesystem;
 // Hand-written in the idioms of TeXDraw's manual, with what stands around drawings in documents.
 const char* const kDrawings[] = {
     // Lines, arrows and a curve in inches, a comment a program keeps its data in, text before.
-    "% A figure for chapter 2\n\\def\\mybox{\\lvec(1 0)\\lvec(1 1)}\n"
-    "\\begin{center}\n\\begin{texdraw}\n\\drawdim in\n\\arrowheadtype t:F\n"
-    "\\move (0 0) \\lvec (1 0.5)\n\\move(0 1)\\avec(1.5 1) %E0 12 4\n"
-    "\\move (0.2 -0.5) \\clvec (0.5 0)(1 -1)(1.5 -.5)\n\\textref h:C v:C \\htext (0.75 "
-    "1.3){$x^2$}\n"
-    "\\lcir r:0.3\n\\move(2 0)\\mybox\n\\end{texdraw}\n\\end{center}\nMore text.\n",
+    ("% A figure for chapter 2\n\\def\\mybox{\\lvec(1 0)\\lvec(1 1)}\n"
+     "\\begin{center}\n\\begin{texdraw}\n\\drawdim in\n\\arrowheadtype t:F\n"
+     "\\move (0 0) \\lvec (1 0.5)\n\\move(0 1)\\avec(1.5 1) %E0 12 4\n"
+     "\\move (0.2 -0.5) \\clvec (0.5 0)(1 -1)(1.5 -.5)\n\\textref h:C v:C \\htext (0.75 "
+     "1.3){$x^2$}\n"
+     "\\lcir r:0.3\n\\move(2 0)\\mybox\n\\end{texdraw}\n\\end{center}\nMore text.\n"),
     // The centred macro, centimetres, segments and saved positions, a filled polygon.
-    "\\centertexdraw{\n  \\drawdim cm \\linewd 0.02\n  \\move(0 0) \\lvec(2 0) \\lvec(2 2) "
-    "\\lvec(0 2) \\lfill f:0.8\n  \\bsegment \\move(1 1) \\avec(2 2) \\esegment\n"
-    "  \\savecurrpos (*a *b)\n  \\move(*a *b) \\larc r:1 sd:0 ed:90\n}\n",
+    ("\\centertexdraw{\n  \\drawdim cm \\linewd 0.02\n  \\move(0 0) \\lvec(2 0) \\lvec(2 2) "
+     "\\lvec(0 2) \\lfill f:0.8\n  \\bsegment \\move(1 1) \\avec(2 2) \\esegment\n"
+     "  \\savecurrpos (*a *b)\n  \\move(*a *b) \\larc r:1 sd:0 ed:90\n}\n"),
     // Plain delimiters, two drawings (the second is kept as it stands), CRLF line ends.
-    "\\btexdraw\r\n\\move(0 0)\\lvec(.5 .5)\r\n\\move(1 0) \\lvec(1,5 -0.5)\r\n\\etexdraw\r\n"
-    "\\btexdraw \\move(0 0) \\lvec(1 1) \\etexdraw\r\n",
+    ("\\btexdraw\r\n\\move(0 0)\\lvec(.5 .5)\r\n\\move(1 0) \\lvec(1,5 -0.5)\r\n\\etexdraw\r\n"
+     "\\btexdraw \\move(0 0) \\lvec(1 1) \\etexdraw\r\n"),
 };
 
 std::string GnuplotDrawing() {
