@@ -200,8 +200,8 @@ TEST(TeXDrawInterpreter, RunsTheManualsIdiomsToHandComputedPageValues) {
     EXPECT_EQ('F', q[4].m_cHeadType);
     EXPECT_EQ(20.0, q[4].m_dHeadLength);
     EXPECT_EQ(10.0, q[4].m_dHeadWidth);
-    EXPECT_EQ(CDoublePoint(100, -100), q[5].m_ptControl1);
-    EXPECT_EQ(CDoublePoint(200, -200), q[5].m_ptControl2);
+    EXPECT_EQ((CDoublePoint{100, -100}), q[5].m_ptControl1);
+    EXPECT_EQ((CDoublePoint{200, -200}), q[5].m_ptControl2);
     EXPECT_EQ((std::vector<double>{5, 3}), style(5).m_dashes);
     const CTeXDrawPath& curve = p.m_paths[static_cast<std::size_t>(q[5].m_nPath)];
     EXPECT_TRUE(curve.m_bFilled && !curve.m_bStroked); // \ifill fills without stroking
@@ -224,8 +224,8 @@ TEST(TeXDrawInterpreter, RunsTheManualsIdiomsToHandComputedPageValues) {
     EXPECT_EQ(2.0, style(15).m_dWidth);
     EXPECT_TRUE(q[16].m_bExpanded && q[17].m_bExpanded && !q[15].m_bExpanded);
     // \drawbb: the extent from the first move, lines 1/300 in wide.
-    EXPECT_EQ(CDoublePoint(-100, -200), p.m_ptMin);
-    EXPECT_EQ(CDoublePoint(300, 100), p.m_ptMax);
+    EXPECT_EQ((CDoublePoint{-100, -200}), p.m_ptMin);
+    EXPECT_EQ((CDoublePoint{300, 100}), p.m_ptMax);
     EXPECT_NEAR(1.0 / 3, style(18).m_dWidth, 1e-12);
 
     // Statements keep their line and trailing comment; what is not TeXDraw is kept and listed.
@@ -408,8 +408,8 @@ TEST(TeXDrawInterpreter, FollowsTheCurrentPointThroughRandomPrograms) {
         ASSERT_EQ(lines.size(), drawn.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             SCOPED_TRACE(i);
-            EXPECT_EQ(CDoublePoint(lines[i].first.x, -lines[i].first.y), drawn[i].first);
-            EXPECT_EQ(CDoublePoint(lines[i].second.x, -lines[i].second.y), drawn[i].second);
+            EXPECT_EQ((CDoublePoint{lines[i].first.x, -lines[i].first.y}), drawn[i].first);
+            EXPECT_EQ((CDoublePoint{lines[i].second.x, -lines[i].second.y}), drawn[i].second);
         }
     }
 }
