@@ -408,8 +408,10 @@ TEST(TeXDrawInterpreter, FollowsTheCurrentPointThroughRandomPrograms) {
         ASSERT_EQ(lines.size(), drawn.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             SCOPED_TRACE(i);
-            EXPECT_EQ((CDoublePoint{lines[i].first.x, -lines[i].first.y}), drawn[i].first);
-            EXPECT_EQ((CDoublePoint{lines[i].second.x, -lines[i].second.y}), drawn[i].second);
+            EXPECT_EQ((CDoublePoint{double(lines[i].first.x), -double(lines[i].first.y)}),
+                      drawn[i].first);
+            EXPECT_EQ((CDoublePoint{double(lines[i].second.x), -double(lines[i].second.y)}),
+                      drawn[i].second);
         }
     }
 }
