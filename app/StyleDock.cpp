@@ -1,5 +1,7 @@
 #include "app/StyleDock.h"
 
+#include "app/LabelRows.h"
+
 #include "app/CanvasWidget.h"
 #include "app/StyleIcons.h"
 #include "canvas/Quodra.h"
@@ -262,6 +264,9 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
     m_pSizeLabel->setBuddy(m_pHeadLength);
     addRow(m_pSizeLabel, size);
 
+    // Labels: where the text lies around its point, and its angle.
+    m_pLabelRows = new CLabelRows(m_canvas, body, grid, row);
+
     m_pMessage = new QLabel(body);
     m_pMessage->setObjectName("refusal");
     m_pMessage->setWordWrap(true);
@@ -300,6 +305,8 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
         chain(b);
     chain(m_pHeadLength);
     chain(m_pHeadWidth);
+    chain(m_pLabelRows->GetFirst());
+    chain(m_pLabelRows->GetLast());
 
     LoadNewStyle();
     connect(&m_canvas, &CCanvasWidget::EditStateChanged, this, &CStyleDock::Refresh);
@@ -444,6 +451,8 @@ void CStyleDock::Refresh() {
     // A drawing of another scale (opened, or rescaled) gets new figures as wide in points.
     if (m_canvas.GetCanvas().GetUnitScale() != m_dNewStyleScale)
         PushNewStyle();
+    if (m_pLabelRows)
+        m_pLabelRows->Refresh();
     const CShown shown = Current();
     if (m_bShownOnce && shown == m_shown)
         return;
@@ -492,10 +501,11 @@ void CStyleDock::Show(const CShown& shown) {
         w->setEnabled(takes(kStyleGrey));
 
     // Only a mixed fill shows the third state; a click never leads back to it.
-    m_pFill->setTristate(mixed(kStyleFill));
-    m_pFill->setCheckState(mixed(kStyleFill) ? Qt::PartiallyChecked
-                           : s.fillGrey      ? Qt::Checked
-                                             : Qt::Unchecked);
+    const bool fillMixed = takes(kStyleFill) && mixed(kStyleFill);
+    m_pFill->setTristate(fillMixed);
+    m_pFill->setCheckState(fillMixed    ? Qt::PartiallyChecked
+                           : s.fillGrey ? Qt::Checked
+                                        : Qt::Unchecked);
     // Without a fill the controls offer the grey last chosen, which ticking Fill gives.
     const double fill = s.fillGrey.value_or(m_dLastFillGrey);
     m_pFillSlider->setValue(static_cast<int>(fill * 100 + 0.5));
@@ -520,6 +530,20 @@ void CStyleDock::Show(const CShown& shown) {
     for (QWidget* w : {static_cast<QWidget*>(m_pHeadLength), static_cast<QWidget*>(m_pHeadWidth),
                        static_cast<QWidget*>(m_pSizeLabel)})
         w->setEnabled(takes(kStyleHeadSize));
+
+    // A value that no selected figure takes shows nothing rather than "mixed".
+    const std::pair<QDoubleSpinBox*, unsigned> fields[] = {{m_pWidth, kStyleWidth},
+                                                           {m_pGrey, kStyleGrey},
+                                                           {m_pFillGrey, kStyleFill},
+                                                           {m_pHeadLength, kStyleHeadSize},
+                                                           {m_pHeadWidth, kStyleHeadSize}};
+    for (const auto& [field, bit] : fields) {
+        field->setSpecialValueText(takes(bit) ? "mixed" : " ");
+        if (!takes(bit))
+            field->setValue(field->minimum());
+    }
+    if (!takes(kStylePattern))
+        m_pPattern->setPlaceholderText(QString());
 
     m_pScale->setText(
         (shown.nCount > 0 ? QString("%1 selected").arg(shown.nCount) : QString("New figures")) +

@@ -14,6 +14,7 @@
 #include <vector>
 
 class CCanvasWidget;
+class CLabelRows;
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -115,4 +116,5 @@ private:
     QLabel* m_pHeadsLabel = nullptr;
     QLabel* m_pTypeLabel = nullptr;
     QLabel* m_pSizeLabel = nullptr;
+    CLabelRows* m_pLabelRows = nullptr;
 };

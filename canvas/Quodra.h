@@ -182,6 +182,28 @@ public:
     bool SetUnitScale(double scale);
     double GetUnitScale() const { return m_figures.m_dUnitScale; }
 
+    // --- Labels' reference point and angle (QuodraLabels.cpp).
+    struct CLabelPlacement {
+        char cHRef = 'L';  // L, C or R: which side of the text lies on the label's point
+        char cVRef = 'B';  // T, C or B (the baseline)
+        double dAngle = 0; // degrees counterclockwise, [0, 360)
+        friend bool operator==(const CLabelPlacement&, const CLabelPlacement&) = default;
+    };
+    // The selected labels' placement (the first one's), whether they agree, and how many there
+    // are; with none selected, the placement that new labels get.
+    struct CSelectionLabels {
+        CLabelPlacement placement;
+        int nCount = 0;
+        bool bSameRef = true;
+        bool bSameAngle = true;
+    };
+    CSelectionLabels GetSelectionLabels() const;
+    // Gives every selected label the reference point (reference) or the angle (!reference) of
+    // placement as one undo step; with nothing selected, new labels get it. False when nothing
+    // changed. An angle is taken modulo 360; one that is not a number is refused.
+    bool ApplyLabelPlacement(const CLabelPlacement& placement, bool reference);
+    const CLabelPlacement& GetNewLabelPlacement() const { return m_newLabel; }
+
     // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
@@ -368,6 +390,7 @@ private:
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took
     unsigned m_nCopiedStyleParts = 0;
+    CLabelPlacement m_newLabel; // what new labels get
     EMouseState m_nMouseState = kStateIdle;
     EMouseState m_nPrevMouseState = kStateIdle;
     CPoint m_ptDown;

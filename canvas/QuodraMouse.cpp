@@ -355,6 +355,7 @@ void CQuodra::FinishFigure() {
     m_figures.SelectLast();
     m_figures.ClearGrabbed();
     m_nMode = kModeSelect;
+    m_host.ShowMessage(""); // the tool's prompt is done with
 }
 
 // An already selected figure keeps the whole selection, so a group can be dragged.

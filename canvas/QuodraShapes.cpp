@@ -29,6 +29,11 @@ void CQuodra::PlaceLabel() {
     auto figure = m_pToolFigure->Clone();
     figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
     figure->SetPoints(at.x, at.y, at.x, at.y, Zoom());
+    if (auto* label = dynamic_cast<CLabel*>(figure.get())) {
+        label->m_cHRef = m_newLabel.cHRef;
+        label->m_cVRef = m_newLabel.cVRef;
+        label->m_dAngle = m_newLabel.dAngle;
+    }
     if (std::string* text = GetFigureText(*figure))
         *text = OneLineText(*typed);
     if (const std::string why = figure->WhyNotDrawable(); !why.empty()) {
@@ -41,6 +46,7 @@ void CQuodra::PlaceLabel() {
     NoteFigure(*figure);
     m_history.Insert(m_figures.GetCount(), std::move(figure));
     m_nMode = kModeSelect;
+    m_host.ShowMessage(""); // the tool's prompt is done with
     RepaintDamage();
 }
 
@@ -111,6 +117,7 @@ void CQuodra::FinishCorners() {
     m_history.Insert(m_figures.GetCount(), std::move(figure));
     m_history.Commit();
     m_nMode = kModeSelect;
+    m_host.ShowMessage(""); // the corners' prompt is done with
     RepaintDamage();
     EditStateChanged();
 }
@@ -120,6 +127,7 @@ void CQuodra::CancelCorners() {
         return;
     NoteFigure(*m_pCorners);
     m_pCorners.reset();
+    m_host.ShowMessage("");
     RepaintDamage();
 }
 

@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/StyleDock.h"
 #include "figures/BezierCurve.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
 #include "figures/Rectangle.h"
 
@@ -14,6 +15,8 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QToolButton>
+
+#include <tuple>
 
 namespace {
 
@@ -70,8 +73,9 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
     AddFigure<CLine>(list, 60, 20, 200, 60);
     AddFigure<CRectangle>(list, 240, 20, 400, 80);
     AddFigure<CBezierCurve>(list, 60, 200, 200, 280);
+    AddFigure<CLabel>(list, 300, 200, 300, 200).m_strText = "x";
     Canvas().ReplaceFigures(std::move(list));
-    m_nFirst = Canvas().GetFigures().GetCount() - 3;
+    m_nFirst = Canvas().GetFigures().GetCount() - 4;
     Viewport()->repaint();
     auto* width = Control<QDoubleSpinBox>("width");
     auto* headLength = Control<QDoubleSpinBox>("headLength");
@@ -120,6 +124,19 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
     Select({1});
     EXPECT_FALSE(headLength->isEnabled());
     EXPECT_FALSE(Control<QToolButton>("typeF")->isEnabled());
+    EXPECT_EQ(headLength->text().trimmed(), ""); // blank, not "mixed"
+    EXPECT_FALSE(Control<QToolButton>("textrefRT")->isEnabled());
+    // A label shows where its text lies around its point and its angle, and takes both.
+    Select({3});
+    EXPECT_FALSE(width->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>("textrefLB")->isChecked());
+    Control<QToolButton>("textrefRT")->click();
+    EXPECT_EQ(UndoText(), "&Undo Label Reference\tCtrl+Z");
+    Type(Control<QDoubleSpinBox>("textAngle"), "45");
+    const auto* label = dynamic_cast<const CLabel*>(Canvas().GetFigures().GetAt(m_nFirst + 3));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ((std::tuple{label->m_cHRef, label->m_cVRef, label->m_dAngle}),
+              (std::tuple{'R', 'T', 45.0}));
     Select({0, 1});
     EXPECT_TRUE(headLength->isEnabled());
 

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <tuple>
+
 namespace {
 
 struct CShapeFixture : CCanvasFixture {
@@ -83,6 +86,32 @@ TEST(ShapeTools, RoundShapesAndLabelsAreMadeOrRefusedWithAReason) {
     f.host.propertiesAnswers.push_back("beta");
     f.canvas.OnLButtonDblClk(f.ClientOf({104, 596}));
     EXPECT_EQ(label->m_strText, "beta");
+
+    // Its reference point and angle: one undo step each, a turn taken modulo 360, and with
+    // nothing selected they go to the labels still to come.
+    EXPECT_TRUE(f.canvas.ApplyLabelPlacement({'R', 'T', 0}, true));
+    EXPECT_EQ(f.canvas.GetUndoName(), "Label Reference");
+    EXPECT_TRUE(f.canvas.ApplyLabelPlacement({'L', 'B', -30}, false));
+    EXPECT_EQ((std::tuple{label->m_cHRef, label->m_cVRef, label->m_dAngle}),
+              (std::tuple{'R', 'T', 330.0}));
+    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'R', 'T', 690}, false)); // 690 = 330: no change
+    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'X', 'T', 0}, true));
+    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'R', 'T', std::nan("")}, false));
+    f.canvas.Undo();
+    EXPECT_EQ(label->m_dAngle, 0.0);
+    f.ClickAt({700, 100}); // on nothing: the selection is cleared
+    ASSERT_FALSE(f.canvas.HasSelection());
+    f.canvas.ApplyLabelPlacement({'C', 'C', 0}, true);
+    f.canvas.ApplyLabelPlacement({'C', 'C', 90}, false);
+    EXPECT_EQ(label->m_cHRef, 'R'); // the drawn label keeps its own
+    f.Tool(ETool::Label);
+    f.host.setTextAnswers.push_back("up");
+    f.ClickAt({300, 600});
+    auto* upright = dynamic_cast<CLabel*>(f.Last());
+    ASSERT_NE(upright, nullptr);
+    EXPECT_EQ((std::tuple{upright->m_cHRef, upright->m_cVRef, upright->m_dAngle}),
+              (std::tuple{'C', 'C', 90.0}));
+    EXPECT_EQ(f.canvas.GetSelectionLabels().nCount, 1);
 
     // Undone all the way, the drawing is as it began.
     while (f.canvas.CanUndo())
