@@ -160,6 +160,10 @@ protected:
     int HitTestHandleList(CPoint pt, double zoom, std::initializer_list<int> handles) const;
 };
 
+// A pixel as a point of doubles.
+inline CDoublePoint AsDouble(CPoint p) {
+    return {double(p.x), double(p.y)};
+}
 // A page point shown at the zoom, by the rounding rule.
 inline CPoint ToPixel(const CDoublePoint& p, double zoom) {
     return (p * zoom).ToPoint();

@@ -10,10 +10,6 @@
 
 namespace {
 
-CDoublePoint AsDouble(CPoint p) {
-    return {double(p.x), double(p.y)};
-}
-
 // Characters, not bytes: UTF-8 continuation bytes do not count.
 std::size_t CharCount(const std::string& s) {
     return static_cast<std::size_t>(std::count_if(

@@ -7,14 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-CDoublePoint AsDouble(CPoint p) {
-    return {double(p.x), double(p.y)};
-}
-
-} // namespace
-
 std::vector<CDoublePoint> CPolyline::GetCorners() const {
     std::vector<CDoublePoint> corners;
     corners.reserve(m_vOffsets.size() + 1);

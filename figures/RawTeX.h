@@ -1,11 +1,23 @@
 // CRawTeXFigure: a stretch of a reopened TeXDraw file that the reader did not recognise, kept
-// verbatim in its place so that the next save writes it back unchanged. It is never drawn, hit,
-// selected, snapped to or moved.
+// verbatim in its place so that the next save writes it back unchanged. Where what it draws could
+// be worked out (a stretch of someone else's drawing, a macro of theirs), that drawing is shown
+// greyed and the stretch can be selected as a whole (to see it, copy or delete it); it is never
+// reshaped, moved or snapped to. Otherwise it is not drawn at all.
 #pragma once
 
 #include "figures/Figure.h"
 
 #include <string>
+#include <vector>
+
+// A text that a kept stretch sets, as TeXDraw places it (see CLabel).
+struct CShownText {
+    CDoublePoint ptAt; // page units
+    std::string strText;
+    char cHRef = 'L', cVRef = 'B';
+    double dAngle = 0.0;
+    friend bool operator==(const CShownText&, const CShownText&) = default;
+};
 
 class CRawTeXFigure : public CFigure {
 public:
@@ -16,21 +28,29 @@ public:
     explicit CRawTeXFigure(std::string text) : CRawTeXFigure() { m_strText = std::move(text); }
 
     std::string m_strText; // the bytes as they stood in the file, line feeds included
+    // What the text draws, in page units: each path a line through its points, and the texts.
+    std::vector<std::vector<CDoublePoint>> m_shownPaths;
+    std::vector<CShownText> m_shownTexts;
+
+    // Takes what the stretch draws; with anything in it the stretch is shown and selectable.
+    void SetShownDrawing(std::vector<std::vector<CDoublePoint>> paths,
+                         std::vector<CShownText> texts);
+    bool HasShownDrawing() const { return !m_shownPaths.empty() || !m_shownTexts.empty(); }
 
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void SetHandlePoint(int, int, int, double) override {}
     int HitTestHandles(CPoint, double) const override { return kHandleNone; }
     void SetPoints(int, int, int, int, double) override {}
-    void Paint(CDrawSurface&, double, int, int) const override {}
-    void Draw(CDrawSurface&, double, int, int) const override {}
-    void DrawHandles(CDrawSurface&, double, int, int) const override {}
+    void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
+    void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void MoveByPixels(int, int, double) override {}
-    CRect GetBoundingRect(double) const override { return {}; }
+    CRect GetBoundingRect(double zoom) const override;
+    CRect GetPaintExtent(double zoom) const override;
     // The kept text itself, exactly as it was read.
     void AppendTeX(std::string& out) const override;
-    bool IntersectsRect(const CRect&, double) const override { return false; }
-    bool HitTest(CPoint, double) const override { return false; }
+    bool IntersectsRect(const CRect& rect, double zoom) const override;
+    bool HitTest(CPoint pt, double zoom) const override;
     bool SnapToKeyPoint(CPoint&, double) const override { return false; }
     void MoveBy(double, double) override {}
     int ReadPoints(CDoublePoint*) const override { return 0; }

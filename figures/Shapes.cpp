@@ -18,10 +18,6 @@ double Radius(double v) {
     return std::isfinite(v) ? std::min(WrittenLength(std::fabs(v)), kMaxRadius) : 0.0;
 }
 
-CDoublePoint AsDouble(CPoint p) {
-    return {double(p.x), double(p.y)};
-}
-
 // An angle in whole degrees within [0, 360).
 double WholeDegrees(double degrees) {
     double a = std::fmod(std::nearbyint(degrees), 360.0);

@@ -1,5 +1,7 @@
 #include "texdraw/ForeignReader.h"
 
+#include "texdraw/ShownStretch.h"
+
 #include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
 #include "figures/Line.h"
@@ -130,8 +132,10 @@ private:
     void FlushKept() {
         if (m_keptFrom == m_keptTo)
             return;
-        m_list.Add(std::make_unique<CRawTeXFigure>(
-            std::string(TextOf(m_keptFrom, m_keptTo - m_keptFrom))));
+        auto raw =
+            std::make_unique<CRawTeXFigure>(std::string(TextOf(m_keptFrom, m_keptTo - m_keptFrom)));
+        ShowWhatItDraws(*raw, m_program, m_keptFrom, m_keptTo);
+        m_list.Add(std::move(raw));
         if (m_bKeptUnknown) {
             ++m_result.nUnrecognised;
             m_result.unrecognisedLines.push_back(m_nKeptUnknownLine);

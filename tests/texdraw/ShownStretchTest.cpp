@@ -1,0 +1,73 @@
+// Stretches of someone else's drawing kept as text: what they draw is worked out and shown, so
+// that a drawing made with its own macros does not open as an empty page.
+#include "figures/FigureList.h"
+#include "figures/RawTeX.h"
+#include "texdraw/Reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(ShownStretches, WhatAMacroDrawsIsShownAndTheStretchSelectableAsAWhole) {
+    // Inches: one unit is 100 page units; TeXDraw's y grows upward, the page's downward.
+    const std::string text = "\\def\\boxit#1{\\bsegment\\move(-1 -0.5)\\lvec(1 -0.5)\\lvec(1 0.5)"
+                             "\\lvec(-1 0.5)\\lvec(-1 -0.5)\\htext(0 0){#1}\\esegment}\n"
+                             "\\begin{texdraw}\n\\drawdim in\n"
+                             "\\move(3 -3)\\boxit{Start}\n"
+                             "\\move(5 -3)\\lcir r:0.5 \\larc r:1 sd:0 ed:90\n"
+                             "\\end{texdraw}\n";
+    CFigureList list;
+    const CTeXDrawReadResult r = ReadTeXDrawText(text, "boxes.tex", list);
+    ASSERT_TRUE(r.ok) << r.error;
+    const CRawTeXFigure* box = nullptr;
+    std::vector<const CRawTeXFigure*> shown;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const auto* raw = dynamic_cast<const CRawTeXFigure*>(list.GetAt(i));
+        if (!raw)
+            continue;
+        // A stretch is selectable exactly when it shows something.
+        EXPECT_EQ(raw->m_bSelectable, raw->HasShownDrawing()) << raw->m_strText;
+        if (raw->HasShownDrawing())
+            shown.push_back(raw);
+        if (raw->m_strText.find("boxit{Start}") != std::string::npos)
+            box = raw;
+    }
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box->HasShownDrawing());
+    ASSERT_EQ(box->m_shownTexts.size(), 1u);
+    EXPECT_EQ(box->m_shownTexts[0].strText, "Start");
+    EXPECT_EQ(box->m_shownTexts[0].ptAt, (CDoublePoint{300, 300}));
+    // The box from (200, 250) to (400, 350) on the page: hit on its edge, not in its empty middle
+    // away from the text, not outside; the rubber band finds it by its edge.
+    EXPECT_EQ(box->GetBoundingRect(1.0).left, 200);
+    EXPECT_TRUE(box->HitTest({202, 300}, 1.0));
+    EXPECT_TRUE(box->HitTest({260, 349}, 1.0));
+    EXPECT_FALSE(box->HitTest({230, 270}, 1.0));
+    EXPECT_FALSE(box->HitTest({420, 300}, 1.0));
+    EXPECT_TRUE(box->IntersectsRect({390, 340, 410, 360}, 1.0));
+    EXPECT_TRUE(box->HitTest({802, 600}, 2.0)); // zoomed in, the edge is where it was drawn
+
+    // The circle and the arc: paths with every point at their radius from the centre (500, 300).
+    bool circle = false, arc = false;
+    for (const CRawTeXFigure* raw : shown) {
+        for (const auto& path : raw->m_shownPaths) {
+            const auto radius = [](CDoublePoint p) { return std::hypot(p.x - 500, p.y - 300); };
+            const double r0 = radius(path[0]);
+            bool round = path.size() > 8;
+            for (const CDoublePoint& p : path)
+                round = round && std::abs(radius(p) - r0) < 1e-9;
+            circle = circle || (round && std::abs(r0 - 50) < 1e-9 && path.back() == path[0]);
+            arc = arc || (round && std::abs(r0 - 100) < 1e-9 && path.back().y < 201);
+        }
+    }
+    EXPECT_TRUE(circle && arc);
+
+    // Copies keep what they show.
+    const auto copy = box->Clone();
+    EXPECT_EQ(dynamic_cast<const CRawTeXFigure&>(*copy).m_shownPaths, box->m_shownPaths);
+    EXPECT_TRUE(copy->m_bSelectable);
+}
+
+} // namespace
