@@ -111,6 +111,7 @@ void CQuodra::ResetDrawing() {
     m_figures.m_bForeign = false;
     m_figures.m_strBefore.clear();
     m_figures.m_strAfter.clear();
+    m_figures.m_ptTeXDrawOrigin = {};
     CreateStartFigures();
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;
@@ -132,6 +133,7 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     next.m_bForeign = figures.m_bForeign;
     next.m_strBefore = std::move(figures.m_strBefore);
     next.m_strAfter = std::move(figures.m_strAfter);
+    next.m_ptTeXDrawOrigin = figures.m_ptTeXDrawOrigin;
     m_figures.Swap(next);
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;

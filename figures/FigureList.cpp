@@ -146,6 +146,7 @@ void CFigureList::Swap(CFigureList& other) noexcept {
     std::swap(m_bForeign, other.m_bForeign);
     m_strBefore.swap(other.m_strBefore);
     m_strAfter.swap(other.m_strAfter);
+    std::swap(m_ptTeXDrawOrigin, other.m_ptTeXDrawOrigin);
 }
 
 void CFigureList::InsertAt(int i, std::unique_ptr<CFigure> figure) {

@@ -63,6 +63,9 @@ public:
     // Not foreign: the editor's own header and footer.
     bool m_bForeign = false;
     std::string m_strBefore, m_strAfter;
+    // Where a foreign drawing's own origin lies on the page, page units: its figures were moved
+    // by it onto the page when read, and a figure written anew is moved back by it.
+    CDoublePoint m_ptTeXDrawOrigin;
 
 private:
     std::vector<std::unique_ptr<CFigure>> m_figures;

@@ -1,5 +1,7 @@
 #include "texdraw/Document.h"
 
+#include "figures/BezierCurve.h"
+#include "figures/Ellipse.h"
 #include "figures/FigureList.h"
 #include "figures/TeXFormat.h"
 
@@ -7,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -366,10 +369,53 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
     return text;
 }
 
+namespace {
+
+// Ellipses and curves write their corners rounded to whole page units as pixels are rounded,
+// half up and then towards zero, which on a negative coordinate (where a foreign drawing's own
+// origin puts many) lands one unit off. Such a corner is put half a unit below the whole unit
+// it is nearest to, which that rounding takes to the unit itself.
+void KeepCornersRoundingToTheNearest(CFigure& f) {
+    if (!dynamic_cast<CEllipse*>(&f) && !dynamic_cast<CBezierCurve*>(&f))
+        return;
+    CDoublePoint p[CFigure::kMaxPoints];
+    const int n = f.ReadPoints(p);
+    const auto fix = [](double& v) {
+        const double nearest = std::floor(v + 0.5);
+        if (nearest < 0)
+            v = nearest - 0.5;
+    };
+    for (int i = 0; i < n; ++i) {
+        fix(p[i].x);
+        fix(p[i].y);
+    }
+    f.WritePoints(p);
+}
+
+} // namespace
+
 std::string MakeTeXDrawDocument(const CFigureList& figures) {
     // A drawing read from another program's file goes back into what stood around it.
-    if (figures.m_bForeign)
-        return figures.m_strBefore + figures.GetTeXDrawText() + figures.m_strAfter;
+    if (figures.m_bForeign) {
+        const CDoublePoint origin = figures.m_ptTeXDrawOrigin;
+        if (origin == CDoublePoint{})
+            return figures.m_strBefore + figures.GetTeXDrawText() + figures.m_strAfter;
+        // The drawing was moved onto the page: what is written anew is moved back to where
+        // its own origin puts it.
+        std::string text = figures.m_strBefore;
+        for (int i = 0; i < figures.GetCount(); ++i) {
+            const CFigure& f = *figures.GetAt(i);
+            if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
+                text += f.m_strReadBlock;
+                continue;
+            }
+            const std::unique_ptr<CFigure> back = f.Clone();
+            back->MoveBy(-origin.x, -origin.y);
+            KeepCornersRoundingToTheNearest(*back);
+            back->AppendTeX(text);
+        }
+        return text + figures.m_strAfter;
+    }
     return MakeTeXDrawDocument(figures.GetTeXDrawText(), figures.m_dUnitScale);
 }
 

@@ -86,7 +86,8 @@ class CForeignBuilder {
 public:
     CForeignBuilder(std::string_view body, const CTeXDrawProgram& program, CFigureList& list,
                     CTeXDrawReadResult& r)
-        : m_body(body), m_program(program), m_list(list), m_result(r) {}
+        : m_body(body), m_program(program), m_list(list), m_result(r),
+          m_origin(list.m_ptTeXDrawOrigin) {}
 
     void Run() {
         const auto& st = m_program.m_statements;
@@ -107,6 +108,7 @@ private:
     const CTeXDrawProgram& m_program;
     CFigureList& m_list;
     CTeXDrawReadResult& m_result;
+    CDoublePoint m_origin; // where the drawing's origin lies on the page
     // The statements kept as text, not yet put into the list: from, to (exclusive).
     std::size_t m_keptFrom = 0, m_keptTo = 0;
     bool m_bKeptUnknown = false;
@@ -177,9 +179,11 @@ private:
                        std::fabs(p.m_dHeadWidth - kDefaultHeadWidth) < 0.2))
             return 0;
         const std::string_view text = TextOf(i, 2);
-        const auto written = LiteralPoints(text);
+        auto written = LiteralPoints(text);
         if (!written)
             return 0;
+        for (CDoublePoint& w : *written)
+            w = w + m_origin;
         std::vector<CDoublePoint> drawn{p.m_pt1};
         if (curve)
             drawn.insert(drawn.end(), {p.m_ptControl1, p.m_ptControl2});
@@ -216,6 +220,21 @@ private:
     }
 };
 
+// Where the drawing's origin goes on the page: where it is (the page's top-left corner) when the
+// drawing lies within the page that way, else where the drawing's top-left corner comes to
+// kPageMargin from the page's, in whole steps of kOriginStep so that its numbers stay round.
+CDoublePoint PageOriginFor(const CTeXDrawProgram& program) {
+    constexpr double kPageWidth = 681, kPageHeight = 801; // the canvas's page, page units
+    constexpr double kPageMargin = 50, kOriginStep = 50;
+    const CDoublePoint lo = program.m_ptMin, hi = program.m_ptMax;
+    if (!(lo.x <= hi.x && lo.y <= hi.y)) // nothing drawn
+        return {};
+    if (lo.x >= 0 && lo.y >= 0 && hi.x <= kPageWidth && hi.y <= kPageHeight)
+        return {};
+    const auto step = [](double v) { return std::ceil(v / kOriginStep) * kOriginStep; };
+    return {step(kPageMargin - lo.x), step(kPageMargin - lo.y)};
+}
+
 int LineAt(std::string_view text, std::size_t pos) {
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + pos, '\n'));
 }
@@ -236,12 +255,17 @@ CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::stri
     options.m_nFirstLine = LineAt(text, s.m_body.m_nBegin);
     options.m_strPreamble = s.m_prefix.Of(text);
     const std::string_view body = s.m_body.Of(text);
-    const CTeXDrawProgram program = InterpretTeXDraw(body, options);
+    CTeXDrawProgram program = InterpretTeXDraw(body, options);
+    // A drawing that does not lie on the page where its own origin puts it is moved onto it.
+    options.m_ptPageOrigin = PageOriginFor(program);
+    if (!(options.m_ptPageOrigin == CDoublePoint{}))
+        program = InterpretTeXDraw(body, options);
 
     CFigureList list;
     list.m_bForeign = true;
     list.m_strBefore = std::string(text.substr(0, s.m_body.m_nBegin));
     list.m_strAfter = std::string(text.substr(s.m_body.m_nEnd));
+    list.m_ptTeXDrawOrigin = options.m_ptPageOrigin;
     CForeignBuilder(body, program, list, r).Run();
     r.bForeign = true;
     r.nFurtherDrawings = s.m_nFurtherDrawings;

@@ -427,8 +427,8 @@ private:
     void UpdateExtent(long long x, long long y);
     void Drew();
     CDoublePoint Page(long long x, long long y) const {
-        return {static_cast<double>(x) / kPixelsPerPageUnit,
-                -static_cast<double>(y) / kPixelsPerPageUnit};
+        return {static_cast<double>(x) / kPixelsPerPageUnit + m_options.m_ptPageOrigin.x,
+                -static_cast<double>(y) / kPixelsPerPageUnit + m_options.m_ptPageOrigin.y};
     }
     static double PageLength(long long pixels) {
         return static_cast<double>(pixels) / kPixelsPerPageUnit;

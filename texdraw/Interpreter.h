@@ -125,6 +125,8 @@ struct CTeXDrawInterpretOptions {
     std::string_view m_strPreamble;
     // Run the file's own macros (and \ifx conditionals) to record what they draw.
     bool m_bExpandMacros = true;
+    // Where TeXDraw's origin lies on the page, page units: every point recorded is shifted by it.
+    CDoublePoint m_ptPageOrigin;
 };
 
 // Reads the body between the drawing's delimiters. Never fails: what cannot be read becomes an

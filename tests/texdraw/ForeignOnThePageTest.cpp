@@ -1,7 +1,10 @@
-// Stretches of someone else's drawing kept as text: what they draw is worked out and shown, so
-// that a drawing made with its own macros does not open as an empty page.
+// Someone else's drawing on the canvas: moved onto the page when its own origin would leave it
+// off the page (and written back where it was), and what its stretches kept as text draw shown,
+// so that a drawing made with its own macros does not open as an empty page.
 #include "figures/FigureList.h"
+#include "figures/Line.h"
 #include "figures/RawTeX.h"
+#include "texdraw/Document.h"
 #include "texdraw/Reader.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +71,59 @@ TEST(ShownStretches, WhatAMacroDrawsIsShownAndTheStretchSelectableAsAWhole) {
     const auto copy = box->Clone();
     EXPECT_EQ(dynamic_cast<const CRawTeXFigure&>(*copy).m_shownPaths, box->m_shownPaths);
     EXPECT_TRUE(copy->m_bSelectable);
+}
+
+// The points of every figure that is not kept text, in page units.
+std::vector<CDoublePoint> FigurePoints(const CFigureList& list) {
+    std::vector<CDoublePoint> out;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        CDoublePoint p[CFigure::kMaxPoints];
+        const int n = list.GetAt(i)->ReadPoints(p);
+        out.insert(out.end(), p, p + n);
+    }
+    return out;
+}
+
+TEST(ForeignOnThePage, ADrawingOffThePageIsMovedOntoItAndWhatIsWrittenAnewGoesBack) {
+    // TeXDraw's y grows upward: these lie above the page's top edge where their origin is.
+    const std::string text = "\\begin{texdraw}\n\\move(0 0)\\lvec(2 1)\n"
+                             "\\move(1 1)\\clvec(1.5 2)(2 0)(3 1)\n\\move(0 2)\\avec(1 2)\n"
+                             "\\end{texdraw}\n";
+    CFigureList list;
+    ASSERT_TRUE(ReadTeXDrawText(text, "up.tex", list).ok);
+    EXPECT_EQ(MakeTeXDrawDocument(list), text);
+    const CDoublePoint origin = list.m_ptTeXDrawOrigin;
+    EXPECT_GT(origin.y, 200.0);
+    const std::vector<CDoublePoint> read = FigurePoints(list);
+    ASSERT_EQ(read.size(), 6u); // the arrow, in TeXDraw's own head, stays text
+    for (const CDoublePoint& p : read)
+        EXPECT_TRUE(p.x >= 0 && p.y >= 0) << p.x << " " << p.y;
+
+    // Every figure written anew, and one more drawn at a page point: read again, each is where
+    // it was on the page, and the drawing's own numbers are what they were.
+    for (int i = 0; i < list.GetCount(); ++i)
+        list.GetAt(i)->m_strReadBlock.clear();
+    auto line = std::make_unique<CLine>();
+    line->m_pt1 = origin + CDoublePoint{100, 0};
+    line->m_pt2 = origin + CDoublePoint{300, -100};
+    const CLine& added = *line;
+    list.Add(std::move(line));
+    const std::string written = MakeTeXDrawDocument(list);
+    EXPECT_NE(written.find("\\move(1.00 1.00)\n\\clvec(1.50 2.00)(2.00 -0.00)(3.00 1.00)"),
+              std::string::npos)
+        << written;
+    CFigureList again;
+    ASSERT_TRUE(ReadTeXDrawText(written, "up.tex", again).ok);
+    EXPECT_EQ(again.m_ptTeXDrawOrigin, origin);
+    std::vector<CDoublePoint> expected = read;
+    expected.push_back(added.m_pt1);
+    expected.push_back(added.m_pt2);
+    const std::vector<CDoublePoint> back = FigurePoints(again);
+    ASSERT_EQ(back.size(), expected.size());
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        EXPECT_NEAR(back[i].x, expected[i].x, 0.5) << i;
+        EXPECT_NEAR(back[i].y, expected[i].y, 0.5) << i;
+    }
 }
 
 } // namespace
