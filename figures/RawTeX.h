@@ -1,8 +1,9 @@
 // CRawTeXFigure: a stretch of a reopened TeXDraw file that the reader did not recognise, kept
 // verbatim in its place so that the next save writes it back unchanged. Where what it draws could
 // be worked out (a stretch of someone else's drawing, a macro of theirs), that drawing is shown
-// greyed and the stretch can be selected as a whole (to see it, copy or delete it); it is never
-// reshaped, moved or snapped to. Otherwise it is not drawn at all.
+// greyed and the stretch can be selected as a whole (to see it, copy or delete it), and moved as a
+// whole where the reader found that safe; it is never reshaped or snapped to. Otherwise it is not
+// drawn at all.
 #pragma once
 
 #include "figures/Figure.h"
@@ -32,6 +33,14 @@ public:
     std::vector<std::vector<CDoublePoint>> m_shownPaths;
     std::vector<CShownText> m_shownTexts;
 
+    // A stretch that can be moved (it leaves TeXDraw's units, style and paths as it found them):
+    // moved, it is written inside segments that put its drawing m_ptMoved (page units) away,
+    // its text untouched. m_dSegScale is the segment scale in force where it stands, which a
+    // segment would otherwise reset.
+    bool m_bMovable = false;
+    double m_dSegScale = 1.0;
+    CDoublePoint m_ptMoved;
+
     // Takes what the stretch draws; with anything in it the stretch is shown and selectable.
     void SetShownDrawing(std::vector<std::vector<CDoublePoint>> paths,
                          std::vector<CShownText> texts);
@@ -44,7 +53,7 @@ public:
     void SetPoints(int, int, int, int, double) override {}
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const override;
-    void MoveByPixels(int, int, double) override {}
+    void MoveByPixels(int dx, int dy, double zoom) override;
     CRect GetBoundingRect(double zoom) const override;
     CRect GetPaintExtent(double zoom) const override;
     // The kept text itself, exactly as it was read.
@@ -52,7 +61,7 @@ public:
     bool IntersectsRect(const CRect& rect, double zoom) const override;
     bool HitTest(CPoint pt, double zoom) const override;
     bool SnapToKeyPoint(CPoint&, double) const override { return false; }
-    void MoveBy(double, double) override {}
+    void MoveBy(double dx, double dy) override;
     int ReadPoints(CDoublePoint*) const override { return 0; }
     void WritePoints(const CDoublePoint*) override {}
 };

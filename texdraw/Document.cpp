@@ -3,6 +3,7 @@
 #include "figures/BezierCurve.h"
 #include "figures/Ellipse.h"
 #include "figures/FigureList.h"
+#include "figures/RawTeX.h"
 #include "figures/TeXFormat.h"
 
 #include <algorithm>
@@ -407,6 +408,11 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
             const CFigure& f = *figures.GetAt(i);
             if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
                 text += f.m_strReadBlock;
+                continue;
+            }
+            // Kept text is in the drawing's own frame already (and moves itself).
+            if (dynamic_cast<const CRawTeXFigure*>(&f)) {
+                f.AppendTeX(text);
                 continue;
             }
             const std::unique_ptr<CFigure> back = f.Clone();
