@@ -29,17 +29,25 @@ void CFigure::CopyFrom(const CFigure& src) {
     m_style = src.m_style;
     m_strReadBlock = src.m_strReadBlock;
     m_strRecoveredBlock = src.m_strRecoveredBlock;
+    m_pForeignFrame = src.m_pForeignFrame;
 }
 
 std::string CFigure::GetTeXDrawBlock() const {
     std::string block = ExportTeX();
     if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)
         return m_strReadBlock;
+    if (m_pForeignFrame) {
+        // The block in the editor's words, from the frame's origin, inside what sets that frame.
+        const CForeignFrame& frame = *m_pForeignFrame;
+        const std::unique_ptr<CFigure> placed = Clone();
+        placed->MoveBy(-frame.ptOrigin.x, -frame.ptOrigin.y);
+        return frame.strBefore + placed->ExportTeX() + frame.strAfter;
+    }
     return block;
 }
 
 void CFigure::AppendTeXDrawBlock(std::string& out) const {
-    if (m_strReadBlock.empty())
+    if (m_strReadBlock.empty() && !m_pForeignFrame)
         AppendTeX(out);
     else
         out += GetTeXDrawBlock();

@@ -42,6 +42,16 @@ enum : int {
 inline constexpr const char* kVertGridLineTag = "VertGridLine";
 inline constexpr const char* kHorizGridLineTag = "HorizGridLine";
 
+// Where a figure read from a drawing someone else wrote stands in it: that drawing's own frame
+// (its units, scales and segment origin) and the style in force there. Once changed, the figure
+// writes its block shifted so that ptOrigin is its origin, between strBefore, which sets the
+// frame and style the block is written in, and strAfter, which gives the statements after it
+// back what they had (their current point, their style).
+struct CForeignFrame {
+    CDoublePoint ptOrigin;
+    std::string strBefore, strAfter;
+};
+
 class CFigure {
 public:
     CFigure() = default;
@@ -82,6 +92,8 @@ public:
     // writes the latter, nothing was changed, and the file gets the block it was read from.
     std::string m_strReadBlock;
     std::string m_strRecoveredBlock;
+    // Set for a figure read from someone else's drawing: the frame a changed block is written in.
+    std::shared_ptr<const CForeignFrame> m_pForeignFrame;
     // The figure's block in the file: ExportTeX, or the block it was read from while unchanged.
     std::string GetTeXDrawBlock() const;
     // The same written onto the end of out.

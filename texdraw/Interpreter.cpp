@@ -42,6 +42,7 @@ void CInterpreter::KeepRestAsUnknown(std::size_t from, std::string message) {
     s.m_strMessage = message;
     m_program.m_messages.push_back(
         {s.m_nLine, "line " + std::to_string(s.m_nLine) + ": " + std::move(message)});
+    s.m_after = Place();
     m_program.m_statements.push_back(std::move(s));
     m_input.GetLexer().Seek(m_body.size(), true);
 }
@@ -64,6 +65,7 @@ void CInterpreter::RunStatement() {
         s.m_eKind = lineEnd ? ETeXDrawStatement::Blank : ETeXDrawStatement::Comment;
         s.m_nEnd = EndOfLine(m_body, p);
         lexer.Seek(s.m_nEnd, true);
+        s.m_after = Place();
         m_program.m_statements.push_back(std::move(s));
         return;
     }
@@ -100,7 +102,31 @@ void CInterpreter::RunStatement() {
         ++m_program.m_nUnknown;
         m_program.m_unknownLines.push_back(s.m_nLine);
     }
+    s.m_after = Place();
     m_program.m_statements.push_back(std::move(s));
+}
+
+CTeXDrawPlace CInterpreter::Place() {
+    CTeXDrawSettings settings;
+    settings.m_style = m_state.m_style;
+    settings.m_cHeadType = m_state.m_cHeadType;
+    settings.m_dHeadLength = PageLength(m_state.m_nHeadLength);
+    settings.m_dHeadWidth = PageLength(m_state.m_nHeadWidth);
+    settings.m_cHRef = m_state.m_cHRef;
+    settings.m_cVRef = m_state.m_cVRef;
+    std::vector<CTeXDrawSettings>& all = m_program.m_settings;
+    if (all.empty() || !(all.back() == settings))
+        all.push_back(std::move(settings));
+    CTeXDrawPlace place;
+    place.m_ptCurrent = Page(m_state.m_nX, m_state.m_nY);
+    place.m_ptOrigin = Page(m_state.m_nSegX, m_state.m_nSegY);
+    place.m_dUnit = m_state.m_dUnitSp * Quantise(m_state.m_dScale) /
+                    (static_cast<double>(kSpPerPixel) * kPixelsPerPageUnit);
+    place.m_dUnitSp = m_state.m_dUnitSp;
+    place.m_nSegmentDepth = static_cast<int>(m_segments.size());
+    place.m_nOpenPath = m_nPath;
+    place.m_nSettings = static_cast<int>(all.size()) - 1;
+    return place;
 }
 
 void CInterpreter::Message(std::string text) {
@@ -126,6 +152,7 @@ CTeXDrawProgram CInterpreter::Run() {
     // \arrowheadsize l:0.16 w:0.08 in TeXDraw's defaults, in pixels at the default units.
     CoordToPixels(0.16, m_state.m_nHeadLength);
     CoordToPixels(0.08, m_state.m_nHeadWidth);
+    m_program.m_start = Place();
     while (m_input.GetLexer().GetPos() < m_body.size()) {
         const std::size_t pos = m_input.GetLexer().GetPos();
         if (m_program.m_statements.size() >= static_cast<std::size_t>(kMaxTeXDrawStatements) ||

@@ -296,6 +296,8 @@ private:
         EndPath();
     }
     void Message(std::string text);
+    // Where TeXDraw stands now, its settings entered in the program's table.
+    CTeXDrawPlace Place();
 
     std::string_view m_body;
     CTeXDrawInterpretOptions m_options;

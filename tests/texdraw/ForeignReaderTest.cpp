@@ -66,7 +66,7 @@ int CountFigures(const CFigureList& list) {
 }
 
 TEST(ForeignDrawings, OpenSaveBackByteForByteAndAChangeStaysInItsFigure) {
-    const std::vector<int> wantFigures{3, 0, 2};
+    const std::vector<int> wantFigures{6, 3, 2};
     const auto set = TestSet();
     for (std::size_t d = 0; d < set.size(); ++d) {
         CReadBack r = ReadBack(set[d], "foreign.tex");
