@@ -17,6 +17,8 @@ namespace {
 constexpr double kPointSlack = 0.5 + 1.0 / 3.0 + 1e-6;
 constexpr double kLengthSlack = 1.0 / 3.0 + 1e-6;
 constexpr double kValueSlack = 1e-4;
+// Beyond the page's reach, within TeX's: every point of a figure is positive once moved by it.
+constexpr double kVerifyShift = 10000.0;
 
 // One thing TeXDraw puts on the page, in a form two drawings of it share however their commands
 // spell it: a stroked piece, a filled region, an arrow, a round outline or disc, an arc, a text.
@@ -103,12 +105,6 @@ std::vector<CMark> MarksOf(const CTeXDrawProgram& pr, int first, int count) {
                     piece.points.push_back(q.m_pt2);
                     AddStyle(piece, style);
                     marks.push_back(std::move(piece));
-                }
-                // A filled path is closed before it is stroked.
-                if (path && path->m_bFilled && !(last == start)) {
-                    CMark closing{'L', {last, start}, {}, {}, {}};
-                    AddStyle(closing, style);
-                    marks.push_back(std::move(closing));
                 }
             }
             i = j;
@@ -285,15 +281,21 @@ std::unique_ptr<CFigure> FigureOfPrimitives(const CTeXDrawProgram& program, int 
         if (!IsWithinReach(points[j]))
             return nullptr;
     // The figure's own block, where heads are filled unless it says otherwise, must draw the
-    // same as the statements it stands for.
+    // same as the statements it stands for. It is written where all its points are positive (a
+    // curve's block rounds negative ones its own way) and then moved back.
+    const std::unique_ptr<CFigure> shifted = figure->Clone();
+    shifted->MoveBy(kVerifyShift, kVerifyShift);
     CTeXDrawInterpretOptions options;
     options.m_bExpandMacros = false;
     const CTeXDrawProgram mine =
-        InterpretTeXDraw("\\arrowheadtype t:F\n" + figure->ExportTeX(), options);
+        InterpretTeXDraw("\\arrowheadtype t:F\n" + shifted->ExportTeX(), options);
     if (mine.m_nUnknown > 0)
         return nullptr;
     const std::vector<CMark> want = MarksOf(program, first, count);
-    const std::vector<CMark> got = MarksOf(mine, 0, static_cast<int>(mine.m_primitives.size()));
+    std::vector<CMark> got = MarksOf(mine, 0, static_cast<int>(mine.m_primitives.size()));
+    for (CMark& m : got)
+        for (CDoublePoint& q : m.points)
+            q = q - CDoublePoint{kVerifyShift, kVerifyShift};
     if (want.size() != got.size())
         return nullptr;
     for (std::size_t i = 0; i < want.size(); ++i)

@@ -33,6 +33,9 @@ void AppendShortest(std::string& out, double v, double unit) {
     AppendTeXNumber(out, v);
 }
 
+// The most style statements taken before or after a figure's own.
+constexpr std::size_t kMaxStyleRun = 8;
+
 class CForeignBuilder {
 public:
     CForeignBuilder(std::string_view body, const CTeXDrawProgram& program, CFigureList& list,
@@ -160,6 +163,34 @@ private:
         return j + 1 - i;
     }
 
+    const CTeXDrawSettings& SettingsOf(const CTeXDrawPlace& place) const {
+        return m_program.m_settings[static_cast<std::size_t>(place.m_nSettings)];
+    }
+
+    // A figure's statements (GroupAt) with the style statements before it that set its style,
+    // when the style statements after it give the style that stood before back: what the group
+    // changes ends with it. 0 when the statement at i begins no such group.
+    std::size_t StyledGroupAt(std::size_t i) const {
+        const auto& st = m_program.m_statements;
+        std::size_t core = i;
+        while (core < st.size() && core - i < kMaxStyleRun &&
+               st[core].m_eKind == ETeXDrawStatement::Style)
+            ++core;
+        if (core == st.size())
+            return 0;
+        const std::size_t n = GroupAt(core);
+        if (n == 0 || core == i)
+            return n;
+        const CTeXDrawSettings& want = SettingsOf(m_program.PlaceBefore(i));
+        for (std::size_t end = core + n; end - core - n <= kMaxStyleRun; ++end) {
+            if (SettingsOf(st[end - 1].m_after) == want)
+                return end - i;
+            if (end == st.size() || st[end].m_eKind != ETeXDrawStatement::Style)
+                break;
+        }
+        return 0;
+    }
+
     // The frame a changed figure of statements [i, i + n) is written in, or null when it cannot
     // be written there without changing what the statements after it draw.
     std::shared_ptr<const CForeignFrame> FrameOf(std::size_t i, std::size_t n) const {
@@ -215,7 +246,7 @@ private:
     // takes, or 0 when they stay as text.
     std::size_t TryFigure(std::size_t i) {
         const auto& st = m_program.m_statements;
-        const std::size_t n = GroupAt(i);
+        const std::size_t n = StyledGroupAt(i);
         if (n == 0)
             return 0;
         // A path open before the figure must end where the figure begins.
