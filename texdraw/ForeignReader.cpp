@@ -106,8 +106,13 @@ private:
     std::size_t GroupAt(std::size_t i) const {
         const auto& st = m_program.m_statements;
         std::size_t j = i;
-        if (st[j].m_eKind == ETeXDrawStatement::Move)
+        if (st[j].m_eKind == ETeXDrawStatement::Move) {
             ++j;
+            // Style statements may stand between the move and what it begins.
+            while (j < st.size() && j - i <= kMaxStyleRun &&
+                   st[j].m_eKind == ETeXDrawStatement::Style)
+                ++j;
+        }
         if (j >= st.size() || st[j].m_nPrimitives == 0)
             return 0;
         const CTeXDrawPrimitive& p = Primitive(st[j].m_nFirstPrimitive);
@@ -167,9 +172,9 @@ private:
         return m_program.m_settings[static_cast<std::size_t>(place.m_nSettings)];
     }
 
-    // A figure's statements (GroupAt) with the style statements before it that set its style,
-    // when the style statements after it give the style that stood before back: what the group
-    // changes ends with it. 0 when the statement at i begins no such group.
+    // A figure's statements (GroupAt) with the style statements before it that set its style, and
+    // those after it that give the style that stood before back. 0 when the statement at i
+    // begins no figure.
     std::size_t StyledGroupAt(std::size_t i) const {
         const auto& st = m_program.m_statements;
         std::size_t core = i;
@@ -179,8 +184,8 @@ private:
         if (core == st.size())
             return 0;
         const std::size_t n = GroupAt(core);
-        if (n == 0 || core == i)
-            return n;
+        if (n == 0)
+            return 0;
         const CTeXDrawSettings& want = SettingsOf(m_program.PlaceBefore(i));
         for (std::size_t end = core + n; end - core - n <= kMaxStyleRun; ++end) {
             if (SettingsOf(st[end - 1].m_after) == want)
@@ -188,7 +193,7 @@ private:
             if (end == st.size() || st[end].m_eKind != ETeXDrawStatement::Style)
                 break;
         }
-        return 0;
+        return core + n - i;
     }
 
     // The frame a changed figure of statements [i, i + n) is written in, or null when it cannot
@@ -198,11 +203,19 @@ private:
         const CTeXDrawPlace& after = m_program.m_statements[i + n - 1].m_after;
         const CTeXDrawSettings& in =
             m_program.m_settings[static_cast<std::size_t>(before.m_nSettings)];
-        // Nothing but the current point may differ afterwards (a macro might have set more).
-        if (!(in == m_program.m_settings[static_cast<std::size_t>(after.m_nSettings)]) ||
-            !(before.m_ptOrigin == after.m_ptOrigin) || before.m_dUnit != after.m_dUnit ||
+        // The frame stays, and only style statements change the settings (a macro might set them
+        // where the figure's block would not).
+        if (!(before.m_ptOrigin == after.m_ptOrigin) || before.m_dUnit != after.m_dUnit ||
             before.m_dUnitSp != after.m_dUnitSp || before.m_nSegmentDepth != after.m_nSegmentDepth)
             return nullptr;
+        std::string restyle;
+        for (std::size_t k = i; k < i + n; ++k) {
+            const CTeXDrawStatement& s = m_program.m_statements[k];
+            if (s.m_eKind == ETeXDrawStatement::Style)
+                restyle += TextOf(k, 1);
+            else if (!(SettingsOf(m_program.PlaceBefore(k)) == SettingsOf(s.m_after)))
+                return nullptr;
+        }
         auto frame = std::make_shared<CForeignFrame>();
         frame->ptOrigin = before.m_ptCurrent;
         std::string& b = frame->strBefore;
@@ -224,6 +237,13 @@ private:
         if (in.m_dHeadLength != kDefaultHeadLength || in.m_dHeadWidth != kDefaultHeadWidth)
             b += "\\arrowheadsize l:0.16 w:0.08\n";
         frame->strAfter = "\\esegment\n";
+        // The style the statements leave in force, for the statements after them: their own
+        // words again, in the frame that stands again.
+        if (!(in == SettingsOf(after))) {
+            frame->strAfter += restyle;
+            if (frame->strAfter.back() != '\n')
+                frame->strAfter += '\n';
+        }
         // The current point the figure's statements left, for the statements after it (and the
         // changed figures after it, which are written from there).
         if (!(after.m_ptCurrent == before.m_ptCurrent)) {

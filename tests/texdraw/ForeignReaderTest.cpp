@@ -159,7 +159,7 @@ std::pair<std::size_t, std::size_t> VerbatimBytes(const CFigureList& list) {
 }
 
 TEST(ForeignDrawings, OpenSaveBackByteForByteAndAChangeStaysInItsFigure) {
-    const std::vector<int> wantFigures{6, 3, 2, 26, 18, 13};
+    const std::vector<int> wantFigures{6, 2, 2, 26, 18, 13};
     const auto set = TestSet();
     std::size_t kept = 0, body = 0;
     for (std::size_t d = 0; d < set.size(); ++d) {
