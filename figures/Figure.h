@@ -94,7 +94,8 @@ public:
     std::string m_strRecoveredBlock;
     // Set for a figure read from someone else's drawing: the frame a changed block is written in.
     std::shared_ptr<const CForeignFrame> m_pForeignFrame;
-    // The figure's block in the file: ExportTeX, or the block it was read from while unchanged.
+    // The figure's block in the file: ExportTeX, or the block it was read from while unchanged;
+    // changed, a figure of someone else's drawing writes ExportTeX in its frame.
     std::string GetTeXDrawBlock() const;
     // The same written onto the end of out.
     void AppendTeXDrawBlock(std::string& out) const;

@@ -55,7 +55,8 @@ struct CTeXDrawPrimitive {
 };
 
 // A path: the lines and curves drawn one after another with no move, style change, arrow, fill
-// or segment boundary between them. \lfill fills it (closed) and strokes it; \ifill only fills.
+// or segment boundary between them. \lfill fills it (closed) and strokes it as drawn (not
+// closed); \ifill only fills.
 struct CTeXDrawPath {
     int m_nFirstStatement = 0;
     bool m_bFilled = false;
