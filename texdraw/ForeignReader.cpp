@@ -269,6 +269,10 @@ private:
         const std::size_t n = StyledGroupAt(i);
         if (n == 0)
             return 0;
+        // A statement read only in part stays as it was written.
+        for (std::size_t k = i; k < i + n; ++k)
+            if (!st[k].m_strMessage.empty())
+                return 0;
         // A path open before the figure must end where the figure begins.
         const CTeXDrawPlace& before = m_program.PlaceBefore(i);
         if (before.m_nOpenPath >= 0 && st[i].m_after.m_nOpenPath == before.m_nOpenPath)
