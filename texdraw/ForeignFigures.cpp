@@ -232,36 +232,55 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
     case ETeXDrawPrimitive::Line:
         break;
     }
-    // Straight pieces of one path, perhaps with an arrow from its end.
-    const bool head = count >= 2 && at(count - 1).m_eKind == ETeXDrawPrimitive::Arrow;
-    const int pieces = head ? count - 1 : count;
-    std::vector<CDoublePoint> corners{p.m_pt1};
-    for (int k = 0; k < pieces; ++k) {
-        if (at(k).m_eKind != ETeXDrawPrimitive::Line || at(k).m_nPath != p.m_nPath)
+    // Straight pieces of one path, perhaps with an arrow from its end, or the fill of a closed path
+    // (\ifill) and then its outline.
+    const CTeXDrawPath* fill = &pr.m_paths[static_cast<std::size_t>(p.m_nPath)];
+    int under = 0;
+    if (fill->m_bFilled && !fill->m_bStroked) {
+        while (under < count && at(under).m_nPath == p.m_nPath)
+            ++under;
+        if (under == count)
+            return nullptr;
+    } else {
+        fill = nullptr;
+    }
+    const CTeXDrawPrimitive& o = at(under);
+    if (o.m_eKind != ETeXDrawPrimitive::Line)
+        return nullptr;
+    style = StyleOf(pr.m_styles[static_cast<std::size_t>(o.m_nStyle)]);
+    const bool head = count - under >= 2 && at(count - 1).m_eKind == ETeXDrawPrimitive::Arrow;
+    const int pieces = (head ? count - 1 : count) - under;
+    std::vector<CDoublePoint> corners{o.m_pt1};
+    for (int k = under; k < under + pieces; ++k) {
+        if (at(k).m_eKind != ETeXDrawPrimitive::Line || at(k).m_nPath != o.m_nPath)
             return nullptr;
         corners.push_back(at(k).m_pt2);
     }
-    const CTeXDrawPath& path = pr.m_paths[static_cast<std::size_t>(p.m_nPath)];
+    const CTeXDrawPath& path = pr.m_paths[static_cast<std::size_t>(o.m_nPath)];
+    if ((fill && (head || path.m_bFilled)))
+        return nullptr;
     if (head) {
         corners.push_back(at(count - 1).m_pt2);
         TakeHead(style, at(count - 1));
     }
     if (count == 1 && !path.m_bFilled) {
         auto line = std::make_unique<CLine>();
-        line->m_pt1 = p.m_pt1;
-        line->m_pt2 = p.m_pt2;
+        line->m_pt1 = o.m_pt1;
+        line->m_pt2 = o.m_pt2;
         line->m_style = Bounded(style);
         return line;
     }
     auto poly = std::make_unique<CPolyline>();
-    const bool closed = !head && (path.m_bFilled || (pieces >= 3 && corners.back() == p.m_pt1));
-    if (closed && corners.back() == p.m_pt1)
+    const bool closed = !head && (path.m_bFilled || (pieces >= 3 && corners.back() == o.m_pt1));
+    if (closed && corners.back() == o.m_pt1)
         corners.pop_back();
     poly->SetCorners(corners);
     if (closed) {
         poly->Close();
-        if (path.m_bFilled)
-            style.fillGrey = path.m_dFillGray;
+        if (path.m_bFilled || fill)
+            style.fillGrey = fill ? fill->m_dFillGray : path.m_dFillGray;
+    } else if (fill) {
+        return nullptr;
     }
     poly->m_style = Bounded(style);
     return poly;

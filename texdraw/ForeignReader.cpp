@@ -101,9 +101,10 @@ private:
     }
 
     // How many statements from i make one figure's drawing: at most one move, then what draws
-    // one path (its pieces, an arrow from its end, its fill), or a shape (a disc under its
-    // outline), or a text. 0 when the statement at i begins none.
-    std::size_t GroupAt(std::size_t i) const {
+    // one path (its pieces, an arrow from its end, its fill, and with `outline` the outline drawn
+    // over a fill), or a shape (a disc under its outline), or a text. 0 when the statement at i
+    // begins none.
+    std::size_t GroupAt(std::size_t i, bool outline = true) const {
         const auto& st = m_program.m_statements;
         std::size_t j = i;
         if (st[j].m_eKind == ETeXDrawStatement::Move) {
@@ -156,8 +157,13 @@ private:
             ++j;
         const CTeXDrawPath& drawn = m_program.m_paths[static_cast<std::size_t>(path)];
         if (j + 1 < st.size() && drawn.m_bFilled &&
-            drawn.m_nFillStatement == static_cast<int>(j + 1))
+            drawn.m_nFillStatement == static_cast<int>(j + 1)) {
+            // A fill alone (\ifill) with the outline drawn over it next.
+            if (!drawn.m_bStroked && outline && j + 2 < st.size())
+                if (const std::size_t more = GroupAt(j + 2, false))
+                    return j + 2 + more - i;
             return j + 2 - i;
+        }
         if (drawn.m_bFilled)
             return 0;
         // An arrow from the path's end.

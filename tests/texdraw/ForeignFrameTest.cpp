@@ -82,7 +82,7 @@ private:
 
     std::string Drawing() {
         const std::string move = (Chance(3) ? "\\rmove" : "\\move") + Point() + " ";
-        switch (m_rng() % 8) {
+        switch (m_rng() % 9) {
         case 0:
             return move + Relative() + "\n";
         case 1:
@@ -100,6 +100,12 @@ private:
         case 6:
             return move + "\\larc r:" + Positive() + " sd:" + std::to_string(m_rng() % 360) +
                    " ed:" + std::to_string(m_rng() % 360) + "\n";
+        case 7: {
+            // A fill and then the outline over it.
+            const std::string a = Point(),
+                              path = "\\lvec" + Point() + "\\lvec" + Point() + "\\lvec" + a + " ";
+            return "\\move" + a + path + "\\ifill f:0.8\n\\move" + a + path + "\n";
+        }
         default:
             return (Chance(2) ? move + "\\htext{$a$}" : "\\rtext td:30 " + Point() + "{b}") + "\n";
         }

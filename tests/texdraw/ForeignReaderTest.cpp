@@ -74,6 +74,7 @@ const char* const kDrawings[] = {
 \move(0 -0.4) \rlvec(1.2 0) \rlvec(0 -0.5) \rlvec(-1.2 0) \rlvec(0 0.5)
 \htext(0.6 -0.65){Read $n$}
 \move(0.6 -0.9) \avec(0.6 -1.3)
+\move(0.6 -1.3) \lvec(1.2 -1.6) \lvec(0.6 -1.9) \lvec(0 -1.6) \lvec(0.6 -1.3) \ifill f:0.95
 \move(0.6 -1.3) \lvec(1.2 -1.6) \lvec(0.6 -1.9) \lvec(0 -1.6) \lvec(0.6 -1.3)
 \htext(0.6 -1.6){$n>0$?}
 \move(1.2 -1.6) \avec(1.8 -1.6)
