@@ -21,7 +21,9 @@ std::string CQuodra::GetSelectionTeXDrawText() const {
     std::string text;
     for (int i = 0; i < m_figures.GetCount(); ++i)
         if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
-            text += f->GetTeXDrawBlock(); // as the saved file writes it
+            // As the saved file writes it; a figure of someone else's drawing in the editor's
+            // own words, which mean the same wherever they are pasted.
+            text += f->m_pForeignFrame ? f->ExportTeX() : f->GetTeXDrawBlock();
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "figures/Figure.h"
 
+#include "figures/BezierCurve.h"
+#include "figures/Ellipse.h"
 #include "figures/SegmentWalk.h"
 
 #include <algorithm>
@@ -29,17 +31,47 @@ void CFigure::CopyFrom(const CFigure& src) {
     m_style = src.m_style;
     m_strReadBlock = src.m_strReadBlock;
     m_strRecoveredBlock = src.m_strRecoveredBlock;
+    m_pForeignFrame = src.m_pForeignFrame;
+}
+
+// Ellipses and curves write their corners rounded to whole page units as pixels are rounded,
+// half up and then towards zero, which on a negative coordinate (where a foreign drawing's own
+// origin puts many) lands one unit off. Such a corner is put half a unit below the whole unit
+// it is nearest to, which that rounding takes to the unit itself.
+void KeepCornersRoundingToTheNearest(CFigure& f) {
+    if (!dynamic_cast<CEllipse*>(&f) && !dynamic_cast<CBezierCurve*>(&f))
+        return;
+    CDoublePoint p[CFigure::kMaxPoints];
+    const int n = f.ReadPoints(p);
+    const auto fix = [](double& v) {
+        const double nearest = std::floor(v + 0.5);
+        if (nearest < 0)
+            v = nearest - 0.5;
+    };
+    for (int i = 0; i < n; ++i) {
+        fix(p[i].x);
+        fix(p[i].y);
+    }
+    f.WritePoints(p);
 }
 
 std::string CFigure::GetTeXDrawBlock() const {
     std::string block = ExportTeX();
     if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)
         return m_strReadBlock;
+    if (m_pForeignFrame) {
+        // The block in the editor's words, from the frame's origin, inside what sets that frame.
+        const CForeignFrame& frame = *m_pForeignFrame;
+        const std::unique_ptr<CFigure> placed = Clone();
+        placed->MoveBy(-frame.ptOrigin.x, -frame.ptOrigin.y);
+        KeepCornersRoundingToTheNearest(*placed);
+        return frame.strBefore + placed->ExportTeX() + frame.strAfter;
+    }
     return block;
 }
 
 void CFigure::AppendTeXDrawBlock(std::string& out) const {
-    if (m_strReadBlock.empty())
+    if (m_strReadBlock.empty() && !m_pForeignFrame)
         AppendTeX(out);
     else
         out += GetTeXDrawBlock();

@@ -42,6 +42,16 @@ enum : int {
 inline constexpr const char* kVertGridLineTag = "VertGridLine";
 inline constexpr const char* kHorizGridLineTag = "HorizGridLine";
 
+// Where a figure read from a drawing someone else wrote stands in it: that drawing's own frame
+// (its units, scales and segment origin) and the style in force there. Once changed, the figure
+// writes its block shifted so that ptOrigin is its origin, between strBefore, which sets the
+// frame and style the block is written in, and strAfter, which gives the statements after it
+// back what they had (their current point, their style).
+struct CForeignFrame {
+    CDoublePoint ptOrigin;
+    std::string strBefore, strAfter;
+};
+
 class CFigure {
 public:
     CFigure() = default;
@@ -82,7 +92,10 @@ public:
     // writes the latter, nothing was changed, and the file gets the block it was read from.
     std::string m_strReadBlock;
     std::string m_strRecoveredBlock;
-    // The figure's block in the file: ExportTeX, or the block it was read from while unchanged.
+    // Set for a figure read from someone else's drawing: the frame a changed block is written in.
+    std::shared_ptr<const CForeignFrame> m_pForeignFrame;
+    // The figure's block in the file: ExportTeX, or the block it was read from while unchanged;
+    // changed, a figure of someone else's drawing writes ExportTeX in its frame.
     std::string GetTeXDrawBlock() const;
     // The same written onto the end of out.
     void AppendTeXDrawBlock(std::string& out) const;
@@ -159,6 +172,11 @@ protected:
     // The last of the given handles whose square contains pt, or 0.
     int HitTestHandleList(CPoint pt, double zoom, std::initializer_list<int> handles) const;
 };
+
+// Ellipses and curves write their corners rounded as pixels are, which on a negative coordinate
+// lands a unit off: moves such corners so that they are written at the nearest whole unit.
+// For a figure about to be written away from the page (moved to its drawing's own origin).
+void KeepCornersRoundingToTheNearest(CFigure& f);
 
 // A pixel as a point of doubles.
 inline CDoublePoint AsDouble(CPoint p) {

@@ -35,6 +35,13 @@ void CheckProgram(const CTeXDrawProgram& p, std::string_view body) {
                   static_cast<std::size_t>(s.m_nFirstPrimitive) + s.m_nPrimitives <=
                       p.m_primitives.size(),
               "a statement's primitives lie outside the list");
+        const CTeXDrawPlace& after = s.m_after;
+        Check(after.m_nSettings >= 0 &&
+                  static_cast<std::size_t>(after.m_nSettings) < p.m_settings.size() &&
+                  after.m_nOpenPath < static_cast<int>(p.m_paths.size()),
+              "a statement's settings or open path lie outside the lists");
+        Check(Sane(after.m_ptCurrent) && Sane(after.m_ptOrigin) && std::isfinite(after.m_dUnit),
+              "the place a statement leaves is not finite or far off the page");
         unknown += s.m_eKind == ETeXDrawStatement::Unknown;
         at = s.m_nEnd;
         line = s.m_nLine;

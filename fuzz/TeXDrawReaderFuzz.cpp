@@ -63,5 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckFigures(second);
     if (r2.nApproximated == 0)
         Check(MakeTeXDrawDocument(second) == written, "the second save differs from the first");
+
+    // Every figure of another's drawing written as changed, in the frame where it stands.
+    if (first.m_bForeign) {
+        for (int i = 0; i < first.GetCount(); ++i)
+            first.GetAt(i)->m_strReadBlock.clear();
+        CFigureList changed;
+        Check(ReadTeXDrawText(MakeTeXDrawDocument(first), "fuzz.txt", changed).ok,
+              "a drawing with every figure changed could not be read again");
+        CheckFigures(changed);
+    }
     return 0;
 }

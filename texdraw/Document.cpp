@@ -1,7 +1,5 @@
 #include "texdraw/Document.h"
 
-#include "figures/BezierCurve.h"
-#include "figures/Ellipse.h"
 #include "figures/FigureList.h"
 #include "figures/RawTeX.h"
 #include "figures/TeXFormat.h"
@@ -370,31 +368,6 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
     return text;
 }
 
-namespace {
-
-// Ellipses and curves write their corners rounded to whole page units as pixels are rounded,
-// half up and then towards zero, which on a negative coordinate (where a foreign drawing's own
-// origin puts many) lands one unit off. Such a corner is put half a unit below the whole unit
-// it is nearest to, which that rounding takes to the unit itself.
-void KeepCornersRoundingToTheNearest(CFigure& f) {
-    if (!dynamic_cast<CEllipse*>(&f) && !dynamic_cast<CBezierCurve*>(&f))
-        return;
-    CDoublePoint p[CFigure::kMaxPoints];
-    const int n = f.ReadPoints(p);
-    const auto fix = [](double& v) {
-        const double nearest = std::floor(v + 0.5);
-        if (nearest < 0)
-            v = nearest - 0.5;
-    };
-    for (int i = 0; i < n; ++i) {
-        fix(p[i].x);
-        fix(p[i].y);
-    }
-    f.WritePoints(p);
-}
-
-} // namespace
-
 std::string MakeTeXDrawDocument(const CFigureList& figures) {
     // A drawing read from another program's file goes back into what stood around it.
     if (figures.m_bForeign) {
@@ -410,9 +383,10 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
                 text += f.m_strReadBlock;
                 continue;
             }
-            // Kept text is in the drawing's own frame already (and moves itself).
-            if (dynamic_cast<const CRawTeXFigure*>(&f)) {
-                f.AppendTeX(text);
+            // Kept text is in the drawing's own frame already (and moves itself); a figure read
+            // from the drawing is written from where it stood.
+            if (dynamic_cast<const CRawTeXFigure*>(&f) || f.m_pForeignFrame) {
+                f.AppendTeXDrawBlock(text);
                 continue;
             }
             const std::unique_ptr<CFigure> back = f.Clone();

@@ -2,92 +2,48 @@
 
 #include "texdraw/ShownStretch.h"
 
-#include "figures/BezierCurve.h"
 #include "figures/FigureList.h"
-#include "figures/Line.h"
 #include "figures/RawTeX.h"
+#include "figures/TeXFormat.h"
+#include "texdraw/ForeignFigures.h"
 #include "texdraw/Interpreter.h"
 #include "texdraw/Surroundings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <optional>
-#include <vector>
+#include <memory>
+#include <set>
 
 namespace {
 
-// The numbers of the points "(x y)" a stretch of TeXDraw writes, as TeX reads them: ".5", "2.",
-// "+1", "1,5". Nothing when a point is written another way (a saved position "*name").
-std::optional<std::vector<CDoublePoint>> LiteralPoints(std::string_view s) {
-    std::vector<CDoublePoint> points;
-    const auto number = [](std::string_view t, double& v) {
-        std::string n(t);
-        std::replace(n.begin(), n.end(), ',', '.');
-        std::size_t at = 0;
-        bool negative = false;
-        while (at < n.size() && (n[at] == '+' || n[at] == '-')) {
-            negative ^= n[at] == '-';
-            ++at;
-        }
-        n = n.substr(at);
-        if (n.empty() || n == ".")
-            return false;
-        if (n.front() == '.')
-            n.insert(n.begin(), '0');
-        if (n.back() == '.')
-            n.push_back('0');
-        const auto res = std::from_chars(n.data(), n.data() + n.size(), v);
-        if (res.ec != std::errc() || res.ptr != n.data() + n.size() || !std::isfinite(v))
-            return false;
-        v = negative ? -v : v;
-        return true;
-    };
-    for (std::size_t open = s.find('('); open != std::string_view::npos;
-         open = s.find('(', open + 1)) {
-        const std::size_t close = s.find(')', open);
-        if (close == std::string_view::npos)
-            return std::nullopt;
-        std::string_view inner = s.substr(open + 1, close - open - 1);
-        const auto trim = [](std::string_view t) {
-            while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
-                t.remove_prefix(1);
-            while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
-                t.remove_suffix(1);
-            return t;
-        };
-        inner = trim(inner);
-        const std::size_t blank = inner.find_first_of(" \t");
-        if (blank == std::string_view::npos)
-            return std::nullopt;
-        double x = 0, y = 0;
-        if (!number(trim(inner.substr(0, blank)), x) || !number(trim(inner.substr(blank)), y))
-            return std::nullopt;
-        points.push_back({100.0 * x, -100.0 * y});
-    }
-    return points;
+// A statement that draws nothing and changes nothing: blanks, or a comment on a line of its own.
+bool IsQuiet(const CTeXDrawStatement& s) {
+    return s.m_eKind == ETeXDrawStatement::Blank || s.m_eKind == ETeXDrawStatement::Comment;
 }
 
-// Do the numbers written put the points where the drawing put them, within TeXDraw's own
-// rounding? Then the drawing's frame is the plain one there (inches, scale 1, no segment), and a
-// figure changed by the user can be written in the editor's own words in its place.
-bool InPlainFrame(const std::vector<CDoublePoint>& written,
-                  const std::vector<CDoublePoint>& drawn) {
-    if (written.size() != drawn.size())
-        return false;
-    for (std::size_t i = 0; i < written.size(); ++i)
-        if (!(std::fabs(written[i].x - drawn[i].x) <= 0.5 &&
-              std::fabs(written[i].y - drawn[i].y) <= 0.5))
-            return false;
-    return true;
+// The coordinate v (units of `unit` page units) with the fewest decimals that TeXDraw still takes
+// to the same 1/300 in.
+void AppendShortest(std::string& out, double v, double unit) {
+    const double pixels = std::round(v * unit * 3.0);
+    double scale = 1.0;
+    for (int digits = 0; digits < 5; ++digits, scale *= 10.0) {
+        const double r = std::round(v * scale) / scale;
+        if (std::round(r * unit * 3.0) == pixels && std::fabs(r * unit * 3.0 - pixels) < 0.25) {
+            AppendTeXNumber(out, r);
+            return;
+        }
+    }
+    AppendTeXNumber(out, v);
 }
+
+// The most style statements taken before or after a figure's own.
+constexpr std::size_t kMaxStyleRun = 8;
 
 class CForeignBuilder {
 public:
     CForeignBuilder(std::string_view body, const CTeXDrawProgram& program, CFigureList& list,
                     CTeXDrawReadResult& r)
-        : m_body(body), m_program(program), m_list(list), m_result(r),
-          m_origin(list.m_ptTeXDrawOrigin) {}
+        : m_body(body), m_program(program), m_list(list), m_result(r) {}
 
     void Run() {
         const auto& st = m_program.m_statements;
@@ -108,7 +64,6 @@ private:
     const CTeXDrawProgram& m_program;
     CFigureList& m_list;
     CTeXDrawReadResult& m_result;
-    CDoublePoint m_origin; // where the drawing's origin lies on the page
     // The statements kept as text, not yet put into the list: from, to (exclusive).
     std::size_t m_keptFrom = 0, m_keptTo = 0;
     bool m_bKeptUnknown = false;
@@ -137,6 +92,7 @@ private:
         auto raw =
             std::make_unique<CRawTeXFigure>(std::string(TextOf(m_keptFrom, m_keptTo - m_keptFrom)));
         ShowWhatItDraws(*raw, m_program, m_keptFrom, m_keptTo);
+        MayMove(*raw, m_keptFrom, m_keptTo);
         m_list.Add(std::move(raw));
         if (m_bKeptUnknown) {
             ++m_result.nUnrecognised;
@@ -146,77 +102,261 @@ private:
         m_bKeptUnknown = false;
     }
 
-    // A move followed by one line, arrow or curve that is a path of its own, drawn in the
-    // default style: the figure it is, as the statements' text, or 0 statements used.
+    const CTeXDrawPrimitive& Primitive(int k) const {
+        return m_program.m_primitives[static_cast<std::size_t>(k)];
+    }
+
+    // How many statements from i make one figure's drawing: at most one move, then what draws
+    // one path (its pieces, an arrow from its end, its fill, and with `outline` the outline drawn
+    // over a fill), or a shape (a disc under its outline), or a text. 0 when the statement at i
+    // begins none.
+    std::size_t GroupAt(std::size_t i, bool outline = true) const {
+        const auto& st = m_program.m_statements;
+        std::size_t j = i;
+        if (st[j].m_eKind == ETeXDrawStatement::Move) {
+            ++j;
+            // Style statements may stand between the move and what it begins.
+            while (j < st.size() && j - i <= kMaxStyleRun &&
+                   st[j].m_eKind == ETeXDrawStatement::Style)
+                ++j;
+        }
+        if (j >= st.size() || st[j].m_nPrimitives == 0)
+            return 0;
+        const CTeXDrawPrimitive& p = Primitive(st[j].m_nFirstPrimitive);
+        // The move must go where the drawing begins (its point is in the drawing's extent, which
+        // the figure's own block then keeps).
+        if (j > i && !(st[i].m_after.m_ptCurrent == p.m_pt1))
+            return 0;
+        switch (p.m_eKind) {
+        case ETeXDrawPrimitive::Text:
+        case ETeXDrawPrimitive::Arc:
+            return j + 1 - i;
+        case ETeXDrawPrimitive::Circle:
+        case ETeXDrawPrimitive::Ellipse:
+            // A disc and then the outline of the same shape are one figure.
+            if (p.m_bFilled && j + 1 < st.size() && st[j + 1].m_eKind == st[j].m_eKind)
+                return j + 2 - i;
+            return j + 1 - i;
+        case ETeXDrawPrimitive::Arrow:
+            return j + 1 - i;
+        case ETeXDrawPrimitive::Line:
+        case ETeXDrawPrimitive::Curve:
+            break;
+        }
+        // The path must begin here, with a statement that draws only on it.
+        if (p.m_nPath < 0 ||
+            m_program.m_paths[static_cast<std::size_t>(p.m_nPath)].m_nFirstStatement !=
+                static_cast<int>(j))
+            return 0;
+        const int path = p.m_nPath;
+        const auto onPath = [&](const CTeXDrawStatement& s) {
+            if (s.m_nPrimitives == 0)
+                return false;
+            for (int k = s.m_nFirstPrimitive; k < s.m_nFirstPrimitive + s.m_nPrimitives; ++k)
+                if (Primitive(k).m_nPath != path)
+                    return false;
+            return true;
+        };
+        if (!onPath(st[j]))
+            return 0;
+        while (j + 1 < st.size() && onPath(st[j + 1]))
+            ++j;
+        const CTeXDrawPath& drawn = m_program.m_paths[static_cast<std::size_t>(path)];
+        if (j + 1 < st.size() && drawn.m_bFilled &&
+            drawn.m_nFillStatement == static_cast<int>(j + 1)) {
+            // A fill alone (\ifill) with the outline drawn over it next.
+            if (!drawn.m_bStroked && outline && j + 2 < st.size())
+                if (const std::size_t more = GroupAt(j + 2, false))
+                    return j + 2 + more - i;
+            return j + 2 - i;
+        }
+        if (drawn.m_bFilled)
+            return 0;
+        // An arrow from the path's end.
+        if (j + 1 < st.size() && st[j + 1].m_eKind == ETeXDrawStatement::Arrow &&
+            st[j + 1].m_nPrimitives == 1 &&
+            Primitive(st[j + 1].m_nFirstPrimitive).m_eKind == ETeXDrawPrimitive::Arrow)
+            return j + 2 - i;
+        return j + 1 - i;
+    }
+
+    const CTeXDrawSettings& SettingsOf(const CTeXDrawPlace& place) const {
+        return m_program.m_settings[static_cast<std::size_t>(place.m_nSettings)];
+    }
+
+    // A figure's statements (GroupAt) with the style statements before it that set its style, and
+    // those after it that give the style that stood before back. 0 when the statement at i
+    // begins no figure.
+    std::size_t StyledGroupAt(std::size_t i) const {
+        const auto& st = m_program.m_statements;
+        std::size_t core = i;
+        while (core < st.size() && core - i < kMaxStyleRun &&
+               st[core].m_eKind == ETeXDrawStatement::Style)
+            ++core;
+        if (core == st.size())
+            return 0;
+        const std::size_t n = GroupAt(core);
+        if (n == 0)
+            return 0;
+        const CTeXDrawSettings& want = SettingsOf(m_program.PlaceBefore(i));
+        for (std::size_t end = core + n; end - core - n <= kMaxStyleRun; ++end) {
+            if (SettingsOf(st[end - 1].m_after) == want)
+                return end - i;
+            if (end == st.size() || st[end].m_eKind != ETeXDrawStatement::Style)
+                break;
+        }
+        return core + n - i;
+    }
+
+    // Kept text that draws something may be moved as a whole (inside segments, which keep what
+    // it sets to themselves) when it leaves TeXDraw's frame, units, settings and paths as it
+    // found them, begins no path another statement goes on with, and stands in no open path (or
+    // ends the one before it by a move). Does the first statement that is more than blanks and
+    // comments end the path before it?
+    bool BeginsWithAMove(std::size_t first, std::size_t end) const {
+        for (std::size_t k = first; k < end; ++k) {
+            const ETeXDrawStatement kind = m_program.m_statements[k].m_eKind;
+            if (kind != ETeXDrawStatement::Blank && kind != ETeXDrawStatement::Comment)
+                return kind == ETeXDrawStatement::Move;
+        }
+        return false;
+    }
+
+    void MayMove(CRawTeXFigure& raw, std::size_t first, std::size_t end) const {
+        if (!raw.HasShownDrawing())
+            return;
+        const CTeXDrawPlace& before = m_program.PlaceBefore(first);
+        const CTeXDrawPlace& after = m_program.m_statements[end - 1].m_after;
+        // Read only in part, what it draws is not known for sure; a definition inside a segment
+        // would be lost to the statements after it.
+        static const std::set<std::string> kDefinitions{
+            "def",        "edef",         "gdef",           "xdef",          "let",
+            "newcommand", "renewcommand", "providecommand", "newenvironment"};
+        for (std::size_t k = first; k < end; ++k) {
+            const CTeXDrawStatement& s = m_program.m_statements[k];
+            if ((s.m_eKind == ETeXDrawStatement::Unknown && !s.m_strMessage.empty()) ||
+                kDefinitions.contains(s.m_strName))
+                return;
+        }
+        raw.m_bMovable =
+            before.m_ptOrigin == after.m_ptOrigin && before.m_dUnit == after.m_dUnit &&
+            before.m_dUnitSp == after.m_dUnitSp && before.m_dSegScale == after.m_dSegScale &&
+            before.m_nSegmentDepth == after.m_nSegmentDepth &&
+            before.m_nSettings == after.m_nSettings &&
+            (before.m_nOpenPath < 0 || BeginsWithAMove(first, end)) && after.m_nOpenPath < 0;
+        raw.m_dSegScale = before.m_dSegScale;
+    }
+
+    // The frame a changed figure of statements [i, i + n) is written in, or null when it cannot
+    // be written there without changing what the statements after it draw.
+    std::shared_ptr<const CForeignFrame> FrameOf(std::size_t i, std::size_t n) const {
+        const CTeXDrawPlace& before = m_program.PlaceBefore(i);
+        const CTeXDrawPlace& after = m_program.m_statements[i + n - 1].m_after;
+        const CTeXDrawSettings& in =
+            m_program.m_settings[static_cast<std::size_t>(before.m_nSettings)];
+        // The frame stays, and only style statements change the settings (a macro might set them
+        // where the figure's block would not).
+        if (!(before.m_ptOrigin == after.m_ptOrigin) || before.m_dUnit != after.m_dUnit ||
+            before.m_dUnitSp != after.m_dUnitSp || before.m_nSegmentDepth != after.m_nSegmentDepth)
+            return nullptr;
+        std::string restyle;
+        for (std::size_t k = i; k < i + n; ++k) {
+            const CTeXDrawStatement& s = m_program.m_statements[k];
+            if (s.m_eKind == ETeXDrawStatement::Style)
+                restyle += TextOf(k, 1);
+            else if (!(SettingsOf(m_program.PlaceBefore(k)) == SettingsOf(s.m_after)))
+                return nullptr;
+        }
+        auto frame = std::make_shared<CForeignFrame>();
+        frame->ptOrigin = before.m_ptCurrent;
+        std::string& b = frame->strBefore;
+        // A path still open is stroked first (a segment would only interrupt it), as the move
+        // that began the figure did.
+        if (before.m_nOpenPath >= 0)
+            b += "\\rmove(0 0)";
+        // Inside a segment of its own: the block's inches, from the point where it begins, in
+        // TeXDraw's style as the block expects it; all of it is gone again at its end.
+        b += "\\bsegment\\drawdim in \\setunitscale 1\n";
+        if (in.m_style.m_dWidth != kDefaultLineWidth)
+            b += "\\linewd 0.01\n";
+        if (!in.m_style.m_dashes.empty())
+            b += "\\lpatt()\n";
+        if (in.m_style.m_dGray != 0.0)
+            b += "\\setgray 0\n";
+        if (in.m_cHeadType != kDefaultHeadType)
+            b += "\\arrowheadtype t:F\n";
+        if (in.m_dHeadLength != kDefaultHeadLength || in.m_dHeadWidth != kDefaultHeadWidth)
+            b += "\\arrowheadsize l:0.16 w:0.08\n";
+        frame->strAfter = "\\esegment\n";
+        // The style the statements leave in force, for the statements after them: their own
+        // words again, in the frame that stands again.
+        if (!(in == SettingsOf(after))) {
+            frame->strAfter += restyle;
+            if (frame->strAfter.back() != '\n')
+                frame->strAfter += '\n';
+        }
+        // The current point the figure's statements left, for the statements after it (and the
+        // changed figures after it, which are written from there).
+        if (!(after.m_ptCurrent == before.m_ptCurrent)) {
+            const CDoublePoint d = after.m_ptCurrent - after.m_ptOrigin;
+            const double u = d.x / after.m_dUnit, v = -d.y / after.m_dUnit;
+            // TeX must be able to read them in the drawing's units.
+            if (!(std::fabs(u) * after.m_dUnitSp < 1e9 && std::fabs(v) * after.m_dUnitSp < 1e9))
+                return nullptr;
+            std::string& a = frame->strAfter;
+            a += "\\move(";
+            AppendShortest(a, u, after.m_dUnit);
+            a += ' ';
+            AppendShortest(a, v, after.m_dUnit);
+            a += ")\n";
+        }
+        return frame;
+    }
+
+    // The figure the statements from i draw, put in the list: the number of statements it
+    // takes, or 0 when they stay as text.
     std::size_t TryFigure(std::size_t i) {
         const auto& st = m_program.m_statements;
-        if (i + 1 >= st.size() || st[i].m_eKind != ETeXDrawStatement::Move ||
-            st[i].m_strName != "move")
+        const std::size_t n = StyledGroupAt(i);
+        if (n == 0)
             return 0;
-        const CTeXDrawStatement& draw = st[i + 1];
-        const bool line = draw.m_eKind == ETeXDrawStatement::Line && draw.m_strName == "lvec";
-        const bool arrow = draw.m_eKind == ETeXDrawStatement::Arrow && draw.m_strName == "avec";
-        const bool curve = draw.m_eKind == ETeXDrawStatement::Curve;
-        if (!(line || arrow || curve) || draw.m_nPrimitives != 1)
-            return 0;
-        const CTeXDrawPrimitive& p = m_program.m_primitives[draw.m_nFirstPrimitive];
-        if (p.m_bExpanded || !(m_program.m_styles[p.m_nStyle] == CTeXDrawStyle{}))
-            return 0;
-        // The path must end here: nothing more drawn on it, and not filled.
-        if (p.m_nPath >= 0) {
-            const CTeXDrawPath& path = m_program.m_paths[p.m_nPath];
-            if (path.m_bFilled)
+        // A statement read only in part stays as it was written.
+        for (std::size_t k = i; k < i + n; ++k)
+            if (!st[k].m_strMessage.empty())
                 return 0;
-            if (i + 2 < st.size() && st[i + 2].m_nPrimitives > 0) {
-                const CTeXDrawPrimitive& next = m_program.m_primitives[st[i + 2].m_nFirstPrimitive];
-                if (next.m_nPath == p.m_nPath)
+        // A path open before the figure must end where the figure begins.
+        const CTeXDrawPlace& before = m_program.PlaceBefore(i);
+        if (before.m_nOpenPath >= 0 && st[i].m_after.m_nOpenPath == before.m_nOpenPath)
+            return 0;
+        // And the figure's own path ends with it: nothing after it draws on.
+        const CTeXDrawStatement& last = st[i + n - 1];
+        const int first = st[i].m_nFirstPrimitive;
+        const int count = last.m_nFirstPrimitive + last.m_nPrimitives - first;
+        if (count == 0)
+            return 0;
+        const int lastPath = Primitive(first + count - 1).m_nPath;
+        for (std::size_t k = i + n; lastPath >= 0 && k < st.size(); ++k) {
+            if (st[k].m_nPrimitives > 0) {
+                if (Primitive(st[k].m_nFirstPrimitive).m_nPath == lastPath)
                     return 0;
+                break;
             }
+            if (!IsQuiet(st[k]))
+                break;
         }
-        // An arrow in the editor's head only: filled, 0.16 in by 0.08 in.
-        if (arrow && !(p.m_cHeadType == kDefaultHeadType &&
-                       std::fabs(p.m_dHeadLength - kDefaultHeadLength) < 0.2 &&
-                       std::fabs(p.m_dHeadWidth - kDefaultHeadWidth) < 0.2))
+        std::unique_ptr<CFigure> figure = FigureOfPrimitives(m_program, first, count);
+        if (!figure)
             return 0;
-        const std::string_view text = TextOf(i, 2);
-        auto written = LiteralPoints(text);
-        if (!written)
+        std::shared_ptr<const CForeignFrame> frame = FrameOf(i, n);
+        if (!frame)
             return 0;
-        for (CDoublePoint& w : *written)
-            w = w + m_origin;
-        std::vector<CDoublePoint> drawn{p.m_pt1};
-        if (curve)
-            drawn.insert(drawn.end(), {p.m_ptControl1, p.m_ptControl2});
-        drawn.push_back(p.m_pt2);
-        if (!InPlainFrame(*written, drawn))
-            return 0;
-        const auto& w = *written;
-        std::unique_ptr<CFigure> figure;
-        if (curve) {
-            auto c = std::make_unique<CBezierCurve>();
-            c->m_pt1 = w[0];
-            c->m_pt3 = w[1];
-            c->m_pt4 = w[2];
-            c->m_pt2 = w[3];
-            figure = std::move(c);
-        } else {
-            std::unique_ptr<CLine> l =
-                arrow ? std::make_unique<CArrow>() : std::make_unique<CLine>();
-            l->m_pt1 = w[0];
-            l->m_pt2 = w[1];
-            figure = std::move(l);
-        }
-        CDoublePoint points[CFigure::kMaxPoints];
-        const int n = figure->ReadPoints(points);
-        for (int j = 0; j < n; ++j)
-            if (!IsWithinReach(points[j]))
-                return 0;
         // It writes the text it was read from until it is changed.
-        figure->m_strReadBlock = std::string(text);
+        figure->m_strReadBlock = std::string(TextOf(i, n));
         figure->m_strRecoveredBlock = figure->ExportTeX();
+        figure->m_pForeignFrame = std::move(frame);
         FlushKept();
         m_list.Add(std::move(figure));
-        return 2;
+        return n;
     }
 };
 

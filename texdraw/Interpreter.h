@@ -55,13 +55,36 @@ struct CTeXDrawPrimitive {
 };
 
 // A path: the lines and curves drawn one after another with no move, style change, arrow, fill
-// or segment boundary between them. \lfill fills it (closed) and strokes it; \ifill only fills.
+// or segment boundary between them. \lfill fills it (closed) and strokes it as drawn (not
+// closed); \ifill only fills.
 struct CTeXDrawPath {
     int m_nFirstStatement = 0;
     bool m_bFilled = false;
     double m_dFillGray = 0.0;
     bool m_bStroked = true;
     int m_nFillStatement = -1; // the \lfill or \ifill, -1 when not filled
+};
+
+// The settings in force that a figure's look depends on, beside its own arguments.
+struct CTeXDrawSettings {
+    CTeXDrawStyle m_style;
+    char m_cHeadType = 'T'; // \arrowheadtype's letter, as in CTeXDrawPrimitive
+    double m_dHeadLength = 0.0, m_dHeadWidth = 0.0; // page units
+    char m_cHRef = 'L', m_cVRef = 'B';              // \textref
+    friend bool operator==(const CTeXDrawSettings&, const CTeXDrawSettings&) = default;
+};
+
+// Where TeXDraw stands between two statements: the current point, and the frame coordinates are
+// read in. A point (u v) written there is the page point m_ptOrigin + (u, -v) * m_dUnit.
+struct CTeXDrawPlace {
+    CDoublePoint m_ptCurrent; // page units
+    CDoublePoint m_ptOrigin;  // the segment's origin, page units
+    double m_dUnit = 100.0;   // one drawing unit (\drawdim times both scales) in page units
+    double m_dUnitSp = 0.0;   // one drawing unit before the scales, in TeX's sp
+    int m_nSegmentDepth = 0;  // segments open
+    int m_nOpenPath = -1;     // the path being drawn, which a move would end; -1 for none
+    int m_nSettings = 0;      // index into CTeXDrawProgram::m_settings
+    double m_dSegScale = 1.0; // \setsegscale's, which a segment begun here would reset
 };
 
 enum class ETeXDrawStatement : unsigned char {
@@ -96,6 +119,7 @@ struct CTeXDrawStatement {
     int m_nPrimitives = 0;
     std::string m_strMessage; // why an Unknown statement could not be read; "" for a macro or
                               // command this program does not know
+    CTeXDrawPlace m_after;    // where the statement leaves TeXDraw
 };
 
 struct CTeXDrawMessage {
@@ -108,6 +132,15 @@ struct CTeXDrawProgram {
     std::vector<CTeXDrawPrimitive> m_primitives;
     std::vector<CTeXDrawPath> m_paths;
     std::vector<CTeXDrawStyle> m_styles;
+    // The settings statements leave in force (CTeXDrawPlace::m_nSettings), each differing from the
+    // one before; the first is TeXDraw's own at the start of a drawing.
+    std::vector<CTeXDrawSettings> m_settings;
+    // Where the drawing starts: before its first statement.
+    CTeXDrawPlace m_start;
+    // Where TeXDraw stands before statement i.
+    const CTeXDrawPlace& PlaceBefore(std::size_t i) const {
+        return i == 0 ? m_start : m_statements[i - 1].m_after;
+    }
     // Unknown statements and the lines they begin on.
     int m_nUnknown = 0;
     std::vector<int> m_unknownLines;
