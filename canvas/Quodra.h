@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasHost.h"
 #include "canvas/Damage.h"
+#include "canvas/FigureIndex.h"
 #include "canvas/History.h"
 #include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
@@ -243,6 +244,14 @@ public:
     bool IsOutsidePaper(CPoint area) const { return m_viewport.IsOutsidePaper(area); }
     CPoint ClampToPage(CPoint area) const { return m_viewport.ClampToPage(area); }
 
+    // --- Where the figures lie, through the spatial index (QuodraPaint.cpp); both answer as the
+    // walk over the whole list does.
+    // The positions, ascending, of the visible figures whose paint extent meets the rectangle in
+    // page pixels: what painting that rectangle paints.
+    void FiguresMeeting(const CRect& page, std::vector<int>& out) const;
+    // The topmost selectable figure hit at a page-pixel point (CFigureList::HitTest).
+    CFigure* FigureAt(CPoint page) const;
+
     // --- Read access for the view, the widget and tests.
     CFigureList& GetFigures() { return m_figures; }
     const CFigureList& GetFigures() const { return m_figures; }
@@ -282,11 +291,19 @@ private:
     double Zoom() const { return m_viewport.GetZoom(); }
     void EditStateChanged() { m_host.OnEditStateChanged(); }
     int IndexOf(const CFigure* figure) const;
+    // The figures at positions changed in place (and any appended) since revision before.
+    void NoteIndexChanged(const std::vector<int>& positions, std::uint64_t before) {
+        m_index.NoteChanged(m_figures, positions, Zoom(), before, GetRevision());
+    }
     // QuodraUndo.cpp
     // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
     // it when BeginStep opened it.
     bool BeginStep(const char* name, const char* mergeKey = "");
     void EndStep(bool own);
+    // Commits the open step (m_history.Commit), keeping the index up to date.
+    bool CommitStep();
+    // Undo (true) or redo, painting again what it changed.
+    void StepThroughHistory(bool undo);
     // QuodraEdit.cpp
     void RemoveSelected(const char* stepName);
     void SetFigureText(CFigure& figure, const std::string& text);
@@ -380,6 +397,8 @@ private:
     EMode m_nMode = kModeZoom;
     CFigureList m_figures;
     CHistory m_history{m_figures};
+    mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
+    std::vector<int> m_painted;   // the figures a partial painting paints, kept for its memory
     ECursor m_hCursor = ECursor::None;
     bool m_bFirstPaint = true;
     bool m_bRubberBand = false;

@@ -135,7 +135,7 @@ EAction CQuodra::DecideAction(EMode mode, EMouseState state, EMouseState prevSta
 EAction CQuodra::Decide() {
     if (m_nMode == kModeSelect && m_nMouseState == kStatePressed) {
         const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+        if (CFigure* f = FigureAt(p)) {
             const int handle = f->HitTestHandles(p, Zoom());
             m_figures.ClearGrabbed();
             f->m_bEditing = true;
@@ -226,7 +226,7 @@ void CQuodra::OnLButtonUp(CPoint client) {
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
     m_bCreating = false;
-    m_history.Commit();
+    CommitStep();
     EditStateChanged();
 }
 
@@ -315,7 +315,9 @@ void CQuodra::StartFigure() {
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
     m_history.SetName(GetDrawStepName(*figure));
+    const std::uint64_t before = GetRevision();
     m_history.Insert(m_figures.GetCount(), std::move(figure));
+    NoteIndexChanged({}, before);
     m_bCreating = true;
 }
 
@@ -331,8 +333,10 @@ void CQuodra::DragFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     // The figure the open step inserted changes without Touch.
+    const std::uint64_t before = GetRevision();
     m_history.NoteChange();
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
+    NoteIndexChanged({m_figures.GetCount() - 1}, before);
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
@@ -360,7 +364,7 @@ void CQuodra::FinishFigure() {
 // An already selected figure keeps the whole selection, so a group can be dragged.
 void CQuodra::SelectPressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()); f && !f->m_bSelected) {
+    if (CFigure* f = FigureAt(p); f && !f->m_bSelected) {
         m_figures.ClearSelection();
         f->m_bSelected = true;
     }
@@ -368,7 +372,7 @@ void CQuodra::SelectPressed() {
 
 void CQuodra::TogglePressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()))
+    if (CFigure* f = FigureAt(p))
         f->m_bSelected = !f->m_bSelected;
 }
 
@@ -388,8 +392,11 @@ void CQuodra::DragHandle() {
     if (CFigure* f = m_figures.GetGrabbed()) {
         const CPoint p = AreaToPage(m_ptCurrent);
         m_history.SetName(f->GetHandleStepName(m_nGrabbedHandle));
-        m_history.Touch(IndexOf(f));
+        const std::uint64_t before = GetRevision();
+        const int at = IndexOf(f);
+        m_history.Touch(at);
         f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, Zoom());
+        NoteIndexChanged({at}, before);
     }
 }
 
@@ -406,8 +413,12 @@ void CQuodra::MoveSelection() {
             d.cy = KeepInReach(d.cy, range->first.y, range->second.y, Zoom());
         }
         m_history.SetName("Move");
-        if (d.cx != 0 || d.cy != 0)
-            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, Zoom());
+        if (d.cx != 0 || d.cy != 0) {
+            const std::uint64_t before = GetRevision();
+            const std::vector<int> moved = m_figures.SelectedPositions();
+            m_history.MoveByPixels(moved, d.cx, d.cy, Zoom());
+            NoteIndexChanged(moved, before);
+        }
         m_szDelta = d;
     }
     if (const CFigure* grabbed = m_figures.GetGrabbed()) {
@@ -429,7 +440,7 @@ ECursor CQuodra::DecideCursor() const {
         return ECursor::Cross;
     if (m_nMouseState == kStateHovering) {
         const CPoint p = AreaToPage(m_ptCurrent);
-        if (const CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+        if (const CFigure* f = FigureAt(p)) {
             const ECursor c = f->GetHandleCursor(f->HitTestHandles(p, Zoom()), Zoom());
             if (c != ECursor::None)
                 return c;
