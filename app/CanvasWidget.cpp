@@ -360,7 +360,7 @@ void CCanvasWidget::paintEvent(QPaintEvent* event) {
     // Drawn by the window over what the canvas painted, in client pixels.
     if (m_fnPaintOverlay)
         m_fnPaintOverlay(painter);
-    PaintTextWarnings(painter);
+    PaintTextWarnings(painter, event->region());
     painter.end();
     if (moved && !whole)
         viewport()->update();
@@ -407,6 +407,10 @@ QImage CCanvasWidget::PaintWhole() {
 namespace {
 
 constexpr int kWarningSize = 14;
+// How far a sign, with its gap and its smoothed edge, reaches from its figure's corner.
+constexpr int kSignReach = kWarningSize + 8;
+// The most texts whose check is kept.
+constexpr std::size_t kMaxCheckedTexts = 1 << 16;
 
 } // namespace
 
@@ -434,25 +438,32 @@ CRect CCanvasWidget::GetMarksExtent(const CFigure& figure, const CRect& client) 
 }
 
 bool CCanvasWidget::HasTextProblems(const CFigure& figure) const {
-    if (m_nProblemsRevision != m_pCanvas->GetRevision()) {
-        m_nProblemsRevision = m_pCanvas->GetRevision();
+    const std::string& text = *GetFigureTextOf(figure);
+    if (const auto at = m_textProblems.find(text); at != m_textProblems.end())
+        return at->second;
+    // The texts of a drawing and its history are far fewer; this only bounds the memory.
+    if (m_textProblems.size() >= kMaxCheckedTexts)
         m_textProblems.clear();
-    }
-    const auto [at, added] = m_textProblems.try_emplace(&figure, false);
-    if (added)
-        at->second = !CheckLatexText(*GetFigureTextOf(figure)).empty();
-    return at->second;
+    return m_textProblems.emplace(text, !CheckLatexText(text).empty()).first->second;
 }
 
-void CCanvasWidget::PaintTextWarnings(QPainter& painter) const {
+void CCanvasWidget::PaintTextWarnings(QPainter& painter, const QRegion& region) const {
     const CFigureList& figures = m_pCanvas->GetFigures();
+    // A sign stands just outside its figure's top-right corner, so the figures whose extent meets
+    // the region grown by a sign and its margins are all that may have a sign there.
+    const QRect grown =
+        region.boundingRect().adjusted(-kSignReach, -kSignReach, kSignReach + 1, kSignReach + 1);
+    const CPoint a = m_pCanvas->AreaToPage(m_pCanvas->ClientToArea({grown.left(), grown.top()}));
+    const CPoint b =
+        m_pCanvas->AreaToPage(m_pCanvas->ClientToArea({grown.right(), grown.bottom()}));
+    m_pCanvas->FiguresMeeting({a.x, a.y, b.x, b.y}, m_signCandidates);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QFont font = painter.font();
     font.setBold(true);
     font.setPixelSize(kWarningSize - 4);
     painter.setFont(font);
-    for (int i = 0; i < figures.GetCount(); ++i) {
+    for (const int i : m_signCandidates) {
         const QRect r = GetTextWarningRect(*figures.GetAt(i));
         if (r.isEmpty())
             continue;
