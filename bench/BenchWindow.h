@@ -66,15 +66,16 @@ struct CBenchCanvas {
         window.RepaintNow();
     }
     CPoint ClientOf(CPoint page) const { return canvas.AreaToClient(canvas.PageToArea(page)); }
-    // The first figure of the type from the middle of the list on whose start point shows in the
-    // window's middle half.
+    // The first figure of the type from the middle of the list on, at least 40 pixels wide, whose
+    // start point shows in the window's middle half.
     int PickShown(const char* type) const {
         const CFigureList& list = canvas.GetFigures();
         for (int i = list.GetCount() / 2, n = 0; n < list.GetCount();
              ++n, i = (i + 1) % list.GetCount()) {
             const CFigure& f = *list.GetAt(i);
             const CPoint c = ClientOf(f.GetHandlePoint(kHandleStart, canvas.GetZoom()));
-            if (f.m_strType == type && c.x > window.client.cx / 4 &&
+            const CRect r = f.GetBoundingRect(canvas.GetZoom());
+            if (f.m_strType == type && r.right - r.left >= 40 && c.x > window.client.cx / 4 &&
                 c.x < window.client.cx * 3 / 4 && c.y > window.client.cy / 4 &&
                 c.y < window.client.cy * 3 / 4)
                 return i;

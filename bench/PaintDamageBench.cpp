@@ -17,17 +17,23 @@ namespace {
 enum class EStep { Drag, Nudge, UndoRedo, Hover };
 
 void DamagedRepaint(benchmark::State& state, EStep step, double ratio, double zoom = 1.0,
-                    double size = 1.0) {
+                    double size = 1.0, bool paint = true) {
     CBenchCanvas b(static_cast<int>(state.range(0)), ratio, zoom, size);
+    if (!paint)
+        b.window.canvas = nullptr; // the canvas's own work alone
     CQuodra& canvas = b.canvas;
     CFigureList& list = canvas.GetFigures();
-    // A rectangle in sight, grabbed at its first corner.
+    // A rectangle in sight, grabbed on its top side a quarter along, away from the handles: a
+    // drag moves it.
     const int pick = b.PickShown("Rectangle");
-    const CPoint at = b.ClientOf(list.GetAt(pick)->GetHandlePoint(kHandleStart, canvas.GetZoom()));
+    const CRect box = list.GetAt(pick)->GetBoundingRect(canvas.GetZoom());
+    const CPoint at = b.ClientOf({box.left + (box.right - box.left) / 4, box.top});
     b.window.pointer = at;
     switch (step) {
     case EStep::Drag:
         canvas.OnLButtonDown(at, false);
+        if (canvas.GetGrabbedHandle() != kHandleNone)
+            state.SkipWithError("the press grabbed no figure's body");
         break;
     case EStep::Nudge:
         list.GetAt(pick)->m_bSelected = true;
@@ -62,7 +68,7 @@ void DamagedRepaint(benchmark::State& state, EStep step, double ratio, double zo
                 canvas.Undo();
             break;
         case EStep::Hover:
-            // On the figure's corner handle and just beside it, and the cursor that goes with it.
+            // On the figure's side and away from it, and the cursor that goes with each.
             b.window.pointer = {at.x + (back ? 0 : 12), at.y + (back ? 0 : 9)};
             canvas.OnMouseMove(b.window.pointer);
             canvas.OnSetCursor();
@@ -96,6 +102,16 @@ void BM_PaintDamageHover(benchmark::State& state) {
 void BM_PaintDamageDragStepZoom4(benchmark::State& state) {
     DamagedRepaint(state, EStep::Drag, 1.0, 4.0, 1.0 / std::sqrt(10.0));
 }
+// The same without the painting: what the canvas itself does in a step.
+void BM_DragStepUnpainted(benchmark::State& state) {
+    DamagedRepaint(state, EStep::Drag, 1.0, 4.0, 1.0 / std::sqrt(10.0), false);
+}
+BENCHMARK(BM_DragStepUnpainted)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 BENCHMARK(BM_PaintDamageDragStep)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PaintDamageNudge)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PaintDamageDragStepRatio2)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -334,7 +334,8 @@ private:
     void SelectPressed();
     void TogglePressed();
     void SelectInBand();
-    void MoveSelection();
+    // The selection's positions and the grabbed figure, found once for the step.
+    void MoveSelection(const std::vector<int>& selected, const CFigure* grabbed);
     void DragHandle();
     // Snaps an area point; returns it in area pixels.
     CPoint SnapArea(CPoint area) const;
@@ -369,6 +370,7 @@ private:
     void NoteSelection();
     // The selection, the grabbed figure and the figure being drawn.
     void NoteGesture();
+    void NoteGesture(const std::vector<int>& selected, const CFigure* grabbed);
     // The client pixels of the rubber band (and zoom square) shown now; empty when none is.
     CRect BandExtent() const;
     std::vector<SShownFigure> ShownFigures() const;
@@ -397,8 +399,10 @@ private:
     EMode m_nMode = kModeZoom;
     CFigureList m_figures;
     CHistory m_history{m_figures};
-    mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
-    std::vector<int> m_painted;   // the figures a partial painting paints, kept for its memory
+    mutable CFigureIndex m_index;    // where the figures lie, brought up to date when asked
+    std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
+    std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
+    const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step
     ECursor m_hCursor = ECursor::None;
     bool m_bFirstPaint = true;
     bool m_bRubberBand = false;

@@ -249,7 +249,17 @@ void CQuodra::Execute(EAction action) {
             RepaintDamage();
         return;
     }
-    NoteGesture();
+    // A move or a reshape keeps the selection and the grabbed figure: they are looked up once for
+    // the step, a walk over the drawing each.
+    const bool keeps = action == kActionMoveSelection || action == kActionDragHandle ||
+                       action == kActionDragFigure;
+    if (keeps) {
+        m_stepSelected = m_figures.SelectedPositions();
+        m_pStepGrabbed = m_figures.GetGrabbed();
+        NoteGesture(m_stepSelected, m_pStepGrabbed);
+    } else {
+        NoteGesture();
+    }
     switch (action) {
     case kActionNone:
     case kActionKeepSelection:
@@ -285,13 +295,16 @@ void CQuodra::Execute(EAction action) {
         SelectInBand();
         break;
     case kActionMoveSelection:
-        MoveSelection();
+        MoveSelection(m_stepSelected, m_pStepGrabbed);
         break;
     case kActionDragHandle:
         DragHandle();
         break;
     }
-    NoteGesture();
+    if (keeps)
+        NoteGesture(m_stepSelected, m_pStepGrabbed);
+    else
+        NoteGesture();
     RepaintDamage();
 }
 
@@ -402,26 +415,25 @@ void CQuodra::DragHandle() {
 
 // Moves the selection by m_szDelta, stopped per axis at the page edges, and keeps the pointer on
 // the spot of the grabbed figure where the press was.
-void CQuodra::MoveSelection() {
+void CQuodra::MoveSelection(const std::vector<int>& selected, const CFigure* grabbed) {
     CSize d = m_szDelta;
-    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), 0, 0);
+    const std::optional<CRect> u = m_figures.BoundsAt(selected, Zoom(), 0, 0);
     if (u && (d.cx != 0 || d.cy != 0)) {
         d.cx = KeepOnPage(d.cx, u->left, u->right, m_viewport.GetPageSizePx().cx - 1);
         d.cy = KeepOnPage(d.cy, u->top, u->bottom, m_viewport.GetPageSizePx().cy - 1);
-        if (const auto range = m_figures.SelectionPointRange()) {
+        if (const auto range = m_figures.PointRangeAt(selected)) {
             d.cx = KeepInReach(d.cx, range->first.x, range->second.x, Zoom());
             d.cy = KeepInReach(d.cy, range->first.y, range->second.y, Zoom());
         }
         m_history.SetName("Move");
         if (d.cx != 0 || d.cy != 0) {
             const std::uint64_t before = GetRevision();
-            const std::vector<int> moved = m_figures.SelectedPositions();
-            m_history.MoveByPixels(moved, d.cx, d.cy, Zoom());
-            NoteIndexChanged(moved, before);
+            m_history.MoveByPixels(selected, d.cx, d.cy, Zoom());
+            NoteIndexChanged(selected, before);
         }
         m_szDelta = d;
     }
-    if (const CFigure* grabbed = m_figures.GetGrabbed()) {
+    if (grabbed) {
         const CRect r = grabbed->GetBoundingRect(Zoom());
         const CPoint area = PageToArea({r.left + m_szGrabOffset.cx, r.top + m_szGrabOffset.cy});
         const CPoint client = AreaToClient(area);
