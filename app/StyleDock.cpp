@@ -42,8 +42,8 @@ constexpr int kSliderSettleMs = 400;
 const char kHeadTypes[] = {'F', 'T', 'W', 'V', 'H'};
 const char* const kHeadTypeTips[] = {"Filled triangle", "Open triangle", "White-filled triangle",
                                      "Vee",
-                                     "Vee, the line stopping "
-                                     "short of its tip"};
+                                     ("Vee, the line stopping "
+                                      "short of its tip")};
 const EArrowHeads kEnds[] = {EArrowHeads::None, EArrowHeads::Start, EArrowHeads::End,
                              EArrowHeads::Both};
 
