@@ -405,7 +405,9 @@ void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, co
             canvas.OnPaint(dc);
     };
     if (region.isEmpty()) {
-        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
+        // Written as the calls come: holding the writes back for a helper thread measured slower
+        // (scripts/bench shows both), with the second core idle or busy.
+        CQtSurface surface(painter, caches);
         paint(surface, nullptr);
         return;
     }

@@ -155,7 +155,7 @@ private:
     std::array<CBarState, 2> m_bars;
     QImage m_buffer;  // the canvas as last painted, in the window's raster pixels
     QRegion m_damage; // client pixels the canvas marked as changed, painted by UpdateNow
-    // What one painting keeps for the next, and the helper thread that shares the writing.
+    // What one painting keeps for the next.
     std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;
     mutable std::unordered_map<std::string, bool> m_textProblems; // by text
