@@ -2,10 +2,13 @@
 // inside it exactly as the whole painting does and leaves the rest alone: random drawings of every
 // kind and style, at random zooms, device-pixel ratios and rectangles.
 //
-// Disabled until it passes: the painter rasterises a two-pixel diagonal line that a clip cuts
-// differently from the whole line, a pixel off near the clip's edge (seed 0 of this test: a
-// rotated rectangle at zoom 2, ratio 1, clip 493,306 99x112, pixel 509,415). A partial repaint of
-// the canvas window can then leave a pixel that a whole painting would not.
+// Disabled until it passes. What it finds: a wide segment that the clip cuts is cut by the
+// surface where it leaves the clip (VisibleArea) instead of where it leaves the device, and the
+// painter strokes the cut segment a pixel differently (round 0: zoom 2, ratio 1, clip 493,306
+// 99x112, pixel 509,415); cutting at the device instead fixes that one. Past it, clipped
+// paintings differ inside the clip at two device pixels a unit (round 4, zoom 1.5, clip 502,405
+// 98x230, device pixel 1073,951) and at 1.25, where a clipped painting goes all to the painter.
+// A partial repaint of the canvas window can then leave pixels that a whole painting would not.
 #include "app/QtSurface.h"
 #include "app/surface/SurfaceCaches.h"
 #include "common/RandomDrawing.h"
@@ -51,10 +54,16 @@ TEST(ClippedPaint, DISABLED_SetsThePixelsOfTheWholePaintingInsideTheClipAndNoOth
         for (int k = 0; k < 4; ++k) {
             const QRect clip(num(-20, 600), num(-20, 440), num(1, 300), num(1, 300));
             const QImage part = Paint(list, zoom, ratio, caches, &clip);
-            const QRect inside(clip.topLeft() * ratio, clip.size() * ratio);
+            // The clip in device pixels; a pixel it covers in part is left out of the comparison.
+            const double left = clip.left() * ratio, right = (clip.right() + 1) * ratio;
+            const double top = clip.top() * ratio, bottom = (clip.bottom() + 1) * ratio;
             for (int y = 0; y < part.height(); ++y)
                 for (int x = 0; x < part.width(); ++x) {
-                    const QRgb want = inside.contains(x, y) ? whole.pixel(x, y) : qRgb(1, 2, 3);
+                    const bool in = x >= left && x + 1 <= right && y >= top && y + 1 <= bottom;
+                    const bool out = x + 1 <= left || x >= right || y + 1 <= top || y >= bottom;
+                    if (!in && !out)
+                        continue;
+                    const QRgb want = in ? whole.pixel(x, y) : qRgb(1, 2, 3);
                     ASSERT_EQ(part.pixel(x, y), want)
                         << "round " << round << ", zoom " << zoom << ", ratio " << ratio
                         << ", pixel " << x << "," << y << ", clip " << clip.x() << "," << clip.y()
