@@ -360,12 +360,38 @@ void CCanvasWidget::paintEvent(QPaintEvent* event) {
     // Drawn by the window over what the canvas painted, in client pixels.
     if (m_fnPaintOverlay)
         m_fnPaintOverlay(painter);
-    PaintTextWarnings(painter);
+    PaintTextWarnings(painter, event->region());
     painter.end();
     if (moved && !whole)
         viewport()->update();
     emit Painted();
 }
+
+namespace {
+
+qint64 Area(const QRect& r) {
+    return qint64(r.width()) * r.height();
+}
+
+void MergeNearbyRects(std::vector<QRect>& rects) {
+    // Each rectangle costs a pass over the figures that meet it, and a figure meeting two is
+    // painted twice: pieces that lie close together (the bands a region cuts two overlapping
+    // rectangles into, or a figure's place before and after a step) are painted as one, when that
+    // paints at most twice their pixels. What lies between them is painted again as it already
+    // is.
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        for (std::size_t j = i + 1; j < rects.size(); ++j) {
+            const QRect both = rects[i] | rects[j];
+            if (Area(both) > 2 * (Area(rects[i]) + Area(rects[j])))
+                continue;
+            rects[i] = both;
+            rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+            j = i; // the grown rectangle may now take pieces it passed over
+        }
+    }
+}
+
+} // namespace
 
 void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, const QRegion& region,
                       bool hideTexts) {
@@ -379,7 +405,9 @@ void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, co
             canvas.OnPaint(dc);
     };
     if (region.isEmpty()) {
-        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
+        // Written as the calls come: holding the writes back for a helper thread measured slower
+        // (scripts/bench shows both), with the second core idle or busy.
+        CQtSurface surface(painter, caches);
         paint(surface, nullptr);
         return;
     }
@@ -388,6 +416,7 @@ void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, co
     std::vector<QRect> rects(region.begin(), region.end());
     if (rects.size() > CDamage::kMaxRects)
         rects = {region.boundingRect()};
+    MergeNearbyRects(rects);
     for (const QRect& r : rects) {
         painter.setClipRect(r);
         CQtSurface surface(painter, caches);
@@ -400,92 +429,6 @@ QImage CCanvasWidget::PaintWhole() {
     image.setDevicePixelRatio(m_buffer.devicePixelRatio());
     PaintCanvasImage(*m_pCanvas, *m_pSurfaceCaches, image, QRegion(), HidesTexts());
     return image;
-}
-
-// --- Warning signs of texts that LaTeX will not read as typed
-
-namespace {
-
-constexpr int kWarningSize = 14;
-
-} // namespace
-
-QRect CCanvasWidget::GetTextWarningRect(const CFigure& figure) const {
-    const std::string* text = GetFigureTextOf(figure);
-    if (!text || !figure.m_bVisible || !HasTextProblems(figure))
-        return {};
-    return TextWarningPlace(figure);
-}
-
-QRect CCanvasWidget::TextWarningPlace(const CFigure& figure) const {
-    // Just outside the figure's top-right corner, clear of the selection handle there.
-    const CRect r = figure.GetBoundingRect(m_pCanvas->GetZoom());
-    const CPoint corner = m_pCanvas->AreaToClient(m_pCanvas->PageToArea({r.right, r.top}));
-    return {corner.x + 4, corner.y - kWarningSize - 4, kWarningSize, kWarningSize};
-}
-
-CRect CCanvasWidget::GetMarksExtent(const CFigure& figure, const CRect& client) const {
-    if (!GetFigureTextOf(figure))
-        return client;
-    // Wherever a sign may stand, whether the text has one now or not: a change of the text may
-    // put one up or take it down. The sign's smoothed edge may reach a pixel beyond it.
-    const QRect s = TextWarningPlace(figure).adjusted(-2, -2, 2, 2);
-    return UnionRect(client, {s.left(), s.top(), s.right() + 1, s.bottom() + 1});
-}
-
-bool CCanvasWidget::HasTextProblems(const CFigure& figure) const {
-    if (m_nProblemsRevision != m_pCanvas->GetRevision()) {
-        m_nProblemsRevision = m_pCanvas->GetRevision();
-        m_textProblems.clear();
-    }
-    const auto [at, added] = m_textProblems.try_emplace(&figure, false);
-    if (added)
-        at->second = !CheckLatexText(*GetFigureTextOf(figure)).empty();
-    return at->second;
-}
-
-void CCanvasWidget::PaintTextWarnings(QPainter& painter) const {
-    const CFigureList& figures = m_pCanvas->GetFigures();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(kWarningSize - 4);
-    painter.setFont(font);
-    for (int i = 0; i < figures.GetCount(); ++i) {
-        const QRect r = GetTextWarningRect(*figures.GetAt(i));
-        if (r.isEmpty())
-            continue;
-        const QPolygon sign({QPoint(r.center().x(), r.top()), r.bottomRight(), r.bottomLeft()});
-        painter.setPen(QPen(QColor(120, 80, 0), 1));
-        painter.setBrush(QColor(255, 200, 0));
-        painter.drawPolygon(sign);
-        painter.setPen(Qt::black);
-        painter.drawText(r.adjusted(0, 3, 0, 0), Qt::AlignCenter, "!");
-    }
-    painter.restore();
-}
-
-QString CCanvasWidget::GetTextWarningAt(QPoint client) const {
-    const CFigureList& figures = m_pCanvas->GetFigures();
-    const CPoint page = m_pCanvas->AreaToPage(m_pCanvas->ClientToArea({client.x(), client.y()}));
-    // The top figure first, as the canvas hit-tests.
-    for (int i = figures.GetCount() - 1; i >= 0; --i) {
-        const CFigure& f = *figures.GetAt(i);
-        const QRect sign = GetTextWarningRect(f);
-        if (sign.isEmpty())
-            continue;
-        const CRect r = f.GetBoundingRect(m_pCanvas->GetZoom());
-        const bool inFigure =
-            page.x >= r.left && page.x <= r.right && page.y >= r.top && page.y <= r.bottom;
-        if (!sign.adjusted(-2, -2, 2, 2).contains(client) && !inFigure)
-            continue;
-        const std::vector<CTextProblem> problems = CheckLatexText(*GetFigureTextOf(f));
-        return QString("LaTeX will not print this text as typed:\n%1\n(The text is saved as "
-                       "typed.)")
-            .arg(QString::fromStdString(DescribeTextProblems(problems)));
-    }
-    return {};
 }
 
 void CCanvasWidget::resizeEvent(QResizeEvent*) {

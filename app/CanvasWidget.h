@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class CFigure;
 class CSurfaceCaches;
@@ -142,20 +143,21 @@ private:
     void OnBarAction(EScrollBar bar, int action);
     void OnBarReleased(EScrollBar bar);
     void Scroll(EScrollBar bar, EScrollRequest request, int pos = 0);
-    void PaintTextWarnings(QPainter& painter) const;
+    // The warning signs that may reach into region (client pixels).
+    void PaintTextWarnings(QPainter& painter, const QRegion& region) const;
     bool HidesTexts() const { return m_fnHideTexts && m_fnHideTexts(); }
     // Where a text figure's warning sign goes, in client pixels, whether or not it has one.
     QRect TextWarningPlace(const CFigure& figure) const;
-    // Whether LaTeX would not read the text figure's text as typed. Worked out once per revision
-    // of the drawing: checking every text at every paint would cost more than the paint.
+    // Whether LaTeX would not read the text figure's text as typed. Worked out once per text:
+    // checking the texts at every paint would cost more than the paint.
     bool HasTextProblems(const CFigure& figure) const;
 
     std::array<CBarState, 2> m_bars;
     QImage m_buffer;  // the canvas as last painted, in the window's raster pixels
     QRegion m_damage; // client pixels the canvas marked as changed, painted by UpdateNow
-    // What one painting keeps for the next, and the helper thread that shares the writing.
+    // What one painting keeps for the next.
     std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;
-    mutable std::uint64_t m_nProblemsRevision = ~std::uint64_t{0};
-    mutable std::unordered_map<const CFigure*, bool> m_textProblems; // at m_nProblemsRevision
+    mutable std::unordered_map<std::string, bool> m_textProblems; // by text
+    mutable std::vector<int> m_signCandidates; // the figures a painting looks at for signs
 };

@@ -3,6 +3,7 @@
 #include "app/LabelRows.h"
 
 #include "app/CanvasWidget.h"
+#include "app/StyleDockValues.h"
 #include "app/StyleIcons.h"
 #include "canvas/Quodra.h"
 
@@ -21,6 +22,8 @@
 
 #include <cmath>
 
+using namespace StyleDockValues;
+
 namespace {
 
 // Settings keys of the style for new figures; lengths in points, so that a new line prints as
@@ -37,16 +40,12 @@ const char* const kHeadWidthKey = "NewFigureStyle/HeadWidthPt";
 
 // A slider's move by keyboard is applied this long after the last key, as one change.
 constexpr int kSliderSettleMs = 400;
-// Fields show two decimals: values closer than this are the value already shown.
-constexpr double kShownPrecision = 0.005;
-// A field's value below every real one, shown as "mixed".
-constexpr double kMixed = -0.01;
 
 const char kHeadTypes[] = {'F', 'T', 'W', 'V', 'H'};
 const char* const kHeadTypeTips[] = {"Filled triangle", "Open triangle", "White-filled triangle",
                                      "Vee",
-                                     "Vee, the line stopping "
-                                     "short of its tip"};
+                                     ("Vee, the line stopping "
+                                      "short of its tip")};
 const EArrowHeads kEnds[] = {EArrowHeads::None, EArrowHeads::Start, EArrowHeads::End,
                              EArrowHeads::Both};
 
@@ -61,22 +60,8 @@ QString Number(double v) {
     return s;
 }
 
-// Every length of a style multiplied by k (page units to points and back).
-CStyle ScaleLengths(CStyle s, double k) {
-    s.dLineWidth *= k;
-    for (double& v : s.pattern)
-        v *= k;
-    s.dHeadLength *= k;
-    s.dHeadWidth *= k;
-    return s;
-}
-
 void SetField(QDoubleSpinBox* field, bool mixed, double value) {
     field->setValue(mixed ? kMixed : value);
-}
-
-bool SameShown(double a, double b) {
-    return std::abs(a - b) < kShownPrecision;
 }
 
 } // namespace
@@ -549,152 +534,4 @@ void CStyleDock::Show(const CShown& shown) {
         (shown.nCount > 0 ? QString("%1 selected").arg(shown.nCount) : QString("New figures")) +
         QString(" \u00b7 unit scale %1").arg(Number(shown.dScale)));
     m_bUpdating = false;
-}
-
-void CStyleDock::Refuse(const std::string& why) {
-    QString text = QString::fromStdString(why);
-    if (!text.isEmpty())
-        text[0] = text[0].toUpper();
-    text += '.';
-    m_pMessage->setText(text);
-    m_pMessage->show();
-    emit MessageWanted(text);
-    // The fields show what the figures have again.
-    Show(m_shown);
-}
-
-void CStyleDock::Apply(const CStyle& style, unsigned part, const char* stepName) {
-    m_pMessage->hide();
-    CQuodra& canvas = m_canvas.GetCanvas();
-    if (canvas.GetSelectionStyle().nCount > 0) {
-        canvas.ApplyStyleToSelection(style, part, stepName);
-    } else {
-        const CStyle points = ScaleLengths(Bounded(style), ToPoints(1.0));
-        m_newPoints.dLineWidth = part & kStyleWidth ? points.dLineWidth : m_newPoints.dLineWidth;
-        m_newPoints.pattern = part & kStylePattern ? points.pattern : m_newPoints.pattern;
-        m_newPoints.dLineGrey = part & kStyleGrey ? points.dLineGrey : m_newPoints.dLineGrey;
-        m_newPoints.fillGrey = part & kStyleFill ? points.fillGrey : m_newPoints.fillGrey;
-        m_newPoints.eHeads = part & kStyleHeadEnds ? points.eHeads : m_newPoints.eHeads;
-        m_newPoints.cHeadType = part & kStyleHeadType ? points.cHeadType : m_newPoints.cHeadType;
-        if (part & kStyleHeadSize) {
-            m_newPoints.dHeadLength = points.dHeadLength;
-            m_newPoints.dHeadWidth = points.dHeadWidth;
-        }
-        m_nNewParts |= part;
-        PushNewStyle();
-        SaveNewStyle();
-    }
-    Refresh();
-    // A button pressed when the value was already set: it stays checked.
-    Show(m_shown);
-}
-
-void CStyleDock::ApplyWidth(double points) {
-    const double units = ToPageUnits(points);
-    const std::string why = CheckLineWidth(units, m_canvas.GetCanvas().GetUnitScale());
-    if (!why.empty())
-        return Refuse(why);
-    CStyle s = m_shown.style;
-    s.dLineWidth = units;
-    Apply(s, kStyleWidth, "Line Width");
-}
-
-void CStyleDock::ApplyWidthField() {
-    if (m_bUpdating || m_pWidth->value() == kMixed)
-        return;
-    if ((m_shown.nSame & kStyleWidth) &&
-        SameShown(m_pWidth->value(), ToPoints(m_shown.style.dLineWidth)))
-        return;
-    ApplyWidth(m_pWidth->value());
-}
-
-void CStyleDock::ApplyPattern(const std::vector<double>& pattern) {
-    if (!pattern.empty()) {
-        const std::string why = CheckPattern(pattern);
-        if (!why.empty())
-            return Refuse(why);
-    }
-    CStyle s = m_shown.style;
-    s.pattern = pattern;
-    Apply(s, kStylePattern, "Line Pattern");
-}
-
-void CStyleDock::ApplyPatternField() {
-    if (m_bUpdating || !m_pPattern->isModified())
-        return;
-    m_pPattern->setModified(false);
-    const QString text = m_pPattern->text().trimmed();
-    if (text.isEmpty())
-        return ApplyPattern({});
-    std::vector<double> pattern;
-    for (const QString& part : text.split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const double pt = QLocale::c().toDouble(part, &ok);
-        if (!ok)
-            return Refuse("a pattern is a list of lengths in points, such as \"4 2 1 2\"");
-        pattern.push_back(ToPageUnits(pt));
-    }
-    ApplyPattern(pattern);
-}
-
-void CStyleDock::ApplyGrey(double grey) {
-    const std::string why = CheckGrey(grey);
-    if (!why.empty())
-        return Refuse(why);
-    if ((m_shown.nSame & kStyleGrey) && SameShown(grey, m_shown.style.dLineGrey))
-        return;
-    CStyle s = m_shown.style;
-    s.dLineGrey = grey;
-    Apply(s, kStyleGrey, "Line Grey");
-}
-
-void CStyleDock::ApplyFill(std::optional<double> grey) {
-    if (grey) {
-        const std::string why = CheckGrey(*grey);
-        if (!why.empty())
-            return Refuse(why);
-    }
-    if ((m_shown.nSame & kStyleFill) && grey.has_value() == m_shown.style.fillGrey.has_value() &&
-        (!grey || SameShown(*grey, *m_shown.style.fillGrey)))
-        return;
-    CStyle s = m_shown.style;
-    s.fillGrey = grey;
-    if (grey)
-        m_dLastFillGrey = *grey;
-    Apply(s, kStyleFill, "Fill");
-}
-
-void CStyleDock::ApplyHeadEnds(EArrowHeads ends) {
-    CStyle s = m_shown.style;
-    s.eHeads = ends;
-    Apply(s, kStyleHeadEnds, "Arrowheads");
-}
-
-void CStyleDock::ApplyHeadType(char type) {
-    CStyle s = m_shown.style;
-    s.cHeadType = type;
-    Apply(s, kStyleHeadType, "Arrowhead Type");
-}
-
-void CStyleDock::ApplyHeadSize() {
-    if (m_bUpdating)
-        return;
-    const bool mixed = !(m_shown.nSame & kStyleHeadSize);
-    // A size that is mixed takes the field left as "mixed" from the first selected figure.
-    const double length = m_pHeadLength->value() == kMixed ? ToPoints(m_shown.style.dHeadLength)
-                                                           : m_pHeadLength->value();
-    const double width = m_pHeadWidth->value() == kMixed ? ToPoints(m_shown.style.dHeadWidth)
-                                                         : m_pHeadWidth->value();
-    if (mixed && m_pHeadLength->value() == kMixed && m_pHeadWidth->value() == kMixed)
-        return;
-    if (!mixed && SameShown(length, ToPoints(m_shown.style.dHeadLength)) &&
-        SameShown(width, ToPoints(m_shown.style.dHeadWidth)))
-        return;
-    const std::string why = CheckHeadSize(ToPageUnits(length), ToPageUnits(width));
-    if (!why.empty())
-        return Refuse(why);
-    CStyle s = m_shown.style;
-    s.dHeadLength = ToPageUnits(length);
-    s.dHeadWidth = ToPageUnits(width);
-    Apply(s, kStyleHeadSize, "Arrowhead Size");
 }

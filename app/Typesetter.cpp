@@ -31,16 +31,6 @@ constexpr CTool kDvips{"dvips", "texlive-binaries, with texlive-latex-base"};
 constexpr CTool kGs{"gs", "ghostscript"};
 constexpr CTool kPdftocairo{"pdftocairo", "poppler-utils"};
 
-// PostScript points per inch.
-constexpr double kBp = 72.0;
-// Room left around the ink when an export is cropped to the drawing, so that the outer half of
-// the border lines and their smoothing stay inside.
-constexpr double kCropMarginBp = 1.0;
-
-QString Num(double v) {
-    return QString::number(v, 'f', 4); // always with a decimal point, whatever the locale
-}
-
 // Do the two paths name one file (through links too)?
 bool SameFile(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty())
@@ -50,14 +40,6 @@ bool SameFile(const QString& a, const QString& b) {
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
-}
-
-// A PDF text string that no title can break out of: UTF-16 in hexadecimal.
-QString PdfHexString(const QString& text) {
-    QString hex = "<FEFF";
-    for (const QChar c : text)
-        hex += QString("%1").arg(c.unicode(), 4, 16, QChar('0')).toUpper();
-    return hex + ">";
 }
 
 // The first line of the source at least as long as TeX's input buffer (from 1), 0 when none.
@@ -104,43 +86,7 @@ QString DescribeToolFailure(const QString& tool, int code, bool crashed, const Q
     return QString("%1 failed (exit code %2).\n%3").arg(tool).arg(code).arg(detail);
 }
 
-// The page on white as ink over nothing: each pixel's distance from white becomes its opacity,
-// and its colour is what over white gives the pixel back.
-QImage WhiteToTransparent(const QImage& page) {
-    QImage out = page.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            const QRgb p = line[x];
-            const int a = 255 - std::min({qRed(p), qGreen(p), qBlue(p)});
-            if (a == 0) {
-                line[x] = 0;
-                continue;
-            }
-            const auto ink = [a](int v) { return (v - (255 - a)) * 255 / a; };
-            line[x] = qRgba(ink(qRed(p)), ink(qGreen(p)), ink(qBlue(p)), a);
-        }
-    }
-    return out;
-}
-
 } // namespace
-
-QStringList CTypesetter::PreviewRenderArgs(double dpi) {
-    // The preview is written uncompressed (a third faster than a PNG) and its white taken out in
-    // Deliver: it lies over the canvas. "-_" reads the page from the standard input in blocks
-    // ("-" would read it a byte at a time, as for a program that talks to it).
-    return {"-q",
-            "-dSAFER",
-            "-dBATCH",
-            "-dNOPAUSE",
-            "-sOutputFile=out.ppm",
-            "-sDEVICE=ppmraw",
-            "-r" + Num(dpi),
-            "-dTextAlphaBits=4",
-            "-dGraphicsAlphaBits=4",
-            "-_"};
-}
 
 CTypesetter::CTypesetter(QObject* parent)
     : QObject(parent), m_dir(JobFolderTemplate(QDir::tempPath())) {
@@ -532,162 +478,6 @@ void CTypesetter::CheckFolderSize() {
     Fail(QString("%1 was stopped: the drawing made it write more than %2 MB of files.")
              .arg(tool)
              .arg(m_limits.nFolderBytes >> 20));
-}
-
-QString CTypesetter::CheckImageSize(double widthIn, double heightIn, double dpi) {
-    const double w = std::ceil(widthIn * dpi);
-    const double h = std::ceil(heightIn * dpi);
-    if (w * h <= kMaxImagePixels)
-        return {};
-    const int most = static_cast<int>(std::sqrt(kMaxImagePixels / (widthIn * heightIn)));
-    return QString("At %1 dpi the image would be %2 \u00D7 %3 pixels (%4 megapixels); an export "
-                   "makes at most %5 megapixels. Choose %6 dpi or less, or crop to the drawing.")
-        .arg(dpi)
-        .arg(w, 0, 'f', 0)
-        .arg(h, 0, 'f', 0)
-        .arg(w * h / 1e6, 0, 'f', 0)
-        .arg(kMaxImagePixels / 1e6, 0, 'f', 0)
-        .arg(most);
-}
-
-void CTypesetter::AfterLatex() {
-    // -R2: no shell commands and no files by absolute or ".." names from the drawing's specials.
-    if (m_request.eOutput == ETypesetOutput::Preview) {
-        // Half a pixel right and down: the line at page unit k is then drawn in the middle of
-        // pixel k, where the canvas draws it, instead of across pixels k - 1 and k.
-        const QString half = Num(0.5 / m_request.dDpi) + "in";
-        RunTool("dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
-                [this](const QByteArray&, const QByteArray&) { RenderPreview(); });
-        return;
-    }
-    RunTool("dvips", {"-R2", "-q", "-o", "page.ps", "main.dvi"},
-            [this](const QByteArray&, const QByteArray&) { AfterDvips(); });
-}
-
-void CTypesetter::AfterDvips() {
-    if (m_request.eCrop == ETypesetCrop::Page) {
-        Render(false);
-        return;
-    }
-    // The ink's bounding box, then the page made that size with the ink moved to its corner.
-    RunTool("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", "page.ps"},
-            [this](const QByteArray& out, const QByteArray& err) {
-                static const QRegularExpression re(
-                    "%%HiResBoundingBox: ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)");
-                const QRegularExpressionMatch m = re.match(QString::fromLatin1(err + out));
-                double b[4] = {0, 0, 0, 0};
-                for (int i = 0; m.hasMatch() && i < 4; ++i)
-                    b[i] = m.captured(i + 1).toDouble();
-                if (!m.hasMatch() || b[2] <= b[0] || b[3] <= b[1]) {
-                    Fail("The drawing shows nothing to crop to; export the whole page instead.");
-                    return;
-                }
-                const double pageTop = m_request.nPageHeight / 100.0 * kBp;
-                const double left = b[0] - kCropMarginBp;
-                const double top = pageTop - b[3] - kCropMarginBp;
-                const double w = b[2] - b[0] + 2 * kCropMarginBp;
-                const double h = b[3] - b[1] + 2 * kCropMarginBp;
-                if (m_request.eOutput == ETypesetOutput::Png) {
-                    const QString tooBig = CheckImageSize(w / kBp, h / kBp, m_request.dDpi);
-                    if (!tooBig.isEmpty()) {
-                        Fail(tooBig);
-                        return;
-                    }
-                }
-                RunTool("dvips",
-                        {"-R2", "-q", "-O", Num(-left) + "bp," + Num(-top) + "bp", "-T",
-                         Num(w) + "bp," + Num(h) + "bp", "-o", "crop.ps", "main.dvi"},
-                        [this](const QByteArray&, const QByteArray&) { Render(true); });
-            });
-}
-
-void CTypesetter::RenderPreview() {
-    QFile ps(PathOf("page.ps"));
-    if (!ps.open(QIODevice::ReadOnly)) {
-        Fail("dvips wrote no page: " + ps.errorString());
-        return;
-    }
-    const QByteArray page = ps.readAll();
-    ps.close();
-    QProcess* p = TakeWaiting(m_renderer, "gs", PreviewRenderArgs(m_request.dDpi));
-    if (!p) {
-        Fail(FindMissingTools(ETypesetOutput::Preview) + "Ghostscript could not be started.");
-        return;
-    }
-    WatchTool(
-        p, "gs",
-        [this](const QByteArray&, const QByteArray&) {
-            Deliver("out.ppm");
-            // The next preview's latex and Ghostscript start while the user looks at this one.
-            if (!m_pProcess && m_request.eOutput == ETypesetOutput::Preview)
-                PrepareHelpers(m_request.dDpi);
-        },
-        true);
-    p->write(page);
-    p->closeWriteChannel();
-}
-
-void CTypesetter::Render(bool cropped) {
-    const QString ps = cropped ? "crop.ps" : "page.ps";
-    // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
-    const bool pdf =
-        m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
-    const QString out = pdf ? "out.pdf" : "out.png";
-    QStringList args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sOutputFile=" + out};
-    if (pdf) {
-        // PDF 1.5, the newest that pdflatex takes without a warning.
-        args << "-sDEVICE=pdfwrite"
-             << "-dCompatibilityLevel=1.5" << ps;
-        // The title: the drawing's name, not that of the temporary dvi file.
-        if (!m_request.strTitle.isEmpty())
-            args << "-c"
-                 << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
-    } else {
-        // The page's white is left transparent: an exported image lies over whatever page it is
-        // put on (the preview's white is taken out in Deliver).
-        args << "-sDEVICE=pngalpha"
-             << "-r" + Num(m_request.dDpi) << "-dTextAlphaBits=4"
-             << "-dGraphicsAlphaBits=4" << ps;
-    }
-    RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) {
-        if (m_request.eOutput != ETypesetOutput::Svg) {
-            Deliver(out);
-            return;
-        }
-        // Glyphs become paths: SVG fonts are shown by almost no program.
-        RunTool("pdftocairo", {"-svg", "out.pdf", "out.svg"},
-                [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
-    });
-}
-
-void CTypesetter::Deliver(const QString& file) {
-    CTypesetResult r;
-    r.dDpi = m_request.dDpi;
-    if (m_request.eOutput == ETypesetOutput::Preview) {
-        QImage page;
-        if (!page.load(PathOf(file), "PPM")) {
-            Fail("Ghostscript wrote no readable image.");
-            return;
-        }
-        r.image = WhiteToTransparent(page);
-        Succeed(std::move(r));
-        return;
-    }
-    QFile in(PathOf(file));
-    if (!in.open(QIODevice::ReadOnly)) {
-        Fail("The typeset file was not written: " + in.errorString());
-        return;
-    }
-    const QByteArray bytes = in.readAll();
-    // Written as a drawing is saved: beside the target and renamed over it, through links to
-    // their target, keeping the file's owner and mode, never into what may not be written.
-    std::string error;
-    if (!WriteTeXDrawFile(QFile::encodeName(m_request.strOutputPath).toStdString(),
-                          bytes.toStdString(), error)) {
-        Fail(QString::fromStdString(error));
-        return;
-    }
-    Succeed(std::move(r));
 }
 
 void CTypesetter::Succeed(CTypesetResult result) {

@@ -2,7 +2,10 @@
 // own paint as the widget calls it (the paper, the page and its shadow, the grid, the figures,
 // the handles of a third of them, selected) into a full-HD image, at actual size (the whole page
 // shows) and at zoom 4 (the middle of the page fills the window); and the same on a screen of two
-// device pixels per unit, whose full-HD image shows half as many units each way.
+// device pixels per unit, whose full-HD image shows half as many units each way. The drawing has
+// every figure kind, a fifth of them (half, for the mixed styles) with styles of their own. The
+// repaint writes its pixels as the calls come, as the window does; the Batched rows hold them
+// back for the surface's helper thread, for comparison.
 #include "app/QtSurface.h"
 #include "app/surface/SurfaceCaches.h"
 #include "canvas/FakeHost.h"
@@ -14,7 +17,8 @@
 
 namespace {
 
-void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool styled = false) {
+void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool styled = false,
+                  CQtSurface::EWrites writes = CQtSurface::EWrites::Immediate) {
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     // What the canvas window keeps from one painting to the next.
@@ -28,7 +32,7 @@ void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool
         if (list.GetAt(i)->m_strType == "HappyNewYear :)")
             list.RemoveAndDelete(i);
     CRandomDrawing gen(7);
-    gen.AddTo(list, static_cast<int>(state.range(0)));
+    gen.AddEveryKindTo(list, static_cast<int>(state.range(0)), 5);
     // A drawing of mixed styles: every other figure with a style of its own.
     if (styled)
         gen.StyleEvery(list, 0, 2);
@@ -36,7 +40,7 @@ void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool
         list.GetAt(i)->m_bSelected = true;
     const auto paint = [&] {
         QPainter painter(&image);
-        CQtSurface surface(painter, caches, CQtSurface::EWrites::Batched);
+        CQtSurface surface(painter, caches, writes);
         canvas.OnPaint(surface);
     };
     // The first painting lays the page out; then the page's centre goes to the window's centre.
@@ -82,6 +86,21 @@ void BM_PaintZoom4Ratio2(benchmark::State& state) {
     PaintDrawing(state, 4.0, 2.0);
 }
 BENCHMARK(BM_PaintZoom4Ratio2)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PaintZoom1Batched(benchmark::State& state) {
+    PaintDrawing(state, 1.0, 1.0, false, CQtSurface::EWrites::Batched);
+}
+BENCHMARK(BM_PaintZoom1Batched)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PaintZoom1Ratio2Batched(benchmark::State& state) {
+    PaintDrawing(state, 1.0, 2.0, false, CQtSurface::EWrites::Batched);
+}
+BENCHMARK(BM_PaintZoom1Ratio2Batched)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PaintZoom4Ratio2Batched(benchmark::State& state) {
+    PaintDrawing(state, 4.0, 2.0, false, CQtSurface::EWrites::Batched);
+}
+BENCHMARK(BM_PaintZoom4Ratio2Batched)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PaintMixedStylesZoom1(benchmark::State& state) {
     PaintDrawing(state, 1.0, 1.0, true);

@@ -476,6 +476,33 @@ bool CHistory::Redo() {
     return true;
 }
 
+bool CHistory::GetTouched(const SStep& step, std::vector<int>& out) {
+    out.clear();
+    if (step.bScale)
+        return false;
+    for (const SChange& c : step.changes) {
+        if (c.eKind == EChange::Modified) {
+            out.push_back(c.nIndex);
+        } else if (c.eKind == EChange::Moved) {
+            const std::vector<int> moved = c.pMove->positions.Decode();
+            out.insert(out.end(), moved.begin(), moved.end());
+        } else {
+            return false;
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return true;
+}
+
+bool CHistory::GetUndoTouched(std::vector<int>& out) const {
+    return CanUndo() && GetTouched(m_steps[static_cast<size_t>(m_nDone - 1)], out);
+}
+
+bool CHistory::GetRedoTouched(std::vector<int>& out) const {
+    return CanRedo() && GetTouched(m_steps[static_cast<size_t>(m_nDone)], out);
+}
+
 std::string CHistory::GetUndoName() const {
     return CanUndo() ? m_steps[static_cast<size_t>(m_nDone - 1)].strName : std::string();
 }

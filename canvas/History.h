@@ -70,6 +70,11 @@ public:
     std::string GetRedoName() const;
     bool Undo();
     bool Redo();
+    // The positions, ascending, of the figures that Undo (Redo) would change in place, besides
+    // the selection; false when that step puts figures into the list or takes them out, or
+    // changes the unit scale, or there is no such step.
+    bool GetUndoTouched(std::vector<int>& out) const;
+    bool GetRedoTouched(std::vector<int>& out) const;
     int GetUndoCount() const { return m_nDone; }
     int GetRedoCount() const { return static_cast<int>(m_steps.size()) - m_nDone; }
     // About how many bytes the kept steps take.
@@ -155,6 +160,7 @@ private:
     void RedoMove(SMove& move);
     bool TryMergeMove(SStep& top, SStep& step);
     void SwapState(SChange& c);
+    static bool GetTouched(const SStep& step, std::vector<int>& out);
     void UndoChanges(SStep& step);
     void RedoChanges(SStep& step);
     void ApplySelection(const CPositionList& positions);

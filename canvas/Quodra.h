@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasHost.h"
 #include "canvas/Damage.h"
+#include "canvas/FigureIndex.h"
 #include "canvas/History.h"
 #include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
@@ -265,6 +266,14 @@ public:
     bool IsOutsidePaper(CPoint area) const { return m_viewport.IsOutsidePaper(area); }
     CPoint ClampToPage(CPoint area) const { return m_viewport.ClampToPage(area); }
 
+    // --- Where the figures lie, through the spatial index (QuodraPaint.cpp); both answer as the
+    // walk over the whole list does.
+    // The positions, ascending, of the visible figures whose paint extent meets the rectangle in
+    // page pixels: what painting that rectangle paints.
+    void FiguresMeeting(const CRect& page, std::vector<int>& out) const;
+    // The topmost selectable figure hit at a page-pixel point (CFigureList::HitTest).
+    CFigure* FigureAt(CPoint page) const;
+
     // --- Read access for the view, the widget and tests.
     CFigureList& GetFigures() { return m_figures; }
     const CFigureList& GetFigures() const { return m_figures; }
@@ -304,11 +313,19 @@ private:
     double Zoom() const { return m_viewport.GetZoom(); }
     void EditStateChanged() { m_host.OnEditStateChanged(); }
     int IndexOf(const CFigure* figure) const;
+    // The figures at positions changed in place (and any appended) since revision before.
+    void NoteIndexChanged(const std::vector<int>& positions, std::uint64_t before) {
+        m_index.NoteChanged(m_figures, positions, Zoom(), before, GetRevision());
+    }
     // QuodraUndo.cpp
     // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
     // it when BeginStep opened it.
     bool BeginStep(const char* name, const char* mergeKey = "");
     void EndStep(bool own);
+    // Commits the open step (m_history.Commit), keeping the index up to date.
+    bool CommitStep();
+    // Undo (true) or redo, painting again what it changed.
+    void StepThroughHistory(bool undo);
     // QuodraEdit.cpp
     void RemoveSelected(const char* stepName);
     void SetFigureText(CFigure& figure, const std::string& text);
@@ -339,7 +356,8 @@ private:
     void SelectPressed();
     void TogglePressed();
     void SelectInBand();
-    void MoveSelection();
+    // The selection's positions and the grabbed figure, found once for the step.
+    void MoveSelection(const std::vector<int>& selected, const CFigure* grabbed);
     void DragHandle();
     // Snaps an area point; returns it in area pixels.
     CPoint SnapArea(CPoint area) const;
@@ -374,6 +392,7 @@ private:
     void NoteSelection();
     // The selection, the grabbed figure and the figure being drawn.
     void NoteGesture();
+    void NoteGesture(const std::vector<int>& selected, const CFigure* grabbed);
     // The client pixels of the rubber band (and zoom square) shown now; empty when none is.
     CRect BandExtent() const;
     std::vector<SShownFigure> ShownFigures() const;
@@ -403,6 +422,10 @@ private:
     EMode m_nMode = kModeZoom;
     CFigureList m_figures;
     CHistory m_history{m_figures};
+    mutable CFigureIndex m_index;    // where the figures lie, brought up to date when asked
+    std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
+    std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
+    const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step
     ECursor m_hCursor = ECursor::None;
     bool m_bFirstPaint = true;
     bool m_bRubberBand = false;

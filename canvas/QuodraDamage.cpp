@@ -55,8 +55,13 @@ void CQuodra::NoteSelection() {
 }
 
 void CQuodra::NoteGesture() {
-    NoteSelection();
-    if (const CFigure* grabbed = m_figures.GetGrabbed())
+    NoteGesture(m_figures.SelectedPositions(), m_figures.GetGrabbed());
+}
+
+void CQuodra::NoteGesture(const std::vector<int>& selected, const CFigure* grabbed) {
+    for (const int i : selected)
+        NoteFigure(*m_figures.GetAt(i));
+    if (grabbed)
         NoteFigure(*grabbed);
     if (m_bCreating)
         if (const CFigure* drawn = m_figures.GetLast())

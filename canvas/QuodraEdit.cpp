@@ -82,7 +82,7 @@ void CQuodra::OnLButtonDblClk(CPoint client) {
         return;
     }
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
-    CFigure* figure = m_figures.HitTest(p.x, p.y, Zoom());
+    CFigure* figure = FigureAt(p);
     if (!figure)
         return;
     std::string* text = GetFigureText(*figure);

@@ -8,7 +8,10 @@ void CQuodra::Nudge(int dx, int dy) {
         NoteSelection();
         // Arrow steps of the same selection follow on as one step.
         const bool own = BeginStep("Move", "nudge");
-        m_history.MoveBy(m_figures.SelectedPositions(), dx, dy);
+        const std::uint64_t before = GetRevision();
+        const std::vector<int> moved = m_figures.SelectedPositions();
+        m_history.MoveBy(moved, dx, dy);
+        NoteIndexChanged(moved, before);
         EndStep(own);
         NoteSelection();
     }

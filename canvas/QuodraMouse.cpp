@@ -135,7 +135,7 @@ EAction CQuodra::DecideAction(EMode mode, EMouseState state, EMouseState prevSta
 EAction CQuodra::Decide() {
     if (m_nMode == kModeSelect && m_nMouseState == kStatePressed) {
         const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+        if (CFigure* f = FigureAt(p)) {
             const int handle = f->HitTestHandles(p, Zoom());
             m_figures.ClearGrabbed();
             f->m_bEditing = true;
@@ -226,7 +226,7 @@ void CQuodra::OnLButtonUp(CPoint client) {
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
     m_bCreating = false;
-    m_history.Commit();
+    CommitStep();
     EditStateChanged();
 }
 
@@ -249,7 +249,17 @@ void CQuodra::Execute(EAction action) {
             RepaintDamage();
         return;
     }
-    NoteGesture();
+    // A move or a reshape keeps the selection and the grabbed figure: they are looked up once for
+    // the step, a walk over the drawing each.
+    const bool keeps = action == kActionMoveSelection || action == kActionDragHandle ||
+                       action == kActionDragFigure;
+    if (keeps) {
+        m_stepSelected = m_figures.SelectedPositions();
+        m_pStepGrabbed = m_figures.GetGrabbed();
+        NoteGesture(m_stepSelected, m_pStepGrabbed);
+    } else {
+        NoteGesture();
+    }
     switch (action) {
     case kActionNone:
     case kActionKeepSelection:
@@ -285,13 +295,16 @@ void CQuodra::Execute(EAction action) {
         SelectInBand();
         break;
     case kActionMoveSelection:
-        MoveSelection();
+        MoveSelection(m_stepSelected, m_pStepGrabbed);
         break;
     case kActionDragHandle:
         DragHandle();
         break;
     }
-    NoteGesture();
+    if (keeps)
+        NoteGesture(m_stepSelected, m_pStepGrabbed);
+    else
+        NoteGesture();
     RepaintDamage();
 }
 
@@ -315,7 +328,9 @@ void CQuodra::StartFigure() {
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
     m_history.SetName(GetDrawStepName(*figure));
+    const std::uint64_t before = GetRevision();
     m_history.Insert(m_figures.GetCount(), std::move(figure));
+    NoteIndexChanged({}, before);
     m_bCreating = true;
 }
 
@@ -331,8 +346,10 @@ void CQuodra::DragFigure() {
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     // The figure the open step inserted changes without Touch.
+    const std::uint64_t before = GetRevision();
     m_history.NoteChange();
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
+    NoteIndexChanged({m_figures.GetCount() - 1}, before);
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
@@ -361,7 +378,7 @@ void CQuodra::FinishFigure() {
 // An already selected figure keeps the whole selection, so a group can be dragged.
 void CQuodra::SelectPressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()); f && !f->m_bSelected) {
+    if (CFigure* f = FigureAt(p); f && !f->m_bSelected) {
         m_figures.ClearSelection();
         f->m_bSelected = true;
     }
@@ -369,7 +386,7 @@ void CQuodra::SelectPressed() {
 
 void CQuodra::TogglePressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = m_figures.HitTest(p.x, p.y, Zoom()))
+    if (CFigure* f = FigureAt(p))
         f->m_bSelected = !f->m_bSelected;
 }
 
@@ -389,29 +406,35 @@ void CQuodra::DragHandle() {
     if (CFigure* f = m_figures.GetGrabbed()) {
         const CPoint p = AreaToPage(m_ptCurrent);
         m_history.SetName(f->GetHandleStepName(m_nGrabbedHandle));
-        m_history.Touch(IndexOf(f));
+        const std::uint64_t before = GetRevision();
+        const int at = IndexOf(f);
+        m_history.Touch(at);
         f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, Zoom());
+        NoteIndexChanged({at}, before);
     }
 }
 
 // Moves the selection by m_szDelta, stopped per axis at the page edges, and keeps the pointer on
 // the spot of the grabbed figure where the press was.
-void CQuodra::MoveSelection() {
+void CQuodra::MoveSelection(const std::vector<int>& selected, const CFigure* grabbed) {
     CSize d = m_szDelta;
-    const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), 0, 0);
+    const std::optional<CRect> u = m_figures.BoundsAt(selected, Zoom(), 0, 0);
     if (u && (d.cx != 0 || d.cy != 0)) {
         d.cx = KeepOnPage(d.cx, u->left, u->right, m_viewport.GetPageSizePx().cx - 1);
         d.cy = KeepOnPage(d.cy, u->top, u->bottom, m_viewport.GetPageSizePx().cy - 1);
-        if (const auto range = m_figures.SelectionPointRange()) {
+        if (const auto range = m_figures.PointRangeAt(selected)) {
             d.cx = KeepInReach(d.cx, range->first.x, range->second.x, Zoom());
             d.cy = KeepInReach(d.cy, range->first.y, range->second.y, Zoom());
         }
         m_history.SetName("Move");
-        if (d.cx != 0 || d.cy != 0)
-            m_history.MoveByPixels(m_figures.SelectedPositions(), d.cx, d.cy, Zoom());
+        if (d.cx != 0 || d.cy != 0) {
+            const std::uint64_t before = GetRevision();
+            m_history.MoveByPixels(selected, d.cx, d.cy, Zoom());
+            NoteIndexChanged(selected, before);
+        }
         m_szDelta = d;
     }
-    if (const CFigure* grabbed = m_figures.GetGrabbed()) {
+    if (grabbed) {
         const CRect r = grabbed->GetBoundingRect(Zoom());
         const CPoint area = PageToArea({r.left + m_szGrabOffset.cx, r.top + m_szGrabOffset.cy});
         const CPoint client = AreaToClient(area);
@@ -430,7 +453,7 @@ ECursor CQuodra::DecideCursor() const {
         return ECursor::Cross;
     if (m_nMouseState == kStateHovering) {
         const CPoint p = AreaToPage(m_ptCurrent);
-        if (const CFigure* f = m_figures.HitTest(p.x, p.y, Zoom())) {
+        if (const CFigure* f = FigureAt(p)) {
             const ECursor c = f->GetHandleCursor(f->HitTestHandles(p, Zoom()), Zoom());
             if (c != ECursor::None)
                 return c;

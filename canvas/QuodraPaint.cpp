@@ -65,17 +65,23 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
         const CRect page{pin(client->left + dx), pin(client->top + dy), pin(client->right + dx),
                          pin(client->bottom + dy)};
         const double zoom = Zoom();
-        for (int i = 0; i < m_figures.GetCount(); ++i) {
-            const CFigure* f = m_figures.GetAt(i);
-            if (f->m_bVisible && RectsMeet(f->GetPaintExtent(zoom), page))
-                f->Paint(dc, zoom, origin.x, origin.y);
-        }
+        FiguresMeeting(page, m_painted);
+        for (const int i : m_painted)
+            m_figures.GetAt(i)->Paint(dc, zoom, origin.x, origin.y);
     }
     // The polyline being clicked lies over the drawing until it is finished.
     if (m_pCorners)
         m_pCorners->Paint(dc, Zoom(), origin.x, origin.y);
     if (m_bRubberBand)
         DrawDraggedRect(dc);
+}
+
+void CQuodra::FiguresMeeting(const CRect& page, std::vector<int>& out) const {
+    m_index.FiguresMeeting(m_figures, Zoom(), GetRevision(), page, out);
+}
+
+CFigure* CQuodra::FigureAt(CPoint page) const {
+    return m_index.HitTest(m_figures, page, Zoom(), GetRevision());
 }
 
 void CQuodra::DrawDraggedRect(CDrawSurface& dc) const {

@@ -135,7 +135,7 @@ void CQuodra::CancelCorners() {
 
 CPolyline* CQuodra::PolylineAt(CPoint client) const {
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
-    return dynamic_cast<CPolyline*>(m_figures.HitTest(p.x, p.y, Zoom()));
+    return dynamic_cast<CPolyline*>(FigureAt(p));
 }
 
 bool CQuodra::CanInsertCorner(CPoint client) const {

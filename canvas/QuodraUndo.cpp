@@ -11,27 +11,52 @@ bool CQuodra::BeginStep(const char* name, const char* mergeKey) {
 
 void CQuodra::EndStep(bool own) {
     if (own)
-        m_history.Commit();
+        CommitStep();
+}
+
+bool CQuodra::CommitStep() {
+    // Closing a step changes no figure, so the index stays as the step left it.
+    const std::uint64_t before = GetRevision();
+    const bool kept = m_history.Commit();
+    NoteIndexChanged({}, before);
+    return kept;
 }
 
 void CQuodra::Undo() {
-    if (!m_history.CanUndo())
-        return;
-    const std::vector<SShownFigure> before = ShownFigures();
-    if (!m_history.Undo())
-        return;
-    NoteChangesSince(before);
-    RepaintDamage();
-    EditStateChanged();
+    StepThroughHistory(true);
 }
 
 void CQuodra::Redo() {
-    if (!m_history.CanRedo())
+    StepThroughHistory(false);
+}
+
+void CQuodra::StepThroughHistory(bool undo) {
+    if (undo ? !m_history.CanUndo() : !m_history.CanRedo())
         return;
-    const std::vector<SShownFigure> before = ShownFigures();
-    if (!m_history.Redo())
-        return;
-    NoteChangesSince(before);
+    const auto step = [&] { return undo ? m_history.Undo() : m_history.Redo(); };
+    std::vector<int> touched;
+    if (!(undo ? m_history.GetUndoTouched(touched) : m_history.GetRedoTouched(touched))) {
+        // Figures come or go: whatever differs afterwards is found by comparing.
+        const std::vector<SShownFigure> before = ShownFigures();
+        if (!step())
+            return;
+        NoteChangesSince(before);
+    } else {
+        // Figures changed in place and the selection is all that may look different: only those
+        // figures are noted, before and after, and only they change in the index.
+        const std::uint64_t revision = GetRevision();
+        const auto note = [&] {
+            NoteSelection();
+            for (const int i : touched)
+                if (const CFigure* f = m_figures.GetAt(i))
+                    NoteFigure(*f);
+        };
+        note();
+        if (!step())
+            return;
+        note();
+        NoteIndexChanged(touched, revision);
+    }
     RepaintDamage();
     EditStateChanged();
 }

@@ -76,11 +76,14 @@ CFigure* CFigureList::GetFirstSelected() const {
 }
 
 std::optional<CRect> CFigureList::SelectionBounds(double zoom, int dx, int dy) const {
+    return BoundsAt(SelectedPositions(), zoom, dx, dy);
+}
+
+std::optional<CRect> CFigureList::BoundsAt(const std::vector<int>& positions, double zoom, int dx,
+                                           int dy) const {
     std::optional<CRect> u;
-    for (const auto& f : m_figures) {
-        if (!f->m_bSelected)
-            continue;
-        const CRect r = f->GetBoundingRect(zoom).Offset(dx, dy);
+    for (const int i : positions) {
+        const CRect r = GetAt(i)->GetBoundingRect(zoom).Offset(dx, dy);
         u = u ? CRect{std::min(u->left, r.left), std::min(u->top, r.top),
                       std::max(u->right, r.right), std::max(u->bottom, r.bottom)}
               : r;
@@ -89,12 +92,15 @@ std::optional<CRect> CFigureList::SelectionBounds(double zoom, int dx, int dy) c
 }
 
 std::optional<std::pair<CDoublePoint, CDoublePoint>> CFigureList::SelectionPointRange() const {
+    return PointRangeAt(SelectedPositions());
+}
+
+std::optional<std::pair<CDoublePoint, CDoublePoint>>
+CFigureList::PointRangeAt(const std::vector<int>& positions) const {
     std::optional<std::pair<CDoublePoint, CDoublePoint>> range;
     CDoublePoint points[CFigure::kMaxPoints];
-    for (const auto& f : m_figures) {
-        if (!f->m_bSelected)
-            continue;
-        const int n = f->ReadPoints(points);
+    for (const int at : positions) {
+        const int n = GetAt(at)->ReadPoints(points);
         for (int i = 0; i < n; ++i) {
             const CDoublePoint& p = points[i];
             if (!range)

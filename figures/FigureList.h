@@ -27,9 +27,14 @@ public:
     // The union of the selected figures' bounding rectangles at the zoom, each shifted by
     // (dx, dy) pixels; nothing when no figure is selected.
     std::optional<CRect> SelectionBounds(double zoom, int dx, int dy) const;
+    // The same for the figures at the given positions (the selection, found beforehand).
+    std::optional<CRect> BoundsAt(const std::vector<int>& positions, double zoom, int dx,
+                                  int dy) const;
     // The smallest and the largest coordinates, in page units, of the selected figures' points
     // (their ReadPoints); nothing when no selected figure has a point.
     std::optional<std::pair<CDoublePoint, CDoublePoint>> SelectionPointRange() const;
+    std::optional<std::pair<CDoublePoint, CDoublePoint>>
+    PointRangeAt(const std::vector<int>& positions) const;
     CFigure* HitTest(int x, int y, double zoom) const;
     void SelectInRect(const CRect& rect, double zoom);
     void DrawAll(CDrawSurface& dc, double zoom, int originX, int originY) const;

@@ -6,9 +6,9 @@ QUODRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Packages for building the editor and running it (also headless), with the LaTeX toolchain that
 # the typeset preview and the export run: latex and dvips (texlive-latex-base, which brings
 # texlive-binaries), texdraw.sty (texlive-pictures), Ghostscript, and poppler's pdftocairo, which
-# makes the SVG export from the PDF.
+# makes the SVG export from the PDF. Boost (headers only) gives the canvas its R-tree.
 QUODRA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev libx11-dev xvfb xauth x11-apps imagemagick
+    libboost-dev libbenchmark-dev libx11-dev xvfb xauth x11-apps imagemagick
     texlive-latex-base texlive-pictures ghostscript poppler-utils)
 # Extra packages for the whole test command: clang and its runtime for the fuzzer, clang-format
 # for the style check, a decimal-comma locale.

@@ -49,6 +49,9 @@ public:
     explicit CRandomDrawing(unsigned seed, double pageWidth = 681, double pageHeight = 801)
         : m_rng(seed), m_dWidth(pageWidth), m_dHeight(pageHeight) {}
 
+    // Lines, boxes, radii and polylines made this many times their usual size from now on.
+    void SetSize(double size) { m_dSize = size; }
+
     EFigureKind NextKind() {
         // 15% text figures, the other nine kinds sharing the rest.
         if (Uniform(0, 1) < 0.15)
@@ -65,7 +68,7 @@ public:
                 kind == EFigureKind::Arrow ? std::make_unique<CArrow>() : std::make_unique<CLine>();
             if (kind == EFigureKind::DottedLine)
                 line->m_nPenStyle = 2;
-            const double len = Uniform(10, 150), a = Uniform(0, 2 * M_PI);
+            const double len = Uniform(10, 150) * m_dSize, a = Uniform(0, 2 * M_PI);
             const CDoublePoint d{len * std::cos(a), len * std::sin(a)};
             line->m_pt1 = Inside(d);
             line->m_pt2 = line->m_pt1 + d;
@@ -84,8 +87,10 @@ public:
         case EFigureKind::BezierCurve: {
             auto curve = Frame(std::make_unique<CBezierCurve>(), false);
             // Control points placed freely around the frame.
-            curve->m_pt3 = curve->m_pt3 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)};
-            curve->m_pt4 = curve->m_pt4 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)};
+            curve->m_pt3 =
+                curve->m_pt3 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)} * m_dSize;
+            curve->m_pt4 =
+                curve->m_pt4 + CDoublePoint{Uniform(-40, 40), Uniform(-40, 40)} * m_dSize;
             return curve;
         }
         case EFigureKind::TextRectangle:
@@ -104,7 +109,8 @@ public:
                 f = std::make_unique<CAxisEllipse>();
             else
                 f = std::make_unique<CArc>();
-            const CDoublePoint r{WrittenLength(Uniform(5, 60)), WrittenLength(Uniform(5, 60))};
+            const CDoublePoint r{WrittenLength(Uniform(5, 60) * m_dSize),
+                                 WrittenLength(Uniform(5, 60) * m_dSize)};
             f->m_pt1 = f->m_pt2 = Inside(r * 2.0) + r;
             f->m_dRadiusX = r.x;
             f->m_dRadiusY = kind == EFigureKind::AxisEllipse ? r.y : r.x;
@@ -117,7 +123,7 @@ public:
         case EFigureKind::Polyline:
         case EFigureKind::Polygon: {
             auto f = std::make_unique<CPolyline>();
-            const CDoublePoint size{Uniform(20, 150), Uniform(20, 150)};
+            const CDoublePoint size = CDoublePoint{Uniform(20, 150), Uniform(20, 150)} * m_dSize;
             const CDoublePoint a = Inside(size);
             std::vector<CDoublePoint> corners;
             for (int i = Int(kind == EFigureKind::Polygon ? 3 : 2, 7); i > 0; --i)
@@ -145,6 +151,21 @@ public:
     void AddTo(CFigureList& list, int count) {
         for (int i = 0; i < count; ++i)
             list.Add(i < 12 ? Make(static_cast<EFigureKind>(i)) : Next());
+    }
+
+    // count figures of every kind on top of the list, TeXDraw's own shapes and labels among them
+    // (one in six), and every styleStride-th of them with a style of its own.
+    void AddEveryKindTo(CFigureList& list, int count, int styleStride) {
+        const int first = list.GetCount();
+        for (int i = 0; i < count; ++i) {
+            if (i < kFigureKinds)
+                list.Add(Make(static_cast<EFigureKind>(i)));
+            else if (Int(0, 5) == 0)
+                list.Add(Make(static_cast<EFigureKind>(int(EFigureKind::Circle) + Int(0, 5))));
+            else
+                list.Add(Next());
+        }
+        StyleEvery(list, first, styleStride);
     }
 
     // A style such as the style panel gives: widths, patterns, greys, fills, the five heads at
@@ -186,7 +207,7 @@ private:
     }
 
     template <class T> std::unique_ptr<T> Frame(std::unique_ptr<T> f, bool turn) {
-        const CDoublePoint size{Uniform(15, 120), Uniform(15, 120)};
+        const CDoublePoint size = CDoublePoint{Uniform(15, 120), Uniform(15, 120)} * m_dSize;
         const CDoublePoint a = Inside(size);
         const CDoublePoint b = a + size;
         f->m_pt1 = a;
@@ -212,6 +233,7 @@ private:
     }
 
     std::mt19937 m_rng;
+    double m_dSize = 1.0;
     double m_dWidth, m_dHeight;
 };
 
