@@ -99,6 +99,22 @@ void CRawTeXFigure::MoveBy(double dx, double dy) {
         m_ptMoved = {};
 }
 
+int CRawTeXFigure::ReadPoints(CDoublePoint* out) const {
+    if (!HasShownDrawing())
+        return 0;
+    out[0] = m_ptMoved;
+    return 1;
+}
+
+void CRawTeXFigure::WritePoints(const CDoublePoint* in) {
+    if (!HasShownDrawing())
+        return;
+    const CDoublePoint d = in[0] - m_ptMoved;
+    m_pt1 = m_pt1 + d;
+    m_pt2 = m_pt2 + d;
+    m_ptMoved = in[0];
+}
+
 void CRawTeXFigure::MoveByPixels(int dx, int dy, double zoom) {
     if (!m_bMovable)
         return;

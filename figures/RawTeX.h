@@ -62,6 +62,7 @@ public:
     bool HitTest(CPoint pt, double zoom) const override;
     bool SnapToKeyPoint(CPoint&, double) const override { return false; }
     void MoveBy(double dx, double dy) override;
-    int ReadPoints(CDoublePoint*) const override { return 0; }
-    void WritePoints(const CDoublePoint*) override {}
+    // Its one point, where shown, is how far it was moved, so that a move can be undone.
+    int ReadPoints(CDoublePoint* out) const override;
+    void WritePoints(const CDoublePoint* in) override;
 };
