@@ -71,6 +71,8 @@ public:
     // Where a foreign drawing's own origin lies on the page, page units: its figures were moved
     // by it onto the page when read, and a figure written anew is moved back by it.
     CDoublePoint m_ptTeXDrawOrigin;
+    // Where a figure added to a foreign drawing is written: after all of it, in a frame of its own.
+    std::shared_ptr<const CForeignFrame> m_pNewFigureFrame;
 
 private:
     std::vector<std::unique_ptr<CFigure>> m_figures;

@@ -372,10 +372,8 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
     // A drawing read from another program's file goes back into what stood around it.
     if (figures.m_bForeign) {
         const CDoublePoint origin = figures.m_ptTeXDrawOrigin;
-        if (origin == CDoublePoint{})
-            return figures.m_strBefore + figures.GetTeXDrawText() + figures.m_strAfter;
-        // The drawing was moved onto the page: what is written anew is moved back to where
-        // its own origin puts it.
+        // What is written anew is written where the drawing's own origin puts it (it may have
+        // been moved onto the page).
         std::string text = figures.m_strBefore;
         for (int i = 0; i < figures.GetCount(); ++i) {
             const CFigure& f = *figures.GetAt(i);
@@ -389,10 +387,14 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
                 f.AppendTeXDrawBlock(text);
                 continue;
             }
+            // Added to the drawing: from where it ends, in a segment of its own.
             const std::unique_ptr<CFigure> back = f.Clone();
-            back->MoveBy(-origin.x, -origin.y);
-            KeepCornersRoundingToTheNearest(*back);
-            back->AppendTeX(text);
+            back->m_pForeignFrame = figures.m_pNewFigureFrame;
+            if (!back->m_pForeignFrame) {
+                back->MoveBy(-origin.x, -origin.y);
+                KeepCornersRoundingToTheNearest(*back);
+            }
+            back->AppendTeXDrawBlock(text);
         }
         return text + figures.m_strAfter;
     }

@@ -247,6 +247,43 @@ private:
         raw.m_dSegScale = before.m_dSegScale;
     }
 
+    // The opening of a segment in which a block in the editor's words draws as it expects, from
+    // the place: the block's inches, TeXDraw's style as the block expects it.
+    static std::string SegmentInInches(const CTeXDrawPlace& place, const CTeXDrawSettings& in) {
+        std::string b;
+        // A path still open is stroked first (a segment would only interrupt it), as a move
+        // would.
+        if (place.m_nOpenPath >= 0)
+            b += "\\rmove(0 0)";
+        b += "\\bsegment\\drawdim in \\setunitscale 1\n";
+        if (in.m_style.m_dWidth != kDefaultLineWidth)
+            b += "\\linewd 0.01\n";
+        if (!in.m_style.m_dashes.empty())
+            b += "\\lpatt()\n";
+        if (in.m_style.m_dGray != 0.0)
+            b += "\\setgray 0\n";
+        if (in.m_cHeadType != kDefaultHeadType)
+            b += "\\arrowheadtype t:F\n";
+        if (in.m_dHeadLength != kDefaultHeadLength || in.m_dHeadWidth != kDefaultHeadWidth)
+            b += "\\arrowheadsize l:0.16 w:0.08\n";
+        return b;
+    }
+
+public:
+    // The frame of figures added to the drawing, which are written after all of it: a segment
+    // from where the drawing ends.
+    std::shared_ptr<const CForeignFrame> EndFrame() const {
+        const CTeXDrawPlace& end = m_program.m_statements.empty()
+                                       ? m_program.m_start
+                                       : m_program.m_statements.back().m_after;
+        auto frame = std::make_shared<CForeignFrame>();
+        frame->ptOrigin = end.m_ptCurrent;
+        frame->strBefore = SegmentInInches(end, SettingsOf(end));
+        frame->strAfter = "\\esegment\n";
+        return frame;
+    }
+
+private:
     // The frame a changed figure of statements [i, i + n) is written in, or null when it cannot
     // be written there without changing what the statements after it draw.
     std::shared_ptr<const CForeignFrame> FrameOf(std::size_t i, std::size_t n) const {
@@ -269,24 +306,7 @@ private:
         }
         auto frame = std::make_shared<CForeignFrame>();
         frame->ptOrigin = before.m_ptCurrent;
-        std::string& b = frame->strBefore;
-        // A path still open is stroked first (a segment would only interrupt it), as the move
-        // that began the figure did.
-        if (before.m_nOpenPath >= 0)
-            b += "\\rmove(0 0)";
-        // Inside a segment of its own: the block's inches, from the point where it begins, in
-        // TeXDraw's style as the block expects it; all of it is gone again at its end.
-        b += "\\bsegment\\drawdim in \\setunitscale 1\n";
-        if (in.m_style.m_dWidth != kDefaultLineWidth)
-            b += "\\linewd 0.01\n";
-        if (!in.m_style.m_dashes.empty())
-            b += "\\lpatt()\n";
-        if (in.m_style.m_dGray != 0.0)
-            b += "\\setgray 0\n";
-        if (in.m_cHeadType != kDefaultHeadType)
-            b += "\\arrowheadtype t:F\n";
-        if (in.m_dHeadLength != kDefaultHeadLength || in.m_dHeadWidth != kDefaultHeadWidth)
-            b += "\\arrowheadsize l:0.16 w:0.08\n";
+        frame->strBefore = SegmentInInches(before, in);
         frame->strAfter = "\\esegment\n";
         // The style the statements leave in force, for the statements after them: their own
         // words again, in the frame that stands again.
@@ -406,7 +426,9 @@ CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::stri
     list.m_strBefore = std::string(text.substr(0, s.m_body.m_nBegin));
     list.m_strAfter = std::string(text.substr(s.m_body.m_nEnd));
     list.m_ptTeXDrawOrigin = options.m_ptPageOrigin;
-    CForeignBuilder(body, program, list, r).Run();
+    CForeignBuilder builder(body, program, list, r);
+    builder.Run();
+    list.m_pNewFigureFrame = builder.EndFrame();
     r.bForeign = true;
     r.nFurtherDrawings = s.m_nFurtherDrawings;
     r.ok = true;

@@ -144,6 +144,11 @@ TEST(ForeignOnThePage, KeptTextMovedAsAWholeDrawsTheSameThereAndLeavesTheRestWhe
     ASSERT_TRUE(box->m_bMovable) << box->m_strText;
     const CDoublePoint d{37, -23};
     box->MoveBy(d.x, d.y);
+    // A line added to the drawing draws where it is on the page, whatever units it ends in.
+    auto line = std::make_unique<CLine>();
+    line->m_pt1 = {100, 100};
+    line->m_pt2 = {250, 180};
+    list.Add(std::move(line));
     const std::string written = MakeTeXDrawDocument(list);
     const auto bodyOf = [](const std::string& t) {
         const std::size_t b = t.find("\\begin{texdraw}") + 15, e = t.find("\\end{texdraw}");
@@ -152,7 +157,13 @@ TEST(ForeignOnThePage, KeptTextMovedAsAWholeDrawsTheSameThereAndLeavesTheRestWhe
     const CTeXDrawProgram was = InterpretTeXDraw(bodyOf(text));
     const CTeXDrawProgram now = InterpretTeXDraw(bodyOf(written));
     EXPECT_TRUE(now.m_messages.empty()) << now.m_messages.front().m_strText;
-    ASSERT_EQ(now.m_primitives.size(), was.m_primitives.size()) << written;
+    ASSERT_EQ(now.m_primitives.size(), was.m_primitives.size() + 1) << written;
+    const CTeXDrawPrimitive& added = now.m_primitives.back();
+    const CDoublePoint origin = list.m_ptTeXDrawOrigin;
+    EXPECT_NEAR(added.m_pt1.x, 100 - origin.x, 0.34);
+    EXPECT_NEAR(added.m_pt1.y, 100 - origin.y, 0.34);
+    EXPECT_NEAR(added.m_pt2.x, 250 - origin.x, 0.34);
+    EXPECT_NEAR(added.m_pt2.y, 180 - origin.y, 0.34);
     // The box's two pieces and text (after the first line) moved by d (within TeXDraw's 1/300 in),
     // the lines after it not.
     for (std::size_t i = 0; i < was.m_primitives.size(); ++i) {
@@ -171,6 +182,7 @@ TEST(ForeignOnThePage, KeptTextMovedAsAWholeDrawsTheSameThereAndLeavesTheRestWhe
     }
     // Moved back, it writes its text alone again.
     box->MoveBy(-d.x, -d.y);
+    list.RemoveAndDelete(list.GetCount() - 1);
     EXPECT_EQ(MakeTeXDrawDocument(list), text);
 }
 
