@@ -207,7 +207,7 @@ void CInterpreter::Execute(const CTeXToken& t, bool head) {
             SkipUnknownArguments();
         }
         if (!error.empty()) {
-            error = "\\" + std::string(t.m_str) + ": " + error;
+            error = Joined({"\\", t.m_str, ": ", error});
             if (head)
                 m_strStatementError = error;
             Message(std::move(error));
@@ -334,8 +334,7 @@ std::string CInterpreter::ExpandMacro(const CMacro& m, std::string_view name) {
         m_nOpenConditionals = 0;
         return "macros call each other too deep; expansion stopped";
     }
-    const std::string mismatch =
-        "the use of \\" + std::string(name) + " does not match its definition";
+    const std::string mismatch = Joined({"the use of \\", name, " does not match its definition"});
     CTeXToken t;
     for (const CTeXToken& p : m.m_prefix)
         if (!m_pIn->Next(t) || !SameToken(t, p))

@@ -77,7 +77,7 @@ std::string CInterpreter::ReadKey(std::string_view key, std::string& value) {
     CTeXToken t;
     for (const char c : std::string(key) + ":")
         if (!m_pIn->Next(t) || !t.IsChar(c))
-            return "\"" + std::string(key) + ":\" should follow";
+            return Joined({"\"", key, ":\" should follow"});
     SkipSpaces();
     return ReadSpaceDelimited(value);
 }
@@ -121,13 +121,13 @@ std::string CInterpreter::CoordToPixels(double v, long long& pixels) const {
 std::string CInterpreter::ReadLength(std::string_view text, long long& pixels) {
     double v = 0.0;
     if (!ParseTeXNumber(text, v))
-        return "\"" + std::string(text) + "\" is not a number";
+        return Joined({"\"", text, "\" is not a number"});
     return CoordToPixels(v, pixels);
 }
 
 std::string CInterpreter::ReadGray(std::string_view text, double& gray) {
     if (!ParseTeXNumber(text, gray))
-        return "\"" + std::string(text) + "\" is not a grey level";
+        return Joined({"\"", text, "\" is not a grey level"});
     // PostScript's setgray takes the nearest level in 0..1.
     gray = std::clamp(gray, 0.0, 1.0);
     return "";
@@ -142,7 +142,7 @@ std::string CInterpreter::ReadCoordinate(std::string_view item, bool relative, b
         // A saved position is absolute; TeXDraw reads it relative to the segment's origin.
         const auto it = m_saved.find(std::string(item));
         if (it == m_saved.end())
-            return "the position " + std::string(item) + " was never saved";
+            return Joined({"the position ", item, " was never saved"});
         value = it->second - origin;
     } else if (std::string e = ReadLength(item, value); !e.empty()) {
         return e;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,15 @@
 #include <vector>
 
 namespace texdraw_interpreter {
+
+// The parts one after another. (g++ 12 at -O3 warns falsely of overlapping copies in a literal
+// added to a temporary string; appending does not.)
+inline std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (std::string_view p : parts)
+        s += p;
+    return s;
+}
 
 // TeXDraw keeps positions as whole "pixels" of 1/300 in: \sppix 300/in makes one pixel
 // (4736286 + 150) / 300 sp, TeX's inch being 4736286 sp; the PostScript it writes is scaled by

@@ -94,7 +94,7 @@ std::vector<std::string_view> SplitBlanks(std::string_view s) {
 std::string TokenText(const CTeXToken& t) {
     switch (t.m_eType) {
     case ETeXToken::ControlSequence:
-        return "\\" + std::string(t.m_str);
+        return Joined({"\\", t.m_str});
     case ETeXToken::Space:
         return " ";
     case ETeXToken::Par:

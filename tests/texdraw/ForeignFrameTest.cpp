@@ -56,11 +56,22 @@ private:
     }
     std::string Number(int range) {
         const int v = static_cast<int>(m_rng() % (2 * range + 1)) - range;
-        return (v < 0 ? "-" : "") + std::to_string(std::abs(v) / 10) + "." +
-               std::to_string(std::abs(v) % 10);
+        std::string s = v < 0 ? "-" : "";
+        s += std::to_string(std::abs(v) / 10);
+        s += '.';
+        s += std::to_string(std::abs(v) % 10);
+        return s;
     }
     std::string Positive() { return std::to_string(m_rng() % 5) + ".5"; }
-    std::string Point() { return "(" + Number(30) + " " + Number(30) + ")"; }
+    std::string Point() {
+        // Appended, as g++ 12 at -O3 warns falsely of a literal added to a temporary.
+        std::string s = "(";
+        s += Number(30);
+        s += ' ';
+        s += Number(30);
+        s += ')';
+        return s;
+    }
     std::string Relative() { return (Chance(2) ? "\\rlvec" : "\\lvec") + Point(); }
 
     std::string Style() {
