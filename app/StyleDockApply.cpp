@@ -32,16 +32,7 @@ void CStyleDock::Apply(const CStyle& style, unsigned part, const char* stepName)
         canvas.ApplyStyleToSelection(style, part, stepName);
     } else {
         const CStyle points = ScaleLengths(Bounded(style), ToPoints(1.0));
-        m_newPoints.dLineWidth = part & kStyleWidth ? points.dLineWidth : m_newPoints.dLineWidth;
-        m_newPoints.pattern = part & kStylePattern ? points.pattern : m_newPoints.pattern;
-        m_newPoints.dLineGrey = part & kStyleGrey ? points.dLineGrey : m_newPoints.dLineGrey;
-        m_newPoints.fillGrey = part & kStyleFill ? points.fillGrey : m_newPoints.fillGrey;
-        m_newPoints.eHeads = part & kStyleHeadEnds ? points.eHeads : m_newPoints.eHeads;
-        m_newPoints.cHeadType = part & kStyleHeadType ? points.cHeadType : m_newPoints.cHeadType;
-        if (part & kStyleHeadSize) {
-            m_newPoints.dHeadLength = points.dHeadLength;
-            m_newPoints.dHeadWidth = points.dHeadWidth;
-        }
+        CopyStyleParts(m_newPoints, points, part);
         m_nNewParts |= part;
         PushNewStyle();
         SaveNewStyle();

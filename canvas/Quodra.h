@@ -322,6 +322,9 @@ private:
     // it when BeginStep opened it.
     bool BeginStep(const char* name, const char* mergeKey = "");
     void EndStep(bool own);
+    // Ends a step that restyled figures in place (begun by BeginStep): repaints and tells the
+    // window. True when it was the step's own and changed something.
+    bool EndRestyle(bool own);
     // Commits the open step (m_history.Commit), keeping the index up to date.
     bool CommitStep();
     // Undo (true) or redo, painting again what it changed.

@@ -77,10 +77,5 @@ bool CQuodra::ApplyLabelPlacement(const CLabelPlacement& placement, bool referen
             label->m_dAngle = p.dAngle;
         }
     }
-    const bool changed = own && m_history.Commit();
-    if (!own)
-        m_history.NoteChange();
-    Repaint();
-    EditStateChanged();
-    return changed;
+    return EndRestyle(own);
 }

@@ -42,18 +42,7 @@ CQuodra::CSelectionStyle CQuodra::GetSelectionStyle() const {
         const unsigned caps = f->GetStyleCaps();
         const CStyle shown = ShownStyle(*f);
         const unsigned fresh = caps & ~seen;
-        CStyle merged = result.style;
-        merged.dLineWidth = fresh & kStyleWidth ? shown.dLineWidth : merged.dLineWidth;
-        merged.pattern = fresh & kStylePattern ? shown.pattern : merged.pattern;
-        merged.dLineGrey = fresh & kStyleGrey ? shown.dLineGrey : merged.dLineGrey;
-        merged.fillGrey = fresh & kStyleFill ? shown.fillGrey : merged.fillGrey;
-        merged.eHeads = fresh & kStyleHeadEnds ? shown.eHeads : merged.eHeads;
-        merged.cHeadType = fresh & kStyleHeadType ? shown.cHeadType : merged.cHeadType;
-        if (fresh & kStyleHeadSize) {
-            merged.dHeadLength = shown.dHeadLength;
-            merged.dHeadWidth = shown.dHeadWidth;
-        }
-        result.style = merged;
+        CopyStyleParts(result.style, shown, fresh);
         result.nSame &= ~(caps & seen & ~SameValues(result.style, shown));
         seen |= caps;
     }
@@ -73,6 +62,10 @@ bool CQuodra::ApplyStyleToSelection(const CStyle& style, unsigned parts,
         m_history.Touch(i);
         f->ApplyStyle(bounded, parts);
     }
+    return EndRestyle(own);
+}
+
+bool CQuodra::EndRestyle(bool own) {
     const bool changed = own && m_history.Commit();
     if (!own)
         m_history.NoteChange();

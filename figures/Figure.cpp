@@ -85,24 +85,7 @@ std::vector<double> CFigure::GetLinePattern() const {
 }
 
 void CFigure::ApplyStyle(const CStyle& given, unsigned parts) {
-    const CStyle style = Bounded(given);
-    parts &= GetStyleCaps();
-    if (parts & kStyleWidth)
-        m_style.dLineWidth = style.dLineWidth;
-    if (parts & kStylePattern)
-        m_style.pattern = style.pattern;
-    if (parts & kStyleGrey)
-        m_style.dLineGrey = style.dLineGrey;
-    if (parts & kStyleFill)
-        m_style.fillGrey = style.fillGrey;
-    if (parts & kStyleHeadEnds)
-        m_style.eHeads = style.eHeads;
-    if (parts & kStyleHeadType)
-        m_style.cHeadType = style.cHeadType;
-    if (parts & kStyleHeadSize) {
-        m_style.dHeadLength = style.dHeadLength;
-        m_style.dHeadWidth = style.dHeadWidth;
-    }
+    CopyStyleParts(m_style, Bounded(given), parts & GetStyleCaps());
 }
 
 void CFigure::SetHandlePoint(int, int, int, double) {}

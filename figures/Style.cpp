@@ -72,3 +72,22 @@ CStyle Bounded(CStyle s) {
     s.dHeadWidth = std::max(0.001, WrittenLength(s.dHeadWidth));
     return s;
 }
+
+void CopyStyleParts(CStyle& to, const CStyle& from, unsigned parts) {
+    if (parts & kStyleWidth)
+        to.dLineWidth = from.dLineWidth;
+    if (parts & kStylePattern)
+        to.pattern = from.pattern;
+    if (parts & kStyleGrey)
+        to.dLineGrey = from.dLineGrey;
+    if (parts & kStyleFill)
+        to.fillGrey = from.fillGrey;
+    if (parts & kStyleHeadEnds)
+        to.eHeads = from.eHeads;
+    if (parts & kStyleHeadType)
+        to.cHeadType = from.cHeadType;
+    if (parts & kStyleHeadSize) {
+        to.dHeadLength = from.dHeadLength;
+        to.dHeadWidth = from.dHeadWidth;
+    }
+}

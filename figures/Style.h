@@ -86,3 +86,5 @@ double WrittenGrey(double grey);
 // values are pinned, unknown head types become the default), so nothing a file or a paste brings
 // can make it unprintable.
 CStyle Bounded(CStyle style);
+// Gives `to` the values of `from` that parts (kStyle* bits) names.
+void CopyStyleParts(CStyle& to, const CStyle& from, unsigned parts);
