@@ -524,12 +524,19 @@ void CHistory::Clear() {
     m_touched.clear();
 }
 
+// The open step has changed the drawing: a figure, or the printed scale (which a style command
+// may change while a gesture holds the step open).
+bool CHistory::OpenStepChanges() const {
+    return m_bRecording && (!m_open.changes.empty() ||
+                            (m_open.bScale && m_open.dScaleBefore != m_open.dScaleAfter));
+}
+
 void CHistory::MarkSaved() {
-    m_nSaved = m_bRecording && !m_open.changes.empty() ? kNotReachable : m_nDone;
+    m_nSaved = OpenStepChanges() ? kNotReachable : m_nDone;
 }
 
 bool CHistory::IsModified() const {
-    return (m_bRecording && !m_open.changes.empty()) || m_nDone != m_nSaved;
+    return OpenStepChanges() || m_nDone != m_nSaved;
 }
 
 // --- Helpers

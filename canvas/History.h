@@ -95,13 +95,15 @@ public:
     // the step's end nor its undo gives back.
     void MarkSaved();
     // Does the list differ from the state last saved: by done or undone steps, or by an open
-    // step that already changed a figure?
+    // step that already changed a figure or the printed scale?
     bool IsModified() const;
 
     // Are the two figures in the same state: kind, points, text, flags other than selection?
     static bool SameState(const CFigure& a, const CFigure& b);
 
 private:
+    bool OpenStepChanges() const;
+
     enum class EChange { Modified, Inserted, Removed, RemovedMany, Moved };
     // One figure's change. Modified: pFigure is the other state (the state before while the
     // step is done, the state after while it is undone), swapped in and out at nIndex.

@@ -445,6 +445,20 @@ TEST(CanvasHistory, EscapeCancelsEveryDrag) {
     }
 }
 
+// The printed scale changed while a button is down (a gesture holds the step open) is marked
+// modified at once, is one step with the gesture, and undoing it is the saved state again.
+TEST(CanvasHistory, ScaleChangedDuringAGestureIsMarked) {
+    CCanvasFixture f;
+    f.Press(f.ClientOf({200, 300}));
+    ASSERT_TRUE(f.canvas.SetUnitScale(0.5));
+    EXPECT_TRUE(f.canvas.IsModified());
+    f.Release(f.ClientOf({200, 300}));
+    EXPECT_TRUE(f.canvas.IsModified());
+    ASSERT_TRUE(f.canvas.CanUndo());
+    f.canvas.Undo();
+    EXPECT_FALSE(f.canvas.IsModified());
+}
+
 // Moves of many figures at zooms where an offset taken back in floating point does not give the
 // same point (the step keeps offsets, not figures): drags, nudges and a cancelled drag, then undo
 // to the start and redo to the end, to the last bit at every step.
