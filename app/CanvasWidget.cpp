@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -395,7 +396,6 @@ void MergeNearbyRects(std::vector<QRect>& rects) {
 
 void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, const QRegion& region,
                       bool hideTexts) {
-    QPainter painter(&image);
     const auto paint = [&](CDrawSurface& surface, const QRect* r) {
         CTextlessSurface textless(surface);
         CDrawSurface& dc = hideTexts ? static_cast<CDrawSurface&>(textless) : surface;
@@ -407,20 +407,53 @@ void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, co
     if (region.isEmpty()) {
         // Written as the calls come: holding the writes back for a helper thread measured slower
         // (scripts/bench shows both), with the second core idle or busy.
+        QPainter painter(&image);
         CQtSurface surface(painter, caches);
         paint(surface, nullptr);
         return;
     }
-    // Rectangle by rectangle: the surface writes pixels itself only under a clip of one
-    // rectangle. A region of many pieces is painted as its bounding rectangle.
+    // Rectangle by rectangle, each painted into an image of the same size with no clip, where
+    // every call sets the pixels it sets in a whole painting (a clip would change how the painter
+    // rounds what it cuts), with the surface's own writes kept to the rectangle; the rectangle is
+    // then copied over. A region of many pieces is painted as its bounding rectangle.
     std::vector<QRect> rects(region.begin(), region.end());
     if (rects.size() > CDamage::kMaxRects)
         rects = {region.boundingRect()};
     MergeNearbyRects(rects);
+    QImage& scratch = caches.DamageImage();
+    const qreal ratio = image.devicePixelRatio();
+    if (scratch.size() != image.size() || scratch.format() != image.format()) {
+        scratch = QImage(image.size(), image.format());
+        scratch.fill(0);
+    }
+    scratch.setDevicePixelRatio(ratio);
+    scratch.setDotsPerMeterX(image.dotsPerMeterX());
+    scratch.setDotsPerMeterY(image.dotsPerMeterY());
+    QPainter scratchPainter(&scratch);
+    const QRect imageRect = image.rect();
     for (const QRect& r : rects) {
-        painter.setClipRect(r);
-        CQtSurface surface(painter, caches);
-        paint(surface, &r);
+        // The image pixels the rectangle covers, rounded outwards, and the whole client pixels
+        // that cover those.
+        const QRect pixels =
+            QRect(QPoint(int(std::floor(r.left() * ratio)), int(std::floor(r.top() * ratio))),
+                  QPoint(int(std::ceil((r.right() + 1) * ratio)) - 1,
+                         int(std::ceil((r.bottom() + 1) * ratio)) - 1)) &
+            imageRect;
+        if (pixels.isEmpty())
+            continue;
+        const QRect units(
+            QPoint(int(std::floor(pixels.left() / ratio)), int(std::floor(pixels.top() / ratio))),
+            QPoint(int(std::ceil((pixels.right() + 1) / ratio)) - 1,
+                   int(std::ceil((pixels.bottom() + 1) / ratio)) - 1));
+        {
+            CQtSurface surface(scratchPainter, caches);
+            surface.LimitWrites(pixels);
+            paint(surface, &units);
+        }
+        const auto bytes = static_cast<std::size_t>(pixels.width()) * 4;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            std::memcpy(image.scanLine(y) + std::size_t(pixels.left()) * 4,
+                        scratch.constScanLine(y) + std::size_t(pixels.left()) * 4, bytes);
     }
 }
 

@@ -178,8 +178,16 @@ void CPixelWriter::Execute(const CWriteOp& op, long long top, long long bottom) 
         if (!within)
             run = std::lower_bound(run, end, top - r.y,
                                    [](const CPixelRun& a, long long y) { return a.y < y; });
-        for (; run != end && run->y + r.y < bottom; ++run)
-            FillRun(Row(run->y + r.y) + r.x + run->x, run->count, color);
+        for (; run != end && run->y + r.y < bottom; ++run) {
+            const long long x = r.x + run->x;
+            if (op.whole) {
+                FillRun(Row(run->y + r.y) + x, run->count, color);
+                continue;
+            }
+            const long long left = std::max(r.left, x), right = std::min(r.right, x + run->count);
+            if (left < right)
+                FillRun(Row(run->y + r.y) + left, right - left, color);
+        }
         return;
     }
     case CWriteOp::EKind::Text:

@@ -22,7 +22,8 @@ struct CWriteOp {
     };
     EKind kind = EKind::Fill;
     bool dotted = false; // Walk: every other pixel
-    bool whole = false;  // Walk: both ends in the image; Footprint: every run within the columns
+    // Walk: both ends in the image; Footprint and Runs: every run within the columns.
+    bool whole = false;
     QRgb color = 0;
     int top = 0, bottom = 0; // the image rows it may write, bottom exclusive
     union {
@@ -49,6 +50,7 @@ struct CWriteOp {
             long long x, y; // the image pixel the runs are relative to
             const CPixelRun* runs;
             size_t count;
+            long long left, right; // the image columns that may be written
         } runs;
         size_t text; // index into the held texts
     };

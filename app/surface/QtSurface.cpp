@@ -159,8 +159,67 @@ void CQtSurface::Flush() {
         m_pHeld->Flush(m_fnTextPainter);
 }
 
-void CQtSurface::Write(const CWriteOp& op) {
+void CQtSurface::LimitWrites(const QRect& imagePixels) {
+    m_bLimited = true;
+    m_limit = {imagePixels.left(), imagePixels.top(), imagePixels.right() + 1LL,
+               imagePixels.bottom() + 1LL};
+}
+
+bool CQtSurface::OutsideLimit(long long left, long long top, long long right, long long bottom,
+                              int margin) const {
+    if (!m_bLimited)
+        return false;
+    // The units whose device pixels meet the limit.
+    const double ratio = m_scale.ratio;
+    const auto lo = [ratio](long long pixel, long long shift) {
+        return static_cast<long long>(std::floor(static_cast<double>(pixel) / ratio)) - shift;
+    };
+    const auto hi = [ratio](long long pixel, long long shift) {
+        return static_cast<long long>(std::ceil(static_cast<double>(pixel) / ratio)) - shift;
+    };
+    return right + margin <= lo(m_limit.left, m_nShiftX) ||
+           left - margin >= hi(m_limit.right, m_nShiftX) ||
+           bottom + margin <= lo(m_limit.top, m_nShiftY) ||
+           top - margin >= hi(m_limit.bottom, m_nShiftY);
+}
+
+bool CQtSurface::Limit(CWriteOp& op) const {
+    op.top = static_cast<int>(std::max<long long>(op.top, m_limit.top));
+    op.bottom = static_cast<int>(std::min<long long>(op.bottom, m_limit.bottom));
     if (op.top >= op.bottom)
+        return false;
+    // Columns are cut, and a write that was whole is looked at pixel by pixel.
+    switch (op.kind) {
+    case CWriteOp::EKind::Fill:
+        op.fill.left = static_cast<int>(std::max<long long>(op.fill.left, m_limit.left));
+        op.fill.right = static_cast<int>(std::min<long long>(op.fill.right, m_limit.right));
+        return op.fill.left < op.fill.right;
+    case CWriteOp::EKind::Walk:
+        op.whole = false;
+        op.walk.left = static_cast<int>(std::max<long long>(op.walk.left, m_limit.left));
+        op.walk.right = static_cast<int>(std::min<long long>(op.walk.right, m_limit.right));
+        return op.walk.left < op.walk.right;
+    case CWriteOp::EKind::Footprint:
+        op.whole = false;
+        op.footprint.left = std::max(op.footprint.left, m_limit.left);
+        op.footprint.right = std::min(op.footprint.right, m_limit.right);
+        return op.footprint.left < op.footprint.right;
+    case CWriteOp::EKind::Runs:
+        op.whole = false;
+        op.runs.left = std::max(op.runs.left, m_limit.left);
+        op.runs.right = std::min(op.runs.right, m_limit.right);
+        return op.runs.left < op.runs.right;
+    case CWriteOp::EKind::Offsets: // only made when the limit holds all of it
+    case CWriteOp::EKind::Text:
+        return true;
+    }
+    return true;
+}
+
+void CQtSurface::Write(CWriteOp op) {
+    if (op.top >= op.bottom)
+        return;
+    if (m_bLimited && !Limit(op))
         return;
     if (!m_pHeld) {
         m_writer.Execute(op, 0, m_writer.GetHeight());
@@ -334,6 +393,9 @@ bool CQtSurface::WriteScaledWide(CPoint from, CPoint to, const CPen& pen) {
 }
 
 void CQtSurface::Line(CPoint from, CPoint to, const CPen& pen) {
+    if (OutsideLimit(std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1LL,
+                     std::max(from.y, to.y) + 1LL, std::max(pen.width, 1) + 2))
+        return;
     if (pen.width <= 1 && IsPixelExact()) {
         // Pixel by pixel, exactly the walk the hit tests use, so what is hit is what is seen.
         WalkPixels(from, to, pen.style == EPenStyle::Dotted, pen.color);
@@ -387,7 +449,8 @@ bool CQtSurface::WriteCached(bool fill, const CPen& pen) {
     CWriteOp op;
     op.kind = CWriteOp::EKind::Runs;
     op.color = ToRgb(pen.color);
-    op.runs = {0, 0, runs->data(), runs->size()};
+    op.whole = true;
+    op.runs = {0, 0, runs->data(), runs->size(), 0, m_writer.GetWidth()};
     op.top = runs->front().y;
     op.bottom = runs->back().y + 1;
     Write(op);
@@ -469,7 +532,7 @@ void CQtSurface::FillRect(const CRect& r, COLORREF color) {
 void CQtSurface::Rectangle(const CRect& rect, const CPen& pen, std::optional<COLORREF> fill) {
     const CRect r = rect.Normalized();
     const CArea a{r.left, r.top, r.right, r.bottom};
-    if (a.IsEmpty())
+    if (a.IsEmpty() || OutsideLimit(a.left, a.top, a.right, a.bottom, std::max(pen.width, 1) + 2))
         return;
     if (fill)
         FillArea(a, ToQColor(*fill));

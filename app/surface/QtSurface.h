@@ -43,6 +43,12 @@ public:
     // Makes the writes held back so far.
     void Flush();
 
+    // From now on, what the surface writes straight into the image's pixels stays inside these
+    // image pixels; what it has the painter draw is not limited (a clip would change how the
+    // painter rounds what it cuts). The canvas window paints what changed this way into an image
+    // it copies the rectangle from. Only for writes made at once, before anything is drawn.
+    void LimitWrites(const QRect& imagePixels);
+
     void Line(CPoint from, CPoint to, const CPen& pen) override;
     void SetPixel(CPoint p, COLORREF color) override;
     void Rectangle(const CRect& r, const CPen& pen, std::optional<COLORREF> fill) override;
@@ -118,7 +124,19 @@ private:
     void FillArea(const CArea& r, const QColor& color);
 
     // A write into the image's pixels, made now or held back for Flush.
-    void Write(const CWriteOp& op);
+    void Write(CWriteOp op);
+    // Cuts op to the limit of LimitWrites; false when nothing of it is left.
+    bool Limit(CWriteOp& op) const;
+    // Does a call whose pixels lie within margin units of the drawing coordinates [left, right) x
+    // [top, bottom) write nothing inside that limit? The painter is then not asked to draw it
+    // either: what it would set outside the limit is not wanted.
+    bool OutsideLimit(long long left, long long top, long long right, long long bottom,
+                      int margin) const;
+    // Do the image pixels [left, right) x [top, bottom) lie within that limit?
+    bool LimitHolds(long long left, long long top, long long right, long long bottom) const {
+        return !m_bLimited || (left >= m_limit.left && right <= m_limit.right &&
+                               top >= m_limit.top && bottom <= m_limit.bottom);
+    }
     QRgb* Row(long long y) const { return m_writer.Row(y); }
 
     std::unique_ptr<CSurfaceCaches> m_pOwnCaches; // when no caches were given
@@ -135,6 +153,8 @@ private:
     CArea m_rcWritable{0, 0, 0, 0};         // painter coordinates that may be written
     long long m_nShiftX = 0, m_nShiftY = 0; // drawing coordinates to image pixels
     bool m_bFootprints = false;             // wide strokes may be written from footprints
+    bool m_bLimited = false;                // writes are kept inside m_limit (image pixels)
+    CArea m_limit{0, 0, 0, 0};
     // Device pixels a unit; when more than one, what is written is scaled as the painter scales it.
     CScale m_scale;
     bool m_bScaled = false;

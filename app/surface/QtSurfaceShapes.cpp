@@ -25,7 +25,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
                                               [](CPoint a, CPoint b) { return a.x < b.x; });
     const auto [ys, ye] = std::minmax_element(points.begin(), points.end(),
                                               [](CPoint a, CPoint b) { return a.y < b.y; });
-    if (xe->x < v.left || xs->x >= v.right || ye->y < v.top || ys->y >= v.bottom)
+    if (xe->x < v.left || xs->x >= v.right || ye->y < v.top || ys->y >= v.bottom ||
+        OutsideLimit(xs->x, ys->y, xe->x + 1LL, ye->y + 1LL, std::max(pen.width, 1) + 4))
         return;
     // Flattened into pixel segments so the curve follows the same pixel and clipping rules as
     // straight lines.
@@ -36,7 +37,9 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         // Inside the image, the pixels the walk sets are written from their offsets.
         const qsizetype stride = m_writer.GetStride() / qsizetype(sizeof(QRgb));
         const CCurveCache::CWalk* walk = m_caches.Curves().Walk(curve, dotted, stride);
-        if (walk && WritableArea().Contains({walk->left, walk->top, walk->right, walk->bottom})) {
+        if (walk && WritableArea().Contains({walk->left, walk->top, walk->right, walk->bottom}) &&
+            LimitHolds(walk->left + m_nShiftX, walk->top + m_nShiftY, walk->right + m_nShiftX,
+                       walk->bottom + m_nShiftY)) {
             CWriteOp op;
             op.kind = CWriteOp::EKind::Offsets;
             op.color = ToRgb(pen.color);
@@ -72,7 +75,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             CWriteOp op;
             op.kind = CWriteOp::EKind::Runs;
             op.color = ToRgb(pen.color);
-            op.runs = {x, y, wide.runs.data(), wide.runs.size()};
+            op.whole = true;
+            op.runs = {x, y, wide.runs.data(), wide.runs.size(), 0, m_writer.GetWidth()};
             op.top = static_cast<int>(y + wide.top);
             op.bottom = static_cast<int>(y + wide.bottom);
             Write(op);
@@ -94,6 +98,12 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
 
 void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) {
     if (points.size() < 3)
+        return;
+    const auto [xs, xe] = std::minmax_element(points.begin(), points.end(),
+                                              [](CPoint a, CPoint b) { return a.x < b.x; });
+    const auto [ys, ye] = std::minmax_element(points.begin(), points.end(),
+                                              [](CPoint a, CPoint b) { return a.y < b.y; });
+    if (OutsideLimit(xs->x, ys->y, xe->x + 1LL, ye->y + 1LL, 2))
         return;
     QPolygonF poly;
     for (const CPoint& p : points)
@@ -136,7 +146,7 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
     const CArea clip{std::max<long long>(r.left, v.left), std::max<long long>(r.top, v.top),
                      std::min<long long>(r.right, v.right),
                      std::min<long long>(r.bottom, v.bottom)};
-    if (text.empty() || clip.IsEmpty())
+    if (text.empty() || clip.IsEmpty() || OutsideLimit(r.left, r.top, r.right, r.bottom, 1))
         return;
     const QRectF box(ToDevice(r.left, r.top), ToDevice(r.right, r.bottom));
     const QRectF visible(ToDevice(double(clip.left), double(clip.top)),
@@ -212,7 +222,7 @@ void CQtSurface::DrawImage(const std::string& path, const CRect& rect) {
     const CArea v = VisibleArea(1);
     const CArea c{std::max<long long>(r.left, v.left), std::max<long long>(r.top, v.top),
                   std::min<long long>(r.right, v.right), std::min<long long>(r.bottom, v.bottom)};
-    if (c.IsEmpty())
+    if (c.IsEmpty() || OutsideLimit(c.left, c.top, c.right, c.bottom, 1))
         return;
     const QImage& image = m_caches.Images().Get(QString::fromUtf8(path));
     if (image.isNull())

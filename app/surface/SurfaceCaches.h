@@ -12,6 +12,8 @@
 #include "app/surface/PainterCallCache.h"
 #include "app/surface/TextCache.h"
 
+#include <QImage>
+
 #include <cstddef>
 
 class CSurfaceCaches {
@@ -44,6 +46,9 @@ public:
     CPainterCallCache& PainterCalls() { return m_painterCalls; }
     CTextCache& Texts() { return m_texts; }
     CImageCache& Images() { return m_images; }
+    // An image of the window's size that a painting of what changed is made in before the
+    // changed rectangles are copied out; what it holds between paintings means nothing.
+    QImage& DamageImage() { return m_damageImage; }
 
 private:
     CFootprintCache m_footprints;
@@ -51,6 +56,7 @@ private:
     CPainterCallCache m_painterCalls;
     CTextCache m_texts;
     CImageCache m_images;
+    QImage m_damageImage;
     int m_nOpenFrames = 0;
     bool m_bHeldTaken = false;
     CHeldWrites m_held; // last: its helper thread is joined before the caches go
