@@ -53,17 +53,18 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
     dc.FillRect(paper, m_clrPaper);
     dc.FillRect(GetPageRect(), m_clrPage);
     const CPoint origin = GetPageOrigin();
-    if (!client) {
-        m_figures.DrawAll(dc, Zoom(), origin.x, origin.y);
-    } else {
-        // Only what meets the rectangle, in page pixels; the surface clips the rest.
+    {
+        // Only what meets the rectangle (or the window), in page pixels: a figure out of sight
+        // sets no pixel of it.
+        const CSize size = m_host.GetClientSize();
+        const CRect shown = client ? *client : CRect{0, 0, size.cx, size.cy};
         const long long dx = static_cast<long long>(scroll.x) - origin.x;
         const long long dy = static_cast<long long>(scroll.y) - origin.y;
         const auto pin = [](long long v) {
             return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
         };
-        const CRect page{pin(client->left + dx), pin(client->top + dy), pin(client->right + dx),
-                         pin(client->bottom + dy)};
+        const CRect page{pin(shown.left + dx), pin(shown.top + dy), pin(shown.right + dx),
+                         pin(shown.bottom + dy)};
         const double zoom = Zoom();
         FiguresMeeting(page, m_painted);
         for (const int i : m_painted)

@@ -163,6 +163,7 @@ struct CCanvasFixture {
         for (int i = list.GetCount() - 1; i >= 0; --i)
             if (list.GetAt(i)->m_strType == "HappyNewYear :)")
                 list.RemoveAndDelete(i);
+        canvas.NoteFiguresChanged();
     }
     void SnapSwitches(bool keyPoints, bool grid, bool intersections) {
         canvas.m_bSnapKeyPoints = keyPoints;
