@@ -86,6 +86,8 @@ std::vector<double> CFigure::GetLinePattern() const {
 
 void CFigure::ApplyStyle(const CStyle& given, unsigned parts) {
     CopyStyleParts(m_style, Bounded(given), parts & GetStyleCaps());
+    if (!TakesFillAlone())
+        m_style.bOutline = true;
 }
 
 void CFigure::SetHandlePoint(int, int, int, double) {}

@@ -77,6 +77,8 @@ public:
 
     // What of a style the figure takes (kStyleOutline, kStyleFill, kStyleHeads bits).
     virtual unsigned GetStyleCaps() const { return 0; }
+    // Can the figure be a fill without its outline (CStyle::bOutline)?
+    virtual bool TakesFillAlone() const { return false; }
     // The style a new figure of this kind starts with: TeXDraw's defaults, and for an arrow a
     // head at its end.
     virtual CStyle GetDefaultStyle() const { return {}; }

@@ -187,7 +187,7 @@ std::vector<CPolyline::CStroke> CPolyline::GetStrokes() const {
 
 void CPolyline::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const CDoublePoint d{double(dx), double(dy)};
-    if (m_bClosed && m_style.fillGrey)
+    if (IsFilled())
         FillPath(dc, PixelPath(zoom, d), GreyColor(*m_style.fillGrey));
     const CStyledPen pen = MakeStyledPen(m_style, GetLinePattern(), zoom);
     for (const CStroke& stroke : GetStrokes()) {
@@ -239,7 +239,7 @@ void CPolyline::AppendTeX(std::string& s) const {
         }
     };
     const std::vector<CStroke> strokes = GetStrokes();
-    if (m_bClosed && m_style.fillGrey) {
+    if (IsFilled()) {
         // The fill goes under the outline: the same path, filled first.
         path(strokes.front());
         AppendFill(s, *m_style.fillGrey);
@@ -265,7 +265,12 @@ bool CPolyline::HitTest(CPoint pt, double zoom) const {
     const double reach = std::max(3.0, 0.5 * m_style.dLineWidth * zoom);
     if (DistanceToPath(path, AsDouble(pt)) <= reach)
         return true;
-    return m_bClosed && m_style.fillGrey && IsInsidePolygon(path, AsDouble(pt));
+    if (!IsFilled())
+        return false;
+    std::vector<CDoublePoint> area = path;
+    if (!m_bClosed)
+        area.push_back(area.front()); // the fill closes it
+    return IsInsidePolygon(area, AsDouble(pt));
 }
 
 bool CPolyline::SnapToKeyPoint(CPoint& pt, double zoom) const {

@@ -59,8 +59,15 @@ public:
     void AppendSnapLines(std::vector<std::pair<CPoint, CPoint>>& out, double zoom) const override;
     int ReadPoints(CDoublePoint* out) const override;
     void WritePoints(const CDoublePoint* in) override;
+    // Is the area the corners enclose filled? A polygon's with a fill; an open polyline's too
+    // when it has a fill and no heads (read from a drawing that fills a path it leaves open: the
+    // fill closes it, the outline does not).
+    bool IsFilled() const {
+        return m_style.fillGrey && (m_bClosed || m_style.eHeads == EArrowHeads::None);
+    }
     unsigned GetStyleCaps() const override {
-        return m_bClosed ? kStyleOutline | kStyleFill : kStyleOutline | kStyleHeads;
+        return m_bClosed ? kStyleOutline | kStyleFill
+                         : kStyleOutline | kStyleHeads | (IsFilled() ? kStyleFill : 0u);
     }
 
     // The paths the figure is stroked in, in page units, as its block writes them: each from its

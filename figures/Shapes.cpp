@@ -137,8 +137,17 @@ std::vector<CDoublePoint> CRoundFigure::GetOutline(double zoom, CDoublePoint d) 
 
 void CRoundFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const std::vector<CDoublePoint> path = GetOutline(zoom, AsDouble({dx, dy}));
-    if (IsClosed() && m_style.fillGrey)
+    if (IsClosed() && m_style.fillGrey) {
         FillPath(dc, path, GreyColor(*m_style.fillGrey));
+        if (!m_style.bOutline) {
+            // A disc too small to cover a pixel's centre still shows as its centre pixel.
+            if (std::min(m_dRadiusX, m_dRadiusY) * zoom < 1.0) {
+                const CPoint c = ToPixel(m_pt1, zoom);
+                dc.SetPixel({c.x + dx, c.y + dy}, GreyColor(*m_style.fillGrey));
+            }
+            return;
+        }
+    }
     StrokePath(dc, path, MakeStyledPen(m_style, GetLinePattern(), zoom));
 }
 
@@ -221,9 +230,11 @@ void CCircle::AppendTeX(std::string& s) const {
         AppendTeXNumber(s, 0.01 * m_dRadiusX);
         s += '\n';
     }
-    s += "\\lcir r:";
-    AppendTeXNumber(s, 0.01 * m_dRadiusX);
-    s += '\n';
+    if (!m_style.fillGrey || m_style.bOutline) {
+        s += "\\lcir r:";
+        AppendTeXNumber(s, 0.01 * m_dRadiusX);
+        s += '\n';
+    }
     AppendStyleEpilogue(s, *this);
     s += "%end circle\n";
 }
@@ -254,7 +265,8 @@ void CAxisEllipse::AppendTeX(std::string& s) const {
         const std::string fill = FillArg(*m_style.fillGrey);
         Radii(s, "\\fellip ", *this, fill.c_str());
     }
-    Radii(s, "\\lellip ", *this, nullptr);
+    if (!m_style.fillGrey || m_style.bOutline)
+        Radii(s, "\\lellip ", *this, nullptr);
     AppendStyleEpilogue(s, *this);
     s += "%end ellip\n";
 }

@@ -45,6 +45,7 @@ protected:
     virtual double StartDegrees() const { return 0.0; }
     virtual double EndDegrees() const { return 360.0; }
     virtual bool IsClosed() const { return true; }
+    bool TakesFillAlone() const override { return IsClosed(); }
     // The handles the kind shows.
     virtual std::vector<int> Handles() const { return {kHandleEnd}; }
     // Takes the radii the page vector v (from the centre) gives for the handle.

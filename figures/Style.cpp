@@ -52,6 +52,8 @@ CStyle Bounded(CStyle s) {
         pin(s.dLineWidth, 0.0, kMaxLineWidthPoints / (kPointsPerPageUnit * kMinUnitScale),
             kDefaultLineWidth);
     s.dLineGrey = pin(s.dLineGrey, 0.0, 1.0, 0.0);
+    if (!s.fillGrey)
+        s.bOutline = true;
     if (s.fillGrey)
         s.fillGrey = pin(*s.fillGrey, 0.0, 1.0, 0.0);
     if (!s.pattern.empty() && !CheckPattern(s.pattern).empty())
@@ -74,14 +76,19 @@ CStyle Bounded(CStyle s) {
 }
 
 void CopyStyleParts(CStyle& to, const CStyle& from, unsigned parts) {
-    if (parts & kStyleWidth)
+    if (parts & kStyleWidth) {
         to.dLineWidth = from.dLineWidth;
+        to.bOutline = from.bOutline;
+    }
     if (parts & kStylePattern)
         to.pattern = from.pattern;
     if (parts & kStyleGrey)
         to.dLineGrey = from.dLineGrey;
     if (parts & kStyleFill)
         to.fillGrey = from.fillGrey;
+    // A figure without its fill shows its outline.
+    if (!to.fillGrey)
+        to.bOutline = true;
     if (parts & kStyleHeadEnds)
         to.eHeads = from.eHeads;
     if (parts & kStyleHeadType)

@@ -54,6 +54,9 @@ struct CStyle {
     std::vector<double> pattern;
     double dLineGrey = 0.0;         // 0 black ... 1 white
     std::optional<double> fillGrey; // closed figures: the grey of their fill, if any
+    // Round figures with a fill: is their outline drawn too? Without it they are a disc (or an
+    // ellipse's area) alone, as TeXDraw's \fcir and \fellip draw them. Set with the width.
+    bool bOutline = true;
     EArrowHeads eHeads = EArrowHeads::None;
     char cHeadType = kDefaultHeadType; // 'F', 'T', 'W', 'V' or 'H'
     double dHeadLength = kDefaultHeadLength;

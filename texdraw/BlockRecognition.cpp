@@ -158,6 +158,10 @@ std::unique_ptr<CFigure> RecogniseShape(const CBlockData& d, std::string_view sp
         if (f->m_dRadiusX > 2.0 * kPageReach || f->m_dRadiusY > 2.0 * kPageReach)
             return nullptr;
         f->m_style = d.style;
+        if (f->m_style.fillGrey && d.kind != EKind::Arc && f->ExportTeX() != span) {
+            // A fill alone: the disc or the ellipse's area without its outline.
+            f->m_style.bOutline = false;
+        }
         return same(std::move(f));
     }
     case EKind::Polyline: {

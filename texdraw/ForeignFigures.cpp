@@ -180,9 +180,10 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
     case ETeXDrawPrimitive::Circle:
     case ETeXDrawPrimitive::Ellipse:
     case ETeXDrawPrimitive::Arc: {
-        // An outline alone, or a disc under the outline of the same shape.
+        // An outline alone, a disc alone, or a disc under the outline of the same shape.
         const CTeXDrawPrimitive& outline = at(count - 1);
-        if (count > 2 || outline.m_bFilled || (count == 2 && !p.m_bFilled))
+        const bool discAlone = count == 1 && p.m_bFilled && p.m_eKind != ETeXDrawPrimitive::Arc;
+        if (count > 2 || (outline.m_bFilled && !discAlone) || (count == 2 && !p.m_bFilled))
             return nullptr;
         std::unique_ptr<CRoundFigure> round;
         if (p.m_eKind == ETeXDrawPrimitive::Arc) {
@@ -200,8 +201,9 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
             round = std::make_unique<CAxisEllipse>();
         }
         style = StyleOf(pr.m_styles[static_cast<std::size_t>(outline.m_nStyle)]);
-        if (count == 2)
+        if (count == 2 || discAlone)
             style.fillGrey = p.m_dFillGray;
+        style.bOutline = !discAlone;
         round->m_pt1 = round->m_pt2 = p.m_pt1;
         round->m_dRadiusX = p.m_dRadiusX;
         round->m_dRadiusY = p.m_dRadiusY;
@@ -271,16 +273,18 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
         return line;
     }
     auto poly = std::make_unique<CPolyline>();
-    const bool closed = !head && (path.m_bFilled || (pieces >= 3 && corners.back() == o.m_pt1));
+    // A filled path that does not come back to its start is filled as if closed but stroked
+    // open: an open polyline with a fill.
+    const bool closed = !head && pieces >= 3 && corners.back() == o.m_pt1;
     if (closed && corners.back() == o.m_pt1)
         corners.pop_back();
     poly->SetCorners(corners);
-    if (closed) {
+    if (closed)
         poly->Close();
-        if (path.m_bFilled || fill)
-            style.fillGrey = fill ? fill->m_dFillGray : path.m_dFillGray;
-    } else if (fill) {
-        return nullptr;
+    if (path.m_bFilled || fill) {
+        if (head || pieces < 2)
+            return nullptr;
+        style.fillGrey = fill ? fill->m_dFillGray : path.m_dFillGray;
     }
     poly->m_style = Bounded(style);
     return poly;

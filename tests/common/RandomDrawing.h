@@ -179,6 +179,8 @@ public:
         s.dLineGrey = Int(0, 1) ? 0.0 : Uniform(0, 1);
         if (Int(0, 1))
             s.fillGrey = Uniform(0, 1);
+        // Some of the lighter fills without their outline (circles and ellipses take that).
+        s.bOutline = !(s.fillGrey && *s.fillGrey > 0.8);
         s.eHeads = static_cast<EArrowHeads>(Int(0, 3));
         s.cHeadType = "FTWVH"[Int(0, 4)];
         if (Int(0, 1)) {

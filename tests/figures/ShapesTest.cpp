@@ -71,8 +71,11 @@ TEST(Shapes, FillsAreHitInsideAndOpenShapesAreNot) {
     EXPECT_TRUE(circle.HitTest({100, 100}, 1.0));
     CPolyline polygon;
     polygon.SetCorners({{0, 0}, {100, 0}, {50, 80}});
-    polygon.m_style.fillGrey = 0.5; // an open polyline takes no fill
+    // An open polyline with a fill (read from a drawing that fills a path it leaves open) is
+    // filled as if closed; none without one.
     EXPECT_FALSE(polygon.HitTest({50, 30}, 1.0));
+    polygon.m_style.fillGrey = 0.5;
+    EXPECT_TRUE(polygon.HitTest({50, 30}, 1.0));
     polygon.Close();
     EXPECT_TRUE(polygon.HitTest({50, 30}, 1.0));
     EXPECT_EQ(polygon.GetStyleCaps() & kStyleHeads, 0u);
