@@ -187,8 +187,11 @@ std::vector<CPolyline::CStroke> CPolyline::GetStrokes() const {
 
 void CPolyline::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const CDoublePoint d{double(dx), double(dy)};
-    if (IsFilled())
+    if (IsFilled()) {
         FillPath(dc, PixelPath(zoom, d), GreyColor(*m_style.fillGrey));
+        if (!m_style.bOutline)
+            return;
+    }
     const CStyledPen pen = MakeStyledPen(m_style, GetLinePattern(), zoom);
     for (const CStroke& stroke : GetStrokes()) {
         std::vector<CDoublePoint> path;
@@ -244,8 +247,9 @@ void CPolyline::AppendTeX(std::string& s) const {
         path(strokes.front());
         AppendFill(s, *m_style.fillGrey);
     }
-    for (const CStroke& stroke : strokes)
-        path(stroke);
+    if (!IsFilled() || m_style.bOutline)
+        for (const CStroke& stroke : strokes)
+            path(stroke);
     AppendStyleEpilogue(s, *this);
     s += m_bClosed ? "%end polygon\n" : "%end polyline\n";
 }

@@ -65,6 +65,7 @@ public:
     bool IsFilled() const {
         return m_style.fillGrey && (m_bClosed || m_style.eHeads == EArrowHeads::None);
     }
+    bool TakesFillAlone() const override { return true; }
     unsigned GetStyleCaps() const override {
         return m_bClosed ? kStyleOutline | kStyleFill
                          : kStyleOutline | kStyleHeads | (IsFilled() ? kStyleFill : 0u);

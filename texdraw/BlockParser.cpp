@@ -264,6 +264,7 @@ bool CBlockParser::Body(std::string_view end, CBlockData& d, int maxLines) {
             StyleNumber(line.substr(kFill.size()), grey)) {
             // The path just read was the fill's; the outline follows.
             d.style.fillGrey = grey;
+            d.fillPoints = std::move(d.points);
             d.points.clear();
             d.commands.clear();
             m_at = at;

@@ -80,7 +80,8 @@ struct CBlockData {
     // The style its first lines set (a fill read into style.fillGrey); the pattern of a line's
     // dots is the dotted line's own.
     CStyle style;
-    std::vector<CDoublePoint> points; // page units, of the outline (a fill's path is left out)
+    std::vector<CDoublePoint> points;     // page units, of the outline (a fill's path is left out)
+    std::vector<CDoublePoint> fillPoints; // a polyline's: its fill's path
     std::vector<std::string_view> commands; // the path commands, in order, one per line
     // Text blocks: the text, and the centre as written (its two numbers and their values).
     std::string text;

@@ -122,8 +122,11 @@ constexpr double kLooseEllipseTolerance = 1.0;
 // writes span again exactly; null when none does, or when it would be a figure the editor does
 // not make (no radius, too few corners, no text), which then stays text.
 std::unique_ptr<CFigure> RecogniseShape(const CBlockData& d, std::string_view span) {
-    const auto& p = d.points;
+    // A polyline's fill without its outline: the fill's path gives the corners.
+    const bool fillAlone = d.points.empty() && d.style.fillGrey && !d.fillPoints.empty();
+    const auto& p = fillAlone ? d.fillPoints : d.points;
     const auto same = [&](std::unique_ptr<CFigure> f) -> std::unique_ptr<CFigure> {
+        f->m_style.bOutline = f->m_style.bOutline && !fillAlone;
         if (!f->WhyNotDrawable().empty() || f->ExportTeX() != span)
             return nullptr;
         return f;

@@ -235,14 +235,18 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
         break;
     }
     // Straight pieces of one path, perhaps with an arrow from its end, or the fill of a closed path
-    // (\ifill) and then its outline.
+    // (\ifill) and then its outline, or such a fill alone.
     const CTeXDrawPath* fill = &pr.m_paths[static_cast<std::size_t>(p.m_nPath)];
     int under = 0;
+    bool fillAlone = false;
     if (fill->m_bFilled && !fill->m_bStroked) {
         while (under < count && at(under).m_nPath == p.m_nPath)
             ++under;
-        if (under == count)
-            return nullptr;
+        if (under == count) {
+            fillAlone = true;
+            under = 0;
+            fill = nullptr;
+        }
     } else {
         fill = nullptr;
     }
@@ -285,6 +289,7 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
         if (head || pieces < 2)
             return nullptr;
         style.fillGrey = fill ? fill->m_dFillGray : path.m_dFillGray;
+        style.bOutline = !fillAlone;
     }
     poly->m_style = Bounded(style);
     return poly;
