@@ -187,7 +187,7 @@ private:
     // A figure's statements (GroupAt) with the style statements before it that set its style, and
     // those after it that give the style that stood before back. 0 when the statement at i
     // begins no figure.
-    std::size_t StyledGroupAt(std::size_t i) const {
+    std::size_t StyledGroupAt(std::size_t i, bool outline = true) const {
         const auto& st = m_program.m_statements;
         std::size_t core = i;
         while (core < st.size() && core - i < kMaxStyleRun &&
@@ -195,7 +195,7 @@ private:
             ++core;
         if (core == st.size())
             return 0;
-        const std::size_t n = GroupAt(core);
+        const std::size_t n = GroupAt(core, outline);
         if (n == 0)
             return 0;
         const CTeXDrawSettings& want = SettingsOf(m_program.PlaceBefore(i));
@@ -336,8 +336,14 @@ private:
     // The figure the statements from i draw, put in the list: the number of statements it
     // takes, or 0 when they stay as text.
     std::size_t TryFigure(std::size_t i) {
+        // A fill alone followed by a path that is not its outline is a figure of its own.
+        if (const std::size_t n = TryFigure(i, true))
+            return n;
+        return StyledGroupAt(i, false) != StyledGroupAt(i, true) ? TryFigure(i, false) : 0;
+    }
+    std::size_t TryFigure(std::size_t i, bool outline) {
         const auto& st = m_program.m_statements;
-        const std::size_t n = StyledGroupAt(i);
+        const std::size_t n = StyledGroupAt(i, outline);
         if (n == 0)
             return 0;
         // A statement read only in part stays as it was written.

@@ -121,12 +121,12 @@ const char* const kDrawings[] = {
 )TD",
 };
 
-std::string GnuplotDrawing() {
+std::string GnuplotDrawing(const std::string& plot) {
     const fs::path dir = fs::temp_directory_path() / ("quodra-gnuplot-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string command = "cd '" + dir.string() +
-                                "' && gnuplot -e \"set terminal texdraw; set output 'plot.tex'; "
-                                "plot sin(x), x*x/20 with linespoints\" >/dev/null 2>&1";
+                                "' && gnuplot -e \"set terminal texdraw; set output 'plot.tex'; " +
+                                plot + "\" >/dev/null 2>&1";
     std::string text;
     if (std::system(command.c_str()) == 0) {
         std::ifstream in(dir / "plot.tex", std::ios::binary);
@@ -140,8 +140,11 @@ std::string GnuplotDrawing() {
 
 std::vector<std::string> TestSet() {
     std::vector<std::string> set(std::begin(kDrawings), std::end(kDrawings));
-    if (const std::string plot = GnuplotDrawing(); !plot.empty())
-        set.push_back(plot);
+    // A plot of lines and points, and one of filled boxes (each a path filled alone).
+    for (const char* plot : {"plot sin(x), x*x/20 with linespoints",
+                             "set style fill solid 0.5; plot [0:5] x**2 with boxes"})
+        if (const std::string drawing = GnuplotDrawing(plot); !drawing.empty())
+            set.push_back(drawing);
     return set;
 }
 
