@@ -3,6 +3,7 @@
 #include "canvas/Quodra.h"
 
 #include "figures/Label.h"
+#include "figures/RawTeX.h"
 
 #include "figures/TextFigures.h"
 
@@ -37,7 +38,19 @@ void CQuodra::RemoveSelected(const char* stepName) {
     const bool own = !m_history.IsRecording();
     if (own)
         m_history.Begin(stepName, {}, selected);
+    // A figure read from another's drawing leaves what the statements after it rely on (the
+    // style its statements set, the point they end at) in its place, as text that draws nothing.
+    std::vector<std::pair<int, std::string>> carried;
+    for (std::size_t k = 0; k < selected.size(); ++k) {
+        const CFigure* f = m_figures.GetAt(selected[k]);
+        if (f->m_pForeignFrame && !f->m_pForeignFrame->strCarried.empty())
+            carried.emplace_back(selected[k] - static_cast<int>(k) +
+                                     static_cast<int>(carried.size()),
+                                 f->m_pForeignFrame->strCarried);
+    }
     m_history.RemoveAt(selected);
+    for (auto& [at, text] : carried)
+        m_history.Insert(at, std::make_unique<CRawTeXFigure>(std::move(text)));
     if (own)
         m_history.Commit({});
     RepaintDamage();

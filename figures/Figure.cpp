@@ -65,7 +65,9 @@ std::string CFigure::GetTeXDrawBlock() const {
         const std::unique_ptr<CFigure> placed = Clone();
         placed->MoveBy(-frame.ptOrigin.x, -frame.ptOrigin.y);
         KeepCornersRoundingToTheNearest(*placed);
-        return frame.strBefore + placed->ExportTeX() + frame.strAfter;
+        // What writes nothing (a grid line) writes no frame either.
+        const std::string written = placed->ExportTeX();
+        return written.empty() ? written : frame.strBefore + written + frame.strAfter;
     }
     return block;
 }

@@ -50,6 +50,9 @@ inline constexpr const char* kHorizGridLineTag = "HorizGridLine";
 struct CForeignFrame {
     CDoublePoint ptOrigin;
     std::string strBefore, strAfter;
+    // What the statements after the figure rely on it for (the style its statements leave, the
+    // point they end at), written where it stood when it is deleted; empty when nothing.
+    std::string strCarried;
 };
 
 class CFigure {

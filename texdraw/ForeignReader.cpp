@@ -330,6 +330,7 @@ private:
             AppendShortest(a, v, after.m_dUnit);
             a += ")\n";
         }
+        frame->strCarried = frame->strAfter.substr(std::string_view("\\esegment\n").size());
         return frame;
     }
 

@@ -144,3 +144,59 @@ TEST(ReaderCanvas, FarFiguresDraggedWithTheRestStayReadable) {
 }
 
 } // namespace
+
+// In another's drawing, deleting any one figure (and undoing it) leaves every other figure
+// printing where it did: statements after it that go on from its end point, or in the style it
+// set, keep their meaning.
+TEST(ReaderCanvas, DeletingAFigureOfAnothersDrawingLeavesTheOthersWhereTheyPrint) {
+    const std::string drawing = "\\begin{texdraw}\n\\drawdim cm \\linewd 0.02\n"
+                                "\\move(0 0) \\lvec(1 0)\n"
+                                "\\rmove(0 0.5) \\rlvec(0 1)\n"
+                                "\\linewd 0.05 \\rmove(1 0) \\rlvec(1 1)\n"
+                                "\\rmove(0 0.5) \\ravec(1 0)\n"
+                                "\\move(4 0) \\lcir r:0.5\n"
+                                "\\rmove(1 1) \\rlvec(1 1)\n"
+                                "\\end{texdraw}\n";
+    const auto shapes = [](const CFigureList& list) {
+        std::vector<std::string> out;
+        CDoublePoint p[CFigure::kMaxPoints];
+        for (int i = 0; i < list.GetCount(); ++i) {
+            const CFigure* f = list.GetAt(i);
+            if (dynamic_cast<const CRawTeXFigure*>(f) || f->IsGridLine())
+                continue;
+            std::string s = f->m_strType + " w" + std::to_string(f->m_style.dLineWidth);
+            for (int k = f->ReadPoints(p) - 1; k >= 0; --k)
+                s += " " + std::to_string(std::lround(p[k].x * 100)) + "," +
+                     std::to_string(std::lround(p[k].y * 100));
+            out.push_back(s);
+        }
+        return out;
+    };
+    CFigureList first;
+    ASSERT_TRUE(ReadTeXDrawText(drawing, "theirs.tex", first).ok);
+    const std::vector<std::string> all = shapes(first);
+    ASSERT_EQ(all.size(), 6u);
+    for (std::size_t gone = 0; gone < all.size(); ++gone) {
+        SCOPED_TRACE(gone);
+        CCanvasFixture f;
+        CFigureList list;
+        ASSERT_TRUE(ReadTeXDrawText(drawing, "theirs.tex", list).ok);
+        f.canvas.ReplaceFigures(std::move(list));
+        // Opened and saved unchanged: the very bytes (the canvas's grid lines write nothing).
+        ASSERT_EQ(f.canvas.GetTeXDrawDocument(), drawing);
+        std::size_t n = 0;
+        for (int i = 0; i < f.canvas.GetFigures().GetCount(); ++i) {
+            CFigure* g = f.canvas.GetFigures().GetAt(i);
+            if (!dynamic_cast<CRawTeXFigure*>(g) && !g->IsGridLine())
+                g->m_bSelected = n++ == gone;
+        }
+        f.canvas.DeleteSelected();
+        CFigureList read;
+        ASSERT_TRUE(ReadTeXDrawText(f.canvas.GetTeXDrawDocument(), "theirs.tex", read).ok);
+        std::vector<std::string> want = all;
+        want.erase(want.begin() + static_cast<std::ptrdiff_t>(gone));
+        EXPECT_EQ(shapes(read), want);
+        f.canvas.Undo();
+        EXPECT_EQ(f.canvas.GetTeXDrawDocument(), drawing);
+    }
+}
