@@ -1,6 +1,7 @@
 // Drawings that people and other programs wrote: every one opens, saves back byte for byte, the
 // figures the editor has become figures, a changed figure changes only its own text, and LaTeX
 // prints the same picture when every recognised figure is written in the editor's own words.
+#include "texdraw/HandWrittenDrawings.h"
 #include "texdraw/ReaderTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,7 @@ std::string GnuplotDrawing(const std::string& plot) {
 
 std::vector<std::string> TestSet() {
     std::vector<std::string> set(std::begin(kDrawings), std::end(kDrawings));
+    set.insert(set.end(), std::begin(kHandWrittenDrawings), std::end(kHandWrittenDrawings));
     // A plot of lines and points, and one of filled boxes (each a path filled alone).
     for (const char* plot : {"plot sin(x), x*x/20 with linespoints",
                              "set style fill solid 0.5; plot [0:5] x**2 with boxes"})
@@ -209,9 +211,13 @@ TEST(ForeignDrawings, OpenSaveBackByteForByteAndAChangeStaysInItsFigure) {
 std::vector<std::string> Typeset(const std::string& drawing, const fs::path& dir) {
     fs::create_directories(dir);
     std::ofstream(dir / "drawing.tex", std::ios::binary) << drawing << "\n";
-    std::ofstream(dir / "main.tex") << "\\documentclass{article}\\usepackage{texdraw}"
-                                       "\\pagestyle{empty}\\begin{document}\\input{drawing}"
-                                       "\\end{document}\n";
+    // A whole document is typeset as it stands.
+    if (drawing.find("\\documentclass") != std::string::npos)
+        std::ofstream(dir / "main.tex", std::ios::binary) << drawing;
+    else
+        std::ofstream(dir / "main.tex") << "\\documentclass{article}\\usepackage{texdraw}"
+                                           "\\pagestyle{empty}\\begin{document}\\input{drawing}"
+                                           "\\end{document}\n";
     const std::string command =
         "cd '" + dir.string() +
         "' && latex -interaction=nonstopmode -halt-on-error main.tex >latex.out 2>&1 && "
