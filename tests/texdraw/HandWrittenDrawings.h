@@ -124,4 +124,14 @@ and another:
 \end{texdraw}
 \end{document}
 )TD",
+    R"TD(\begin{texdraw}
+\drawdim pt
+\linewd 0.4
+\move(0 0)\lvec(100 0)\lvec(100 50)\lvec(0 50)\lvec(0 0)
+\move(50 25)\textref h:C v:C \htext{\textbf{Node}}
+\move(100 25)\avec(150 25)
+\move(150 0)\lvec(250 0)\lvec(250 50)\lvec(150 50)\lvec(150 0)
+\move(200 25)\textref h:C v:C \htext{Next}
+\end{texdraw}
+)TD",
 };
