@@ -28,8 +28,7 @@ class QPainter;
 
 // Paints the canvas into an image of its window's raster pixels: only the client rectangles of
 // the region (the image's other pixels are left as they are), or all of it when the region is
-// empty. The window's
-// paint and the benchmarks paint through it.
+// empty. The window's paint and the benchmarks paint through it.
 void PaintCanvasImage(CQuodra& canvas, CSurfaceCaches& caches, QImage& image, const QRegion& region,
                       bool hideTexts = false);
 

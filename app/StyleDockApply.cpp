@@ -49,6 +49,7 @@ void CStyleDock::ApplyWidth(double points) {
         return Refuse(why);
     CStyle s = m_shown.style;
     s.dLineWidth = units;
+    s.bOutline = true; // a fill drawn alone gets its outline back
     Apply(s, kStyleWidth, "Line Width");
 }
 

@@ -189,7 +189,7 @@ void CPolyline::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const CDoublePoint d{double(dx), double(dy)};
     if (IsFilled()) {
         FillPath(dc, PixelPath(zoom, d), GreyColor(*m_style.fillGrey));
-        if (!m_style.bOutline)
+        if (!m_style.HasOutline())
             return;
     }
     const CStyledPen pen = MakeStyledPen(m_style, GetLinePattern(), zoom);
@@ -247,7 +247,7 @@ void CPolyline::AppendTeX(std::string& s) const {
         path(strokes.front());
         AppendFill(s, *m_style.fillGrey);
     }
-    if (!IsFilled() || m_style.bOutline)
+    if (!IsFilled() || m_style.HasOutline())
         for (const CStroke& stroke : strokes)
             path(stroke);
     AppendStyleEpilogue(s, *this);

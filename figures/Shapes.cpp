@@ -139,7 +139,7 @@ void CRoundFigure::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const std::vector<CDoublePoint> path = GetOutline(zoom, AsDouble({dx, dy}));
     if (IsClosed() && m_style.fillGrey) {
         FillPath(dc, path, GreyColor(*m_style.fillGrey));
-        if (!m_style.bOutline) {
+        if (!m_style.HasOutline()) {
             // A disc too small to cover a pixel's centre still shows as its centre pixel.
             if (std::min(m_dRadiusX, m_dRadiusY) * zoom < 1.0) {
                 const CPoint c = ToPixel(m_pt1, zoom);
@@ -230,7 +230,7 @@ void CCircle::AppendTeX(std::string& s) const {
         AppendTeXNumber(s, 0.01 * m_dRadiusX);
         s += '\n';
     }
-    if (!m_style.fillGrey || m_style.bOutline) {
+    if (m_style.HasOutline()) {
         s += "\\lcir r:";
         AppendTeXNumber(s, 0.01 * m_dRadiusX);
         s += '\n';
@@ -265,7 +265,7 @@ void CAxisEllipse::AppendTeX(std::string& s) const {
         const std::string fill = FillArg(*m_style.fillGrey);
         Radii(s, "\\fellip ", *this, fill.c_str());
     }
-    if (!m_style.fillGrey || m_style.bOutline)
+    if (m_style.HasOutline())
         Radii(s, "\\lellip ", *this, nullptr);
     AppendStyleEpilogue(s, *this);
     s += "%end ellip\n";

@@ -52,10 +52,10 @@ CStyle Bounded(CStyle s) {
         pin(s.dLineWidth, 0.0, kMaxLineWidthPoints / (kPointsPerPageUnit * kMinUnitScale),
             kDefaultLineWidth);
     s.dLineGrey = pin(s.dLineGrey, 0.0, 1.0, 0.0);
-    if (!s.fillGrey)
-        s.bOutline = true;
     if (s.fillGrey)
         s.fillGrey = pin(*s.fillGrey, 0.0, 1.0, 0.0);
+    else
+        s.bOutline = true; // nothing would show
     if (!s.pattern.empty() && !CheckPattern(s.pattern).empty())
         s.pattern.clear();
     if (!IsArrowHeadType(s.cHeadType))

@@ -63,6 +63,8 @@ struct CStyle {
     double dHeadWidth = kDefaultHeadWidth;
 
     friend bool operator==(const CStyle&, const CStyle&) = default;
+    // Is the outline drawn (and written)? Always, but for a fill drawn alone.
+    bool HasOutline() const { return bOutline || !fillGrey; }
     bool HasHeadAtEnd() const { return eHeads == EArrowHeads::End || eHeads == EArrowHeads::Both; }
     bool HasHeadAtStart() const {
         return eHeads == EArrowHeads::Start || eHeads == EArrowHeads::Both;

@@ -10,6 +10,7 @@
 #include "figures/Label.h"
 #include "figures/Line.h"
 #include "figures/Rectangle.h"
+#include "figures/Shapes.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -197,3 +198,19 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
 }
 
 } // namespace
+
+// A disc drawn alone (its fill without its outline, as others' drawings have them) gets its
+// outline back when the panel gives it a width.
+TEST_F(CStyleDockTest, AWidthGivesAFillDrawnAloneItsOutline) {
+    CFigureList list;
+    auto& disc = AddFigure<CCircle>(list, 100, 100, 140, 100);
+    disc.m_style.fillGrey = 0.5;
+    disc.m_style.bOutline = false;
+    Canvas().ReplaceFigures(std::move(list));
+    m_nFirst = Canvas().GetFigures().GetCount() - 1;
+    Viewport()->repaint();
+    Select({0});
+    Type(Control<QDoubleSpinBox>("width"), "1.2");
+    EXPECT_TRUE(StyleOf(0).bOutline);
+    EXPECT_NE(Canvas().GetFigures().GetAt(m_nFirst)->ExportTeX().find("\\lcir"), std::string::npos);
+}
