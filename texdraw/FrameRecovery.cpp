@@ -392,6 +392,13 @@ CPoint Whole(CDoublePoint p) {
 std::vector<CFrame> BlockFrames(const CBlockData& d) {
     const bool text = IsTextKind(d.kind);
     const EKind shape = ShapeOf(d.kind);
+    // A block of fewer points than its shape is written with (pieces missing) has no frame.
+    const std::size_t need = shape == EKind::Rectangle ? 5
+                             : shape == EKind::Rhomb   ? 4
+                             : shape == EKind::Ellipse ? 16
+                                                       : 0;
+    if (d.points.size() < need)
+        return {};
     std::vector<CFrame> frames = ShapeFrames(shape, d, text);
     if (text) {
         const auto& p = d.points;

@@ -80,6 +80,13 @@ const CKeepCase kKeepCases[] = {
      "{{{ \\foo}\n" + kText + "}}\n",
      {"Raw", "TextRectangle", "Raw"},
      {7, 24}},
+    // Shapes with pieces missing (an ellipse of two arcs, a rhomb of two sides) stay text.
+    {"ShapesWithPiecesMissing",
+     "\n%begin ellipse\n\\move(3.07 -3.50)\n\\clvec(2.01 -3.39)(2.14 -3.16)(2.30 -3.47)\n"
+     "%end ellipse\n\n%begin rhomb\n\\move(1.00 -1.00)\n\\lvec(2.00 -2.00)\n%end rhomb\n" +
+         kArrow,
+     {"Raw", "Arrow"},
+     {7}},
     {"NonAsciiOutsideBlocks", "% Zeichnung für Anna – ½\n" + kArrow, {"Raw", "Arrow"}, {7}},
 };
 
