@@ -25,6 +25,7 @@ public:
     void DrawImage(const std::string& path, const CRect& r) override { m_inner.DrawImage(path, r); }
     void XorRectangle(const CRect& r) override { m_inner.XorRectangle(r); }
     void SetOrigin(CPoint origin) override { m_inner.SetOrigin(origin); }
+    bool Misses(const CRect& r) const override { return m_inner.Misses(r); }
 
 private:
     CDrawSurface& m_inner;

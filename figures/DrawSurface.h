@@ -50,6 +50,12 @@ public:
     virtual void XorRectangle(const CRect& r) = 0;
     // Shifts everything drawn afterwards by -origin (the surface shows area pixels from origin).
     virtual void SetOrigin(CPoint origin) = 0;
+    // Would nothing drawn inside r (right/bottom exclusive, in the coordinates the calls use) be
+    // seen? A figure may then leave out what it would draw there. False when unsure.
+    virtual bool Misses(const CRect& r) const {
+        (void)r;
+        return false;
+    }
 };
 
 // Every straight piece of an outline: the line, then its end pixel set red, whatever the pen.

@@ -18,6 +18,14 @@ bool IsFinite(CDoublePoint p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
+// A box round every pixel that a line of the given width between the two points can set.
+CRect PieceBox(CDoublePoint a, CDoublePoint b, int width) {
+    const double m = width + 3.0;
+    const auto pin = [](double v) { return static_cast<int>(std::clamp(v, -2.0e9, 2.0e9)); };
+    return {pin(std::floor(std::min(a.x, b.x) - m)), pin(std::floor(std::min(a.y, b.y) - m)),
+            pin(std::ceil(std::max(a.x, b.x) + m) + 1), pin(std::ceil(std::max(a.y, b.y) + m) + 1)};
+}
+
 // Far beyond any window: a path this far out of sight is not worth walking in dashes.
 constexpr double kMaxDashedLength = 1.0e6;
 
@@ -61,10 +69,12 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
         const double len = Length(b - a);
         if (!(len > 0.0) || !std::isfinite(len))
             continue;
+        // A piece whose dashes would not be seen only moves the pattern on.
+        const bool unseen = dc.Misses(PieceBox(a, b, pen.width));
         double at = 0.0;
         while (at < len) {
             const double step = std::min(left, len - at);
-            if (dash % 2 == 0) {
+            if (dash % 2 == 0 && !unseen) {
                 const CPoint from = Px(a + (b - a) * (at / len));
                 CPoint to = Px(a + (b - a) * ((at + step) / len));
                 // A dash shorter than a pixel (a dot) still shows as one.

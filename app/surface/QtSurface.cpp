@@ -163,24 +163,29 @@ void CQtSurface::LimitWrites(const QRect& imagePixels) {
     m_bLimited = true;
     m_limit = {imagePixels.left(), imagePixels.top(), imagePixels.right() + 1LL,
                imagePixels.bottom() + 1LL};
+    // The units (before the shift) whose device pixels meet the limit.
+    const double ratio = m_scale.ratio;
+    const auto lo = [ratio](long long pixel) {
+        return static_cast<long long>(std::floor(static_cast<double>(pixel) / ratio));
+    };
+    const auto hi = [ratio](long long pixel) {
+        return static_cast<long long>(std::ceil(static_cast<double>(pixel) / ratio));
+    };
+    m_limitUnits = {lo(m_limit.left), lo(m_limit.top), hi(m_limit.right), hi(m_limit.bottom)};
 }
 
 bool CQtSurface::OutsideLimit(long long left, long long top, long long right, long long bottom,
                               int margin) const {
-    if (!m_bLimited)
-        return false;
-    // The units whose device pixels meet the limit.
-    const double ratio = m_scale.ratio;
-    const auto lo = [ratio](long long pixel, long long shift) {
-        return static_cast<long long>(std::floor(static_cast<double>(pixel) / ratio)) - shift;
-    };
-    const auto hi = [ratio](long long pixel, long long shift) {
-        return static_cast<long long>(std::ceil(static_cast<double>(pixel) / ratio)) - shift;
-    };
-    return right + margin <= lo(m_limit.left, m_nShiftX) ||
-           left - margin >= hi(m_limit.right, m_nShiftX) ||
-           bottom + margin <= lo(m_limit.top, m_nShiftY) ||
-           top - margin >= hi(m_limit.bottom, m_nShiftY);
+    return m_bLimited && (right + margin <= m_limitUnits.left - m_nShiftX ||
+                          left - margin >= m_limitUnits.right - m_nShiftX ||
+                          bottom + margin <= m_limitUnits.top - m_nShiftY ||
+                          top - margin >= m_limitUnits.bottom - m_nShiftY);
+}
+
+bool CQtSurface::Misses(const CRect& r) const {
+    const CArea v = VisibleArea(0);
+    return r.right <= v.left || r.left >= v.right || r.bottom <= v.top || r.top >= v.bottom ||
+           OutsideLimit(r.left, r.top, r.right, r.bottom, 0);
 }
 
 bool CQtSurface::Limit(CWriteOp& op) const {

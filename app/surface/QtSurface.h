@@ -61,6 +61,7 @@ public:
     void DrawImage(const std::string& path, const CRect& r) override;
     void XorRectangle(const CRect& r) override;
     void SetOrigin(CPoint origin) override;
+    bool Misses(const CRect& r) const override;
 
 private:
     // A rectangle in drawing coordinates (before the origin is taken off), wide enough for any
@@ -155,6 +156,7 @@ private:
     bool m_bFootprints = false;             // wide strokes may be written from footprints
     bool m_bLimited = false;                // writes are kept inside m_limit (image pixels)
     CArea m_limit{0, 0, 0, 0};
+    CArea m_limitUnits{0, 0, 0, 0}; // the units whose device pixels meet it, before the shift
     // Device pixels a unit; when more than one, what is written is scaled as the painter scales it.
     CScale m_scale;
     bool m_bScaled = false;

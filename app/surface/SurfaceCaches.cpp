@@ -7,6 +7,7 @@ void CSurfaceCaches::CloseFrame() {
     m_curves.Trim();
     m_painterCalls.Trim();
     m_texts.Trim();
+    m_textsAt.Trim();
 }
 
 CHeldWrites* CSurfaceCaches::TakeHeldWrites() {

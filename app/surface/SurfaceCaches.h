@@ -10,6 +10,7 @@
 #include "app/surface/FootprintCache.h"
 #include "app/surface/HeldWrites.h"
 #include "app/surface/PainterCallCache.h"
+#include "app/surface/TextAt.h"
 #include "app/surface/TextCache.h"
 
 #include <QImage>
@@ -29,7 +30,8 @@ public:
     CSurfaceCaches() : CSurfaceCaches(CLimits()) {}
     explicit CSurfaceCaches(const CLimits& limits)
         : m_footprints(limits.footprintRows), m_curves(limits.curvePoints),
-          m_painterCalls(limits.painterRuns), m_texts(limits.texts), m_held(limits.texts) {}
+          m_painterCalls(limits.painterRuns), m_texts(limits.texts), m_textsAt(limits.texts),
+          m_held(limits.texts) {}
     CSurfaceCaches(const CSurfaceCaches&) = delete;
     CSurfaceCaches& operator=(const CSurfaceCaches&) = delete;
 
@@ -45,6 +47,7 @@ public:
     CCurveCache& Curves() { return m_curves; }
     CPainterCallCache& PainterCalls() { return m_painterCalls; }
     CTextCache& Texts() { return m_texts; }
+    CTextAtCache& TextsAt() { return m_textsAt; }
     CImageCache& Images() { return m_images; }
     // An image of the window's size that a painting of what changed is made in before the
     // changed rectangles are copied out; what it holds between paintings means nothing.
@@ -55,6 +58,7 @@ private:
     CCurveCache m_curves;
     CPainterCallCache m_painterCalls;
     CTextCache m_texts;
+    CTextAtCache m_textsAt;
     CImageCache m_images;
     QImage m_damageImage;
     int m_nOpenFrames = 0;
