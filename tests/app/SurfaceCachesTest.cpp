@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 void PaintFrame(CDrawSurface& dc, const CFigureList& list, double zoom, CPoint shift) {
@@ -18,6 +20,10 @@ void PaintFrame(CDrawSurface& dc, const CFigureList& list, double zoom, CPoint s
     // Cut by the image's edges: what the painter draws itself, kept by call.
     dc.Line({-300, 20}, {900, 500}, {EPenStyle::Solid, 3, RGB(0, 0, 200)});
     dc.Line({-40, 380}, {700, -90}, {EPenStyle::Dotted, 1, 0});
+    // Labels, more than the texts kept, at every angle and reference, some cut by the edges.
+    for (int i = 0; i < 8; ++i)
+        dc.DrawTextAt({i * 90 - 20, 60 + i * 50}, "label " + std::to_string(i), "LCR"[i % 3],
+                      "TCB"[i / 3 % 3], i * 40.0, 10 + i);
 }
 
 TEST(SurfaceCaches, PastTheirLimitsTheyEmptyBetweenFramesAndKeepThePixels) {
@@ -63,6 +69,7 @@ TEST(SurfaceCaches, PastTheirLimitsTheyEmptyBetweenFramesAndKeepThePixels) {
             EXPECT_LE(caches.Curves().GetPoints(), limits.curvePoints);
             EXPECT_LE(caches.PainterCalls().GetRuns(), limits.painterRuns);
             EXPECT_LE(caches.Texts().GetTexts(), limits.texts);
+            EXPECT_LE(caches.TextsAt().GetTexts(), limits.texts);
         }
     EXPECT_GT(caches.Footprints().GetDrops(), 0);
     EXPECT_GT(caches.Curves().GetDrops(), 0);
