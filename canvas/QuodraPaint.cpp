@@ -67,8 +67,13 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
                          pin(shown.bottom + dy)};
         const double zoom = Zoom();
         FiguresMeeting(page, m_painted);
-        for (const int i : m_painted)
-            m_figures.GetAt(i)->Paint(dc, zoom, origin.x, origin.y);
+        for (const int i : m_painted) {
+            const CFigure& f = *m_figures.GetAt(i);
+            // A small rectangle painted again often lies inside a figure's outline, untouched.
+            if (client && f.MissesRect(page, zoom))
+                continue;
+            f.Paint(dc, zoom, origin.x, origin.y);
+        }
     }
     // The polyline being clicked lies over the drawing until it is finished.
     if (m_pCorners)

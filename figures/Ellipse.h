@@ -28,4 +28,7 @@ public:
     std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
                                                           CDoublePoint d) const override;
     std::vector<CDoublePoint> GetFillOutline(double zoom, CDoublePoint d) const override;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return MissesInsideEllipse(page, zoom);
+    }
 };

@@ -167,6 +167,12 @@ CRect CFigure::GetPaintExtent(double zoom) const {
             AddPinned(r.bottom, reach)};
 }
 
+double CFigure::PaintReach(double zoom) const {
+    const CRect r = GetBoundingRect(zoom), e = GetPaintExtent(zoom);
+    return std::max({double(r.left) - e.left, double(r.top) - e.top, double(e.right) - r.right,
+                     double(e.bottom) - r.bottom});
+}
+
 ECursor CFigure::GetHandleCursor(int handle, double zoom) const {
     if (handle == 0 || handle == 1)
         return ECursor::None;
@@ -260,6 +266,30 @@ bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance) {
     const auto [first, last] =
         CSegmentWalk(a, b).RangeIn(pt.x - t, pt.y - t, pt.x + t + 1LL, pt.y + t + 1LL);
     return first < last;
+}
+
+bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, double right,
+                     double bottom) {
+    // Liang-Barsky: the part of the segment within each pair of edges, narrowed edge by edge.
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (!(t0 <= t1))
+            return false;
+    }
+    return true;
 }
 
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect) {

@@ -127,6 +127,15 @@ public:
     // bounding rectangle widened by the handle squares, the outline pen and a few pixels more;
     // whatever draws beyond that (a thicker pen, an arrowhead) widens it in its override.
     virtual CRect GetPaintExtent(double zoom) const;
+    // Does Paint set no pixel inside the page rectangle (right/bottom exclusive)? The canvas
+    // leaves such a figure out when it paints a small part of the window again. False when
+    // unsure; a figure says true only where its outline cannot reach (inside a ring, away from a
+    // line).
+    virtual bool MissesRect(const CRect& page, double zoom) const {
+        (void)page;
+        (void)zoom;
+        return false;
+    }
     virtual ECursor GetHandleCursor(int handle, double zoom) const;
     // What dragging the handle does, as the undo step is named: "Resize" unless it turns.
     virtual const char* GetHandleStepName(int handle) const {
@@ -171,6 +180,8 @@ public:
     }
 
 protected:
+    // How far beyond the bounding rectangle Paint may set pixels (GetPaintExtent's margin).
+    double PaintReach(double zoom) const;
     // Black-outlined blue squares of the given handles, shifted by (dx, dy).
     void DrawHandleSquares(CDrawSurface& dc, double zoom, int dx, int dy,
                            std::initializer_list<int> handles) const;
@@ -201,6 +212,9 @@ inline CDoublePoint ToPageUnits(int x, int y, double zoom) {
 bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance = 3);
 // Does a pixel walked from a to b lie in rect?
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect);
+// Does the segment a-b meet the box [left, right] x [top, bottom]?
+bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, double right,
+                     double bottom);
 
 // The resize cursor for a handle seen from the centre at `degrees` (0 to 180, or NaN when the
 // handle lies on the centre).

@@ -175,6 +175,76 @@ std::vector<CDoublePoint> CFramedFigure::GetFillOutline(double zoom, CDoublePoin
             PixelAt(kHandleEnd, zoom, d), PixelAt(kHandleBottomLeft, zoom, d)};
 }
 
+namespace {
+
+// Does the figure draw nothing but its outline (and the end pixels along it)?
+bool DrawsOnlyItsOutline(const CFigure& f) {
+    return !f.m_bSelected && !(f.m_style.fillGrey && (f.GetStyleCaps() & kStyleFill));
+}
+
+} // namespace
+
+bool CFramedFigure::MissesInsidePolygon(const CRect& page, double zoom,
+                                        std::initializer_list<int> corners) const {
+    if (!DrawsOnlyItsOutline(*this))
+        return false;
+    const double margin = PaintReach(zoom) + 2.0;
+    std::vector<CDoublePoint> q;
+    for (int h : corners) {
+        const CPoint p = GetHandlePoint(h, zoom);
+        q.push_back({double(p.x), double(p.y)});
+    }
+    double area = 0.0;
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        const CDoublePoint a = q[i], b = q[(i + 1) % q.size()];
+        area += a.x * b.y - b.x * a.y;
+    }
+    if (!(std::abs(area) > 0.0) || !(margin < 1.0e6))
+        return false;
+    const double sign = area > 0 ? 1.0 : -1.0;
+    const CDoublePoint box[4] = {{double(page.left), double(page.top)},
+                                 {double(page.right), double(page.top)},
+                                 {double(page.right), double(page.bottom)},
+                                 {double(page.left), double(page.bottom)}};
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        const CDoublePoint a = q[i], e = q[(i + 1) % q.size()] - a;
+        const double len = std::sqrt(e.x * e.x + e.y * e.y);
+        if (!(len > 0.0))
+            return false;
+        // Every corner of the rectangle on the inner side of the edge, farther than the margin.
+        for (const CDoublePoint& p : box)
+            if (!(sign * (e.x * (p.y - a.y) - e.y * (p.x - a.x)) / len >= margin))
+                return false;
+    }
+    return true;
+}
+
+bool CFramedFigure::MissesInsideEllipse(const CRect& page, double zoom) const {
+    if (!DrawsOnlyItsOutline(*this))
+        return false;
+    const CPoint s = GetHandlePoint(kHandleStart, zoom), e = GetHandlePoint(kHandleEnd, zoom);
+    const CPoint tr = GetHandlePoint(kHandleTopRight, zoom);
+    const CPoint bl = GetHandlePoint(kHandleBottomLeft, zoom);
+    // A frame with its edges along the page only.
+    if (tr.y != s.y || tr.x != e.x || bl.x != s.x || bl.y != e.y)
+        return false;
+    const double cx = 0.5 * (double(s.x) + e.x), cy = 0.5 * (double(s.y) + e.y);
+    const double a = 0.5 * std::abs(double(e.x) - s.x), b = 0.5 * std::abs(double(e.y) - s.y);
+    // The ellipse shrunk about its centre by the factor k lies at least (1 - k) times the
+    // shorter half axis inside it: that far beyond the reach (and the curves' own error).
+    const double margin = PaintReach(zoom) + 3.0 + 0.002 * std::max(a, b);
+    const double k = 1.0 - margin / std::min(a, b);
+    if (!(k > 0.0) || !(margin < 1.0e6))
+        return false;
+    for (const double x : {double(page.left), double(page.right)})
+        for (const double y : {double(page.top), double(page.bottom)}) {
+            const double u = (x - cx) / a, v = (y - cy) / b;
+            if (!(u * u + v * v < k * k))
+                return false;
+        }
+    return true;
+}
+
 void CFramedFigure::DrawStyled(CDrawSurface& dc, double zoom, int dx, int dy) const {
     const CDoublePoint d{double(dx), double(dy)};
     if (m_style.fillGrey && (GetStyleCaps() & kStyleFill))

@@ -48,6 +48,12 @@ protected:
     // The closed outline through the pixel points of four handles, each edge by the segment rule.
     void DrawHandleLoop(CDrawSurface& dc, double zoom, int dx, int dy, int h1, int h2, int h3,
                         int h4) const;
+    // Does a figure that draws no more than its outline (unselected, no fill) along the closed
+    // polygon through these handles, or the ellipse inscribed in its frame, leave the page
+    // rectangle untouched, the rectangle lying inside it beyond the paint reach?
+    bool MissesInsidePolygon(const CRect& page, double zoom,
+                             std::initializer_list<int> corners) const;
+    bool MissesInsideEllipse(const CRect& page, double zoom) const;
     // The resize by handles 2..9 to the page point m (no minimum size).
     void ResizeFrame(int handle, CDoublePoint m);
 

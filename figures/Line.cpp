@@ -84,6 +84,18 @@ bool CLine::IntersectsRect(const CRect& rect, double zoom) const {
                          rect);
 }
 
+bool CLine::MissesRect(const CRect& page, double zoom) const {
+    // Everything a line draws (its pen, its heads, its handles) lies within the paint reach of
+    // the segment between its ends.
+    const double reach = PaintReach(zoom) + 1.0;
+    if (!(reach < 1.0e6))
+        return false;
+    const CPoint a = GetHandlePoint(kHandleStart, zoom), b = GetHandlePoint(kHandleEnd, zoom);
+    return !SegmentMeetsBox({double(a.x), double(a.y)}, {double(b.x), double(b.y)},
+                            page.left - reach, page.top - reach, page.right + reach,
+                            page.bottom + reach);
+}
+
 bool CLine::HitTest(CPoint pt, double zoom) const {
     // A wide line is hit anywhere on its ink.
     const int reach = std::max(3, RoundHalf(0.5 * m_style.dLineWidth * zoom));

@@ -16,6 +16,7 @@ public:
     void AppendTeX(std::string& out) const override;
     bool IntersectsRect(const CRect& rect, double zoom) const override;
     bool HitTest(CPoint pt, double zoom) const override;
+    bool MissesRect(const CRect& page, double zoom) const override;
     unsigned GetStyleCaps() const override;
     // A line takes the dotted line's own pattern by becoming a dotted line.
     void ApplyStyle(const CStyle& style, unsigned parts) override;

@@ -11,6 +11,10 @@ public:
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     // Pushes a proposed handle position out of the 15-unit band around the handle's anchor.
     virtual void LimitHandlePoint(int handle, CDoublePoint& m) const;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return MissesInsidePolygon(page, zoom,
+                                   {kHandleStart, kHandleTopRight, kHandleEnd, kHandleBottomLeft});
+    }
 };
 
 class CRhomb : public CRectangle {
@@ -22,6 +26,10 @@ public:
     std::vector<std::vector<CDoublePoint>> GetStrokePaths(double zoom,
                                                           CDoublePoint d) const override;
     std::vector<CDoublePoint> GetFillOutline(double zoom, CDoublePoint d) const override;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return MissesInsidePolygon(page, zoom,
+                                   {kHandleTop, kHandleRight, kHandleBottom, kHandleLeft});
+    }
 };
 
 class CPictureFigure : public CRectangle {
@@ -36,4 +44,5 @@ public:
     std::unique_ptr<CFigure> Clone() const override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     unsigned GetStyleCaps() const override { return 0; }
+    bool MissesRect(const CRect&, double) const override { return false; } // the picture fills it
 };

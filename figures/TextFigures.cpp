@@ -41,6 +41,19 @@ void CFigureText::DrawFigureText(const CFramedFigure& f, CDrawSurface& dc, doubl
     dc.DrawText(CRect{pin(c.x - r), pin(c.y - r), pin(c.x + r), pin(c.y + r)}, m_strText);
 }
 
+bool CFigureText::TextMisses(const CFramedFigure& f, const CRect& page, double zoom) const {
+    if (m_strText.empty())
+        return true;
+    // The square the text is drawn in and clipped to, as DrawFigureText works it out.
+    const CPoint c = f.GetHandlePoint(kHandleCenter, zoom);
+    const CPoint p2 = f.GetHandlePoint(kHandleStart, zoom);
+    const CPoint p4 = f.GetHandlePoint(kHandleTopRight, zoom);
+    const double dX = double(p2.x) - p4.x, dY = double(p2.y) - p4.y;
+    const double r = std::floor(std::min(0.5 * std::sqrt(dX * dX + dY * dY), 1.0e9)) + 2.0;
+    return c.x + r <= page.left || c.x - r >= page.right || c.y + r <= page.top ||
+           c.y - r >= page.bottom;
+}
+
 std::unique_ptr<CFigure> CTextRectangle::Clone() const {
     return CloneOf(*this);
 }

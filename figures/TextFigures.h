@@ -21,6 +21,8 @@ protected:
     // The text centred on one line in the square of half the top edge around the centre.
     void DrawFigureText(const CFramedFigure& f, CDrawSurface& dc, double zoom, int dx,
                         int dy) const;
+    // Does the text, drawn by DrawFigureText, leave the page rectangle untouched?
+    bool TextMisses(const CFramedFigure& f, const CRect& page, double zoom) const;
 };
 
 class CTextRectangle : public CRectangle, public CFigureText {
@@ -30,6 +32,9 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return CRectangle::MissesRect(page, zoom) && TextMisses(*this, page, zoom);
+    }
 };
 
 class CTextEllipse : public CEllipse, public CFigureText {
@@ -39,6 +44,9 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return CEllipse::MissesRect(page, zoom) && TextMisses(*this, page, zoom);
+    }
 };
 
 class CTextRhomb : public CRhomb, public CFigureText {
@@ -48,6 +56,9 @@ public:
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
     void AppendTeX(std::string& out) const override;
+    bool MissesRect(const CRect& page, double zoom) const override {
+        return CRhomb::MissesRect(page, zoom) && TextMisses(*this, page, zoom);
+    }
 };
 
 // A text as a figure takes it: line breaks and the other control characters become spaces (a
