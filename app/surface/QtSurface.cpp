@@ -539,9 +539,17 @@ void CQtSurface::Rectangle(const CRect& rect, const CPen& pen, std::optional<COL
     const CArea a{r.left, r.top, r.right, r.bottom};
     if (a.IsEmpty() || OutsideLimit(a.left, a.top, a.right, a.bottom, std::max(pen.width, 1) + 2))
         return;
+    const QColor color = ToQColor(pen.color);
+    if (fill && pen.width <= 1 && pen.style == EPenStyle::Solid) {
+        // The ring of the outline and the fill inside it: the whole rectangle in the outline's
+        // colour, then what lies inside the ring (two writes where five would set the same).
+        FillArea(a, color);
+        if (a.right - a.left > 2 && a.bottom - a.top > 2)
+            FillArea({a.left + 1, a.top + 1, a.right - 1, a.bottom - 1}, ToQColor(*fill));
+        return;
+    }
     if (fill)
         FillArea(a, ToQColor(*fill));
-    const QColor color = ToQColor(pen.color);
     if (pen.width <= 1 && pen.style == EPenStyle::Solid) {
         // The outline is the outermost ring of pixels inside the rectangle.
         FillArea({a.left, a.top, a.right, a.top + 1}, color);
