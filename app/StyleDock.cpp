@@ -198,6 +198,16 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
         const double grey = m_pFillGrey->value() == kMixed ? m_dLastFillGrey : m_pFillGrey->value();
         ApplyFill(on ? std::optional<double>(grey) : std::nullopt);
     });
+    m_pFillAlone = new QCheckBox("No &outline", body);
+    m_pFillAlone->setObjectName("fillAlone");
+    m_pFillAlone->setToolTip(
+        "The fill alone, without its outline (circles, ellipses with their axes "
+        "along the page, polylines and polygons)");
+    connect(m_pFillAlone, &QCheckBox::clicked, this, [this] {
+        if (!m_bUpdating)
+            ApplyFillAlone(m_pFillAlone->checkState() == Qt::Checked);
+    });
+    fill->addWidget(m_pFillAlone);
     grid->addWidget(m_pFill, row, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid->addLayout(fill, row, 1);
     ++row;
@@ -424,10 +434,14 @@ CStyleDock::CShown CStyleDock::Current() const {
         shown.style = selection.style;
         shown.nSame = selection.nSame;
         shown.nCaps = selection.nCaps;
+        shown.nOutlined = selection.nOutlined;
+        shown.nFillsAlone = selection.nFillsAlone;
     } else {
         shown.style = NewStyleInPageUnits();
         shown.nSame = kStyleAll;
         shown.nCaps = kStyleAll;
+        if (shown.style.fillGrey)
+            ++(shown.style.bOutline ? shown.nOutlined : shown.nFillsAlone);
     }
     return shown;
 }
@@ -499,6 +513,13 @@ void CStyleDock::Show(const CShown& shown) {
     const bool filled = takes(kStyleFill) && (mixed(kStyleFill) || s.fillGrey);
     m_pFillSlider->setEnabled(filled);
     m_pFillGrey->setEnabled(filled);
+    // Ticked when every fill that may go without its outline does.
+    const bool aloneMixed = shown.nOutlined > 0 && shown.nFillsAlone > 0;
+    m_pFillAlone->setTristate(aloneMixed);
+    m_pFillAlone->setCheckState(aloneMixed              ? Qt::PartiallyChecked
+                                : shown.nFillsAlone > 0 ? Qt::Checked
+                                                        : Qt::Unchecked);
+    m_pFillAlone->setEnabled(shown.nOutlined + shown.nFillsAlone > 0);
 
     for (std::size_t i = 0; i < m_endsButtons.size(); ++i) {
         m_endsButtons[i]->setChecked(!mixed(kStyleHeadEnds) && s.eHeads == kEnds[i]);

@@ -57,6 +57,8 @@ private:
     void Apply(const CStyle& style, unsigned part, const char* stepName);
     void Refuse(const std::string& why);
     void ApplyWidth(double points);
+    // The fills that may go without their outline: without it (alone) or with it.
+    void ApplyFillAlone(bool alone);
     void ApplyWidthField();
     void ApplyPattern(const std::vector<double>& pattern);
     void ApplyPatternField();
@@ -76,6 +78,7 @@ private:
         unsigned nSame = 0;
         unsigned nCaps = 0;
         int nCount = 0;
+        int nOutlined = 0, nFillsAlone = 0; // as CQuodra::CSelectionStyle counts them
         double dScale = 1;
         friend bool operator==(const CShown&, const CShown&) = default;
     };
@@ -98,6 +101,7 @@ private:
     QSlider* m_pGreySlider = nullptr;
     QDoubleSpinBox* m_pGrey = nullptr;
     QCheckBox* m_pFill = nullptr;
+    QCheckBox* m_pFillAlone = nullptr; // a fill without its outline
     QSlider* m_pFillSlider = nullptr;
     QDoubleSpinBox* m_pFillGrey = nullptr;
     std::array<QToolButton*, 4> m_endsButtons{};

@@ -53,6 +53,19 @@ void CStyleDock::ApplyWidth(double points) {
     Apply(s, kStyleWidth, "Line Width");
 }
 
+void CStyleDock::ApplyFillAlone(bool alone) {
+    m_pMessage->hide();
+    if (m_shown.nCount > 0) {
+        m_canvas.GetCanvas().SetSelectionOutline(!alone);
+        Refresh();
+        Show(m_shown);
+        return;
+    }
+    CStyle s = m_shown.style;
+    s.bOutline = !alone;
+    Apply(s, kStyleWidth, "Outline");
+}
+
 void CStyleDock::ApplyWidthField() {
     if (m_bUpdating || m_pWidth->value() == kMixed)
         return;

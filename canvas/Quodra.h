@@ -163,11 +163,17 @@ public:
         unsigned nSame = 0;
         unsigned nCaps = 0;
         int nCount = 0; // selected figures
+        // Selected fills that may be drawn alone (CFigure::TakesFillAlone): with their outline,
+        // and without it.
+        int nOutlined = 0, nFillsAlone = 0;
     };
     CSelectionStyle GetSelectionStyle() const;
     // Gives every selected figure that takes them the values of style that parts names, as one
     // step of that name. False when no figure changed (no step is then kept).
     bool ApplyStyleToSelection(const CStyle& style, unsigned parts, const std::string& stepName);
+    // Draws the selected fills that may go without their outline with it (on) or without it, as
+    // one step "Outline". False when no figure changed.
+    bool SetSelectionOutline(bool on);
     // The values new figures get (the rest is their kind's default).
     void SetNewFigureStyle(const CStyle& style, unsigned parts);
     const CStyle& GetNewFigureStyle() const { return m_newStyle; }

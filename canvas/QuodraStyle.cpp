@@ -40,6 +40,8 @@ CQuodra::CSelectionStyle CQuodra::GetSelectionStyle() const {
             continue;
         ++result.nCount;
         const unsigned caps = f->GetStyleCaps();
+        if (f->TakesFillAlone() && f->m_style.fillGrey)
+            ++(f->m_style.bOutline ? result.nOutlined : result.nFillsAlone);
         const CStyle shown = ShownStyle(*f);
         const unsigned fresh = caps & ~seen;
         CopyStyleParts(result.style, shown, fresh);
@@ -61,6 +63,19 @@ bool CQuodra::ApplyStyleToSelection(const CStyle& style, unsigned parts,
             continue;
         m_history.Touch(i);
         f->ApplyStyle(bounded, parts);
+    }
+    return EndRestyle(own);
+}
+
+bool CQuodra::SetSelectionOutline(bool on) {
+    const bool own = BeginStep("Outline");
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bSelected || !f->m_bSelectable || !f->TakesFillAlone() || !f->m_style.fillGrey ||
+            f->m_style.bOutline == on)
+            continue;
+        m_history.Touch(i);
+        f->m_style.bOutline = on;
     }
     return EndRestyle(own);
 }

@@ -214,3 +214,38 @@ TEST_F(CStyleDockTest, AWidthGivesAFillDrawnAloneItsOutline) {
     EXPECT_TRUE(StyleOf(0).bOutline);
     EXPECT_NE(Canvas().GetFigures().GetAt(m_nFirst)->ExportTeX().find("\\lcir"), std::string::npos);
 }
+
+// "No outline" draws the selected fills that may go without their outline (a disc, not a filled
+// rectangle) as their fill alone, as one step, and shows the mix of a selection; with nothing
+// selected it makes new discs so.
+TEST_F(CStyleDockTest, NoOutlineDrawsTheFillAlone) {
+    CFigureList list;
+    auto& disc = AddFigure<CCircle>(list, 100, 100, 140, 100);
+    disc.m_style.fillGrey = 0.5;
+    auto& box = AddFigure<CRectangle>(list, 200, 100, 260, 160);
+    box.m_style.fillGrey = 0.5;
+    Canvas().ReplaceFigures(std::move(list));
+    m_nFirst = Canvas().GetFigures().GetCount() - 2;
+    Viewport()->repaint();
+    auto* alone = Control<QCheckBox>("fillAlone");
+    Select({1});
+    EXPECT_FALSE(alone->isEnabled()); // a rectangle's fill keeps its outline
+    Select({0, 1});
+    ASSERT_TRUE(alone->isEnabled());
+    alone->click();
+    EXPECT_FALSE(StyleOf(0).bOutline);
+    EXPECT_TRUE(StyleOf(1).bOutline);
+    EXPECT_EQ(UndoText(), "&Undo Outline\tCtrl+Z");
+    const std::string tex = Canvas().GetFigures().GetAt(m_nFirst)->ExportTeX();
+    EXPECT_NE(tex.find("\\fcir"), std::string::npos);
+    EXPECT_EQ(tex.find("\\lcir"), std::string::npos);
+    EXPECT_EQ(alone->checkState(), Qt::Checked);
+    Trigger(ID_EDIT_UNDO);
+    EXPECT_TRUE(StyleOf(0).bOutline);
+    EXPECT_EQ(alone->checkState(), Qt::Unchecked);
+    // New figures: a fill, then no outline, and a circle drawn is a disc.
+    Select({});
+    Control<QCheckBox>("fill")->click();
+    alone->click();
+    EXPECT_FALSE(Canvas().GetNewFigureStyle().bOutline);
+}
