@@ -268,13 +268,12 @@ bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance) {
     return first < last;
 }
 
-bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, double right,
-                     double bottom) {
-    // Liang-Barsky: the part of the segment within each pair of edges, narrowed edge by edge.
+bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, double top,
+                 double right, double bottom) {
     double t0 = 0.0, t1 = 1.0;
-    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double dx = bx - ax, dy = by - ay;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};
+    const double q[4] = {ax - left, right - ax, ay - top, bottom - ay};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0)
@@ -286,10 +285,20 @@ bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, do
             t0 = std::max(t0, t);
         else
             t1 = std::min(t1, t);
-        if (!(t0 <= t1))
+        if (t0 > t1)
             return false;
     }
+    const double nax = ax + t0 * dx, nay = ay + t0 * dy;
+    bx = ax + t1 * dx;
+    by = ay + t1 * dy;
+    ax = nax;
+    ay = nay;
     return true;
+}
+
+bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, double right,
+                     double bottom) {
+    return ClipSegment(a.x, a.y, b.x, b.y, left, top, right, bottom);
 }
 
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect) {

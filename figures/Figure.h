@@ -212,6 +212,10 @@ inline CDoublePoint ToPageUnits(int x, int y, double zoom) {
 bool SegmentHit(CPoint a, CPoint b, CPoint pt, int tolerance = 3);
 // Does a pixel walked from a to b lie in rect?
 bool SegmentInRect(CPoint a, CPoint b, const CRect& rect);
+// Cuts the segment a-b to the box [left, right] x [top, bottom] (Liang-Barsky); false when
+// nothing of it is inside.
+bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, double top,
+                 double right, double bottom);
 // Does the segment a-b meet the box [left, right] x [top, bottom]?
 bool SegmentMeetsBox(CDoublePoint a, CDoublePoint b, double left, double top, double right,
                      double bottom);

@@ -1,6 +1,7 @@
 #include "app/surface/QtSurface.h"
 
 #include "app/surface/SurfaceCaches.h"
+#include "figures/Figure.h"
 #include "figures/SegmentWalk.h"
 
 #include <QImage>
@@ -15,39 +16,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-namespace {
-
-// Cuts the segment a-b to the rectangle (Liang-Barsky); false when nothing of it is inside.
-bool ClipSegment(double& ax, double& ay, double& bx, double& by, double left, double top,
-                 double right, double bottom) {
-    double t0 = 0.0, t1 = 1.0;
-    const double dx = bx - ax, dy = by - ay;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {ax - left, right - ax, ay - top, bottom - ay};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const double nax = ax + t0 * dx, nay = ay + t0 * dy;
-    bx = ax + t1 * dx;
-    by = ay + t1 * dy;
-    ax = nax;
-    ay = nay;
-    return true;
-}
-
-} // namespace
 
 CQtSurface::CQtSurface(QPainter& painter, EWrites writes)
     : m_pOwnCaches(std::make_unique<CSurfaceCaches>()), m_caches(*m_pOwnCaches), m_painter(painter),
