@@ -161,17 +161,25 @@ bool CQtSurface::Limit(CWriteOp& op) const {
     op.bottom = static_cast<int>(std::min<long long>(op.bottom, m_limit.bottom));
     if (op.top >= op.bottom)
         return false;
-    // Columns are cut, and a write that was whole is looked at pixel by pixel.
+    // Columns are cut, and a write that was whole is looked at pixel by pixel unless it lies
+    // inside the limit.
     switch (op.kind) {
     case CWriteOp::EKind::Fill:
         op.fill.left = static_cast<int>(std::max<long long>(op.fill.left, m_limit.left));
         op.fill.right = static_cast<int>(std::min<long long>(op.fill.right, m_limit.right));
         return op.fill.left < op.fill.right;
-    case CWriteOp::EKind::Walk:
-        op.whole = false;
+    case CWriteOp::EKind::Walk: {
+        // A walk whose ends both lie inside the limit lies inside it whole.
+        const auto inside = [this, &op](long long x, long long y) {
+            x += op.walk.shiftX;
+            y += op.walk.shiftY;
+            return x >= m_limit.left && x < m_limit.right && y >= m_limit.top && y < m_limit.bottom;
+        };
+        op.whole = op.whole && inside(op.walk.ax, op.walk.ay) && inside(op.walk.bx, op.walk.by);
         op.walk.left = static_cast<int>(std::max<long long>(op.walk.left, m_limit.left));
         op.walk.right = static_cast<int>(std::min<long long>(op.walk.right, m_limit.right));
         return op.walk.left < op.walk.right;
+    }
     case CWriteOp::EKind::Footprint:
         op.whole = false;
         op.footprint.left = std::max(op.footprint.left, m_limit.left);
