@@ -150,10 +150,25 @@ bool CQtSurface::OutsideLimit(long long left, long long top, long long right, lo
                           top - margin >= m_limitUnits.bottom - m_nShiftY);
 }
 
+bool CQtSurface::Unseen(long long left, long long top, long long right, long long bottom,
+                        int margin) const {
+    const CArea v = VisibleArea(margin);
+    return right <= v.left || left >= v.right || bottom <= v.top || top >= v.bottom ||
+           OutsideLimit(left, top, right, bottom, margin);
+}
+
 bool CQtSurface::Misses(const CRect& r) const {
-    const CArea v = VisibleArea(0);
-    return r.right <= v.left || r.left >= v.right || r.bottom <= v.top || r.top >= v.bottom ||
-           OutsideLimit(r.left, r.top, r.right, r.bottom, 0);
+    return Unseen(r.left, r.top, r.right, r.bottom, 0);
+}
+
+bool CQtSurface::InkUnseen(const QRectF& ink) const {
+    const auto usable = [](double v) { return std::isfinite(v) && std::abs(v) < 1e15; };
+    if (!usable(ink.left()) || !usable(ink.top()) || !usable(ink.right()) || !usable(ink.bottom()))
+        return false;
+    return Unseen(static_cast<long long>(std::floor(ink.left())) + m_ptOrigin.x,
+                  static_cast<long long>(std::floor(ink.top())) + m_ptOrigin.y,
+                  static_cast<long long>(std::ceil(ink.right())) + m_ptOrigin.x,
+                  static_cast<long long>(std::ceil(ink.bottom())) + m_ptOrigin.y, 1);
 }
 
 bool CQtSurface::Limit(CWriteOp& op) const {

@@ -133,6 +133,12 @@ private:
     // either: what it would set outside the limit is not wanted.
     bool OutsideLimit(long long left, long long top, long long right, long long bottom,
                       int margin) const;
+    // Would nothing drawn in [left, right) x [top, bottom) (drawing coordinates), grown by
+    // margin, show: out of sight, or outside that limit?
+    bool Unseen(long long left, long long top, long long right, long long bottom, int margin) const;
+    // The same for glyphs whose pixels all lie in ink (painter coordinates); false when the box
+    // is not usable.
+    bool InkUnseen(const QRectF& ink) const;
     // Do the image pixels [left, right) x [top, bottom) lie within that limit?
     bool LimitHolds(long long left, long long top, long long right, long long bottom) const {
         return !m_bLimited || (left >= m_limit.left && right <= m_limit.right &&

@@ -141,21 +141,8 @@ void CQtSurface::DrawTextAt(CPoint at, const std::string& text, char h, char v, 
         return;
     const QFont font = TextAtFont(m_painter.font(), size);
     const CTextAtMeasure& m = m_caches.TextsAt().Get(text, font);
-    // A text whose glyphs set no pixel in sight, or none inside the limit, is not drawn.
-    const QRectF reach = TextAtReach(m, to, h, v, degrees);
-    if (std::isfinite(reach.left()) && std::isfinite(reach.top()) && std::isfinite(reach.right()) &&
-        std::isfinite(reach.bottom()) &&
-        std::max(std::abs(reach.left()), std::abs(reach.right())) < 1e15 &&
-        std::max(std::abs(reach.top()), std::abs(reach.bottom())) < 1e15) {
-        const long long left = static_cast<long long>(std::floor(reach.left())) + m_ptOrigin.x;
-        const long long top = static_cast<long long>(std::floor(reach.top())) + m_ptOrigin.y;
-        const long long right = static_cast<long long>(std::ceil(reach.right())) + m_ptOrigin.x;
-        const long long bottom = static_cast<long long>(std::ceil(reach.bottom())) + m_ptOrigin.y;
-        const CArea seen = VisibleArea(1);
-        if (right <= seen.left || left >= seen.right || bottom <= seen.top || top >= seen.bottom ||
-            OutsideLimit(left, top, right, bottom, 1))
-            return;
-    }
+    if (InkUnseen(TextAtReach(m, to, h, v, degrees)))
+        return;
     Flush();
     DrawMeasuredTextAt(m_painter, font, m, to, QString::fromUtf8(text), h, v, degrees);
 }
@@ -192,11 +179,7 @@ void CQtSurface::DrawText(const CRect& rect, const std::string& text) {
     const QPointF at(box.x() + (box.width() - line.horizontalAdvance()) / 2,
                      box.y() + (box.height() - laid->height) / 2);
     const QRectF ink = laid->ink.translated(at);
-    // Glyphs that set no pixel inside the limit are not drawn.
-    if (OutsideLimit(static_cast<long long>(std::floor(ink.left())) + m_ptOrigin.x,
-                     static_cast<long long>(std::floor(ink.top())) + m_ptOrigin.y,
-                     static_cast<long long>(std::ceil(ink.right())) + m_ptOrigin.x,
-                     static_cast<long long>(std::ceil(ink.bottom())) + m_ptOrigin.y, 1))
+    if (InkUnseen(ink))
         return;
     // Every pixel the glyphs can set lies inside the box and in sight: no clip is needed.
     const bool cut = !visible.contains(ink);

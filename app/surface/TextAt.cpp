@@ -68,8 +68,10 @@ const CTextAtMeasure& CTextAtCache::Get(const std::string& text, const QFont& fo
     if (!m_pLast || !(m_pLast->font == font)) {
         m_pLast = nullptr;
         for (const std::unique_ptr<CFontTexts>& s : m_sets)
-            if (s->font == font)
+            if (s->font == font) {
                 m_pLast = s.get();
+                break;
+            }
         if (!m_pLast) {
             m_pLast = m_sets.emplace_back(std::make_unique<CFontTexts>()).get();
             m_pLast->font = font;
