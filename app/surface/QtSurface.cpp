@@ -356,9 +356,13 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
 
 bool CQtSurface::WriteScaledWide(CPoint from, CPoint to, const CPen& pen) {
     // Every solid pen strokes a convex shape, and a segment moved by whole periods moves its
-    // stroke by whole device pixels: its footprint is kept by phase.
+    // stroke by whole device pixels: its footprint is kept by phase. Where a unit is not a whole
+    // number of device pixels (1.25, 1.5), the painter's stroke of a pen wider than one unit
+    // puts a pixel here or there differently from one place to the next, whatever the phase:
+    // those go to the painter.
     const int w = std::max(pen.width, 1);
-    if (!m_bFootprints || pen.style != EPenStyle::Solid || w > 1000)
+    if (!m_bFootprints || pen.style != EPenStyle::Solid || w > 1000 ||
+        (m_scale.period > 1 && w > 1))
         return false;
     const long long dx = static_cast<long long>(to.x) - from.x;
     const long long dy = static_cast<long long>(to.y) - from.y;

@@ -1,6 +1,7 @@
 // The fast Qt surface against the plain one it replaced: a generated drawing of every figure kind,
-// selected and not, with lines cut by the image edges, painted through both at every zoom step a
-// user reaches, must give the same image pixel for pixel.
+// half of them in styles of their own (widths, patterns, fills, heads), selected and not, with
+// lines cut by the image edges, painted through both at every zoom step a user reaches, must give
+// the same image pixel for pixel.
 #include "app/PlainQtSurface.h"
 #include "app/QtSurface.h"
 #include "app/surface/SurfaceCaches.h"
@@ -85,7 +86,7 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
     s_pCaches = &caches;
     CRandomDrawing gen(2024);
     CFigureList list;
-    gen.AddTo(list, 600);
+    gen.AddEveryKindTo(list, 600, 2); // every other figure with a style of its own
     for (int i = 0; i < list.GetCount(); ++i)
         list.GetAt(i)->m_bSelected = i % 3 == 0;
     int step = 0;
@@ -111,7 +112,7 @@ TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryZoom) {
 TEST(PaintExact, FastSurfaceMatchesThePlainOneAtEveryPixelDensity) {
     CRandomDrawing gen(7);
     CFigureList list;
-    gen.AddTo(list, 300);
+    gen.AddEveryKindTo(list, 300, 2);
     for (int i = 0; i < list.GetCount(); ++i)
         list.GetAt(i)->m_bSelected = i % 4 == 0;
     for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
