@@ -9,6 +9,9 @@ public:
     explicit CTextlessSurface(CDrawSurface& inner) : m_inner(inner) {}
 
     void Line(CPoint from, CPoint to, const CPen& pen) override { m_inner.Line(from, to, pen); }
+    void Lines(const std::vector<CPoint>& ends, const CPen& pen) override {
+        m_inner.Lines(ends, pen);
+    }
     void SetPixel(CPoint p, COLORREF color) override { m_inner.SetPixel(p, color); }
     void Rectangle(const CRect& r, const CPen& pen, std::optional<COLORREF> fill) override {
         m_inner.Rectangle(r, pen, fill);

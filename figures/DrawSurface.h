@@ -4,6 +4,7 @@
 
 #include "figures/Geometry.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ public:
 
     // A straight line from `from` to `to`; the pixel `to` itself is left out.
     virtual void Line(CPoint from, CPoint to, const CPen& pen) = 0;
+    // Lines of one pen, from ends[2i] to ends[2i + 1] each, as Line draws them; all their pixels
+    // have the pen's colour, so a surface may set them in any order, and each only once.
+    virtual void Lines(const std::vector<CPoint>& ends, const CPen& pen) {
+        for (std::size_t i = 0; i + 1 < ends.size(); i += 2)
+            Line(ends[i], ends[i + 1], pen);
+    }
     virtual void SetPixel(CPoint p, COLORREF color) = 0;
     // Outline with the pen and, when given, a solid fill; right and bottom edges exclusive.
     virtual void Rectangle(const CRect& r, const CPen& pen, std::optional<COLORREF> fill) = 0;

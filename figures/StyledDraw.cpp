@@ -50,6 +50,10 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
     if (path.size() < 2)
         return;
     const CPen solid{EPenStyle::Solid, pen.width, pen.color};
+    // The pieces' ends, two a piece, handed to the surface at once: a wide pen's pieces overlap,
+    // and the surface may set each pixel of the path once.
+    thread_local std::vector<CPoint> ends;
+    ends.clear();
     double total = 0.0;
     for (std::size_t i = 1; i < path.size(); ++i)
         total += Length(path[i] - path[i - 1]);
@@ -58,8 +62,11 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
         cycle += d;
     if (pen.dashes.empty() || !(cycle > 0.0) || !(total / cycle < kMaxDashedLength)) {
         for (std::size_t i = 1; i < path.size(); ++i)
-            if (IsFinite(path[i - 1]) && IsFinite(path[i]))
-                dc.Line(Px(path[i - 1]), Px(path[i]), solid);
+            if (IsFinite(path[i - 1]) && IsFinite(path[i])) {
+                ends.push_back(Px(path[i - 1]));
+                ends.push_back(Px(path[i]));
+            }
+        dc.Lines(ends, solid);
         return;
     }
     std::size_t dash = 0;        // which length of the pattern is running
@@ -80,7 +87,8 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
                 // A dash shorter than a pixel (a dot) still shows as one.
                 if (to == from)
                     to.x += 1;
-                dc.Line(from, to, solid);
+                ends.push_back(from);
+                ends.push_back(to);
             }
             at += step;
             left -= step;
@@ -90,6 +98,7 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
             }
         }
     }
+    dc.Lines(ends, solid);
 }
 
 void FillPath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, COLORREF color) {

@@ -18,10 +18,29 @@ CCurveCache::CEntry& CCurveCache::Get(const std::vector<CPoint>& points) {
     return it->second;
 }
 
+CCurveCache::CEntry& CCurveCache::GetLines(const std::vector<CPoint>& ends) {
+    const auto [it, added] = m_lines.try_emplace(ends);
+    if (added) {
+        CEntry& e = it->second;
+        for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+            if (e.pixels.empty() || e.pixels.back() != ends[i]) {
+                if (!e.pixels.empty())
+                    e.breaks.push_back(e.pixels.size());
+                e.pixels.push_back(ends[i]);
+            }
+            e.pixels.push_back(ends[i + 1]);
+        }
+        e.pixels.shrink_to_fit();
+        m_nPoints += ends.size() + e.pixels.size();
+    }
+    return it->second;
+}
+
 void CCurveCache::Trim() {
     if (m_nPoints <= m_nMaxPoints)
         return;
     m_map.clear();
+    m_lines.clear();
     m_nPoints = 0;
     ++m_nDrops;
 }

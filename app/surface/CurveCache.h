@@ -69,6 +69,9 @@ public:
 
     // The entry of the curve through points (1 + 3k of them); it stays until Trim.
     CEntry& Get(const std::vector<CPoint>& points);
+    // The entry of the lines from ends[2i] to ends[2i + 1], every piece kept as it is (one of no
+    // length too) and chained to the one before where it starts at its end; it stays until Trim.
+    CEntry& GetLines(const std::vector<CPoint>& ends);
     // The merged footprints of entry e's pieces for pen (solid, up to 1000 units wide) at a scale
     // whose period is one unit.
     const CWide& Wide(CEntry& e, const CPen& pen, const CScale& scale, CFootprintCache& footprints);
@@ -94,6 +97,7 @@ private:
 
     size_t m_nMaxPoints;
     std::unordered_map<std::vector<CPoint>, CEntry, CPointsHash> m_map;
+    std::unordered_map<std::vector<CPoint>, CEntry, CPointsHash> m_lines; // by their ends
     size_t m_nPoints = 0;
     int m_nDrops = 0;
     QPainterPath m_path;

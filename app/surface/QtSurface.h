@@ -4,6 +4,7 @@
 // writer, from the window's caches) and what the painter has to draw.
 #pragma once
 
+#include "app/surface/CurveCache.h"
 #include "app/surface/PixelWriter.h"
 #include "figures/DrawSurface.h"
 
@@ -50,6 +51,7 @@ public:
     void LimitWrites(const QRect& imagePixels);
 
     void Line(CPoint from, CPoint to, const CPen& pen) override;
+    void Lines(const std::vector<CPoint>& ends, const CPen& pen) override;
     void SetPixel(CPoint p, COLORREF color) override;
     void Rectangle(const CRect& r, const CPen& pen, std::optional<COLORREF> fill) override;
     void FillRect(const CRect& r, COLORREF color) override;
@@ -106,6 +108,13 @@ private:
     bool WriteWide(CPoint from, CPoint to, const CPen& pen);
     // The same on a device of more than one pixel a unit, where every solid pen is scaled.
     bool WriteScaledWide(CPoint from, CPoint to, const CPen& pen);
+    // Can the pen's pieces be written from their footprints merged (solid, wide enough, at a
+    // scale whose period is one unit, into an image with no clip)?
+    bool WritesWidePieces(const CPen& pen) const;
+    // The pieces of a cached polyline written as their merged footprints, each pixel once; false
+    // when some piece would not be written whole from its footprint, and the pieces must be
+    // drawn one by one.
+    bool WriteWidePieces(CCurveCache::CEntry& curve, const CPen& pen);
     // The device pixels the painter fills for the units of r, written into the image.
     void WriteScaledFill(const CArea& r, QRgb color);
     // The device pixel where a unit (in drawing coordinates) starts, a multiple of the period.

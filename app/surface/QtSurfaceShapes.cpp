@@ -51,38 +51,8 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             return;
         }
     }
-    const int w = std::max(pen.width, 1);
-    const int narrowest = m_bScaled ? 1 : 3; // as WriteWide takes them
-    if (!pixels && m_bFootprints && pen.style == EPenStyle::Solid && w >= narrowest && w <= 1000 &&
-        m_scale.period == 1) {
-        // Where every piece would be written from its footprint, whole and uncut (what WriteWide
-        // asks of each piece), the merged footprints give the same pixels, each written once.
-        const CCurveCache::CWide& wide =
-            m_caches.Curves().Wide(curve, pen, m_scale, m_caches.Footprints());
-        const CPoint p0 = curve.pixels.empty() ? CPoint{} : curve.pixels[0];
-        const CArea v = VisibleArea(w + 2);
-        const CArea writable = WritableArea();
-        const long long x = DevicePixelX(p0.x), y = DevicePixelY(p0.y);
-        // In the image: on a scaled device all of it; otherwise the rows from the top edge on.
-        const bool inside = m_bScaled
-                                ? x + wide.left >= 0 && x + wide.right <= m_writer.GetWidth() &&
-                                      y + wide.top >= 0 && y + wide.bottom <= m_writer.GetHeight()
-                                : p0.y + wide.pointsTop - w - 2 >= writable.top &&
-                                      writable.Contains({p0.x + wide.left, p0.y + wide.top,
-                                                         p0.x + wide.right, p0.y + wide.bottom});
-        if (wide.usable && p0.x + wide.pointsLeft >= v.left && p0.x + wide.pointsRight < v.right &&
-            p0.y + wide.pointsTop >= v.top && p0.y + wide.pointsBottom < v.bottom && inside) {
-            CWriteOp op;
-            op.kind = CWriteOp::EKind::Runs;
-            op.color = ToRgb(pen.color);
-            op.whole = true;
-            op.runs = {x, y, wide.runs.data(), wide.runs.size(), 0, m_writer.GetWidth()};
-            op.top = static_cast<int>(y + wide.top);
-            op.bottom = static_cast<int>(y + wide.bottom);
-            Write(op);
-            return;
-        }
-    }
+    if (!pixels && WritesWidePieces(pen) && WriteWidePieces(curve, pen))
+        return;
     m_lines.clear();
     curve.ForEachPiece([&](CPoint a, CPoint b) {
         QLineF line;
@@ -96,6 +66,63 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
     // One colour, no end pixels in between: the pieces are stroked together.
     if (!m_lines.isEmpty())
         Stroke(m_lines, pen);
+}
+
+bool CQtSurface::WritesWidePieces(const CPen& pen) const {
+    const int w = std::max(pen.width, 1);
+    const int narrowest = m_bScaled ? 1 : 3; // as WriteWide takes them
+    return m_bFootprints && pen.style == EPenStyle::Solid && w >= narrowest && w <= 1000 &&
+           m_scale.period == 1;
+}
+
+bool CQtSurface::WriteWidePieces(CCurveCache::CEntry& curve, const CPen& pen) {
+    // Where every piece would be written from its footprint, whole and uncut (what WriteWide
+    // asks of each piece), the merged footprints give the same pixels, each written once.
+    const int w = std::max(pen.width, 1);
+    const CCurveCache::CWide& wide =
+        m_caches.Curves().Wide(curve, pen, m_scale, m_caches.Footprints());
+    const CPoint p0 = curve.pixels.empty() ? CPoint{} : curve.pixels[0];
+    const CArea v = VisibleArea(w + 2);
+    const CArea writable = WritableArea();
+    const long long x = DevicePixelX(p0.x), y = DevicePixelY(p0.y);
+    // In the image: on a scaled device all of it; otherwise the rows from the top edge on.
+    const bool inside = m_bScaled
+                            ? x + wide.left >= 0 && x + wide.right <= m_writer.GetWidth() &&
+                                  y + wide.top >= 0 && y + wide.bottom <= m_writer.GetHeight()
+                            : p0.y + wide.pointsTop - w - 2 >= writable.top &&
+                                  writable.Contains({p0.x + wide.left, p0.y + wide.top,
+                                                     p0.x + wide.right, p0.y + wide.bottom});
+    if (!wide.usable || p0.x + wide.pointsLeft < v.left || p0.x + wide.pointsRight >= v.right ||
+        p0.y + wide.pointsTop < v.top || p0.y + wide.pointsBottom >= v.bottom || !inside)
+        return false;
+    CWriteOp op;
+    op.kind = CWriteOp::EKind::Runs;
+    op.color = ToRgb(pen.color);
+    op.whole = true;
+    op.runs = {x, y, wide.runs.data(), wide.runs.size(), 0, m_writer.GetWidth()};
+    op.top = static_cast<int>(y + wide.top);
+    op.bottom = static_cast<int>(y + wide.bottom);
+    Write(op);
+    return true;
+}
+
+void CQtSurface::Lines(const std::vector<CPoint>& ends, const CPen& pen) {
+    const bool pixels = pen.width <= 1 && IsPixelExact();
+    if (ends.size() >= 4 && !pixels && m_writer.IsValid() && WritesWidePieces(pen)) {
+        long long left = ends[0].x, top = ends[0].y, right = left, bottom = top;
+        for (const CPoint p : ends) {
+            left = std::min<long long>(left, p.x);
+            top = std::min<long long>(top, p.y);
+            right = std::max<long long>(right, p.x);
+            bottom = std::max<long long>(bottom, p.y);
+        }
+        // No piece reaches what can be seen, as Line would find for each.
+        if (Unseen(left, top, right + 1, bottom + 1, std::max(pen.width, 1) + 2))
+            return;
+        if (WriteWidePieces(m_caches.Curves().GetLines(ends), pen))
+            return;
+    }
+    CDrawSurface::Lines(ends, pen);
 }
 
 void CQtSurface::FillPolygon(const std::vector<CPoint>& points, COLORREF color) {
