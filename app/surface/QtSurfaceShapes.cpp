@@ -86,12 +86,11 @@ bool CQtSurface::WriteWidePieces(CCurveCache::CEntry& curve, const CPen& pen) {
     const CArea writable = WritableArea();
     const long long x = DevicePixelX(p0.x), y = DevicePixelY(p0.y);
     // In the image: on a scaled device all of it; otherwise the rows from the top edge on.
-    const bool inside = m_bScaled
-                            ? x + wide.left >= 0 && x + wide.right <= m_writer.GetWidth() &&
-                                  y + wide.top >= 0 && y + wide.bottom <= m_writer.GetHeight()
-                            : p0.y + wide.pointsTop - w - 2 >= writable.top &&
-                                  writable.Contains({p0.x + wide.left, p0.y + wide.top,
-                                                     p0.x + wide.right, p0.y + wide.bottom});
+    const bool inside = m_bScaled ? x + wide.left >= 0 && x + wide.right <= m_writer.GetWidth() &&
+                                        y + wide.top >= 0 && y + wide.bottom <= m_writer.GetHeight()
+                                  : p0.y + wide.pointsTop - w - 2 >= writable.top &&
+                                        writable.Contains({p0.x + wide.left, p0.y + wide.top,
+                                                           p0.x + wide.right, p0.y + wide.bottom});
     if (!wide.usable || p0.x + wide.pointsLeft < v.left || p0.x + wide.pointsRight >= v.right ||
         p0.y + wide.pointsTop < v.top || p0.y + wide.pointsBottom >= v.bottom || !inside)
         return false;
