@@ -54,12 +54,13 @@ void StrokePath(CDrawSurface& dc, const std::vector<CDoublePoint>& path, const C
     // and the surface may set each pixel of the path once.
     thread_local std::vector<CPoint> ends;
     ends.clear();
-    double total = 0.0;
-    for (std::size_t i = 1; i < path.size(); ++i)
-        total += Length(path[i] - path[i - 1]);
     double cycle = 0.0;
     for (double d : pen.dashes)
         cycle += d;
+    double total = 0.0; // the path's length, which only a pattern needs
+    if (cycle > 0.0)
+        for (std::size_t i = 1; i < path.size(); ++i)
+            total += Length(path[i] - path[i - 1]);
     if (pen.dashes.empty() || !(cycle > 0.0) || !(total / cycle < kMaxDashedLength)) {
         for (std::size_t i = 1; i < path.size(); ++i)
             if (IsFinite(path[i - 1]) && IsFinite(path[i])) {
