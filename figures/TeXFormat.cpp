@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -35,19 +36,31 @@ char* WriteFixed2(char* out, double v) {
     }
     if (bits >> 63)
         *out++ = '-';
+    // Two digits at a time, from a table of the hundred pairs.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930"
+        "31323334353637383940414243444546474849505152535455565758596061"
+        "62636465666768697071727374757677787980818283848586878889909192"
+        "93949596979899";
     char digits[24];
     char* d = digits + sizeof digits;
     std::uint64_t whole = hundredths / 100;
-    do {
-        *--d = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
-    while (d < digits + sizeof digits)
-        *out++ = *d++;
+    for (; whole >= 100; whole /= 100) {
+        d -= 2;
+        std::memcpy(d, kPairs + 2 * (whole % 100), 2);
+    }
+    if (whole >= 10) {
+        d -= 2;
+        std::memcpy(d, kPairs + 2 * whole, 2);
+    } else {
+        *--d = static_cast<char>('0' + whole);
+    }
+    const size_t n = static_cast<size_t>(digits + sizeof digits - d);
+    std::memcpy(out, d, n);
+    out += n;
     *out++ = '.';
-    *out++ = static_cast<char>('0' + hundredths % 100 / 10);
-    *out++ = static_cast<char>('0' + hundredths % 10);
-    return out;
+    std::memcpy(out, kPairs + 2 * (hundredths % 100), 2);
+    return out + 2;
 }
 
 } // namespace
