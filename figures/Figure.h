@@ -80,6 +80,8 @@ public:
 
     // What of a style the figure takes (kStyleOutline, kStyleFill, kStyleHeads bits).
     virtual unsigned GetStyleCaps() const { return 0; }
+    // The text the figure carries (the text figures' and a label's); nullptr for the others.
+    virtual std::string* GetTextField() { return nullptr; }
     // Can the figure be a fill without its outline (CStyle::bOutline)?
     virtual bool TakesFillAlone() const { return false; }
     // The style a new figure of this kind starts with: TeXDraw's defaults, and for an arrow a

@@ -29,6 +29,7 @@ public:
     double m_dAngle = 0.0; // degrees counterclockwise, [0, 360)
 
     ECreation GetCreation() const override { return ECreation::Click; }
+    std::string* GetTextField() override { return &m_strText; }
     std::string WhyNotDrawable() const override;
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;

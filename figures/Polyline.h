@@ -12,7 +12,7 @@ inline constexpr int kHandleCorner = 100;
 // No polyline has more corners (its block stays readable).
 inline constexpr int kMaxCorners = 4096;
 
-class CPolyline : public CFigure {
+class CPolyline final : public CFigure {
 public:
     CPolyline() {
         m_strType = kTypePolyline;

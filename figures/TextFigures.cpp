@@ -98,10 +98,7 @@ void CTextRhomb::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
 }
 
 std::string* GetFigureText(CFigure& figure) {
-    if (auto* label = dynamic_cast<CLabel*>(&figure))
-        return &label->m_strText;
-    auto* text = dynamic_cast<CFigureText*>(&figure);
-    return text ? &text->m_strText : nullptr;
+    return figure.GetTextField();
 }
 
 std::string OneLineText(std::string_view text) {

@@ -28,6 +28,7 @@ protected:
 class CTextRectangle : public CRectangle, public CFigureText {
 public:
     CTextRectangle() { m_strType = kTypeTextRectangle; }
+    std::string* GetTextField() override { return &m_strText; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
@@ -40,6 +41,7 @@ public:
 class CTextEllipse : public CEllipse, public CFigureText {
 public:
     CTextEllipse() { m_strType = kTypeTextEllipse; }
+    std::string* GetTextField() override { return &m_strText; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
@@ -52,6 +54,7 @@ public:
 class CTextRhomb : public CRhomb, public CFigureText {
 public:
     CTextRhomb() { m_strType = kTypeTextRhomb; }
+    std::string* GetTextField() override { return &m_strText; }
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
     void Draw(CDrawSurface& dc, double zoom, int dx, int dy) const override;
