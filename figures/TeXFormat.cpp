@@ -55,9 +55,8 @@ char* WriteFixed2(char* out, double v) {
     } else {
         *--d = static_cast<char>('0' + whole);
     }
-    const size_t n = static_cast<size_t>(digits + sizeof digits - d);
-    std::memcpy(out, d, n);
-    out += n;
+    while (d < digits + sizeof digits)
+        *out++ = *d++;
     *out++ = '.';
     std::memcpy(out, kPairs + 2 * (hundredths % 100), 2);
     return out + 2;
