@@ -110,7 +110,7 @@ private:
     bool WriteScaledWide(CPoint from, CPoint to, const CPen& pen);
     // Can the pen's pieces be written from their footprints merged (solid, wide enough, at a
     // scale whose period is one unit, into an image with no clip)?
-    bool WritesWidePieces(const CPen& pen) const;
+    bool CanMergeWidePieces(const CPen& pen) const;
     // The pieces of a cached polyline written as their merged footprints, each pixel once; false
     // when some piece would not be written whole from its footprint, and the pieces must be
     // drawn one by one.

@@ -51,7 +51,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
             return;
         }
     }
-    if (!pixels && WritesWidePieces(pen) && WriteWidePieces(curve, pen))
+    if (!pixels && CanMergeWidePieces(pen) && WriteWidePieces(curve, pen))
         return;
     m_lines.clear();
     curve.ForEachPiece([&](CPoint a, CPoint b) {
@@ -68,7 +68,7 @@ void CQtSurface::PolyBezier(const std::vector<CPoint>& points, const CPen& pen) 
         Stroke(m_lines, pen);
 }
 
-bool CQtSurface::WritesWidePieces(const CPen& pen) const {
+bool CQtSurface::CanMergeWidePieces(const CPen& pen) const {
     const int w = std::max(pen.width, 1);
     const int narrowest = m_bScaled ? 1 : 3; // as WriteWide takes them
     return m_bFootprints && pen.style == EPenStyle::Solid && w >= narrowest && w <= 1000 &&
@@ -107,7 +107,7 @@ bool CQtSurface::WriteWidePieces(CCurveCache::CEntry& curve, const CPen& pen) {
 
 void CQtSurface::Lines(const std::vector<CPoint>& ends, const CPen& pen) {
     const bool pixels = pen.width <= 1 && IsPixelExact();
-    if (ends.size() >= 4 && !pixels && m_writer.IsValid() && WritesWidePieces(pen)) {
+    if (ends.size() >= 4 && !pixels && CanMergeWidePieces(pen)) {
         long long left = ends[0].x, top = ends[0].y, right = left, bottom = top;
         for (const CPoint p : ends) {
             left = std::min<long long>(left, p.x);
