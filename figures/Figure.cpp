@@ -2,6 +2,7 @@
 
 #include "figures/BezierCurve.h"
 #include "figures/Ellipse.h"
+#include "figures/ForeignBlock.h"
 #include "figures/SegmentWalk.h"
 
 #include <algorithm>
@@ -60,14 +61,21 @@ std::string CFigure::GetTeXDrawBlock() const {
     if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)
         return m_strReadBlock;
     if (m_pForeignFrame) {
-        // The block in the editor's words, from the frame's origin, inside what sets that frame.
         const CForeignFrame& frame = *m_pForeignFrame;
+        std::string own;
+        if (AppendForeignBlock(own, *this, frame))
+            return own;
+        // The block in the editor's words, from the frame's origin, inside what sets that frame.
         const std::unique_ptr<CFigure> placed = Clone();
         placed->MoveBy(-frame.ptOrigin.x, -frame.ptOrigin.y);
         KeepCornersRoundingToTheNearest(*placed);
         // What writes nothing (a grid line) writes no frame either.
-        const std::string written = placed->ExportTeX();
-        return written.empty() ? written : frame.strBefore + written + frame.strAfter;
+        std::string written = placed->ExportTeX();
+        if (written.empty())
+            return written;
+        written = frame.strBefore + written + frame.strAfter;
+        DropEmptyLines(written);
+        return written;
     }
     return block;
 }

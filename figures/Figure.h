@@ -6,6 +6,7 @@
 #include "figures/FigureKind.h"
 #include "figures/Geometry.h"
 #include "figures/Style.h"
+#include "figures/TeXDrawSettings.h"
 
 #include <initializer_list>
 #include <memory>
@@ -53,6 +54,38 @@ struct CForeignFrame {
     // What the statements after the figure rely on it for (the style its statements leave, the
     // point they end at), written where it stood when it is deleted; empty when nothing.
     std::string strCarried;
+
+    // The same figure written again in the drawing's own words (figures/ForeignBlock.h): where
+    // it stood, no segment and no change of units, its own style statements kept for what was not
+    // changed. Unused while dUnit is 0 (a figure added to the drawing).
+    // One of the drawing's units there, and its frame's origin (a point (u v) is the page point
+    // ptFrameOrigin + (u, -v) * dUnit), page units.
+    double dUnit = 0.0;
+    CDoublePoint ptFrameOrigin;
+    // Decimals the numbers are written with: as many as the figure's own had, and enough for
+    // TeXDraw's 1/300 in.
+    int nDecimals = 2;
+    // What was in force before its statements, and what they leave for the statements after.
+    CTeXDrawSettings inForce, left;
+    CDoublePoint ptLeft; // the current point they leave
+    // Its own style statements, as written: which parts of the settings each sets (kSay* bits),
+    // the settings after it, its text.
+    struct CSaying {
+        unsigned nParts = 0;
+        CTeXDrawSettings after;
+        std::string strText;
+    };
+    std::vector<CSaying> sayings;
+};
+
+// The parts of TeXDraw's settings a style statement sets.
+enum : unsigned {
+    kSayWidth = 1,     // \linewd
+    kSayPattern = 2,   // \lpatt
+    kSayGray = 4,      // \setgray
+    kSayHeadType = 8,  // \arrowheadtype
+    kSayHeadSize = 16, // \arrowheadsize
+    kSayTextRef = 32,  // \textref
 };
 
 class CFigure {

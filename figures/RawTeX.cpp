@@ -171,14 +171,19 @@ void CRawTeXFigure::AppendTeX(std::string& out) const {
     // "(x y)" in inches, y upward, as fine as TeXDraw itself reads a position.
     const auto inInches = [](CDoublePoint d) {
         std::string s = "(";
-        AppendTeXNumber(s, 0.01 * d.x);
+        // + 0.0 turns a negative zero into "0.00", not "-0.00".
+        AppendTeXNumber(s, 0.01 * d.x + 0.0);
         s += ' ';
-        AppendTeXNumber(s, -0.01 * d.y);
+        AppendTeXNumber(s, -0.01 * d.y + 0.0);
         return s + ')';
     };
     const std::string shift = inInches(m_ptMoved), back = inInches(CDoublePoint{} - m_ptMoved);
     const std::string inches = "\\bsegment\\drawdim in \\setunitscale 1 ";
-    out += "\n\\savepos(0 0)";
+    // On a line of its own, and never after an empty one: the drawing may stand where an empty
+    // line is a \\par.
+    if (!out.empty() && out.back() != '\n')
+        out += '\n';
+    out += "\\savepos(0 0)";
     out += kOrigin;
     out += "\\savecurrpos";
     out += kBefore;

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Numbers are written to no more decimals than this.
+constexpr int kMostDecimals = 6;
+
 // A statement that draws nothing and changes nothing: blanks, or a comment on a line of its own.
 bool IsQuiet(const CTeXDrawStatement& s) {
     return s.m_eKind == ETeXDrawStatement::Blank || s.m_eKind == ETeXDrawStatement::Comment;
@@ -29,11 +32,60 @@ void AppendShortest(std::string& out, double v, double unit) {
     for (int digits = 0; digits < 5; ++digits, scale *= 10.0) {
         const double r = std::round(v * scale) / scale;
         if (std::round(r * unit * 3.0) == pixels && std::fabs(r * unit * 3.0 - pixels) < 0.25) {
-            AppendTeXNumber(out, r);
+            AppendTeXNumber(out, r + 0.0); // never "-0.00"
             return;
         }
     }
-    AppendTeXNumber(out, v);
+    AppendTeXNumber(out, v + 0.0);
+}
+
+// The most decimals any number of text is written with (a comma may stand for the point).
+int DecimalsIn(std::string_view text) {
+    int most = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != '.' && text[k] != ',')
+            continue;
+        int digits = 0;
+        while (k + 1 < text.size() && text[k + 1] >= '0' && text[k + 1] <= '9') {
+            ++digits;
+            ++k;
+        }
+        most = std::max(most, digits);
+    }
+    return std::min(most, kMostDecimals);
+}
+
+// The decimals that place a point of a drawing whose unit is `unit` page units to a tenth of
+// TeXDraw's 1/300 in.
+int DecimalsFor(double unit) {
+    int d = 0;
+    for (double step = unit; d < kMostDecimals && !(step <= 1.0 / 30.0); step /= 10.0)
+        ++d;
+    return d;
+}
+
+// The part of TeXDraw's settings a style command sets.
+unsigned PartsSetBy(const std::string& name) {
+    if (name == "linewd")
+        return kSayWidth;
+    if (name == "lpatt")
+        return kSayPattern;
+    if (name == "setgray")
+        return kSayGray;
+    if (name == "arrowheadtype")
+        return kSayHeadType;
+    if (name == "arrowheadsize")
+        return kSayHeadSize;
+    if (name == "textref")
+        return kSayTextRef;
+    return 0;
+}
+
+std::string_view Trim(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") + 1 - first);
 }
 
 // The most style statements taken before or after a figure's own.
@@ -331,6 +383,19 @@ private:
             a += ")\n";
         }
         frame->strCarried = frame->strAfter.substr(std::string_view("\\esegment\n").size());
+        // For writing it again in the drawing's own words.
+        frame->dUnit = before.m_dUnit;
+        frame->ptFrameOrigin = before.m_ptOrigin;
+        frame->nDecimals = std::max(DecimalsIn(TextOf(i, n)), DecimalsFor(before.m_dUnit));
+        frame->inForce = in;
+        frame->left = SettingsOf(after);
+        frame->ptLeft = after.m_ptCurrent;
+        for (std::size_t k = i; k < i + n; ++k) {
+            const CTeXDrawStatement& s = m_program.m_statements[k];
+            if (s.m_eKind == ETeXDrawStatement::Style)
+                frame->sayings.push_back({PartsSetBy(s.m_strName), SettingsOf(s.m_after),
+                                          std::string(Trim(TextOf(k, 1)))});
+        }
         return frame;
     }
 

@@ -3,19 +3,12 @@
 #pragma once
 
 #include "figures/Geometry.h"
+#include "figures/TeXDrawSettings.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The line style in force when something was drawn.
-struct CTeXDrawStyle {
-    double m_dWidth = 1.0;        // page units (TeXDraw's default 0.01 in)
-    std::vector<double> m_dashes; // \lpatt's on/off lengths in page units; empty is solid
-    double m_dGray = 0.0;         // 0 black ... 1 white
-    friend bool operator==(const CTeXDrawStyle&, const CTeXDrawStyle&) = default;
-};
 
 enum class ETeXDrawPrimitive : unsigned char {
     Line,    // m_pt1 -> m_pt2, a piece of path m_nPath
@@ -63,15 +56,6 @@ struct CTeXDrawPath {
     double m_dFillGray = 0.0;
     bool m_bStroked = true;
     int m_nFillStatement = -1; // the \lfill or \ifill, -1 when not filled
-};
-
-// The settings in force that a figure's look depends on, beside its own arguments.
-struct CTeXDrawSettings {
-    CTeXDrawStyle m_style;
-    char m_cHeadType = 'T'; // \arrowheadtype's letter, as in CTeXDrawPrimitive
-    double m_dHeadLength = 0.0, m_dHeadWidth = 0.0; // page units
-    char m_cHRef = 'L', m_cVRef = 'B';              // \textref
-    friend bool operator==(const CTeXDrawSettings&, const CTeXDrawSettings&) = default;
 };
 
 // Where TeXDraw stands between two statements: the current point, and the frame coordinates are
