@@ -476,7 +476,7 @@ std::string CInterpreter::ReadDefinition(bool latex) {
             m_pIn->Next(t);
             std::string inside;
             while (m_pIn->Next(t) && !t.IsChar(']') && t.m_eType != ETeXToken::Par)
-                inside += TokenText(t);
+                AppendTokenText(inside, t);
             double n = 0;
             if (option == 0 && ParseTeXNumber(inside, n) && n >= 1 && n <= 9)
                 macro->m_delimiters.resize(static_cast<std::size_t>(n));

@@ -44,7 +44,7 @@ std::string CInterpreter::ReadParenthesised(std::string& text) {
             return "a } comes before the closing \")\"";
         else if (depth == 0 && t.IsChar(')'))
             return "";
-        text += TokenText(t);
+        AppendTokenText(text, t);
     }
     return "the \"(\" is never closed";
 }
@@ -64,7 +64,7 @@ std::string CInterpreter::ReadSpaceDelimited(std::string& value) {
              (t.m_eType == ETeXToken::ControlSequence || t.m_eType == ETeXToken::EndGroup)))
             break;
         depth += t.m_eType == ETeXToken::BeginGroup ? 1 : t.m_eType == ETeXToken::EndGroup ? -1 : 0;
-        value += TokenText(t);
+        AppendTokenText(value, t);
         m_pIn->Next(t);
     }
     value = std::string(StripBraces(value));
@@ -101,7 +101,7 @@ std::string CInterpreter::ReadText(std::string& text) {
         text = std::string(m_body.substr(open, m_input.GetLexer().GetPos() - 1 - open));
     } else {
         for (const CTeXToken& k : tokens)
-            text += TokenText(k);
+            AppendTokenText(text, k);
     }
     return "";
 }

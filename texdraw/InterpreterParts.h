@@ -71,6 +71,9 @@ bool ParseTeXNumber(std::string_view s, double& value);
 // Blank-separated items, as TeXDraw splits "(x y)" and \lpatt's list.
 std::vector<std::string_view> SplitBlanks(std::string_view s);
 std::string TokenText(const CTeXToken& t);
+// Appends t's text to a text made of tokens, with the blank that keeps a control word apart from a
+// letter after it.
+void AppendTokenText(std::string& out, const CTeXToken& t);
 // \realmult: a pt times b, read and printed back by TeX to the nearest 2^-16.
 std::string RealMult(double a, double b, double& out);
 

@@ -104,6 +104,23 @@ std::string TokenText(const CTeXToken& t) {
     }
 }
 
+void AppendTokenText(std::string& out, const CTeXToken& t) {
+    const std::string text = TokenText(t);
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!text.empty() && letter(text.front())) {
+        // Does out end with a control word: letters after a backslash that is not itself escaped?
+        std::size_t i = out.size();
+        while (i > 0 && letter(out[i - 1]))
+            --i;
+        std::size_t slashes = 0;
+        while (i > slashes && out[i - 1 - slashes] == '\\')
+            ++slashes;
+        if (i < out.size() && slashes % 2 == 1)
+            out += ' '; // TeX dropped it when reading "\tt h"; without it the text says "\tth"
+    }
+    out += text;
+}
+
 // \realmult: a pt times b, read and printed back by TeX to the nearest 2^-16.
 std::string RealMult(double a, double b, double& out) {
     const double d0 = std::round(Quantise(a) * 65536.0);

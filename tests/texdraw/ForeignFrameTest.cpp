@@ -3,20 +3,50 @@
 // the editor writes points to.
 #include "texdraw/Interpreter.h"
 #include "texdraw/ReaderTestUtil.h"
+#include "texdraw/TypesetInk.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+
+#include <unistd.h>
 #include <string>
 
 namespace {
 
+// Macros of a document's own that draw: one figure, a figure and more, a figure at a point given.
+constexpr const char* kMacros = "\\def\\bdot{\\fcir f:0 r:0.3}\n"
+                                "\\def\\tick#1{\\rlvec(0 #1)}\n"
+                                "\\def\\hd{\\clvec(1 1)(2 1)(3 0)\\avec(3.5 0)}\n"
+                                "\\def\\Ldot#1{\\move(#1)\\fcir f:0 r:0.2}\n"
+                                "\\def\\lab#1{\\htext{\\tt #1}}\n"
+                                "\\def\\wrap#1{#1}\n";
+
 class CRandomDrawing {
 public:
-    explicit CRandomDrawing(unsigned seed) : m_rng(seed) {}
+    // With macros, the drawing also calls the document's own macros and stands in a random
+    // place of a paragraph: in math, in a box or in a macro's argument.
+    explicit CRandomDrawing(unsigned seed, bool macros = false) : m_rng(seed), m_bMacros(macros) {}
 
     std::string Make() {
+        if (!m_bMacros)
+            return Body() + "\n";
+        std::string s = kMacros;
+        switch (m_rng() % 4) {
+        case 0:
+            return s + "Before " + Body() + " after.\n";
+        case 1:
+            return s + "$x = " + Body() + "$\n";
+        case 2:
+            return s + "\\hbox{" + Body() + "}\n";
+        default:
+            return s + "\\wrap{" + Body() + "}\n";
+        }
+    }
+
+private:
+    std::string Body() {
         std::string s = "\\begin{texdraw}\n\\drawdim " + Pick({"in", "cm", "mm", "pt"}) + "\n";
         if (Chance(2))
             s += "\\setunitscale " + Pick({"0.5", "0.8", "1.5", "2", "30"}) + "\n";
@@ -44,11 +74,11 @@ public:
         }
         for (; depth > 0; --depth)
             s += "\\esegment\n";
-        return s + "\\end{texdraw}\n";
+        return s + "\\end{texdraw}";
     }
 
-private:
     std::mt19937 m_rng;
+    bool m_bMacros = false;
 
     bool Chance(unsigned n) { return m_rng() % n == 0; }
     std::string Pick(std::initializer_list<const char*> items) {
@@ -93,7 +123,7 @@ private:
 
     std::string Drawing() {
         const std::string move = (Chance(3) ? "\\rmove" : "\\move") + Point() + " ";
-        switch (m_rng() % 9) {
+        switch (m_rng() % 10) {
         case 0:
             return move + Relative() + "\n";
         case 1:
@@ -117,8 +147,28 @@ private:
                               path = "\\lvec" + Point() + "\\lvec" + Point() + "\\lvec" + a + " ";
             return "\\move" + a + path + "\\ifill f:0.8\n\\move" + a + path + "\n";
         }
+        case 8:
+            if (m_bMacros) {
+                switch (m_rng() % 6) {
+                case 0:
+                    return move + "\\bdot\n";
+                case 1:
+                    return move + "\\tick{1.5}\n";
+                case 2:
+                    return move + "\\hd\n";
+                case 3:
+                    return "\\Ldot{" + Number(30) + " 1}\n";
+                case 4:
+                    return move + "\\lab{h:C v:C}\n";
+                default:
+                    return move + "\\lvec" + Point() + "\\lvec" + Point() + "\\lfill f:0.5\n";
+                }
+            }
+            [[fallthrough]];
         default:
-            return (Chance(2) ? move + "\\htext{$a$}" : "\\rtext td:30 " + Point() + "{b}") + "\n";
+            return (Chance(2) ? move + (Chance(2) ? "\\htext{$a$}" : "\\htext{\\tt h:C v:C}")
+                              : "\\rtext td:30 " + Point() + "{b}") +
+                   "\n";
         }
     }
 };
@@ -186,6 +236,38 @@ TEST(ForeignFrames, EveryFigureWrittenAsChangedDrawsWhatItWasReadFrom) {
     }
     // Most of what the drawings draw is read as figures.
     EXPECT_GT(2 * figures, drawing) << figures << " figures of " << drawing << " statements";
+}
+
+// The same with the document's own macros and the drawing in math, a box or a macro's argument,
+// typeset by LaTeX: the untouched save gives the file back, and with every figure written as
+// changed it still compiles, prints the same ink and holds no empty line (a \par there).
+TEST(ForeignFrames, EveryFigureRewrittenPrintsTheSameWhereverTheDrawingStands) {
+    if (!HasLatexToolchain())
+        GTEST_SKIP() << "the LaTeX toolchain is not installed";
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("quodra-frames-" + std::to_string(::getpid()));
+    int typeset = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const std::string text = CRandomDrawing(seed, true).Make();
+        CReadBack r = ReadBack(text, "random.tex");
+        ASSERT_TRUE(r.result.ok) << text;
+        ASSERT_EQ(MakeTeXDrawDocument(r.list), text);
+        const auto original = Typeset(text, dir / "a");
+        if (original.empty())
+            continue; // TeX itself refuses it (a point too far for its dimensions)
+        ++typeset;
+        for (int i = 0; i < r.list.GetCount(); ++i)
+            r.list.GetAt(i)->m_strReadBlock.clear();
+        const std::string written = MakeTeXDrawDocument(r.list);
+        SCOPED_TRACE(text + "\n----\n" + written);
+        EXPECT_EQ(written.find("\n\n"), std::string::npos);
+        const auto rewritten = Typeset(written, dir / "b");
+        ASSERT_FALSE(rewritten.empty()) << "LaTeX failed on the rewritten drawing";
+        EXPECT_EQ(InkAlone(original, rewritten), 0);
+        EXPECT_EQ(InkAlone(rewritten, original), 0);
+    }
+    EXPECT_GE(typeset, 8);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
