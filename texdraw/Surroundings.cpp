@@ -68,6 +68,22 @@ void SkipDefinition(CTeXLexer& lx, const CTeXToken& head) {
     }
 }
 
+// Passes over "\let\name = \other": the token it copies (a drawing's delimiter, say) is no
+// delimiter there.
+void SkipLet(CTeXLexer& lx) {
+    CTeXToken t;
+    if (!lx.Next(t)) // the name
+        return;
+    while (lx.Peek(t) && t.m_eType == ETeXToken::Space)
+        lx.Next(t);
+    if (lx.Peek(t) && t.IsChar('=')) {
+        lx.Next(t);
+        if (lx.Peek(t) && t.m_eType == ETeXToken::Space)
+            lx.Next(t);
+    }
+    lx.Next(t);
+}
+
 // The name in "{name}" after \begin or \end, and the byte after its closing brace; empty when
 // what follows is not such a group.
 std::string_view ReadEnvironmentName(CTeXLexer& lx, std::size_t& end) {
@@ -142,10 +158,14 @@ CFound ReadBody(CTeXLexer& lx, CFound f) {
                             "a group opened before the drawing" + opened + " closes inside it");
         } else if (IsDefinition(t) || IsLaTeXDefinition(t)) {
             SkipDefinition(lx, t);
+        } else if (t.IsCs("let")) {
+            SkipLet(lx);
         } else if (t.IsCs("btexdraw") || t.IsCs("centertexdraw")) {
             return Fail(f, t.m_nBegin, "a drawing begins inside the drawing" + opened);
         } else if (t.IsCs("etexdraw")) {
-            if (f.m_eForm != ETeXDrawForm::Plain)
+            // \begin{texdraw} is \btexdraw in a group, and TeX draws the drawing whichever way
+            // it is closed.
+            if (f.m_eForm == ETeXDrawForm::CentredMacro)
                 return Fail(f, t.m_nBegin, "\\etexdraw ends a drawing it did not begin" + opened);
             if (depth != 0)
                 return Fail(f, t.m_nBegin,
@@ -162,7 +182,7 @@ CFound ReadBody(CTeXLexer& lx, CFound f) {
             if (begin) {
                 environments.push_back({name, t.m_nBegin});
             } else if (name == "texdraw") {
-                if (f.m_eForm != ETeXDrawForm::Environment)
+                if (f.m_eForm == ETeXDrawForm::CentredMacro)
                     return Fail(f, t.m_nBegin,
                                 "\\end{texdraw} ends a drawing it did not begin" + opened);
                 if (depth != 0)
@@ -193,6 +213,8 @@ CFound FindDrawing(CTeXLexer& lx) {
         f.m_bCentreBefore = wasCentre;
         if (IsDefinition(t) || IsLaTeXDefinition(t)) {
             SkipDefinition(lx, t);
+        } else if (t.IsCs("let")) {
+            SkipLet(lx);
         } else if (t.IsCs("btexdraw")) {
             f.m_eForm = ETeXDrawForm::Plain;
             f.m_open = {t.m_nBegin, t.m_nEnd};

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <random>
 
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -244,8 +244,8 @@ TEST(ForeignFrames, EveryFigureWrittenAsChangedDrawsWhatItWasReadFrom) {
 TEST(ForeignFrames, EveryFigureRewrittenPrintsTheSameWhereverTheDrawingStands) {
     if (!HasLatexToolchain())
         GTEST_SKIP() << "the LaTeX toolchain is not installed";
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("quodra-frames-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("quodra-frames-" + std::to_string(::getpid()));
     int typeset = 0;
     for (unsigned seed = 1; seed <= 12; ++seed) {
         const std::string text = CRandomDrawing(seed, true).Make();

@@ -68,6 +68,11 @@ TEST(TeXDrawSurroundings, FindsTheDrawingWhateverSurroundsItAndRefusesBrokenDeli
          "\\htext{a {b} \\}}%}\n", false, 0},
         {"\\begin{texdraw}\\begin{small}\\end{small}\\end{texdraw}\\begin{texdraw}\\end{texdraw}",
          ETeXDrawForm::Environment, "\\begin{small}\\end{small}", false, 1},
+        // TeX draws a drawing closed the other way, and one whose closing was redefined first.
+        {"\\begin{texdraw}\n\\etexdraw", ETeXDrawForm::Environment, "\n", false, 0},
+        {"\\btexdraw\n\n\\end{texdraw}", ETeXDrawForm::Plain, "\n\n", false, 0},
+        {"\\let\\et=\\etexdraw \\def\\etexdraw{\\drawbb\\et}\n\\btexdraw\\lvec(1 1)\\etexdraw",
+         ETeXDrawForm::Plain, "\\lvec(1 1)", false, 0},
     };
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -91,8 +96,7 @@ TEST(TeXDrawSurroundings, FindsTheDrawingWhateverSurroundsItAndRefusesBrokenDeli
     };
     const CBad bad[] = {
         {"a\n\\begin{texdraw}\n\\lvec(1 1)\n", 2, "never ends"},
-        {"\\begin{texdraw}\n\\etexdraw", 2, "did not begin"},
-        {"\\btexdraw\n\n\\end{texdraw}", 3, "did not begin"},
+        {"\\centertexdraw{\n\\etexdraw}", 2, "did not begin"},
         {"\\begin{center}\\begin{texdraw}\n\\end{center}\\end{texdraw}", 2, "crosses"},
         {"{\\btexdraw\n}\\etexdraw", 2, "closes inside it"},
         {"\\btexdraw\n\\btexdraw", 2, "inside the drawing"},
