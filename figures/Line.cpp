@@ -97,8 +97,9 @@ bool CLine::MissesRect(const CRect& page, double zoom) const {
 }
 
 bool CLine::HitTest(CPoint pt, double zoom) const {
-    // A wide line is hit anywhere on its ink.
-    const int reach = std::max(3, RoundHalf(0.5 * m_style.dLineWidth * zoom));
+    // Three pixels either side in the plain style, whatever the zoom; a wide line of a style of
+    // its own is hit anywhere on its ink.
+    const int reach = HasPlainStyle() ? 3 : std::max(3, RoundHalf(0.5 * m_style.dLineWidth * zoom));
     return SegmentHit(GetHandlePoint(kHandleStart, zoom), GetHandlePoint(kHandleEnd, zoom), pt,
                       std::min(reach, 1000));
 }

@@ -183,6 +183,14 @@ TEST(Line, HitTestAndIntersectsRect) {
     line.m_pt2 = {100, 0};
     EXPECT_TRUE(line.HitTest({150, 3}, 2.0));
     EXPECT_FALSE(line.HitTest({150, 3}, 1.0));
+    // In the plain style the reach stays 3 pixels at every zoom; a wide line of a style of its
+    // own is hit anywhere on its ink.
+    for (const double zoom : {7.0, 8.0, 16.0}) {
+        EXPECT_TRUE(line.HitTest({RoundHalf(50 * zoom), 3}, zoom)) << zoom;
+        EXPECT_FALSE(line.HitTest({RoundHalf(50 * zoom), 4}, zoom)) << zoom;
+    }
+    line.m_style.dLineWidth = 2.0;
+    EXPECT_TRUE(line.HitTest({400, 8}, 8.0));
 }
 
 TEST(Line, EndSquareWinsWhenTheSquaresOverlap) {
