@@ -247,8 +247,13 @@ TEST(ForeignFrames, EveryFigureRewrittenPrintsTheSameWhereverTheDrawingStands) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("quodra-frames-" + std::to_string(::getpid()));
     int typeset = 0;
-    for (unsigned seed = 1; seed <= 12; ++seed) {
-        const std::string text = CRandomDrawing(seed, true).Make();
+    std::vector<std::string> texts{
+        // A drawing of no size, and a width in points.
+        "\\begin{texdraw}\\move(0 0)\\lvec(0 0)\\end{texdraw}\n",
+        "\\begin{texdraw}\\drawdim pt \\linewd 0.4 \\move(0 0)\\lvec(100 0)\\end{texdraw}\n"};
+    for (unsigned seed = 1; seed <= 12; ++seed)
+        texts.push_back(CRandomDrawing(seed, true).Make());
+    for (const std::string& text : texts) {
         CReadBack r = ReadBack(text, "random.tex");
         ASSERT_TRUE(r.result.ok) << text;
         ASSERT_EQ(MakeTeXDrawDocument(r.list), text);
@@ -259,6 +264,11 @@ TEST(ForeignFrames, EveryFigureRewrittenPrintsTheSameWhereverTheDrawingStands) {
         for (int i = 0; i < r.list.GetCount(); ++i)
             r.list.GetAt(i)->m_strReadBlock.clear();
         const std::string written = MakeTeXDrawDocument(r.list);
+        // What did not change keeps its words: the width in points stays "0.4".
+        if (text.find("\\linewd 0.4 ") != std::string::npos) {
+            EXPECT_NE(written.find("\\linewd 0.4\n"), std::string::npos);
+            EXPECT_NE(written.find("\\lvec(100 0)"), std::string::npos);
+        }
         SCOPED_TRACE(text + "\n----\n" + written);
         EXPECT_EQ(written.find("\n\n"), std::string::npos);
         const auto rewritten = Typeset(written, dir / "b");
