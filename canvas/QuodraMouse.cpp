@@ -80,12 +80,10 @@ EAction DecideSelect(EMouseState state, int grabbedHandle, bool ctrl) {
 }
 
 // A move of d pixels along one axis of a selection whose box spans lo .. hi page pixels, stopped
-// at the page edges (0 .. last). A selection narrower than the page stays on it (one that lies off
-// the page comes onto it). A wider one keeps covering the page, and while it does not yet, it
-// moves only toward covering it: no drag throws figures farther out than they were.
+// at the page edges (0 .. last): a box that would leave on the left or top is put on that edge,
+// else one that would leave on the right or bottom on that edge. A box wider than the page thus
+// lies from the left edge on; KeepInReach then keeps every point readable.
 int KeepOnPage(int d, int lo, int hi, int last) {
-    if (hi - lo > last)
-        return std::clamp(lo + d, std::min(lo, last - (hi - lo)), std::max(lo, 0)) - lo;
     if (lo + d < 0)
         return -lo;
     if (hi + d > last)

@@ -9,7 +9,9 @@
 
 #include <climits>
 #include <functional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -325,6 +327,51 @@ TEST(CanvasMove, GroupStopsAtTheRightEdgeAndThePointerStaysOnTheGrabbedFigure) {
     f.Release(f.ClientOf({540, 110}));
     EXPECT_TRUE(f.canvas.IsModified());
     EXPECT_EQ((CDoublePoint{670, 410}), b->m_pt2);
+}
+
+// Random drags of selections near and past the page's edges, some wider than the page: every
+// figure moves by the drag corrected per axis as the page's bounds (0 .. 680, 0 .. 800) say: a
+// box that would leave on the left (top) is put on that edge, else one that would leave on the
+// right (bottom) on that one.
+TEST(CanvasMove, DragsNearTheEdgesMoveAsThePageBoundsSay) {
+    std::mt19937 rng(7);
+    const auto coord = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+    for (int round = 0; round < 200; ++round) {
+        CCanvasFixture f;
+        f.RemovePicture();
+        std::vector<CLine*> lines;
+        const int n = 1 + static_cast<int>(rng() % 3);
+        for (int i = 0; i < n; ++i) {
+            lines.push_back(
+                f.Add<CLine>(coord(-60, 740), coord(-60, 860), coord(-60, 740), coord(-60, 860)));
+            lines.back()->m_bSelected = true;
+        }
+        CRect u = lines[0]->GetBoundingRect(1.0);
+        for (const CLine* l : lines) {
+            const CRect r = l->GetBoundingRect(1.0);
+            u = {std::min(u.left, r.left), std::min(u.top, r.top), std::max(u.right, r.right),
+                 std::max(u.bottom, r.bottom)};
+        }
+        const auto correct = [](int d, int lo, int hi, int last) {
+            return lo + d < 0 ? -lo : hi + d > last ? last - hi : d;
+        };
+        const int dx = coord(-200, 200), dy = coord(-200, 200);
+        const CPoint want{correct(dx, u.left, u.right, 680), correct(dy, u.top, u.bottom, 800)};
+        const CDoublePoint before = lines[0]->m_pt1;
+        const CPoint grab = ToPixel((lines[0]->m_pt1 + lines[0]->m_pt2) * 0.5, 1.0);
+        // A press on a handle would resize instead.
+        const bool onHandle = std::any_of(lines.begin(), lines.end(), [&](const CLine* l) {
+            return l->HitTestHandles(grab, 1.0) != kHandleNone;
+        });
+        if (onHandle)
+            continue;
+        f.Press(f.ClientOf(grab));
+        f.Move(f.ClientOf(grab) + CPoint{dx, dy});
+        SCOPED_TRACE(round);
+        EXPECT_EQ(before.x + want.x, lines[0]->m_pt1.x);
+        EXPECT_EQ(before.y + want.y, lines[0]->m_pt1.y);
+        f.Release(f.host.pointer);
+    }
 }
 
 TEST(CanvasResize, HandleDragUsesCrossCursorClampAndSnap) {
