@@ -187,6 +187,35 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
     EXPECT_EQ(open->GetCorner(2), (CDoublePoint{200, 200}));
 }
 
+// With the snap on, as it starts: a click on the first corner's square, or one the snap puts on
+// the first corner, closes the polygon.
+TEST(ShapeTools, AClickOnTheFirstCornerClosesThePolygonWhereverTheSnapPutsIt) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    const auto tool = [&] { f.canvas.SetToolFigure(MakeToolFigure(ETool::Polyline)); };
+    const auto click = [&](CPoint page) {
+        f.Move(f.ClientOf(page));
+        f.Click(f.ClientOf(page));
+    };
+    // Where the snap puts a first corner clicked at (300, 300).
+    tool();
+    for (CPoint p : {CPoint{300, 300}, CPoint{400, 300}, CPoint{350, 380}})
+        click(p);
+    f.canvas.OnKeyDown(EKey::Enter);
+    const CPoint first =
+        ToPixel(dynamic_cast<CPolyline&>(*f.canvas.GetFigures().GetLast()).GetCorner(0), 1.0);
+    for (const int off : {0, 3, 6, 15}) {
+        tool();
+        for (CPoint p : {first, CPoint{430, 320}, CPoint{370, 420}, first + CPoint{off, 0}})
+            click(p);
+        EXPECT_FALSE(f.canvas.IsPlacingCorners()) << off;
+        const auto* polygon = dynamic_cast<CPolyline*>(f.canvas.GetFigures().GetLast());
+        ASSERT_NE(polygon, nullptr);
+        EXPECT_TRUE(polygon->m_bClosed) << off;
+        EXPECT_EQ(polygon->GetCornerCount(), 3) << off;
+    }
+}
+
 TEST(ShapeTools, ShapesOfferTheirKeyPointsAndPiecesToTheSnap) {
     CShapeFixture f;
     f.Add<CCircle>(200, 200, 250, 200);
