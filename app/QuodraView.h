@@ -100,6 +100,9 @@ public:
     std::function<ESaveOverChange(const QString& question)> m_fnAskSaveOverChange;
     std::function<bool(const QString& question)> m_fnAskReload;        // true: reload
     std::function<bool(const QString& question)> m_fnAskRestoreBackup; // true: restore
+    // Which drawing of a file that holds several to edit: an index into the list, nullopt to
+    // cancel.
+    std::function<std::optional<int>(const QStringList& drawings)> m_fnChooseDrawing;
     struct CExportChoice {
         QString strPath;
         ETypesetOutput eFormat;
@@ -124,6 +127,8 @@ signals:
 private:
     QString AskSavePath();
     QString AskOpenPath();
+    // The drawing of the file at path to edit when it holds several; nullopt when cancelled.
+    std::optional<int> AskDrawing(const QString& path, int count);
     void ShowError(const QString& text);
     void ShowInfo(const QString& text);
     // Select mode with its check marks, as after a new or opened drawing.
@@ -146,6 +151,8 @@ private:
     QTimer* m_pDiskCheck;
     // A change on disk the user chose to keep their drawing over: not asked about again.
     CFileStamp m_declinedStamp;
+    // Which drawing of the file is edited (0 for the first, and for a file of one drawing).
+    int m_nDrawing = 0;
     bool m_bCheckingDisk = false;
     bool m_bCheckAgain = false;
 };
