@@ -18,6 +18,7 @@
 class CCanvasWidget;
 class CQuodra;
 class Cquodra_dvDoc;
+struct CTeXDrawReadResult;
 class QFileSystemWatcher;
 class QPrinter;
 class QTimer;
@@ -123,10 +124,15 @@ signals:
     void PreambleChanged();
     // A short note for the status bar.
     void StatusMessage(const QString& text);
+    // Text of the opened file that this editor does not understand and keeps as it stands: a
+    // line for the status bar and the whole story for its "Details..." link.
+    void KeptTextNotice(const QString& summary, const QString& details);
 
 private:
     QString AskSavePath();
     QString AskOpenPath();
+    // Tells of the stretches of the file at path that were kept as text (KeptTextNotice).
+    void ReportKeptText(const CTeXDrawReadResult& result, const QString& path);
     // The drawing of the file at path to edit when it holds several; nullopt when cancelled.
     std::optional<int> AskDrawing(const QString& path, int count);
     void ShowError(const QString& text);

@@ -283,29 +283,37 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
                         .arg(drawings);
         emit StatusMessage(text);
     }
-    if (result.nUnrecognised > 0) {
-        // Say where the kept stretches begin, so that the user can look at them in the file.
-        QStringList lines;
-        for (int line : result.unrecognisedLines)
-            lines << QString::number(line);
-        constexpr int kShownLines = 10;
-        if (lines.size() > kShownLines) {
-            lines.resize(kShownLines);
-            lines << "...";
-        }
-        const QString file = QDir::toNativeSeparators(absolute);
-        if (result.nUnrecognised == 1)
-            ShowInfo(QString("1 stretch of text in %1 is not understood by this editor (line %2)."
-                             "\n\nIt is kept as it stands and written back unchanged, in its "
-                             "place, when the drawing is saved.")
-                         .arg(file, lines.join(", ")));
-        else
-            ShowInfo(QString("%1 stretches of text in %2 are not understood by this editor "
-                             "(lines %3).\n\nThey are kept as they stand and written back "
-                             "unchanged, in their places, when the drawing is saved.")
-                         .arg(QString::number(result.nUnrecognised), file, lines.join(", ")));
-    }
+    ReportKeptText(result, absolute);
     return EOpenResult::Opened;
+}
+
+void Cquodra_dvView::ReportKeptText(const CTeXDrawReadResult& result, const QString& path) {
+    if (result.nUnrecognised == 0)
+        return;
+    // Say where the kept stretches begin, so that the user can look at them in the file.
+    QStringList lines;
+    for (int line : result.unrecognisedLines)
+        lines << QString::number(line);
+    constexpr int kShownLines = 10;
+    if (lines.size() > kShownLines) {
+        lines.resize(kShownLines);
+        lines << "...";
+    }
+    const QString file = QDir::toNativeSeparators(path);
+    QString summary, details;
+    if (result.nUnrecognised == 1) {
+        summary = QString("1 stretch of text in %1 is not understood by this editor (line %2).")
+                      .arg(file, lines.join(", "));
+        details = summary + "\n\nIt is kept as it stands and written back unchanged, in its "
+                            "place, when the drawing is saved.";
+    } else {
+        summary = QString("%1 stretches of text in %2 are not understood by this editor "
+                          "(lines %3).")
+                      .arg(QString::number(result.nUnrecognised), file, lines.join(", "));
+        details = summary + "\n\nThey are kept as they stand and written back unchanged, in "
+                            "their places, when the drawing is saved.";
+    }
+    emit KeptTextNotice(summary, details);
 }
 
 void Cquodra_dvView::RecoverInterruptedSave(const QString& path) {
@@ -412,6 +420,7 @@ void Cquodra_dvView::CheckFileOnDisk() {
             emit CommandUIChanged();
             emit StatusMessage(
                 QString("%1 was changed by another program and has been reloaded.").arg(name));
+            ReportKeptText(result, path);
         } else {
             // The drawing on screen stays; saving over the file still asks first.
             m_declinedStamp = now;
