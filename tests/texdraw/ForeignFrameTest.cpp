@@ -16,10 +16,10 @@
 namespace {
 
 // Macros of a document's own that draw: one figure, a figure and more, a figure at a point given.
-constexpr const char* kMacros = "\\def\\bdot{\\fcir f:0 r:0.3}\n"
+constexpr const char* kMacros = "\\def\\bdot{\\fcir f:0 r:0.3 }\n"
                                 "\\def\\tick#1{\\rlvec(0 #1)}\n"
                                 "\\def\\hd{\\clvec(1 1)(2 1)(3 0)\\avec(3.5 0)}\n"
-                                "\\def\\Ldot#1{\\move(#1)\\fcir f:0 r:0.2}\n"
+                                "\\def\\Ldot#1{\\move(#1)\\fcir f:0 r:0.2 }\n"
                                 "\\def\\lab#1{\\htext{\\tt #1}}\n"
                                 "\\def\\wrap#1{#1}\n";
 
