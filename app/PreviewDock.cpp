@@ -219,14 +219,11 @@ void CPreviewDock::StartRun() {
     const CQuodra& canvas = m_canvas.GetCanvas();
     m_pRunMap = std::make_unique<CTeXDrawLineMap>(canvas.GetFigures());
     CTypesetRequest request;
-    request.strDocument = m_pRunMap->GetDocument();
     request.strPreamble = m_strPreamble;
     const double zoom = canvas.GetZoom();
     const CSize page = canvas.GetPageSizePx();
-    // The page prints as large as the drawing's unit scale makes it.
     m_dRunUnitScale = canvas.GetUnitScale();
-    request.nPageWidth = static_cast<int>(page.cx / zoom * m_dRunUnitScale + 0.5);
-    request.nPageHeight = static_cast<int>(page.cy / zoom * m_dRunUnitScale + 0.5);
+    SetTypesetDrawing(request, canvas.GetFigures(), *m_pRunMap, page.cx / zoom, page.cy / zoom);
     request.eOutput = ETypesetOutput::Preview;
     request.dDpi = WantedDpi();
     m_pTypesetter->Start(request);
