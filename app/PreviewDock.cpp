@@ -192,6 +192,21 @@ void CPreviewDock::OnPreambleChanged() {
     OnCanvasPainted();
 }
 
+void CPreviewDock::ForgetPage() {
+    m_pTypesetter->Cancel();
+    m_pDebounce->stop();
+    m_image = QImage();
+    m_lastResult = {};
+    m_pErrorFigure = nullptr;
+    m_pRunMap.reset();
+    m_strPendingKey.clear();
+    m_seen.reset();
+    SetStatus("The preview shows the drawing as LaTeX prints it.");
+    m_pPageView->viewport()->update();
+    m_canvas.viewport()->update();
+    OnCanvasPainted();
+}
+
 void CPreviewDock::OnCanvasPainted() {
     if (!IsActive())
         return;

@@ -174,6 +174,7 @@ void Cquodra_dvView::OnFileNew() {
     if (!SaveModified())
         return;
     GetCanvas().ResetDrawing();
+    emit DrawingReplaced();
     BackToSelectMode();
     m_doc.SetPathName({});
     m_doc.SetFileStamp({});
@@ -212,6 +213,7 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
         return EOpenResult::Failed;
     }
     GetCanvas().ReplaceFigures(std::move(figures));
+    emit DrawingReplaced();
     BackToSelectMode();
     m_doc.SetPathName(absolute);
     m_doc.SetFileStamp(stamp);
@@ -357,6 +359,7 @@ void Cquodra_dvView::CheckFileOnDisk() {
         const CTeXDrawReadResult result = ReadTeXDrawFile(file, figures);
         if (result.ok) {
             GetCanvas().ReplaceFigures(std::move(figures));
+            emit DrawingReplaced();
             BackToSelectMode();
             m_doc.SetFileStamp(now);
             m_declinedStamp = {};
