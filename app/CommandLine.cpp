@@ -205,6 +205,8 @@ int RunCommandLineExport(const CCommandLine& line, QTextStream& err) {
             err << "LaTeX's log: " << result.strLogPath << "\n";
         return 1;
     }
+    if (result.bInkBeyondPage)
+        err << "quodra: " << line.strFile << ": " << DescribeInkBeyondPage() << "\n";
     return 0;
 }
 

@@ -446,6 +446,7 @@ bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypes
                            DescribeTypesetFailure(result, canvas.GetFigures(), map)));
         return false;
     }
+    emit StatusMessage(DescribeExport(path, result));
     return true;
 }
 

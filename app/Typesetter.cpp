@@ -523,6 +523,19 @@ CTypesetResult CTypesetter::Run(const CTypesetRequest& request) {
     return result.value_or(CTypesetResult{});
 }
 
+QString DescribeInkBeyondPage() {
+    return "Some ink lies beyond the editor's page; the export holds all of it.";
+}
+
+QString DescribeExport(const QString& path, const CTypesetResult& result) {
+    const QFileInfo file(path);
+    QString text =
+        QString("Exported %1 (%2 kB).").arg(file.fileName()).arg(file.size() / 1024.0, 0, 'f', 1);
+    if (result.bInkBeyondPage)
+        text += " " + DescribeInkBeyondPage();
+    return text;
+}
+
 void SetTypesetDrawing(CTypesetRequest& request, const CFigureList& figures,
                        const CTeXDrawLineMap& map, double pageWidth, double pageHeight) {
     const double scale = figures.m_dUnitScale;

@@ -166,6 +166,12 @@ private:
     bool m_bFormatReady = false;
 };
 
+// A finished export in words: "Exported drawing.pdf (12.3 kB).", and whether ink lies beyond the
+// editor's page.
+QString DescribeExport(const QString& path, const CTypesetResult& result);
+// The words for ink beyond the editor's page, which the export takes too.
+QString DescribeInkBeyondPage();
+
 // The figure a failed run's LaTeX error is traced to (map: the lines of the document that was
 // typeset, figures: the list it was written from); nullptr when no figure is to blame.
 const CFigure* FindTypesetErrorFigure(const CTypesetResult& result, const CFigureList& figures,
