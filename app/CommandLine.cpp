@@ -4,6 +4,7 @@
 #include "app/TerminationSignals.h"
 #include "figures/FigureList.h"
 #include "latex/LatexLog.h"
+#include "texdraw/Document.h"
 #include "texdraw/Reader.h"
 
 #include <QCommandLineParser>
@@ -39,10 +40,16 @@ CCommandLine ReadExportOptions(const QCommandLineParser& parser,
     if (files.size() != 1 || result.strExport.isEmpty())
         return refuse("--export needs an output file and exactly one drawing, as in\n  " + program +
                       " --export drawing.pdf drawing.txt");
-    // Exporting over the drawing would destroy it, also when a link leads from one to the other.
+    // Exporting over the drawing would destroy it, also when a link leads from one to the other
+    // or both are names of one file.
     const QFileInfo in(files.first());
     const QFileInfo out(result.strExport);
-    if (in.exists() && out.exists() && in.canonicalFilePath() == out.canonicalFilePath())
+    const CFileStamp inFile = GetFileStamp(QFile::encodeName(files.first()).toStdString());
+    const CFileStamp outFile = GetFileStamp(QFile::encodeName(result.strExport).toStdString());
+    const bool oneFile = inFile.bExists && outFile.bExists && inFile.nDevice == outFile.nDevice &&
+                         inFile.nInode == outFile.nInode;
+    if (in.exists() && out.exists() &&
+        (in.canonicalFilePath() == out.canonicalFilePath() || oneFile))
         return refuse("the output " + result.strExport + " is the drawing " + files.first() +
                       " itself; the export would destroy it");
     if (!ExportFormatOf(result.strExport, result.eExportFormat))

@@ -203,6 +203,7 @@ void CTypesetter::Start(const CTypesetRequest& request) {
     layout.dOriginX = request.dOriginX;
     layout.dOriginY = request.dOriginY;
     layout.bWholeFile = request.bWholeFile;
+    layout.nDrawing = request.nDrawing;
     m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument, layout);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
     if (m_source.strText == m_strLastSource && QFile::exists(PathOf("main.dvi"))) {
@@ -541,6 +542,7 @@ void SetTypesetDrawing(CTypesetRequest& request, const CFigureList& figures,
     const double scale = figures.m_dUnitScale;
     request.strDocument = map.GetDocument();
     request.bWholeFile = map.IsWholeFile();
+    request.nDrawing = map.GetDrawing();
     // The page prints as large as the drawing's unit scale makes it.
     request.nPageWidth = static_cast<int>(pageWidth * scale + 0.5);
     request.nPageHeight = static_cast<int>(pageHeight * scale + 0.5);

@@ -44,6 +44,7 @@ struct CTypesetRequest {
     // document is a whole file written elsewhere: see CTypesetLayout.
     double dOriginX = 0, dOriginY = 0;
     bool bWholeFile = false;
+    int nDrawing = 0;
 };
 
 struct CTypesetResult {

@@ -112,6 +112,7 @@ void CQuodra::ResetDrawing() {
     m_figures.m_strBefore.clear();
     m_figures.m_strAfter.clear();
     m_figures.m_ptTeXDrawOrigin = {};
+    m_figures.m_nDrawing = 0;
     m_figures.m_pNewFigureFrame.reset();
     CreateStartFigures();
     m_bStartFiguresDue = false;
@@ -135,6 +136,7 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     next.m_strBefore = std::move(figures.m_strBefore);
     next.m_strAfter = std::move(figures.m_strAfter);
     next.m_ptTeXDrawOrigin = figures.m_ptTeXDrawOrigin;
+    next.m_nDrawing = figures.m_nDrawing;
     next.m_pNewFigureFrame = figures.m_pNewFigureFrame;
     m_figures.Swap(next);
     m_bStartFiguresDue = false;

@@ -153,6 +153,7 @@ void CFigureList::Swap(CFigureList& other) noexcept {
     m_strBefore.swap(other.m_strBefore);
     m_strAfter.swap(other.m_strAfter);
     std::swap(m_ptTeXDrawOrigin, other.m_ptTeXDrawOrigin);
+    std::swap(m_nDrawing, other.m_nDrawing);
     m_pNewFigureFrame.swap(other.m_pNewFigureFrame);
 }
 

@@ -68,6 +68,9 @@ public:
     // Not foreign: the editor's own header and footer.
     bool m_bForeign = false;
     std::string m_strBefore, m_strAfter;
+    // Which drawing of its file a foreign drawing is (0 for the first): the others stand in the
+    // text before and after it.
+    int m_nDrawing = 0;
     // Where a foreign drawing's own origin lies on the page, page units: its figures were moved
     // by it onto the page when read, and a figure written anew is moved back by it.
     CDoublePoint m_ptTeXDrawOrigin;

@@ -193,7 +193,7 @@ CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
     for (int i = 0; i < figures.GetCount(); ++i) {
         block.clear();
         if (figures.m_bForeign)
-            AppendForeignBlock(figures, i, block);
+            AppendForeignFigureText(figures, i, block);
         else
             block = figures.GetAt(i)->GetTeXDrawBlock();
         if (block.empty())
@@ -207,6 +207,7 @@ CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
     // A drawing written elsewhere is typeset as it stands, in what stands around it; the editor's
     // own goes in with its scale: LaTeX prints it as large as the saved file does.
     m_bWholeFile = figures.m_bForeign;
+    m_nDrawing = figures.m_bForeign ? figures.m_nDrawing : 0;
     m_strDocument = figures.m_bForeign ? figures.m_strBefore + blocks + figures.m_strAfter
                                        : MakeTeXDrawDocument(blocks, figures.m_dUnitScale);
     m_nLines = lines(m_strDocument) + 1;

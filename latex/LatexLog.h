@@ -41,6 +41,8 @@ public:
     // The document is a whole file written elsewhere (the drawing among its own text), not the
     // editor's header, blocks and footer.
     bool IsWholeFile() const { return m_bWholeFile; }
+    // Which drawing of the whole file the figures are (0 for the first).
+    int GetDrawing() const { return m_nDrawing; }
     int GetLineCount() const { return m_nLines; }
     // The index in the figure list of the figure that wrote a line of the document (counting
     // from 1), or -1 for the header, the footer and lines beyond the end.
@@ -51,6 +53,7 @@ public:
 private:
     std::string m_strDocument;
     bool m_bWholeFile = false;
+    int m_nDrawing = 0;
     int m_nLines = 0;
     std::vector<std::pair<int, int>> m_starts; // (first line, figure index), by line
     std::vector<int> m_lineCounts;             // lines of each start's block

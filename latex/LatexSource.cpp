@@ -88,7 +88,7 @@ CTypesetSource MakeTypesetSource(const std::string& preamble, const std::string&
     const std::string kit = MakeKit(layout, s.nMargin);
     CTeXDrawSurroundings around;
     if (layout.bWholeFile)
-        around = FindTeXDrawSurroundings(document);
+        around = FindTeXDrawSurroundings(document, layout.nDrawing);
     const std::string_view prefix = around.m_bOk ? around.m_prefix.Of(document) : "";
     const std::size_t begin = FindOutsideComments(prefix, "\\begin{document}");
     if (begin != std::string::npos &&

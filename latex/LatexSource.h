@@ -18,8 +18,10 @@ struct CTypesetLayout {
     // Where the drawing's own origin lies on the page, page units as printed: a drawing written
     // elsewhere may have been moved onto the page.
     double dOriginX = 0, dOriginY = 0;
-    // The document is a whole file written elsewhere, its drawing among its own text.
+    // The document is a whole file written elsewhere, its drawing among its own text, and
+    // which of the file's drawings it is.
     bool bWholeFile = false;
+    int nDrawing = 0;
 };
 
 struct CTypesetSource {

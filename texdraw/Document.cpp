@@ -368,7 +368,7 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
     return text;
 }
 
-void AppendForeignBlock(const CFigureList& figures, int i, std::string& text) {
+void AppendForeignFigureText(const CFigureList& figures, int i, std::string& text) {
     const CFigure& f = *figures.GetAt(i);
     if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
         text += f.m_strReadBlock;
@@ -396,7 +396,7 @@ std::string MakeTeXDrawDocument(const CFigureList& figures) {
     if (figures.m_bForeign) {
         std::string text = figures.m_strBefore;
         for (int i = 0; i < figures.GetCount(); ++i)
-            AppendForeignBlock(figures, i, text);
+            AppendForeignFigureText(figures, i, text);
         return text + figures.m_strAfter;
     }
     return MakeTeXDrawDocument(figures.GetTeXDrawText(), figures.m_dUnitScale);

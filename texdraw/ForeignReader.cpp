@@ -498,6 +498,7 @@ CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::stri
     list.m_strBefore = std::string(text.substr(0, s.m_body.m_nBegin));
     list.m_strAfter = std::string(text.substr(s.m_body.m_nEnd));
     list.m_ptTeXDrawOrigin = options.m_ptPageOrigin;
+    list.m_nDrawing = s.m_nEarlierDrawings;
     CForeignBuilder builder(body, program, list, r);
     builder.Run();
     list.m_pNewFigureFrame = builder.EndFrame();

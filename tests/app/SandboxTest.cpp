@@ -21,6 +21,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -282,11 +283,14 @@ TEST_F(CSandboxTest, ErrorsSayWhereAndTheLogIsKept) {
 TEST_F(CSandboxTest, TheCommandLineKeepsTheUsersFilesWhole) {
     const QString drawing = WriteDrawing("d.pdf", "text");
     QFile::link(drawing, m_dir.filePath("link.pdf"));
+    ASSERT_EQ(::link(QFile::encodeName(drawing).constData(),
+                     QFile::encodeName(m_dir.filePath("hard.pdf")).constData()),
+              0);
     const QByteArray before = [&] {
         QFile f(drawing);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
-    for (const QString& out : {drawing, m_dir.filePath("link.pdf")}) {
+    for (const QString& out : {drawing, m_dir.filePath("link.pdf"), m_dir.filePath("hard.pdf")}) {
         EXPECT_EQ(Run({"--export", out, drawing}), 2) << out.toStdString();
         EXPECT_TRUE(m_strErr.contains("would destroy it")) << m_strErr.toStdString();
     }
