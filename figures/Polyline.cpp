@@ -28,6 +28,14 @@ void CPolyline::SetCorners(const std::vector<CDoublePoint>& corners) {
     m_vOffsets.clear();
     for (std::size_t i = 1; i < corners.size(); ++i)
         m_vOffsets.push_back(corners[i] - corners.front());
+    TrimCurves();
+}
+
+void CPolyline::TrimCurves() {
+    if (m_vCurves.size() > static_cast<std::size_t>(std::max(GetPieceCount(), 0)))
+        m_vCurves.resize(static_cast<std::size_t>(std::max(GetPieceCount(), 0)));
+    while (!m_vCurves.empty() && !m_vCurves.back().bCurved)
+        m_vCurves.pop_back();
 }
 
 // A corner dragged onto the others so that all lie on one point stays where it was: the figure
@@ -132,6 +140,7 @@ void CPolyline::SetCurves(const std::vector<CPieceCurve>& curves) {
             m_vCurves.resize(i + 1);
             m_vCurves[i] = {true, curves[i].c1 - m_pt1, curves[i].c2 - m_pt1};
         }
+    TrimCurves();
 }
 
 bool CPolyline::MakePieceCurved(int piece) {

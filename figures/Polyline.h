@@ -130,6 +130,8 @@ public:
                                                  CDoublePoint d);
 
 private:
+    // Drops the curves of pieces the figure no longer has, and straight ones at the end.
+    void TrimCurves();
     // The corners in surface pixels shifted by d, closed back to the first for a polygon, curves
     // flattened; pieceOf, when given, gets the piece of each segment.
     std::vector<CDoublePoint> PixelPath(double zoom, CDoublePoint d,
