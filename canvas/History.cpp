@@ -203,8 +203,9 @@ std::size_t CHistory::BytesOf(const CFigure& figure) {
         bytes += text->capacity();
     // Only a polyline has more: an exact type test, which costs far less than a cast.
     if (typeid(figure) == typeid(CPolyline))
-        bytes += static_cast<const CPolyline&>(figure).m_vOffsets.capacity() * sizeof(CDoublePoint) +
-                 static_cast<const CPolyline&>(figure).m_vCurves.capacity() * sizeof(CPieceCurve);
+        bytes +=
+            static_cast<const CPolyline&>(figure).m_vOffsets.capacity() * sizeof(CDoublePoint) +
+            static_cast<const CPolyline&>(figure).m_vCurves.capacity() * sizeof(CPieceCurve);
     return bytes;
 }
 

@@ -422,7 +422,7 @@ private:
 
     std::unique_ptr<CFigure> m_pToolFigure;
     std::unique_ptr<CPolyline> m_pCorners; // the polyline being clicked, its last corner loose
-    bool m_bShapingNode = false; // the button is held on a path's node just placed
+    bool m_bShapingNode = false;           // the button is held on a path's node just placed
     CStyle m_newStyle;                     // the values of m_nNewStyleParts that new figures get
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took

@@ -203,10 +203,9 @@ void CQuodra::OnMouseMove(CPoint client) {
 
 void CQuodra::OnLButtonUp(CPoint client) {
     client = CViewport::ClampClient(client);
-    if (IsToolCreation(ECreation::Corners) && m_nMouseState == kStateIdle) {
-        m_bShapingNode = false;
+    m_bShapingNode = false; // a path's node is shaped while the button is down
+    if (IsToolCreation(ECreation::Corners) && m_nMouseState == kStateIdle)
         return; // the release of a corner's click
-    }
     m_host.ReleaseMouse();
     const CPoint p = ClientToArea(client);
     m_nPrevMouseState = m_nMouseState;

@@ -446,6 +446,9 @@ bool CPolyline::IntersectsRect(const CRect& rect, double zoom) const {
 }
 
 bool CPolyline::HitTest(CPoint pt, double zoom) const {
+    // A selected path's control points lie off it, and are grabbed there.
+    if (m_bSelected && HitTestControl(pt, zoom) != kHandleNone)
+        return true;
     const std::vector<CDoublePoint> path = PixelPath(zoom, {});
     const double reach = std::max(3.0, 0.5 * m_style.dLineWidth * zoom);
     if (DistanceToPath(path, AsDouble(pt)) <= reach)

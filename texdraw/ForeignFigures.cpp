@@ -299,12 +299,11 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
     if (closed && corners.back() == o.m_pt1)
         corners.pop_back();
     poly->SetCorners(corners);
-    if (curved) {
+    if (curved)
         poly->MakePath();
-        poly->SetCurves(curves);
-    }
     if (closed)
         poly->Close();
+    poly->SetCurves(curves); // after Close, which gives the closing piece
     if (path.m_bFilled || fill) {
         if (head || pieces < 2)
             return nullptr;
