@@ -90,6 +90,10 @@ void CQuodra::PressCorner(CPoint area) {
     // A second click on the same spot (the first half of a double-click) adds nothing.
     if (!(m_pCorners->GetCorner(placed - 1) == p) && m_pCorners->GetCornerCount() < kMaxCorners) {
         std::vector<CDoublePoint> corners = m_pCorners->GetCorners();
+        // A curve into the loose corner keeps its end's control point beside the corner.
+        if (m_pCorners->IsCurved(placed - 1))
+            m_pCorners->SetControl(placed - 1, 1,
+                                   m_pCorners->GetControl(placed - 1, 1) + (p - corners.back()));
         corners.back() = p;
         corners.push_back(p);
         m_pCorners->SetCorners(corners);
