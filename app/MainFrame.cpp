@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -226,8 +227,25 @@ void CMainFrame::CreateStatusBar() {
     // The message pane: shows "Ready" while no prompt of a menu entry or button is shown.
     m_pMessagePane = new QLabel("Ready", bar);
     bar->addWidget(m_pMessagePane, 1);
+    m_pKeptNotice = new QLabel(bar);
+    m_pKeptNotice->setObjectName("keptTextNotice");
+    m_pKeptNotice->setToolTip("Text of the file that this editor does not understand; it is "
+                              "kept as it stands");
+    m_pKeptNotice->hide();
+    connect(m_pKeptNotice, &QLabel::linkActivated, this,
+            [this] { QMessageBox::information(this, "Kept text", m_strKeptDetails); });
+    bar->addPermanentWidget(m_pKeptNotice);
     m_pStatusPanes = new CStatusPanes(*bar, *m_pView->GetCanvasWidget());
     m_pLocks = new CLockIndicators(bar);
+    // The notice belongs to the drawing it was given for.
+    connect(m_pView, &Cquodra_dvView::DocumentChanged, m_pKeptNotice, &QLabel::hide);
+    connect(m_pView, &Cquodra_dvView::KeptTextNotice, this,
+            [this](const QString& summary, const QString& details) {
+                m_strKeptDetails = details;
+                m_pKeptNotice->setText("Text kept as it stands: <a href=\"details\">Details…</a>");
+                m_pKeptNotice->show();
+                statusBar()->showMessage(summary, kMessageMs);
+            });
 }
 
 void CMainFrame::CreatePreviewDock() {

@@ -70,6 +70,9 @@ private:
     QToolBar* m_pMainToolBar = nullptr;
     QToolBar* m_pAdditionalToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    // "Kept text: Details...": the link to what the opened file holds that stays as it stands.
+    QLabel* m_pKeptNotice = nullptr;
+    QString m_strKeptDetails;
     CStatusPanes* m_pStatusPanes = nullptr;
     CLockIndicators* m_pLocks = nullptr;
     CRecentFileList* m_pRecentFiles = nullptr;

@@ -18,6 +18,7 @@
 class CCanvasWidget;
 class CQuodra;
 class Cquodra_dvDoc;
+struct CTeXDrawReadResult;
 class QFileSystemWatcher;
 class QPrinter;
 class QTimer;
@@ -100,6 +101,9 @@ public:
     std::function<ESaveOverChange(const QString& question)> m_fnAskSaveOverChange;
     std::function<bool(const QString& question)> m_fnAskReload;        // true: reload
     std::function<bool(const QString& question)> m_fnAskRestoreBackup; // true: restore
+    // Which drawing of a file that holds several to edit: an index into the list, nullopt to
+    // cancel.
+    std::function<std::optional<int>(const QStringList& drawings)> m_fnChooseDrawing;
     struct CExportChoice {
         QString strPath;
         ETypesetOutput eFormat;
@@ -120,10 +124,17 @@ signals:
     void PreambleChanged();
     // A short note for the status bar.
     void StatusMessage(const QString& text);
+    // Text of the opened file that this editor does not understand and keeps as it stands: a
+    // line for the status bar and the whole story for its "Details..." link.
+    void KeptTextNotice(const QString& summary, const QString& details);
 
 private:
     QString AskSavePath();
     QString AskOpenPath();
+    // Tells of the stretches of the file at path that were kept as text (KeptTextNotice).
+    void ReportKeptText(const CTeXDrawReadResult& result, const QString& path);
+    // The drawing of the file at path to edit when it holds several; nullopt when cancelled.
+    std::optional<int> AskDrawing(const QString& path, int count);
     void ShowError(const QString& text);
     void ShowInfo(const QString& text);
     // Select mode with its check marks, as after a new or opened drawing.
@@ -146,6 +157,8 @@ private:
     QTimer* m_pDiskCheck;
     // A change on disk the user chose to keep their drawing over: not asked about again.
     CFileStamp m_declinedStamp;
+    // Which drawing of the file is edited (0 for the first, and for a file of one drawing).
+    int m_nDrawing = 0;
     bool m_bCheckingDisk = false;
     bool m_bCheckAgain = false;
 };

@@ -8,6 +8,7 @@
 #include "app/QuodraDoc.h"
 #include "texdraw/Document.h"
 #include "texdraw/Reader.h"
+#include "texdraw/Surroundings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -178,11 +180,41 @@ void Cquodra_dvView::OnFileNew() {
     m_doc.SetPathName({});
     m_doc.SetFileStamp({});
     m_declinedStamp = {};
+    m_nDrawing = 0;
     WatchFile({});
     emit DocumentChanged();
 }
 
 // --- Opening
+
+std::optional<int> Cquodra_dvView::AskDrawing(const QString& path, int count) {
+    QFile file(path);
+    std::vector<CTeXDrawListing> listed;
+    if (file.open(QIODevice::ReadOnly))
+        listed = ListTeXDrawDrawings(file.readAll().toStdString());
+    QStringList items;
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        items << QString("Drawing %1, line %2: %3")
+                     .arg(i + 1)
+                     .arg(listed[i].m_nLine)
+                     .arg(QString::fromStdString(listed[i].m_strFirstLine));
+    // The reader counts what this listing may not find whole: the rest are named by number.
+    for (int i = static_cast<int>(items.size()); i < count; ++i)
+        items << QString("Drawing %1").arg(i + 1);
+    if (m_fnChooseDrawing)
+        return m_fnChooseDrawing(items);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        this, "Open",
+        QString("%1 holds %2 drawings. Which one do you want to edit? The others are kept as they "
+                "stand.")
+            .arg(QFileInfo(path).fileName())
+            .arg(count),
+        items, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return static_cast<int>(items.indexOf(chosen));
+}
 
 void Cquodra_dvView::OnFileOpen() {
     // The question about a changed drawing comes first: the user settles it before looking for
@@ -204,13 +236,27 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
     CFigureList figures;
     // Taken before reading: a change while the file is read shows as a change afterwards.
     const CFileStamp stamp = GetFileStamp(QFile::encodeName(absolute).toStdString());
-    const CTeXDrawReadResult result =
-        ReadTeXDrawFile(QFile::encodeName(absolute).toStdString(), figures);
+    const std::string file = QFile::encodeName(absolute).toStdString();
+    CTeXDrawReadResult result = ReadTeXDrawFile(file, figures);
+    // A file of several drawings: the user says which one to edit.
+    int drawing = 0;
+    if (result.ok && result.nFurtherDrawings > 0) {
+        const std::optional<int> chosen = AskDrawing(absolute, 1 + result.nFurtherDrawings);
+        if (!chosen || *chosen < 0)
+            return EOpenResult::Cancelled;
+        drawing = *chosen;
+        if (drawing > 0) {
+            CFigureList chosenFigures;
+            result = ReadTeXDrawFile(file, chosenFigures, drawing);
+            figures.Swap(chosenFigures);
+        }
+    }
     if (!result.ok) {
         ShowError(QString("The drawing could not be opened.\n\n%1")
                       .arg(QString::fromStdString(result.error)));
         return EOpenResult::Failed;
     }
+    m_nDrawing = drawing;
     GetCanvas().ReplaceFigures(std::move(figures));
     BackToSelectMode();
     m_doc.SetPathName(absolute);
@@ -229,35 +275,45 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
         QString text = QString("A TeXDraw drawing written elsewhere: %1 of its figures can be "
                                "edited; everything else is kept as it stands.")
                            .arg(figures);
-        if (result.nFurtherDrawings > 0)
-            text += QString(" The file holds %1 more drawing(s) after this one; they are kept "
-                            "unchanged.")
-                        .arg(result.nFurtherDrawings);
+        const int drawings = result.nEarlierDrawings + 1 + result.nFurtherDrawings;
+        if (drawings > 1)
+            text += QString(" You are editing drawing %1 of the %2 in the file; the others are "
+                            "kept unchanged.")
+                        .arg(result.nEarlierDrawings + 1)
+                        .arg(drawings);
         emit StatusMessage(text);
     }
-    if (result.nUnrecognised > 0) {
-        // Say where the kept stretches begin, so that the user can look at them in the file.
-        QStringList lines;
-        for (int line : result.unrecognisedLines)
-            lines << QString::number(line);
-        constexpr int kShownLines = 10;
-        if (lines.size() > kShownLines) {
-            lines.resize(kShownLines);
-            lines << "...";
-        }
-        const QString file = QDir::toNativeSeparators(absolute);
-        if (result.nUnrecognised == 1)
-            ShowInfo(QString("1 stretch of text in %1 is not understood by this editor (line %2)."
-                             "\n\nIt is kept as it stands and written back unchanged, in its "
-                             "place, when the drawing is saved.")
-                         .arg(file, lines.join(", ")));
-        else
-            ShowInfo(QString("%1 stretches of text in %2 are not understood by this editor "
-                             "(lines %3).\n\nThey are kept as they stand and written back "
-                             "unchanged, in their places, when the drawing is saved.")
-                         .arg(QString::number(result.nUnrecognised), file, lines.join(", ")));
-    }
+    ReportKeptText(result, absolute);
     return EOpenResult::Opened;
+}
+
+void Cquodra_dvView::ReportKeptText(const CTeXDrawReadResult& result, const QString& path) {
+    if (result.nUnrecognised == 0)
+        return;
+    // Say where the kept stretches begin, so that the user can look at them in the file.
+    QStringList lines;
+    for (int line : result.unrecognisedLines)
+        lines << QString::number(line);
+    constexpr int kShownLines = 10;
+    if (lines.size() > kShownLines) {
+        lines.resize(kShownLines);
+        lines << "...";
+    }
+    const QString file = QDir::toNativeSeparators(path);
+    QString summary, details;
+    if (result.nUnrecognised == 1) {
+        summary = QString("1 stretch of text in %1 is not understood by this editor (line %2).")
+                      .arg(file, lines.join(", "));
+        details = summary + "\n\nIt is kept as it stands and written back unchanged, in its "
+                            "place, when the drawing is saved.";
+    } else {
+        summary = QString("%1 stretches of text in %2 are not understood by this editor "
+                          "(lines %3).")
+                      .arg(QString::number(result.nUnrecognised), file, lines.join(", "));
+        details = summary + "\n\nThey are kept as they stand and written back unchanged, in "
+                            "their places, when the drawing is saved.";
+    }
+    emit KeptTextNotice(summary, details);
 }
 
 void Cquodra_dvView::RecoverInterruptedSave(const QString& path) {
@@ -354,7 +410,7 @@ void Cquodra_dvView::CheckFileOnDisk() {
                       .arg(name));
     if (reload) {
         CFigureList figures;
-        const CTeXDrawReadResult result = ReadTeXDrawFile(file, figures);
+        const CTeXDrawReadResult result = ReadTeXDrawFile(file, figures, m_nDrawing);
         if (result.ok) {
             GetCanvas().ReplaceFigures(std::move(figures));
             BackToSelectMode();
@@ -364,6 +420,7 @@ void Cquodra_dvView::CheckFileOnDisk() {
             emit CommandUIChanged();
             emit StatusMessage(
                 QString("%1 was changed by another program and has been reloaded.").arg(name));
+            ReportKeptText(result, path);
         } else {
             // The drawing on screen stays; saving over the file still asks first.
             m_declinedStamp = now;

@@ -18,12 +18,25 @@ bool IsBlank(const std::string& s) {
 } // namespace
 
 std::string CQuodra::GetSelectionTeXDrawText() const {
+    // Lengths of a style go on the clipboard as they print: as a drawing of unit scale 1 (a
+    // LaTeX file, another window) takes them.
+    const double scale = m_figures.m_dUnitScale;
     std::string text;
-    for (int i = 0; i < m_figures.GetCount(); ++i)
-        if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
-            // As the saved file writes it; a figure of someone else's drawing in the editor's
-            // own words, which mean the same wherever they are pasted.
-            text += f->m_pForeignFrame ? f->ExportTeX() : f->GetTeXDrawBlock();
+    for (int i = 0; i < m_figures.GetCount(); ++i) {
+        const CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bSelected)
+            continue;
+        if (scale != 1.0 && f->GetStyleCaps() != 0) {
+            const std::unique_ptr<CFigure> printed = f->Clone();
+            ScaleStyleLengths(*printed, scale);
+            printed->m_strReadBlock.clear();
+            text += printed->ExportTeX();
+            continue;
+        }
+        // As the saved file writes it; a figure of someone else's drawing in the editor's own
+        // words, which mean the same wherever they are pasted.
+        text += f->m_pForeignFrame ? f->ExportTeX() : f->GetTeXDrawBlock();
+    }
     return text;
 }
 
@@ -98,6 +111,8 @@ void CQuodra::InsertPasted(CFigureList& read) {
             continue; // blank lines between blocks add nothing to the drawing
         if (shift)
             f->MoveBy(10.0, 10.0);
+        // The clipboard's lengths print as they are: at this drawing's scale they keep that size.
+        ScaleStyleLengths(*f, 1.0 / m_figures.m_dUnitScale);
         m_history.Insert(m_figures.GetCount(), std::move(f));
     }
     EndStep(own);

@@ -43,6 +43,7 @@ void CQuodra::PlaceLabel() {
         return;
     }
     m_history.SetName(GetDrawStepName(*figure));
+    NoteSelection(); // the handles of what was selected go
     m_figures.ClearSelection();
     figure->m_bSelected = true;
     NoteFigure(*figure);
@@ -70,8 +71,12 @@ void CQuodra::PressCorner(CPoint area) {
     }
     NoteFigure(*m_pCorners);
     const int placed = m_pCorners->GetCornerCount() - 1;
+    // A click on the first corner's square closes it, and so does one that the snap puts on the
+    // first corner.
     const CPoint page = AreaToPage(area);
-    if (placed >= 3 && m_pCorners->GetHandleRect(kHandleCorner, Zoom()).Contains(page)) {
+    const bool onFirst = m_pCorners->GetHandleRect(kHandleCorner, Zoom()).Contains(page) ||
+                         p == m_pCorners->GetCorner(0);
+    if (placed >= 3 && onFirst) {
         const std::vector<CPieceCurve> open = m_pCorners->GetCurves();
         m_pCorners->DeleteCorner(placed);
         m_pCorners->Close();

@@ -125,19 +125,7 @@ bool CQuodra::SetUnitScale(double scale) {
         if (caps == 0)
             continue;
         m_history.Touch(i);
-        CStyle s = f->m_style;
-        s.dLineWidth *= k;
-        for (double& v : s.pattern)
-            v *= k;
-        s.dHeadLength *= k;
-        s.dHeadWidth *= k;
-        f->m_style = Bounded(s);
-        // A dotted line's dots keep their size too: it becomes a line of that pattern.
-        if (f->m_nPenStyle == kPenStyleDotted && (caps & kStylePattern)) {
-            CStyle dots = f->m_style;
-            dots.pattern = {kDottedDash * k, kDottedGap * k};
-            f->ApplyStyle(dots, kStylePattern);
-        }
+        ScaleStyleLengths(*f, k);
     }
     m_history.SetUnitScale(scale);
     EndStep(own);

@@ -56,6 +56,25 @@ void KeepCornersRoundingToTheNearest(CFigure& f) {
     f.WritePoints(p);
 }
 
+void ScaleStyleLengths(CFigure& f, double k) {
+    const unsigned caps = f.GetStyleCaps();
+    if (caps == 0 || k == 1.0)
+        return;
+    CStyle s = f.m_style;
+    s.dLineWidth *= k;
+    for (double& v : s.pattern)
+        v *= k;
+    s.dHeadLength *= k;
+    s.dHeadWidth *= k;
+    f.m_style = Bounded(s);
+    // A dotted line's dots keep their size too: it becomes a line of that pattern.
+    if (f.m_nPenStyle == kPenStyleDotted && (caps & kStylePattern)) {
+        CStyle dots = f.m_style;
+        dots.pattern = {kDottedDash * k, kDottedGap * k};
+        f.ApplyStyle(dots, kStylePattern);
+    }
+}
+
 std::string CFigure::GetTeXDrawBlock() const {
     std::string block = ExportTeX();
     if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)

@@ -229,6 +229,10 @@ protected:
 // For a figure about to be written away from the page (moved to its drawing's own origin).
 void KeepCornersRoundingToTheNearest(CFigure& f);
 
+// Multiplies the lengths of the figure's style (width, pattern, heads, a dotted line's dots) by
+// k: at a unit scale 1/k times the one they were chosen at they print as large as they did.
+void ScaleStyleLengths(CFigure& f, double k);
+
 // A pixel as a point of doubles.
 inline CDoublePoint AsDouble(CPoint p) {
     return {double(p.x), double(p.y)};

@@ -474,9 +474,9 @@ int LineAt(std::string_view text, std::size_t pos) {
 } // namespace
 
 CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::string& fileName,
-                                          CFigureList& out) {
+                                          CFigureList& out, int drawing) {
     CTeXDrawReadResult r;
-    const CTeXDrawSurroundings s = FindTeXDrawSurroundings(text);
+    const CTeXDrawSurroundings s = FindTeXDrawSurroundings(text, drawing);
     if (!s.m_bOk) {
         // A text with no drawing at all gets the reader's own message.
         if (text.find("texdraw") != std::string_view::npos)
@@ -503,6 +503,7 @@ CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::stri
     list.m_pNewFigureFrame = builder.EndFrame();
     r.bForeign = true;
     r.nFurtherDrawings = s.m_nFurtherDrawings;
+    r.nEarlierDrawings = s.m_nEarlierDrawings;
     r.ok = true;
     out.Swap(list);
     return r;

@@ -15,5 +15,6 @@ class CFigureList;
 // figures and kept statements in order, with m_bForeign set and the surroundings kept; saving
 // it unchanged gives text back byte for byte. On failure out is left as it was; the error is
 // empty when the text holds no TeXDraw drawing at all.
+// drawing chooses which of the file's drawings (0 for the first); the others stay as they are.
 CTeXDrawReadResult ReadForeignTeXDrawText(std::string_view text, const std::string& fileName,
-                                          CFigureList& out);
+                                          CFigureList& out, int drawing = 0);

@@ -248,7 +248,7 @@ std::string Located(const std::string& fileName, const std::string& why) {
 } // namespace
 
 CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fileName,
-                                   CFigureList& out) {
+                                   CFigureList& out, int drawing) {
     const std::string_view original = text;
     CTeXDrawReadResult r;
     if (text.empty()) {
@@ -286,9 +286,10 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
         scaledHeader += frameHeader.substr(third);
     }
     const std::string& header = scaledHeader.empty() ? DocumentFrame().header : scaledHeader;
-    if (text.substr(0, header.size()) != header) {
-        // Not the editor's own form: a drawing someone else wrote, read by running it.
-        CTeXDrawReadResult foreign = ReadForeignTeXDrawText(original, fileName, out);
+    if (text.substr(0, header.size()) != header || drawing > 0) {
+        // Not the editor's own form: a drawing someone else wrote, read by running it (the
+        // editor's own files hold one drawing).
+        CTeXDrawReadResult foreign = ReadForeignTeXDrawText(original, fileName, out, drawing);
         // A file that begins as the editor's own and cannot be read either way is told where it
         // stops being the editor's.
         const std::size_t second = frameHeader.find('\n', firstFeed + 1) + 1;
@@ -327,7 +328,7 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
     return r;
 }
 
-CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out) {
+CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out, int drawing) {
     namespace fs = std::filesystem;
     CTeXDrawReadResult r;
     std::error_code ec;
@@ -369,5 +370,5 @@ CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out) {
         r.error = path + ": the file cannot be read";
         return r;
     }
-    return ReadTeXDrawText(text, path, out);
+    return ReadTeXDrawText(text, path, out, drawing);
 }

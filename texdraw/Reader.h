@@ -26,6 +26,8 @@ struct CTeXDrawReadResult {
     // drawings follow it in the file, kept as they stand.
     bool bForeign = false;
     int nFurtherDrawings = 0;
+    // How many drawings come before the one read (the one asked for), kept as they stand.
+    int nEarlierDrawings = 0;
 };
 
 // Larger files are refused unread.
@@ -37,7 +39,9 @@ inline constexpr double kMaxTeXDrawPageValue = kReadableReach;
 // Reads the text of a document (fileName only names it in messages). On success out holds the
 // figures read, bottom first, and nothing else; on failure out is left exactly as it was.
 // Line feeds may be "\n" or, throughout, "\r\n"; white space after the last line is ignored.
+// drawing chooses which drawing of a file that holds several is read (0 for the first); the
+// others are kept as they stand and saved back unchanged.
 CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fileName,
-                                   CFigureList& out);
+                                   CFigureList& out, int drawing = 0);
 // The same for a file on disk; unreadable, special and oversized files are refused.
-CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out);
+CTeXDrawReadResult ReadTeXDrawFile(const std::string& path, CFigureList& out, int drawing = 0);

@@ -256,10 +256,18 @@ bool CentreEndsRightAfter(CTeXLexer lx) {
 
 } // namespace
 
-CTeXDrawSurroundings FindTeXDrawSurroundings(std::string_view text) {
+CTeXDrawSurroundings FindTeXDrawSurroundings(std::string_view text, int drawing) {
     CTeXDrawSurroundings s;
     CTeXLexer lx(text);
-    const CFound f = FindDrawing(lx);
+    CFound f = FindDrawing(lx);
+    // The drawings before the one asked for are passed over whole.
+    for (; f.m_bFound && s.m_nEarlierDrawings < drawing; ++s.m_nEarlierDrawings) {
+        lx.Seek(f.m_close.m_nEnd, false);
+        f = FindDrawing(lx);
+        if (!f.m_bFound && f.m_strError.empty())
+            f.m_strError = "the file holds " + std::to_string(s.m_nEarlierDrawings + 1) +
+                           " drawing(s), not " + std::to_string(drawing + 1);
+    }
     if (!f.m_bFound) {
         s.m_nErrorLine = f.m_strError.empty() ? 1 : LineOf(text, f.m_nErrorPos);
         s.m_strError =
@@ -287,4 +295,30 @@ CTeXDrawSurroundings FindTeXDrawSurroundings(std::string_view text) {
             break;
     }
     return s;
+}
+
+std::vector<CTeXDrawListing> ListTeXDrawDrawings(std::string_view text) {
+    std::vector<CTeXDrawListing> found;
+    CTeXLexer lx(text);
+    for (CFound f = FindDrawing(lx); f.m_bFound; f = FindDrawing(lx)) {
+        // The first line of the drawing that says something: its first statements.
+        const std::string_view body = f.m_body.Of(text);
+        const std::size_t from = body.find_first_not_of(" \t\r\n");
+        std::string line;
+        if (from != std::string_view::npos)
+            line = std::string(body.substr(from, body.find_first_of("\r\n", from) - from));
+        constexpr std::size_t kShown = 80;
+        if (line.size() > kShown) {
+            line.resize(kShown);
+            // Not in the middle of a UTF-8 character.
+            while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80)
+                line.pop_back();
+            if (!line.empty() && (static_cast<unsigned char>(line.back()) & 0x80))
+                line.pop_back();
+            line += "...";
+        }
+        found.push_back({LineOf(text, f.m_open.m_nBegin), std::move(line)});
+        lx.Seek(f.m_close.m_nEnd, false);
+    }
+    return found;
 }

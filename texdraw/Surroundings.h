@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Bytes [m_nBegin, m_nEnd) of the file's text.
 struct CTeXDrawRange {
@@ -39,10 +40,23 @@ struct CTeXDrawSurroundings {
     int m_nBodyLine = 1;
     // Drawings after this one; they stay in the suffix as they are.
     int m_nFurtherDrawings = 0;
+    // Drawings before it (the one asked for), which stay in the prefix as they are.
+    int m_nEarlierDrawings = 0;
+};
+
+// A drawing of a file, for a chooser: the line it begins on and that line's text.
+struct CTeXDrawListing {
+    int m_nLine = 1;
+    std::string m_strFirstLine;
 };
 
 // Finds the first drawing in text. Comments never open or close anything, nor do the bodies of
 // macro definitions. A drawing that never ends, a drawing inside a drawing, and delimiters that
 // cross (\begin{texdraw} closed by \etexdraw, an environment or group opened inside the drawing
 // and closed after it) are refused with the line; so is a text with no drawing at all.
-CTeXDrawSurroundings FindTeXDrawSurroundings(std::string_view text);
+CTeXDrawSurroundings FindTeXDrawSurroundings(std::string_view text, int drawing = 0);
+// The same for the drawing-th drawing of the file (0 for the first); the ones before it are
+// found the same way and must be whole.
+
+// The drawings of a file, in order, as far as they can be found.
+std::vector<CTeXDrawListing> ListTeXDrawDrawings(std::string_view text);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -112,6 +113,19 @@ TEST_F(CChangesOnDiskTest, ChangesByOthersAreReloadedOrAskedAboutAndNeverSavedOv
     EXPECT_FALSE(Canvas().IsModified());
     EXPECT_NE(Status().find("reloaded"), std::string::npos) << Status();
     EXPECT_TRUE(m_asked.isEmpty()) << m_asked.join("\n").toStdString();
+    // Reloaded with text this editor does not understand: the status bar says so, as after
+    // opening, with a link to the details.
+    const auto* kept = m_frame->findChild<QLabel*>("keptTextNotice");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->isHidden());
+    ReplaceFile(path, MakeTeXDrawDocument(blocks + "\\lcir r:0.5\n"));
+    ASSERT_TRUE(WaitFor([&] { return Canvas().GetTeXDrawText() == blocks + "\\lcir r:0.5\n"; }));
+    EXPECT_NE(Status().find("not understood by this editor (line"), std::string::npos) << Status();
+    EXPECT_FALSE(kept->isHidden());
+    EXPECT_TRUE(m_asked.isEmpty()) << m_asked.join("\n").toStdString();
+    ReplaceFile(path, MakeTeXDrawDocument(blocks + blocks));
+    ASSERT_TRUE(WaitFor([&] { return Canvas().GetTeXDrawText() == blocks + blocks; }));
+    EXPECT_TRUE(kept->isHidden());
 
     // Written in place under a changed drawing: asked once; keeping mine changes nothing.
     DrawLine({400, 100}, {500, 200});

@@ -49,9 +49,13 @@ public:
         const int pick = Int(0, 99);
         if (pick < 40) {
             // A whole gesture, checked after every event of it: press, moves, release.
-            if (Int(0, 3) == 0)
-                c.SetToolFigure(MakeToolFigure(static_cast<ETool>(Int(0, 9))));
-            else
+            // Every tool: those that drag, the label's click and the polyline's corners, with
+            // their prompts, handles and marks.
+            if (Int(0, 3) == 0) {
+                const int tool = Int(0, 2) == 0 ? Int(int(ETool::Polyline), int(ETool::Label))
+                                                : Int(0, int(ETool::Label));
+                c.SetToolFigure(MakeToolFigure(static_cast<ETool>(tool)));
+            } else
                 c.SetMode(Int(0, 9) == 0 ? kModeZoom : kModeSelect);
             m_nPending = 2 + Int(0, 4);
             c.OnLButtonDown(Point(), Int(0, 3) == 0);
@@ -66,9 +70,9 @@ public:
             return "move";
         }
         if (pick < 55) {
-            static constexpr EKey kKeys[] = {EKey::Left, EKey::Up,     EKey::Right,
-                                             EKey::Down, EKey::Delete, EKey::Escape};
-            c.OnKeyDown(kKeys[Int(0, 5)]);
+            static constexpr EKey kKeys[] = {EKey::Left,   EKey::Up,     EKey::Right, EKey::Down,
+                                             EKey::Delete, EKey::Escape, EKey::Enter};
+            c.OnKeyDown(kKeys[Int(0, 6)]);
             return "key";
         }
         switch (pick % 12) {

@@ -19,6 +19,7 @@
 #include "figures/TextFigures.h"
 
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -361,6 +362,21 @@ TEST_F(CPreviewTest, UnitScaleIsSavedPreviewedInPlaceAndExported) {
     Trigger(ID_FILE_DRAWING_PROPERTIES);
     EXPECT_TRUE(pageText.startsWith(QString::fromUtf8("8.65 \u00d7 10.17 cm")))
         << pageText.toStdString();
+    // Fitting the ink (540 units, 5.40 in at scale 1) to a text width: the scale follows, and a
+    // scale at which it prints wider than the text is warned of.
+    {
+        CDrawingPropertiesDialog dlg(Canvas());
+        EXPECT_TRUE(dlg.GetWidthWarning().isEmpty()) << dlg.GetWidthWarning().toStdString();
+        dlg.GetWidthChoice()->setCurrentIndex(0); // 345 pt
+        dlg.FitToWidth();
+        EXPECT_NEAR(dlg.GetScale(), 345.0 / 72.27 / 5.40, 1e-3);
+        EXPECT_TRUE(dlg.GetWidthWarning().isEmpty());
+        dlg.GetWidthChoice()->setCurrentIndex(dlg.GetWidthChoice()->count() - 1);
+        dlg.GetOwnWidthField()->setValue(100.0);
+        EXPECT_FALSE(dlg.GetWidthWarning().isEmpty());
+        dlg.FitToWidth();
+        EXPECT_NEAR(dlg.GetScale(), 100.0 / 72.27 / 5.40, 1e-3);
+    }
     EXPECT_EQ(Canvas().GetUnitScale(), 0.5);
     EXPECT_EQ(Canvas().GetUndoName(), "Drawing Scale");
     QTemporaryDir dir;

@@ -424,6 +424,37 @@ TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
     EXPECT_FALSE(list.GetAt(32)->m_bSelected);
 }
 
+// Lengths of a style go on the clipboard as they print: copied from a drawing of scale 0.6 they
+// are what prints, and pasted into a drawing of scale 1 or 2 they print as large again.
+TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* line = f.Add<CArrow>(100, 100, 300, 100);
+    CStyle style = line->m_style;
+    style.dLineWidth = 3.0;
+    style.pattern = {6.0, 3.0};
+    line->ApplyStyle(style, kStyleOutline | kStylePattern | kStyleHeads);
+    const double head = line->m_style.dHeadLength;
+    // Widths keep the size they print at: at scale 0.6 they are kept 1 / 0.6 times as long.
+    ASSERT_TRUE(f.canvas.SetUnitScale(0.6));
+    line->m_bSelected = true;
+    ASSERT_TRUE(f.canvas.Copy());
+    EXPECT_NE(f.host.clipboard.find("\\linewd 0.03\n"), std::string::npos) << f.host.clipboard;
+    EXPECT_NE(f.host.clipboard.find("\\lpatt(0.06 0.03)"), std::string::npos);
+    for (const double scale : {1.0, 2.0}) {
+        CCanvasFixture other;
+        other.RemovePicture();
+        if (scale != 1.0) {
+            ASSERT_TRUE(other.canvas.SetUnitScale(scale));
+        }
+        other.host.clipboard = f.host.clipboard;
+        ASSERT_TRUE(other.canvas.Paste());
+        const CStyle& pasted = other.canvas.GetFigures().GetLast()->m_style;
+        EXPECT_NEAR(pasted.dLineWidth * scale, 3.0, 1e-3);
+        EXPECT_NEAR(pasted.dHeadLength * scale, head, 1e-3);
+    }
+}
+
 // Escape during each kind of drag: drawing, moving, a handle, the selection band and the zoom
 // square. The figures and the selection are as at the press, no step, the capture released.
 TEST(CanvasHistory, EscapeCancelsEveryDrag) {

@@ -189,22 +189,6 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
 
 // A path: a drag from a node makes it smooth (control points opposite along the drag), a node
 // dragged takes its control points along, and a piece is made straight or curved as one step.
-// A path: a drag from a node makes it smooth (control points opposite along the drag), a node
-// dragged takes its control points along, and a piece is made straight or curved as one step.
-TEST(ShapeTools, DebugPath) {
-    CShapeFixture f;
-    f.Tool(ETool::Path);
-    f.ClickAt({100, 100});
-    f.Move(f.ClientOf({200, 100}));
-    f.Press(f.ClientOf({200, 100}));
-    f.Move(f.ClientOf({240, 100}));
-    f.Release(f.ClientOf({240, 100}));
-    f.ClickAt({200, 200});
-    f.canvas.OnKeyDown(EKey::Enter);
-    auto* path = dynamic_cast<CPolyline*>(f.Last());
-    fprintf(stderr, "%s", path->ExportTeX().c_str());
-}
-
 TEST(ShapeTools, PathsGetSmoothNodesByADragAndPiecesTurnStraightOrCurved) {
     CShapeFixture f;
     f.Tool(ETool::Path);
@@ -244,6 +228,35 @@ TEST(ShapeTools, PathsGetSmoothNodesByADragAndPiecesTurnStraightOrCurved) {
     f.canvas.Undo();
     f.canvas.Undo();
     EXPECT_EQ(path->GetControl(0, 1), (CDoublePoint{170, 110}));
+}
+
+// With the snap on, as it starts: a click on the first corner's square, or one the snap puts on
+// the first corner, closes the polygon.
+TEST(ShapeTools, AClickOnTheFirstCornerClosesThePolygonWhereverTheSnapPutsIt) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    const auto tool = [&] { f.canvas.SetToolFigure(MakeToolFigure(ETool::Polyline)); };
+    const auto click = [&](CPoint page) {
+        f.Move(f.ClientOf(page));
+        f.Click(f.ClientOf(page));
+    };
+    // Where the snap puts a first corner clicked at (300, 300).
+    tool();
+    for (CPoint p : {CPoint{300, 300}, CPoint{400, 300}, CPoint{350, 380}})
+        click(p);
+    f.canvas.OnKeyDown(EKey::Enter);
+    const CPoint first =
+        ToPixel(dynamic_cast<CPolyline&>(*f.canvas.GetFigures().GetLast()).GetCorner(0), 1.0);
+    for (const int off : {0, 3, 6, 15}) {
+        tool();
+        for (CPoint p : {first, CPoint{430, 320}, CPoint{370, 420}, first + CPoint{off, 0}})
+            click(p);
+        EXPECT_FALSE(f.canvas.IsPlacingCorners()) << off;
+        const auto* polygon = dynamic_cast<CPolyline*>(f.canvas.GetFigures().GetLast());
+        ASSERT_NE(polygon, nullptr);
+        EXPECT_TRUE(polygon->m_bClosed) << off;
+        EXPECT_EQ(polygon->GetCornerCount(), 3) << off;
+    }
 }
 
 TEST(ShapeTools, ShapesOfferTheirKeyPointsAndPiecesToTheSnap) {
