@@ -184,10 +184,7 @@ int RunCommandLineExport(const CCommandLine& line, QTextStream& err) {
         return 2;
     }
     const CTeXDrawLineMap map(figures);
-    request.strDocument = map.GetDocument();
-    // The page prints as large as the drawing's unit scale makes it.
-    request.nPageWidth = static_cast<int>(kTypesetPageWidth * figures.m_dUnitScale + 0.5);
-    request.nPageHeight = static_cast<int>(kTypesetPageHeight * figures.m_dUnitScale + 0.5);
+    SetTypesetDrawing(request, figures, map, kTypesetPageWidth, kTypesetPageHeight);
     request.strOutputPath = QFileInfo(line.strExport).absoluteFilePath();
     request.strSourcePath = QFileInfo(line.strFile).absoluteFilePath();
     request.strTitle = QFileInfo(line.strFile).fileName();
@@ -208,6 +205,8 @@ int RunCommandLineExport(const CCommandLine& line, QTextStream& err) {
             err << "LaTeX's log: " << result.strLogPath << "\n";
         return 1;
     }
+    if (result.bInkBeyondPage)
+        err << "quodra: " << line.strFile << ": " << DescribeInkBeyondPage() << "\n";
     return 0;
 }
 

@@ -259,6 +259,7 @@ void CMainFrame::CreatePreviewDock() {
     canvas->m_fnHideTexts = [this] { return m_pPreviewDock->IsOverlayShowingPage(); };
     connect(m_pView, &Cquodra_dvView::PreambleChanged, m_pPreviewDock,
             &CPreviewDock::OnPreambleChanged);
+    connect(m_pView, &Cquodra_dvView::DrawingReplaced, m_pPreviewDock, &CPreviewDock::ForgetPage);
     connect(m_pPreviewDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
 }
 

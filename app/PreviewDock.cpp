@@ -192,6 +192,21 @@ void CPreviewDock::OnPreambleChanged() {
     OnCanvasPainted();
 }
 
+void CPreviewDock::ForgetPage() {
+    m_pTypesetter->Cancel();
+    m_pDebounce->stop();
+    m_image = QImage();
+    m_lastResult = {};
+    m_pErrorFigure = nullptr;
+    m_pRunMap.reset();
+    m_strPendingKey.clear();
+    m_seen.reset();
+    SetStatus("The preview shows the drawing as LaTeX prints it.");
+    m_pPageView->viewport()->update();
+    m_canvas.viewport()->update();
+    OnCanvasPainted();
+}
+
 void CPreviewDock::OnCanvasPainted() {
     if (!IsActive())
         return;
@@ -219,14 +234,11 @@ void CPreviewDock::StartRun() {
     const CQuodra& canvas = m_canvas.GetCanvas();
     m_pRunMap = std::make_unique<CTeXDrawLineMap>(canvas.GetFigures());
     CTypesetRequest request;
-    request.strDocument = m_pRunMap->GetDocument();
     request.strPreamble = m_strPreamble;
     const double zoom = canvas.GetZoom();
     const CSize page = canvas.GetPageSizePx();
-    // The page prints as large as the drawing's unit scale makes it.
     m_dRunUnitScale = canvas.GetUnitScale();
-    request.nPageWidth = static_cast<int>(page.cx / zoom * m_dRunUnitScale + 0.5);
-    request.nPageHeight = static_cast<int>(page.cy / zoom * m_dRunUnitScale + 0.5);
+    SetTypesetDrawing(request, canvas.GetFigures(), *m_pRunMap, page.cx / zoom, page.cy / zoom);
     request.eOutput = ETypesetOutput::Preview;
     request.dDpi = WantedDpi();
     m_pTypesetter->Start(request);

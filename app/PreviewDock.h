@@ -42,6 +42,9 @@ public:
     void OnCanvasPainted();
     // The preamble setting changed.
     void OnPreambleChanged();
+    // Another drawing replaced the one typeset: its page, its error and any run for it go, so
+    // that no page is ever shown under another drawing.
+    void ForgetPage();
     // Draws the typeset page over the canvas when the overlay is on.
     void PaintOverlay(QPainter& painter) const;
     // Selects the figure that caused the last error on the canvas; false when there is none.

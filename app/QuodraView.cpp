@@ -426,13 +426,10 @@ bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypes
     const CQuodra& canvas = GetCanvas();
     const CTeXDrawLineMap map(canvas.GetFigures());
     CTypesetRequest request;
-    request.strDocument = map.GetDocument();
     request.strPreamble = GetLatexPreamble();
     const CSize page = canvas.GetPageSizePx();
-    // The page prints as large as the drawing's unit scale makes it.
-    const double scale = canvas.GetUnitScale();
-    request.nPageWidth = static_cast<int>(page.cx / canvas.GetZoom() * scale + 0.5);
-    request.nPageHeight = static_cast<int>(page.cy / canvas.GetZoom() * scale + 0.5);
+    SetTypesetDrawing(request, canvas.GetFigures(), map, page.cx / canvas.GetZoom(),
+                      page.cy / canvas.GetZoom());
     request.eOutput = format;
     request.eCrop = crop;
     request.dDpi = dpi;
@@ -453,6 +450,7 @@ bool Cquodra_dvView::ExportTo(const QString& path, ETypesetOutput format, ETypes
                            DescribeTypesetFailure(result, canvas.GetFigures(), map)));
         return false;
     }
+    emit StatusMessage(DescribeExport(path, result));
     return true;
 }
 

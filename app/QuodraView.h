@@ -116,6 +116,9 @@ public:
 signals:
     // The document's file name changed (the frame updates its title).
     void DocumentChanged();
+    // Another drawing took the place of the one shown (a file opened or read again, a new
+    // drawing): nothing made from the one before belongs to it.
+    void DrawingReplaced();
     // A check mark may have changed.
     void CommandUIChanged();
     // A drawing was read from or written to this file (it belongs in the recent-file list).

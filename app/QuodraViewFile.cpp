@@ -176,6 +176,7 @@ void Cquodra_dvView::OnFileNew() {
     if (!SaveModified())
         return;
     GetCanvas().ResetDrawing();
+    emit DrawingReplaced();
     BackToSelectMode();
     m_doc.SetPathName({});
     m_doc.SetFileStamp({});
@@ -258,6 +259,7 @@ Cquodra_dvView::EOpenResult Cquodra_dvView::OpenDocument(const QString& path, bo
     }
     m_nDrawing = drawing;
     GetCanvas().ReplaceFigures(std::move(figures));
+    emit DrawingReplaced();
     BackToSelectMode();
     m_doc.SetPathName(absolute);
     m_doc.SetFileStamp(stamp);
@@ -413,6 +415,7 @@ void Cquodra_dvView::CheckFileOnDisk() {
         const CTeXDrawReadResult result = ReadTeXDrawFile(file, figures, m_nDrawing);
         if (result.ok) {
             GetCanvas().ReplaceFigures(std::move(figures));
+            emit DrawingReplaced();
             BackToSelectMode();
             m_doc.SetFileStamp(now);
             m_declinedStamp = {};

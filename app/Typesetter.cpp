@@ -157,6 +157,7 @@ void CTypesetter::Cancel() {
 void CTypesetter::Start(const CTypesetRequest& request) {
     Cancel();
     m_request = request;
+    m_bInkBeyondPage = false;
     m_clock.start();
     const QString missing = FindMissingTools(request.eOutput);
     if (!missing.isEmpty()) {
@@ -196,8 +197,13 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         PrepareFormat();
         Prepare(m_renderer, "gs", PreviewRenderArgs(request.dDpi));
     }
-    m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument,
-                                 request.nPageWidth, request.nPageHeight);
+    CTypesetLayout layout;
+    layout.nPageWidth = request.nPageWidth;
+    layout.nPageHeight = request.nPageHeight;
+    layout.dOriginX = request.dOriginX;
+    layout.dOriginY = request.dOriginY;
+    layout.bWholeFile = request.bWholeFile;
+    m_source = MakeTypesetSource(request.strPreamble.toStdString(), request.strDocument, layout);
     // The folder stays warm: an unchanged source (a new zoom, another export) skips latex.
     if (m_source.strText == m_strLastSource && QFile::exists(PathOf("main.dvi"))) {
         AfterLatex();
@@ -214,7 +220,10 @@ void CTypesetter::Start(const CTypesetRequest& request) {
             QFile::remove(entry.filePath());
     }
     QDir().mkpath(PathOf("tmp"));
-    QProcess* waiting = preview ? TakeWaiting(m_latex, "latex", PreviewLatexArgs()) : nullptr;
+    // A document with its own class cannot start from the format, which holds another.
+    QProcess* waiting = preview && !m_source.bOwnClass
+                            ? TakeWaiting(m_latex, "latex", PreviewLatexArgs())
+                            : nullptr;
     std::string text;
     if (waiting && m_bFormatReady) {
         // The class is in the format already; its line stays, as a comment, so that LaTeX's line
@@ -512,6 +521,33 @@ CTypesetResult CTypesetter::Run(const CTypesetRequest& request) {
         result->strError = "Typesetting was cancelled.";
     }
     return result.value_or(CTypesetResult{});
+}
+
+QString DescribeInkBeyondPage() {
+    return "Some ink lies beyond the editor's page; the export holds all of it.";
+}
+
+QString DescribeExport(const QString& path, const CTypesetResult& result) {
+    const QFileInfo file(path);
+    QString text =
+        QString("Exported %1 (%2 kB).").arg(file.fileName()).arg(file.size() / 1024.0, 0, 'f', 1);
+    if (result.bInkBeyondPage)
+        text += " " + DescribeInkBeyondPage();
+    return text;
+}
+
+void SetTypesetDrawing(CTypesetRequest& request, const CFigureList& figures,
+                       const CTeXDrawLineMap& map, double pageWidth, double pageHeight) {
+    const double scale = figures.m_dUnitScale;
+    request.strDocument = map.GetDocument();
+    request.bWholeFile = map.IsWholeFile();
+    // The page prints as large as the drawing's unit scale makes it.
+    request.nPageWidth = static_cast<int>(pageWidth * scale + 0.5);
+    request.nPageHeight = static_cast<int>(pageHeight * scale + 0.5);
+    if (figures.m_bForeign) {
+        request.dOriginX = figures.m_ptTeXDrawOrigin.x * scale;
+        request.dOriginY = figures.m_ptTeXDrawOrigin.y * scale;
+    }
 }
 
 const CFigure* FindTypesetErrorFigure(const CTypesetResult& result, const CFigureList& figures,

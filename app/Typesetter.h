@@ -40,6 +40,10 @@ struct CTypesetRequest {
     QString strOutputPath;                   // PDF, PNG and SVG: the file to write
     QString strTitle;                        // the PDF's title: the drawing's file name
     QString strSourcePath; // the drawing's own file, which an export never replaces
+    // Where the drawing's own origin lies on the page (page units as printed), and whether the
+    // document is a whole file written elsewhere: see CTypesetLayout.
+    double dOriginX = 0, dOriginY = 0;
+    bool bWholeFile = false;
 };
 
 struct CTypesetResult {
@@ -54,7 +58,16 @@ struct CTypesetResult {
     double dDpi = 0;
     qint64 nMilliseconds = 0;
     QString strLogPath; // LaTeX's log of a failed run, kept for the user; empty when none
+    // Exports: some ink lies beyond the editor's page (the export takes it all).
+    bool bInkBeyondPage = false;
 };
+
+class CFigureList;
+class CTeXDrawLineMap;
+// The request typesets the drawing of the map (made from figures) as it is saved, on a page of
+// the size given in page units at the drawing's unit scale of 1.
+void SetTypesetDrawing(CTypesetRequest& request, const CFigureList& figures,
+                       const CTeXDrawLineMap& map, double pageWidth, double pageHeight);
 
 class QEventLoop;
 
@@ -86,6 +99,9 @@ public:
     // Ghostscript's arguments for the preview at the resolution: the page comes on its standard
     // input and out.ppm in the job folder is written.
     static QStringList PreviewRenderArgs(double dpi);
+    // dvips's arguments for the preview's page.ps from main.dvi: the page (page units) alone, lying
+    // margin page units inside the paper that LaTeX shipped.
+    static QStringList PreviewDvipsArgs(double dpi, int margin, int pageWidth, int pageHeight);
     // The job folder the tools run in.
     QString GetJobFolder() const { return m_dir.path(); }
 
@@ -116,7 +132,7 @@ private:
     void PrepareFormat();
     void AfterLatex();
     void AfterDvips();
-    void Render(bool cropped);
+    void Render();
     void Deliver(const QString& file);
     void Fail(const QString& text);
     void Succeed(CTypesetResult result);
@@ -129,6 +145,7 @@ private:
     CTypesetSource m_source;
     std::string m_strLastSource; // the source whose dvi and ps are in the folder
     bool m_bHavePs = false;
+    bool m_bInkBeyondPage = false; // found by the export's run
     QProcess* m_pProcess = nullptr;
     QTimer m_timeout;
     QTimer m_watchdog; // the job folder's size, while a tool runs
@@ -148,6 +165,12 @@ private:
     QProcess* m_pFormatBuild = nullptr;
     bool m_bFormatReady = false;
 };
+
+// A finished export in words: "Exported drawing.pdf (12.3 kB).", and whether ink lies beyond the
+// editor's page.
+QString DescribeExport(const QString& path, const CTypesetResult& result);
+// The words for ink beyond the editor's page, which the export takes too.
+QString DescribeInkBeyondPage();
 
 // The figure a failed run's LaTeX error is traced to (map: the lines of the document that was
 // typeset, figures: the list it was written from); nullptr when no figure is to blame.

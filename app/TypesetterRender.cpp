@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -24,6 +25,12 @@ constexpr double kCropMarginBp = 1.0;
 
 QString Num(double v) {
     return QString::number(v, 'f', 4); // always with a decimal point, whatever the locale
+}
+
+// A length in points for dvips, in inches: the page's inches stay exact (6.81in, not 490.32bp,
+// which dvips makes a hair larger, so that Ghostscript adds a row of pixels).
+QString Length(double bp) {
+    return Num(bp / kBp) + "in";
 }
 
 // A PDF text string that no title can break out of: UTF-16 in hexadecimal.
@@ -72,6 +79,18 @@ QStringList CTypesetter::PreviewRenderArgs(double dpi) {
             "-_"};
 }
 
+QStringList CTypesetter::PreviewDvipsArgs(double dpi, int margin, int pageWidth, int pageHeight) {
+    // The preview shows the page alone. Half a pixel right and down: the line at page unit k is
+    // then drawn in the middle of pixel k, where the canvas draws it, instead of across pixels
+    // k - 1 and k.
+    const QString offset = Num(0.5 / dpi - margin / 100.0) + "in";
+    return {"-R2",     "-q",
+            "-O",      offset + "," + offset,
+            "-T",      Num(pageWidth / 100.0) + "in," + Num(pageHeight / 100.0) + "in",
+            "-o",      "page.ps",
+            "main.dvi"};
+}
+
 QString CTypesetter::CheckImageSize(double widthIn, double heightIn, double dpi) {
     const double w = std::ceil(widthIn * dpi);
     const double h = std::ceil(heightIn * dpi);
@@ -89,54 +108,80 @@ QString CTypesetter::CheckImageSize(double widthIn, double heightIn, double dpi)
 }
 
 void CTypesetter::AfterLatex() {
+    // The page lies m_source.nMargin page units inside the paper on every side.
+    const double margin = m_source.nMargin / 100.0 * kBp;
+    const double pageW = m_request.nPageWidth / 100.0 * kBp;
+    const double pageH = m_request.nPageHeight / 100.0 * kBp;
     // -R2: no shell commands and no files by absolute or ".." names from the drawing's specials.
     if (m_request.eOutput == ETypesetOutput::Preview) {
-        // Half a pixel right and down: the line at page unit k is then drawn in the middle of
-        // pixel k, where the canvas draws it, instead of across pixels k - 1 and k.
-        const QString half = Num(0.5 / m_request.dDpi) + "in";
-        RunTool("dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main.dvi"},
+        RunTool("dvips",
+                PreviewDvipsArgs(m_request.dDpi, m_source.nMargin, m_request.nPageWidth,
+                                 m_request.nPageHeight),
                 [this](const QByteArray&, const QByteArray&) { RenderPreview(); });
         return;
     }
-    RunTool("dvips", {"-R2", "-q", "-o", "page.ps", "main.dvi"},
+    RunTool("dvips",
+            {"-R2", "-q", "-T", Length(pageW + 2 * margin) + "," + Length(pageH + 2 * margin), "-o",
+             "page.ps", "main.dvi"},
             [this](const QByteArray&, const QByteArray&) { AfterDvips(); });
 }
 
 void CTypesetter::AfterDvips() {
-    if (m_request.eCrop == ETypesetCrop::Page) {
-        Render(false);
-        return;
-    }
-    // The ink's bounding box, then the page made that size with the ink moved to its corner.
-    RunTool("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", "page.ps"},
-            [this](const QByteArray& out, const QByteArray& err) {
-                static const QRegularExpression re(
-                    "%%HiResBoundingBox: ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)");
-                const QRegularExpressionMatch m = re.match(QString::fromLatin1(err + out));
-                double b[4] = {0, 0, 0, 0};
-                for (int i = 0; m.hasMatch() && i < 4; ++i)
-                    b[i] = m.captured(i + 1).toDouble();
-                if (!m.hasMatch() || b[2] <= b[0] || b[3] <= b[1]) {
-                    Fail("The drawing shows nothing to crop to; export the whole page instead.");
+    // The ink's bounding box on the whole paper, then the page made as large as what is taken
+    // (the ink, or the editor's page and the ink) with that moved to its corner.
+    // Ghostscript's bounding box counts a stroke of a path that only moves (texdraw strokes one
+    // at its origin and at each move) as ink at that point, which the page never shows: such a
+    // stroke only clears the path here.
+    RunTool(
+        "gs",
+        {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", "-c",
+         "userdict /stroke {false {pop pop} {pop pop pop true} {6 {pop} repeat pop true} "
+         "{pop true} pathforall {systemdict /stroke get exec} {newpath} ifelse} bind put",
+         "-f", "page.ps"},
+        [this](const QByteArray& out, const QByteArray& err) {
+            static const QRegularExpression re(
+                "%%HiResBoundingBox: ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)");
+            const QRegularExpressionMatch m = re.match(QString::fromLatin1(err + out));
+            double b[4] = {0, 0, 0, 0};
+            for (int i = 0; m.hasMatch() && i < 4; ++i)
+                b[i] = m.captured(i + 1).toDouble();
+            const bool ink = m.hasMatch() && b[2] > b[0] && b[3] > b[1];
+            const bool page = m_request.eCrop == ETypesetCrop::Page;
+            if (!ink && !page) {
+                Fail("The drawing shows nothing to crop to; export the whole page instead.");
+                return;
+            }
+            // Page and ink in PostScript points from the paper's top-left corner.
+            const double margin = m_source.nMargin / 100.0 * kBp;
+            const double paperH = m_request.nPageHeight / 100.0 * kBp + 2 * margin;
+            const QRectF pageRect(margin, margin, m_request.nPageWidth / 100.0 * kBp,
+                                  m_request.nPageHeight / 100.0 * kBp);
+            const QRectF inkRect =
+                ink ? QRectF(QPointF(b[0], paperH - b[3]), QPointF(b[2], paperH - b[1])) : QRectF();
+            const QRectF withMargin =
+                inkRect.adjusted(-kCropMarginBp, -kCropMarginBp, kCropMarginBp, kCropMarginBp);
+            // Ink within the crop margin of the page's edge (a border line's outer half) is
+            // on the page.
+            m_bInkBeyondPage =
+                ink &&
+                !pageRect.adjusted(-kCropMarginBp, -kCropMarginBp, kCropMarginBp, kCropMarginBp)
+                     .contains(inkRect);
+            const QRectF crop =
+                !page ? withMargin : (m_bInkBeyondPage ? pageRect.united(withMargin) : pageRect);
+            if (m_request.eOutput == ETypesetOutput::Png) {
+                const QString tooBig =
+                    CheckImageSize(crop.width() / kBp, crop.height() / kBp, m_request.dDpi);
+                if (!tooBig.isEmpty()) {
+                    Fail(tooBig);
                     return;
                 }
-                const double pageTop = m_request.nPageHeight / 100.0 * kBp;
-                const double left = b[0] - kCropMarginBp;
-                const double top = pageTop - b[3] - kCropMarginBp;
-                const double w = b[2] - b[0] + 2 * kCropMarginBp;
-                const double h = b[3] - b[1] + 2 * kCropMarginBp;
-                if (m_request.eOutput == ETypesetOutput::Png) {
-                    const QString tooBig = CheckImageSize(w / kBp, h / kBp, m_request.dDpi);
-                    if (!tooBig.isEmpty()) {
-                        Fail(tooBig);
-                        return;
-                    }
-                }
-                RunTool("dvips",
-                        {"-R2", "-q", "-O", Num(-left) + "bp," + Num(-top) + "bp", "-T",
-                         Num(w) + "bp," + Num(h) + "bp", "-o", "crop.ps", "main.dvi"},
-                        [this](const QByteArray&, const QByteArray&) { Render(true); });
-            });
+            }
+            RunTool("dvips",
+                    {"-R2", "-q", "-O", Length(-crop.left()) + "," + Length(-crop.top()), "-T",
+                     Length(crop.width()) + "," + Length(crop.height()), "-o", "crop.ps",
+                     "main.dvi"},
+                    [this](const QByteArray&, const QByteArray&) { Render(); });
+        });
 }
 
 void CTypesetter::RenderPreview() {
@@ -165,8 +210,8 @@ void CTypesetter::RenderPreview() {
     p->closeWriteChannel();
 }
 
-void CTypesetter::Render(bool cropped) {
-    const QString ps = cropped ? "crop.ps" : "page.ps";
+void CTypesetter::Render() {
+    const QString ps = "crop.ps";
     // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
     const bool pdf =
         m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
@@ -225,5 +270,6 @@ void CTypesetter::Deliver(const QString& file) {
         Fail(QString::fromStdString(error));
         return;
     }
+    r.bInkBeyondPage = m_bInkBeyondPage;
     Succeed(std::move(r));
 }

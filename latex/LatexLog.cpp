@@ -183,23 +183,33 @@ std::string ExplainLatexError(const CLatexError& error) {
 // --- Lines of the document
 
 CTeXDrawLineMap::CTeXDrawLineMap(const CFigureList& figures) {
+    const auto lines = [](const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    };
     std::string blocks;
-    // The header's six lines come first.
-    int line = 7;
+    // The editor's header has six lines; a drawing written elsewhere keeps the text before it.
+    int line = figures.m_bForeign ? 1 + lines(figures.m_strBefore) : 7;
+    std::string block;
     for (int i = 0; i < figures.GetCount(); ++i) {
-        const std::string block = figures.GetAt(i)->GetTeXDrawBlock();
+        block.clear();
+        if (figures.m_bForeign)
+            AppendForeignBlock(figures, i, block);
+        else
+            block = figures.GetAt(i)->GetTeXDrawBlock();
         if (block.empty())
             continue;
-        const int n = static_cast<int>(std::count(block.begin(), block.end(), '\n')) +
-                      (block.back() == '\n' ? 0 : 1);
+        const int n = lines(block) + (block.back() == '\n' ? 0 : 1);
         m_starts.emplace_back(line, i);
         m_lineCounts.push_back(n);
-        line += static_cast<int>(std::count(block.begin(), block.end(), '\n'));
+        line += lines(block);
         blocks += block;
     }
-    // The scale goes in too: LaTeX prints the drawing as large as the saved file does.
-    m_strDocument = MakeTeXDrawDocument(blocks, figures.m_dUnitScale);
-    m_nLines = static_cast<int>(std::count(m_strDocument.begin(), m_strDocument.end(), '\n')) + 1;
+    // A drawing written elsewhere is typeset as it stands, in what stands around it; the editor's
+    // own goes in with its scale: LaTeX prints it as large as the saved file does.
+    m_bWholeFile = figures.m_bForeign;
+    m_strDocument = figures.m_bForeign ? figures.m_strBefore + blocks + figures.m_strAfter
+                                       : MakeTeXDrawDocument(blocks, figures.m_dUnitScale);
+    m_nLines = lines(m_strDocument) + 1;
 }
 
 int CTeXDrawLineMap::FigureAt(int line) const {

@@ -36,8 +36,11 @@ class CTeXDrawLineMap {
 public:
     explicit CTeXDrawLineMap(const CFigureList& figures);
 
-    // Header, blocks and footer: the text MakeTeXDrawDocument gives for the same figures.
+    // The text MakeTeXDrawDocument gives for the same figures.
     const std::string& GetDocument() const { return m_strDocument; }
+    // The document is a whole file written elsewhere (the drawing among its own text), not the
+    // editor's header, blocks and footer.
+    bool IsWholeFile() const { return m_bWholeFile; }
     int GetLineCount() const { return m_nLines; }
     // The index in the figure list of the figure that wrote a line of the document (counting
     // from 1), or -1 for the header, the footer and lines beyond the end.
@@ -47,6 +50,7 @@ public:
 
 private:
     std::string m_strDocument;
+    bool m_bWholeFile = false;
     int m_nLines = 0;
     std::vector<std::pair<int, int>> m_starts; // (first line, figure index), by line
     std::vector<int> m_lineCounts;             // lines of each start's block

@@ -1,62 +1,126 @@
 #include "latex/LatexSource.h"
 
+#include "figures/TeXFormat.h"
+#include "texdraw/Surroundings.h"
+
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
-// Page units as inches with two decimals, built without the C locale's help.
-std::string Inches(int units) {
-    const int u = std::max(units, 1);
-    std::string s = std::to_string(u / 100);
-    s += '.';
-    if (u % 100 < 10)
-        s += '0';
-    s += std::to_string(u % 100);
-    s += "in";
-    return s;
-}
+// The paper never grows past this (page units): TeX's dimensions end at about 226 in.
+constexpr int kMaxPaper = 20000;
+constexpr int kMaxMargin = 5000;
 
 // Appends every piece in turn: GCC 12 at -O3 warns falsely (-Wrestrict) on chains of operator+.
 template <typename... T> void Append(std::string& s, const T&... pieces) {
     (s += ... += pieces);
 }
 
-int CountLines(const std::string& text) {
+int CountLines(std::string_view text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
+// Where what first stands in text outside TeX comments; npos when nowhere.
+std::size_t FindOutsideComments(std::string_view text, std::string_view what) {
+    bool comment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') {
+            comment = false;
+        } else if (comment) {
+            continue;
+        } else if (c == '\\') {
+            if (text.compare(i, what.size(), what) == 0)
+                return i;
+            ++i; // an escaped character, \% among them
+        } else if (c == '%') {
+            comment = true;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The lines every source needs whatever its class: the drawing's box shipped out as the only page,
+// placed by where TeXDraw's own box lies around the drawing's origin (its corners as texdraw
+// itself rounds them for the PostScript), so that the page's top-left corner comes margin page
+// units from the paper's. The document's own pages are dropped; the box goes out through TeX's
+// own \shipout, which no package's page decorations reach. One line, so that it can stand in a
+// document's own line before \begin{document}.
+std::string MakeKit(const CTypesetLayout& layout, int margin) {
+    std::string kit =
+        "\\newbox\\quodrabox\\AddToHook{shipout/before}{\\DiscardShipoutBox}"
+        "\\def\\quodraship{{\\sppix 300/in \\pixtobp\\xminpix\\quodrax\\pixtobp\\ymaxpix\\quodray"
+        "\\hoffset=\\quodrax bp\\advance\\hoffset by ";
+    AppendTeXNumber(kit, (margin + layout.dOriginX) / 100 - 1);
+    kit += "in\\voffset=-\\quodray bp\\advance\\voffset by ";
+    AppendTeXNumber(kit, (margin + layout.dOriginY) / 100 - 1);
+    kit += "in\\csname tex_shipout:D\\endcsname\\box\\quodrabox}}";
+    return kit;
+}
+
+// The drawing of a file written elsewhere, boxed and shipped where it stands; a centred drawing
+// is typeset uncentred (its opening and closing keep their lines).
+std::string BoxInPlace(std::string_view text, const CTeXDrawSurroundings& s) {
+    std::string out(s.m_prefix.Of(text));
+    out += "\\global\\setbox\\quodrabox=\\hbox{";
+    if (s.m_eForm == ETeXDrawForm::CentredMacro) {
+        const std::string_view open = s.m_open.Of(text);
+        out += "\\btexdraw";
+        out.append(static_cast<std::size_t>(std::count(open.begin(), open.end(), '\n')), '\n');
+        out += s.m_body.Of(text);
+        out += "\\etexdraw";
+    } else {
+        out += text.substr(s.m_open.m_nBegin, s.m_close.m_nEnd - s.m_open.m_nBegin);
+    }
+    out += "}\\quodraship ";
+    out += s.m_suffix.Of(text);
+    return out;
 }
 
 } // namespace
 
 CTypesetSource MakeTypesetSource(const std::string& preamble, const std::string& document,
-                                 int pageWidth, int pageHeight) {
-    const std::string w = Inches(pageWidth);
-    const std::string h = Inches(pageHeight);
+                                 const CTypesetLayout& layout) {
     CTypesetSource s;
+    s.nMargin = std::clamp((kMaxPaper - std::max(layout.nPageWidth, layout.nPageHeight)) / 2, 0,
+                           kMaxMargin);
+    const std::string kit = MakeKit(layout, s.nMargin);
+    CTeXDrawSurroundings around;
+    if (layout.bWholeFile)
+        around = FindTeXDrawSurroundings(document);
+    const std::string_view prefix = around.m_bOk ? around.m_prefix.Of(document) : "";
+    const std::size_t begin = FindOutsideComments(prefix, "\\begin{document}");
+    if (begin != std::string::npos &&
+        FindOutsideComments(prefix.substr(0, begin), "\\documentclass") != std::string::npos) {
+        // A whole document: its own class, packages and definitions, its lines where they are.
+        s.bOwnClass = true;
+        s.nPreambleLine = 1;
+        s.nDocumentLine = 1;
+        s.nDocumentLines = CountLines(document);
+        const std::string boxed = BoxInPlace(document, around);
+        Append(s.strText, boxed.substr(0, begin), "\\usepackage{texdraw}", kit,
+               boxed.substr(begin));
+        return s;
+    }
     s.strText = "\\documentclass{article}\n"
                 "\\usepackage{texdraw}\n";
     s.nPreambleLine = 3;
     s.nPreambleLines = CountLines(preamble);
-    s.strText += preamble;
-    s.strText += "\n";
-    // The drawing goes into a box shipped out as the only page, its reference point at the
-    // page's corner. Every texdraw picture starts by visiting the page's corners, so its box is
-    // the page whatever is drawn; the centring around it is dropped, and with it the spaces of its
-    // line ends.
-    Append(s.strText,
-           "\\renewenvironment{center}{\\ignorespaces}{\\unskip}\n"
-           "\\everytexdraw{\\move(0 0)\\move(",
-           w.substr(0, w.size() - 2), " -", h.substr(0, h.size() - 2),
-           ")\\move(0 0)}\n"
-           "\\begin{document}\n"
-           "\\setbox0=\\hbox{%\n");
+    Append(s.strText, preamble, "\n", kit, "\n");
+    if (!around.m_bOk) {
+        // The editor's own drawing goes into the box whole; the centring around it is dropped,
+        // and with it the spaces of its line ends.
+        s.strText += "\\renewenvironment{center}{\\ignorespaces}{\\unskip}\n";
+    }
+    s.strText += "\\begin{document}\n";
+    if (!around.m_bOk)
+        s.strText += "\\global\\setbox\\quodrabox=\\hbox{%\n";
     s.nDocumentLine = CountLines(s.strText);
     s.nDocumentLines = CountLines(document);
-    s.strText += document;
-    Append(s.strText,
-           "%\n}\\hoffset=-1in \\voffset=-1in\n"
-           "\\shipout\\hbox{\\special{papersize=",
-           w, ",", h,
-           "}\\box0}\n"
-           "\\end{document}\n");
+    if (around.m_bOk)
+        Append(s.strText, BoxInPlace(document, around), "\n\\end{document}\n");
+    else
+        Append(s.strText, document, "%\n}\\quodraship\n\\end{document}\n");
     return s;
 }

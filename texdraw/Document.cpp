@@ -368,34 +368,35 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
     return text;
 }
 
+void AppendForeignBlock(const CFigureList& figures, int i, std::string& text) {
+    const CFigure& f = *figures.GetAt(i);
+    if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
+        text += f.m_strReadBlock;
+        return;
+    }
+    // Kept text is in the drawing's own frame already (and moves itself); a figure read from the
+    // drawing is written from where it stood.
+    if (dynamic_cast<const CRawTeXFigure*>(&f) || f.m_pForeignFrame) {
+        f.AppendTeXDrawBlock(text);
+        return;
+    }
+    // Added to the drawing: from where it ends, in a segment of its own. What is written anew is
+    // written where the drawing's own origin puts it (it may have been moved onto the page).
+    const std::unique_ptr<CFigure> back = f.Clone();
+    back->m_pForeignFrame = figures.m_pNewFigureFrame;
+    if (!back->m_pForeignFrame) {
+        back->MoveBy(-figures.m_ptTeXDrawOrigin.x, -figures.m_ptTeXDrawOrigin.y);
+        KeepCornersRoundingToTheNearest(*back);
+    }
+    back->AppendTeXDrawBlock(text);
+}
+
 std::string MakeTeXDrawDocument(const CFigureList& figures) {
     // A drawing read from another program's file goes back into what stood around it.
     if (figures.m_bForeign) {
-        const CDoublePoint origin = figures.m_ptTeXDrawOrigin;
-        // What is written anew is written where the drawing's own origin puts it (it may have
-        // been moved onto the page).
         std::string text = figures.m_strBefore;
-        for (int i = 0; i < figures.GetCount(); ++i) {
-            const CFigure& f = *figures.GetAt(i);
-            if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
-                text += f.m_strReadBlock;
-                continue;
-            }
-            // Kept text is in the drawing's own frame already (and moves itself); a figure read
-            // from the drawing is written from where it stood.
-            if (dynamic_cast<const CRawTeXFigure*>(&f) || f.m_pForeignFrame) {
-                f.AppendTeXDrawBlock(text);
-                continue;
-            }
-            // Added to the drawing: from where it ends, in a segment of its own.
-            const std::unique_ptr<CFigure> back = f.Clone();
-            back->m_pForeignFrame = figures.m_pNewFigureFrame;
-            if (!back->m_pForeignFrame) {
-                back->MoveBy(-origin.x, -origin.y);
-                KeepCornersRoundingToTheNearest(*back);
-            }
-            back->AppendTeXDrawBlock(text);
-        }
+        for (int i = 0; i < figures.GetCount(); ++i)
+            AppendForeignBlock(figures, i, text);
         return text + figures.m_strAfter;
     }
     return MakeTeXDrawDocument(figures.GetTeXDrawText(), figures.m_dUnitScale);

@@ -14,6 +14,8 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale = 1.
 // The header alone: its third line is an active "\setunitscale" line when the scale is not 1.
 std::string MakeTeXDrawHeader(double unitScale);
 std::string MakeTeXDrawDocument(const CFigureList& figures);
+// What the figure at i of a drawing written elsewhere writes into the document above.
+void AppendForeignBlock(const CFigureList& figures, int i, std::string& text);
 
 // A file as it is on the disk at one moment. Another program that writes the file, or replaces
 // it by renaming a new one over it, changes at least one of these.

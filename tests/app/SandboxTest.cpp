@@ -231,10 +231,10 @@ TEST_F(CSandboxTest, APreviewLeavesNothingForTheNextDrawing) {
             copy.close();
             QStringList gsArgs = CTypesetter::PreviewRenderArgs(dpi);
             gsArgs.replace(gsArgs.indexOf("-_"), "page.ps");
-            const QString half = QString::number(0.5 / dpi, 'f', 4) + "in";
             for (const auto& [tool, args] :
                  {std::pair<QString, QStringList>{"latex", {"-interaction=nonstopmode", "main"}},
-                  {"dvips", {"-R2", "-q", "-O", half + "," + half, "-o", "page.ps", "main"}},
+                  {"dvips", CTypesetter::PreviewDvipsArgs(dpi, MakeTypesetSource({}, {}).nMargin,
+                                                          kTypesetPageWidth, kTypesetPageHeight)},
                   {"gs", gsArgs}}) {
                 QProcess p;
                 p.setWorkingDirectory(plain.path());

@@ -134,6 +134,23 @@ and another:
 \move(200 25)\textref h:C v:C \htext{Next}
 \end{texdraw}
 )TD",
+    // Dots by the document's own macros inside segments with patterns, a label whose text has a
+    // control word, and a closing that a \let copied and a \def redefined to draw a frame.
+    R"TD(\def\bdot{\fcir f:0 r:0.04 }
+\def\Ldot#1{\move(#1)\bdot}
+\let\et=\etexdraw \def\etexdraw{\drawbb\et}
+\btexdraw
+\drawdim in
+\bsegment \lpatt(0.05 0.05)
+  \move(0 0) \lvec(1 0.5) \Ldot{1 0.5}
+  \move(0 0.5) \bdot
+\esegment
+\move(1.5 0) \bsegment \setsegscale 0.5 \lpatt(0.1 0.05)
+  \move(0 0) \lvec(1 1) \Ldot{0 0} \Ldot{1 1}
+\esegment
+\textref h:C v:B \htext(1 1){\tt h:C v:B}
+\etexdraw
+)TD",
     // A web editor's shapes: chained curves, a polygon with rounded corners among them, each
     // followed by a comment that holds the editor's own state of it.
     R"TD(\begin{texdraw}
