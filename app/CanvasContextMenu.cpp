@@ -71,6 +71,16 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
         remove->setEnabled(canvas.CanDeleteCorner(at));
         QObject::connect(remove, &QAction::triggered, view,
                          [view, at] { view->GetCanvas().DeleteCorner(at); });
+        // The piece under the point, a curve or straight.
+        for (const bool curved : {true, false}) {
+            const int id = curved ? ID_EDIT_MAKE_PIECE_CURVED : ID_EDIT_MAKE_PIECE_STRAIGHT;
+            QAction* piece =
+                menu->addAction(curved ? "Make Piece Cur&ved" : "Make Piece Strai&ght");
+            piece->setStatusTip(QString::fromUtf8(FindCommand(id)->pszPrompt));
+            piece->setEnabled(canvas.CanCurvePiece(at, curved));
+            QObject::connect(piece, &QAction::triggered, view,
+                             [view, at, curved] { view->GetCanvas().CurvePiece(at, curved); });
+        }
     }
     return menu;
 }

@@ -7,7 +7,7 @@ namespace {
 using E = EToolbarImage;
 
 // clang-format off
-constexpr std::array<CCommandInfo, 58> kCommands{{
+constexpr std::array<CCommandInfo, 61> kCommands{{
     {ID_DRAW_LINE, "Draw line", "Draw line (L): drag from one end to the other", "", E::Additional, 2, true, 'L'},
     {ID_DRAW_DOTTED_LINE, "Draw dotted line", "Draw dotted line (D): drag from one end to the other", "", E::Additional, 8, true, 'D'},
     {ID_DRAW_RECTANGLE, "Draw rectangle", "Draw rectangle (R): drag from one corner to the opposite one", "", E::Additional, 3, true, 'R'},
@@ -66,6 +66,9 @@ constexpr std::array<CCommandInfo, 58> kCommands{{
     {ID_DRAW_LABEL, "Draw label", "Draw label (T): click where the text goes, then type it", "", E::None, 0, true, 'T'},
     {ID_EDIT_INSERT_CORNER, "Insert Corner", "Put a corner in the middle of the piece under the pointer", "", E::None, 0, false},
     {ID_EDIT_DELETE_CORNER, "Delete Corner", "Take away the corner under the pointer", "", E::None, 0, false},
+    {ID_DRAW_PATH, "Draw path", "Draw path (K): click for a corner, drag for a smooth node; double-click or press Enter to finish, click the first node to close it", "", E::None, 0, true, 'K'},
+    {ID_EDIT_MAKE_PIECE_CURVED, "Make Piece Curved", "Make the piece under the pointer a curve", "", E::None, 0, false},
+    {ID_EDIT_MAKE_PIECE_STRAIGHT, "Make Piece Straight", "Make the piece under the pointer straight", "", E::None, 0, false},
 }};
 
 constexpr int kTestMode = -1;
@@ -77,7 +80,7 @@ constexpr std::array kEditMenu{int(ID_EDIT_UNDO), int(ID_EDIT_REDO), 0, int(ID_E
                                int(ID_EDIT_DELETE), int(ID_EDIT_DUPLICATE), 0, int(ID_EDIT_SELECT_ALL)};
 constexpr std::array kDrawMenu{int(ID_DRAW_LINE), int(ID_DRAW_DOTTED_LINE), int(ID_DRAW_RECTANGLE), int(ID_DRAW_RHOMB),
                                int(ID_DRAW_ELLIPSE), int(ID_DRAW_BEZIER), int(ID_DRAW_ARROW), 0, int(ID_DRAW_CIRCLE),
-                               int(ID_DRAW_AXIS_ELLIPSE), int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_LABEL), 0, kTestMode};
+                               int(ID_DRAW_AXIS_ELLIPSE), int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_PATH), int(ID_DRAW_LABEL), 0, kTestMode};
 constexpr std::array kTestModeMenu{int(ID_TEST_ROTATE_RECTANGLE), int(ID_TEST_ROTATE_ELLIPSE), 0, int(ID_TEST_CHANGE_TEXT),
                                    int(ID_TEST_QUODRA_RECTANGLE)};
 constexpr std::array kModeMenu{int(ID_MODE_SELECT), int(ID_MODE_ZOOM)};
@@ -105,7 +108,7 @@ constexpr std::array kMainToolbar{int(ID_FILE_SAVE_TEXDRAW), 0, int(ID_EDIT_UNDO
 constexpr std::array kAdditionalToolbar{int(ID_MODE_SELECT), int(ID_MODE_ZOOM), 0, int(ID_DRAW_LINE), int(ID_DRAW_RECTANGLE),
                                         int(ID_DRAW_ELLIPSE), int(ID_DRAW_RHOMB), int(ID_DRAW_BEZIER), 0, int(ID_DRAW_ARROW),
                                         int(ID_DRAW_DOTTED_LINE), 0, int(ID_DRAW_CIRCLE), int(ID_DRAW_AXIS_ELLIPSE),
-                                        int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_LABEL)};
+                                        int(ID_DRAW_ARC), int(ID_DRAW_POLYLINE), int(ID_DRAW_PATH), int(ID_DRAW_LABEL)};
 // clang-format on
 
 } // namespace

@@ -67,6 +67,10 @@ enum ECommand : int {
     // The corner commands of the canvas's context menu.
     ID_EDIT_INSERT_CORNER = 32825,
     ID_EDIT_DELETE_CORNER = 32826,
+    // Paths: their tool, and the piece commands of the context menu.
+    ID_DRAW_PATH = 32834,
+    ID_EDIT_MAKE_PIECE_CURVED = 32835,
+    ID_EDIT_MAKE_PIECE_STRAIGHT = 32836,
 };
 
 enum class EToolbarImage { None, Main, Additional, Edit };

@@ -168,6 +168,7 @@ void CMainFrame::CreateActions() {
         {ID_DRAW_AXIS_ELLIPSE, EShapeToolImage::AxisEllipse},
         {ID_DRAW_ARC, EShapeToolImage::Arc},
         {ID_DRAW_POLYLINE, EShapeToolImage::Polyline},
+        {ID_DRAW_PATH, EShapeToolImage::Path},
         {ID_DRAW_LABEL, EShapeToolImage::Label}};
     for (const auto& [id, image] : shapeTools)
         m_actions.value(id)->setIcon(MakeShapeToolIcon(image, kImageSize));

@@ -63,6 +63,8 @@ std::optional<ETool> ToolForCommand(int id) {
         return ETool::Arc;
     case ID_DRAW_POLYLINE:
         return ETool::Polyline;
+    case ID_DRAW_PATH:
+        return ETool::Path;
     case ID_DRAW_LABEL:
         return ETool::Label;
     default:
@@ -111,6 +113,7 @@ bool Cquodra_dvView::HasHandler(int id) {
     case ID_DRAW_AXIS_ELLIPSE:
     case ID_DRAW_ARC:
     case ID_DRAW_POLYLINE:
+    case ID_DRAW_PATH:
     case ID_DRAW_LABEL:
     case ID_DRAW_LINE:
     case ID_DRAW_DOTTED_LINE:
@@ -226,6 +229,7 @@ void Cquodra_dvView::OnCommand(int id) {
     case ID_DRAW_AXIS_ELLIPSE:
     case ID_DRAW_ARC:
     case ID_DRAW_POLYLINE:
+    case ID_DRAW_PATH:
     case ID_DRAW_LABEL:
         OnToolCommand(id);
         break;

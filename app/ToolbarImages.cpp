@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <QtEndian>
 
@@ -129,6 +130,20 @@ QImage DrawShapeToolImage(EShapeToolImage image, int size, QColor color) {
         for (QPointF c : {QPointF(3, 20), QPointF(8, 5), QPointF(15, 15), QPointF(21, 4)})
             p.drawRect(QRectF(c.x() - 1.25, c.y() - 1.25, 2.5, 2.5));
         break;
+    case EShapeToolImage::Path: {
+        // A straight piece, then a curve through a smooth node with its control points.
+        QPainterPath path(QPointF(3, 20));
+        path.lineTo(7, 8);
+        path.cubicTo(QPointF(9, 2), QPointF(15, 2), QPointF(14, 12));
+        path.cubicTo(QPointF(13, 22), QPointF(19, 22), QPointF(21, 6));
+        p.drawPath(path);
+        p.setPen(QPen(color, 0.75));
+        p.drawLine(QPointF(12, 16), QPointF(16, 8));
+        p.setBrush(color);
+        for (QPointF c : {QPointF(3, 20), QPointF(7, 8), QPointF(14, 12), QPointF(21, 6)})
+            p.drawRect(QRectF(c.x() - 1.25, c.y() - 1.25, 2.5, 2.5));
+        break;
+    }
     case EShapeToolImage::Label: {
         QFont font("serif");
         font.setPixelSize(16);

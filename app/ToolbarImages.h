@@ -29,7 +29,7 @@ QList<QIcon> LoadToolbarIcons(const QString& normalPath, const QString& hotPath,
 
 // The pictures of the tools of TeXDraw's own shapes, drawn in the strips' manner (a black figure
 // on a transparent square): normal, hot and disabled, at size and at twice it.
-enum class EShapeToolImage { Circle, AxisEllipse, Arc, Polyline, Label };
+enum class EShapeToolImage { Circle, AxisEllipse, Arc, Polyline, Path, Label };
 QIcon MakeShapeToolIcon(EShapeToolImage image, int size);
 // One of those pictures at a size, in the colour given.
 QImage DrawShapeToolImage(EShapeToolImage image, int size, QColor color);

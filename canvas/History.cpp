@@ -203,7 +203,9 @@ std::size_t CHistory::BytesOf(const CFigure& figure) {
         bytes += text->capacity();
     // Only a polyline has more: an exact type test, which costs far less than a cast.
     if (typeid(figure) == typeid(CPolyline))
-        bytes += static_cast<const CPolyline&>(figure).m_vOffsets.capacity() * sizeof(CDoublePoint);
+        bytes +=
+            static_cast<const CPolyline&>(figure).m_vOffsets.capacity() * sizeof(CDoublePoint) +
+            static_cast<const CPolyline&>(figure).m_vCurves.capacity() * sizeof(CPieceCurve);
     return bytes;
 }
 
@@ -573,7 +575,11 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
     if ((pa == nullptr) != (pb == nullptr) ||
         (pa &&
          (pa->m_bClosed != pb->m_bClosed || pa->m_vOffsets.size() != pb->m_vOffsets.size() ||
-          !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(), Same))))
+          !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(), Same) ||
+          !std::equal(pa->m_vCurves.begin(), pa->m_vCurves.end(), pb->m_vCurves.begin(),
+                      pb->m_vCurves.end(), [](const CPieceCurve& u, const CPieceCurve& v) {
+                          return u.bCurved == v.bCurved && Same(u.c1, v.c1) && Same(u.c2, v.c2);
+                      }))))
         return false;
     const auto* ra = dynamic_cast<const CRoundFigure*>(&a);
     const auto* rb = dynamic_cast<const CRoundFigure*>(&b);

@@ -112,6 +112,10 @@ public:
     bool CanDeleteCorner(CPoint client) const;
     bool InsertCorner(CPoint client);
     bool DeleteCorner(CPoint client);
+    // The piece under the client point made a curve (its control points at its thirds; a
+    // polyline becomes a path) or straight again, as one step; false when nothing changed.
+    bool CanCurvePiece(CPoint client, bool curved) const;
+    bool CurvePiece(CPoint client, bool curved);
     // Is a figure being drawn corner by corner (a polyline not yet finished)?
     bool IsPlacingCorners() const { return m_pCorners != nullptr; }
     // Is any gesture under way: a button held, or corners being placed?
@@ -353,6 +357,10 @@ private:
     void MoveCorner(CPoint area);
     void FinishCorners();
     void CancelCorners();
+    // A path's node just placed, shaped by a drag: its control points lie symmetrically along it.
+    void ShapeNode(CPoint area);
+    // The piece of the polyline under the client point, or -1.
+    int PieceAt(const CPolyline& f, CPoint client) const;
     CPolyline* PolylineAt(CPoint client) const;
     bool EditCorner(CPoint client, bool insert);
     // QuodraMouse.cpp: the gesture
@@ -414,6 +422,7 @@ private:
 
     std::unique_ptr<CFigure> m_pToolFigure;
     std::unique_ptr<CPolyline> m_pCorners; // the polyline being clicked, its last corner loose
+    bool m_bShapingNode = false;           // the button is held on a path's node just placed
     CStyle m_newStyle;                     // the values of m_nNewStyleParts that new figures get
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took

@@ -156,6 +156,8 @@ void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
         // Corner by corner: each click is a corner, no drag and no capture.
         m_host.TakeFocus();
         PressCorner(ClientToArea(client));
+        // A path's node is shaped while the button stays down.
+        m_bShapingNode = m_pCorners && m_pCorners->IsPath();
         EditStateChanged();
         return;
     }
@@ -183,7 +185,10 @@ void CQuodra::OnMouseMove(CPoint client) {
     }
     client = CViewport::ClampClient(client);
     if (m_pCorners) {
-        MoveCorner(ClientToArea(client));
+        if (m_bShapingNode)
+            ShapeNode(ClientToArea(client));
+        else
+            MoveCorner(ClientToArea(client));
         return;
     }
     const CPoint p = ClientToArea(client);
@@ -198,6 +203,7 @@ void CQuodra::OnMouseMove(CPoint client) {
 
 void CQuodra::OnLButtonUp(CPoint client) {
     client = CViewport::ClampClient(client);
+    m_bShapingNode = false; // a path's node is shaped while the button is down
     if (IsToolCreation(ECreation::Corners) && m_nMouseState == kStateIdle)
         return; // the release of a corner's click
     m_host.ReleaseMouse();

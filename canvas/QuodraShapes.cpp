@@ -1,10 +1,12 @@
 // CQuodra: the gestures of the tools that do not draw by one drag (a label placed by a click, a
-// polyline clicked corner by corner), the check that a new figure can be a figure at all, and
-// the corner commands of polylines and polygons.
+// polyline or a path clicked node by node), the check that a new figure can be a figure at all,
+// and the corner and piece commands of polylines, polygons and paths.
 #include "canvas/Quodra.h"
 
 #include "figures/Label.h"
 #include "figures/TextFigures.h"
+
+#include <cmath>
 
 namespace {
 
@@ -75,14 +77,28 @@ void CQuodra::PressCorner(CPoint area) {
     const bool onFirst = m_pCorners->GetHandleRect(kHandleCorner, Zoom()).Contains(page) ||
                          p == m_pCorners->GetCorner(0);
     if (placed >= 3 && onFirst) {
+        const std::vector<CPieceCurve> open = m_pCorners->GetCurves();
         m_pCorners->DeleteCorner(placed);
         m_pCorners->Close();
+        // The closing piece goes on smoothly from a smooth last node and into a smooth first one.
+        std::vector<CPieceCurve> curves = m_pCorners->GetCurves();
+        const CDoublePoint first = m_pCorners->GetCorner(0);
+        const CDoublePoint last = m_pCorners->GetCorner(placed - 1);
+        if (open[placed - 1].bCurved || curves.front().bCurved) {
+            curves.back() = {true, open[placed - 1].bCurved ? open[placed - 1].c1 : last,
+                             curves.front().bCurved ? first * 2.0 - curves.front().c1 : first};
+            m_pCorners->SetCurves(curves);
+        }
         FinishCorners();
         return;
     }
     // A second click on the same spot (the first half of a double-click) adds nothing.
     if (!(m_pCorners->GetCorner(placed - 1) == p) && m_pCorners->GetCornerCount() < kMaxCorners) {
         std::vector<CDoublePoint> corners = m_pCorners->GetCorners();
+        // A curve into the loose corner keeps its end's control point beside the corner.
+        if (m_pCorners->IsCurved(placed - 1))
+            m_pCorners->SetControl(placed - 1, 1,
+                                   m_pCorners->GetControl(placed - 1, 1) + (p - corners.back()));
         corners.back() = p;
         corners.push_back(p);
         m_pCorners->SetCorners(corners);
@@ -99,7 +115,34 @@ void CQuodra::MoveCorner(CPoint area) {
     RepaintDamage();
 }
 
+// The drag from a path's node just placed: the control point after it follows the pointer, the
+// one before it lies opposite, so the path runs through the node smoothly.
+void CQuodra::ShapeNode(CPoint area) {
+    const int node = m_pCorners->GetCornerCount() - 2;
+    if (node < 0)
+        return;
+    const CDoublePoint at = m_pCorners->GetCorner(node);
+    const CDoublePoint p = PagePoint(AreaToPage(ClampToPage(area)), Zoom());
+    const CDoublePoint v = p - at;
+    // A click that slipped by a pixel or two leaves a corner.
+    if (std::hypot(v.x, v.y) * Zoom() < 3.0)
+        return;
+    NoteFigure(*m_pCorners);
+    std::vector<CPieceCurve> curves = m_pCorners->GetCurves();
+    const CDoublePoint loose = m_pCorners->GetCorner(node + 1);
+    curves[node] = {true, p, curves[node].bCurved ? curves[node].c2 : loose};
+    if (node > 0) {
+        const CDoublePoint from = m_pCorners->GetCorner(node - 1);
+        CPieceCurve& before = curves[node - 1];
+        before = {true, before.bCurved ? before.c1 : from + (at - from) * (1.0 / 3.0), at - v};
+    }
+    m_pCorners->SetCurves(curves);
+    NoteFigure(*m_pCorners);
+    RepaintDamage();
+}
+
 void CQuodra::FinishCorners() {
+    m_bShapingNode = false;
     if (!m_pCorners)
         return;
     NoteFigure(*m_pCorners);
@@ -128,6 +171,7 @@ void CQuodra::FinishCorners() {
 }
 
 void CQuodra::CancelCorners() {
+    m_bShapingNode = false;
     if (!m_pCorners)
         return;
     NoteFigure(*m_pCorners);
@@ -167,6 +211,32 @@ bool CQuodra::EditCorner(CPoint client, bool insert) {
     const bool own = BeginStep(insert ? "Insert Corner" : "Delete Corner");
     m_history.Touch(IndexOf(f));
     const bool done = insert ? f->InsertCorner(at) : f->DeleteCorner(at);
+    EndStep(own);
+    NoteFigure(*f);
+    RepaintDamage();
+    EditStateChanged();
+    return done;
+}
+
+int CQuodra::PieceAt(const CPolyline& f, CPoint client) const {
+    return f.HitTestPiece(AreaToPage(ClientToArea(CViewport::ClampClient(client))), Zoom());
+}
+
+bool CQuodra::CanCurvePiece(CPoint client, bool curved) const {
+    const CPolyline* f = PolylineAt(client);
+    const int piece = f ? PieceAt(*f, client) : -1;
+    return piece >= 0 && f->IsCurved(piece) != curved;
+}
+
+bool CQuodra::CurvePiece(CPoint client, bool curved) {
+    CPolyline* f = PolylineAt(client);
+    const int piece = f ? PieceAt(*f, client) : -1;
+    if (piece < 0 || f->IsCurved(piece) == curved)
+        return false;
+    NoteFigure(*f);
+    const bool own = BeginStep(curved ? "Make Piece Curved" : "Make Piece Straight");
+    m_history.Touch(IndexOf(f));
+    const bool done = curved ? f->MakePieceCurved(piece) : f->MakePieceStraight(piece);
     EndStep(own);
     NoteFigure(*f);
     RepaintDamage();

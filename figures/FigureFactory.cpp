@@ -44,6 +44,11 @@ std::unique_ptr<CFigure> MakeToolFigure(ETool tool) {
         return std::make_unique<CPolyline>();
     case ETool::Label:
         return std::make_unique<CLabel>();
+    case ETool::Path: {
+        auto path = std::make_unique<CPolyline>();
+        path->MakePath();
+        return path;
+    }
     }
     return nullptr;
 }

@@ -22,6 +22,7 @@ enum class ETool {
     Arc,
     Polyline, // closed into a polygon by a click on its first corner
     Label,
+    Path, // a polyline whose pieces may be curves: a drag shapes a smooth node
 };
 
 // A new prototype for the tool: a figure in its start state, a dotted pen for the dotted line.

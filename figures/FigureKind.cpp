@@ -7,7 +7,7 @@
 namespace {
 
 // A text figure is drawn by the same tool as its plain shape, so both have one step name.
-constexpr std::array<CFigureKind, 16> kKinds{{
+constexpr std::array<CFigureKind, 17> kKinds{{
     {kTypeLine, "line", "Draw Line"},
     {kTypeArrow, "arrow", "Draw Arrow"},
     {kTypeRectangle, "rectangle", "Draw Rectangle"},
@@ -21,6 +21,7 @@ constexpr std::array<CFigureKind, 16> kKinds{{
     {kTypeArc, "arc", "Draw Arc"},
     {kTypePolyline, "polyline", "Draw Polyline"},
     {kTypePolygon, "polygon", "Draw Polygon"},
+    {kTypePath, "path", "Draw Path"},
     {kTypeLabel, "label", "Draw Label"},
     {kTypeRawTeX, "kept TeX text", ""},
     {kTypePicture, "start-up picture", ""},

@@ -21,6 +21,7 @@ inline constexpr const char* kTypeAxisEllipse = "AxisEllipse";
 inline constexpr const char* kTypeArc = "Arc";
 inline constexpr const char* kTypePolyline = "Polyline";
 inline constexpr const char* kTypePolygon = "Polygon";
+inline constexpr const char* kTypePath = "Path";
 inline constexpr const char* kTypeLabel = "Label";
 inline constexpr const char* kTypeRawTeX = "RawTeX";
 inline constexpr const char* kTypePicture = "HappyNewYear :)";

@@ -263,11 +263,20 @@ void LineStatements(CForeignWriter& w, const CLine& f) {
 
 void PolylineStatements(CForeignWriter& w, std::string& out, const CPolyline& f) {
     const auto path = [&](const CPolyline::CStroke& stroke) {
-        for (std::size_t i = 0; i < stroke.points.size(); ++i)
+        for (std::size_t i = 0; i < stroke.points.size(); ++i) {
+            if (i > 0 && stroke.IsCurved(i - 1)) {
+                // A path's curve, its control points in the drawing's units as its corners are.
+                out += "\\clvec";
+                w.Point(stroke.curves[i - 1].c1);
+                w.Point(stroke.curves[i - 1].c2);
+                w.To("", stroke.points[i]);
+                continue;
+            }
             w.To(i == 0                                         ? "\\move"
                  : stroke.head && i + 1 == stroke.points.size() ? "\\avec"
                                                                 : "\\lvec",
                  stroke.points[i]);
+        }
     };
     const std::vector<CPolyline::CStroke> strokes = f.GetStrokes();
     if (f.IsFilled()) {

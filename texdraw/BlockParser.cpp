@@ -15,7 +15,7 @@ namespace {
 // A coordinate written by the editor never needs more characters than this.
 constexpr std::size_t kMaxNumberChars = 40;
 
-constexpr std::array<CKindName, 15> kKinds{{
+constexpr std::array<CKindName, 16> kKinds{{
     {"line", EKind::Line, true},
     {"arrow", EKind::Arrow, false},
     {"rectangle", EKind::Rectangle, true},
@@ -30,6 +30,7 @@ constexpr std::array<CKindName, 15> kKinds{{
     {"arc", EKind::Arc, true},
     {"polyline", EKind::Polyline, true, kMaxPolylineLines},
     {"polygon", EKind::Polygon, true, kMaxPolylineLines},
+    {"path", EKind::Path, true, kMaxPolylineLines},
     {"label", EKind::Label, true},
 }};
 
@@ -266,6 +267,7 @@ bool CBlockParser::Body(std::string_view end, CBlockData& d, int maxLines) {
             d.style.fillGrey = grey;
             d.fillPoints = std::move(d.points);
             d.points.clear();
+            d.fillCommands = std::move(d.commands);
             d.commands.clear();
             m_at = at;
             continue;
@@ -395,7 +397,8 @@ bool ReadBlock(CBlockParser& p, const CKindName& k, CBlockData& d) {
     case EKind::AxisEllipse:
     case EKind::Arc:
     case EKind::Polyline:
-    case EKind::Polygon: {
+    case EKind::Polygon:
+    case EKind::Path: {
         const std::string name(k.name);
         return p.Expect("%begin " + name) && p.Body("%end " + name, d, k.maxLines);
     }

@@ -49,6 +49,7 @@ enum class EKind {
     Arc,
     Polyline,
     Polygon,
+    Path,
     Label
 };
 
@@ -82,7 +83,8 @@ struct CBlockData {
     CStyle style;
     std::vector<CDoublePoint> points;     // page units, of the outline (a fill's path is left out)
     std::vector<CDoublePoint> fillPoints; // a polyline's: its fill's path
-    std::vector<std::string_view> commands; // the path commands, in order, one per line
+    std::vector<std::string_view> commands;     // the path commands, in order, one per line
+    std::vector<std::string_view> fillCommands; // those of a fill's path
     // Text blocks: the text, and the centre as written (its two numbers and their values).
     std::string text;
     std::string_view centreX, centreY;

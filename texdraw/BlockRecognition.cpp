@@ -118,6 +118,33 @@ void SetText(CFigure& f, const std::string& text) {
 // have written (arcs of no frame near these) stays text.
 constexpr double kLooseEllipseTolerance = 1.0;
 
+// The strokes of a path's block: each from its "\\move", its pieces straight or curved; none when
+// the commands are of another form.
+std::vector<CPolyline::CStroke> PathStrokes(const std::vector<std::string_view>& commands,
+                                            const std::vector<CDoublePoint>& p) {
+    std::vector<CPolyline::CStroke> strokes;
+    std::size_t at = 0;
+    for (std::string_view c : commands) {
+        const std::size_t need = c == "\\clvec" ? 3 : 1;
+        if (at + need > p.size() || (c != "\\move" && strokes.empty()))
+            return {};
+        if (c == "\\move") {
+            strokes.push_back({{p[at]}, false, {}, false});
+        } else if (c == "\\clvec") {
+            CPolyline::CStroke& s = strokes.back();
+            s.curves.resize(s.points.size() - 1);
+            s.curves.push_back({true, p[at], p[at + 1]});
+            s.points.push_back(p[at + 2]);
+        } else if (c == "\\lvec" || c == "\\avec") {
+            strokes.back().points.push_back(p[at]);
+        } else {
+            return {};
+        }
+        at += need;
+    }
+    return strokes;
+}
+
 // The figure of TeXDraw's own shapes (circle, ellipse, arc, polyline, polygon, label) that
 // writes span again exactly; null when none does, or when it would be a figure the editor does
 // not make (no radius, too few corners, no text), which then stays text.
@@ -203,6 +230,41 @@ std::unique_ptr<CFigure> RecogniseShape(const CBlockData& d, std::string_view sp
         f->m_style = d.style;
         return same(std::move(f));
     }
+    case EKind::Path: {
+        const std::vector<CPolyline::CStroke> strokes =
+            PathStrokes(fillAlone ? d.fillCommands : d.commands, p);
+        if (strokes.empty() || strokes.front().points.size() < 2 ||
+            strokes.front().points.size() > static_cast<std::size_t>(kMaxCorners) + 1)
+            return nullptr;
+        // The whole path as the heads have it written: in order, turned round, or its first
+        // straight piece turned round before the rest.
+        std::vector<CPolyline::CStroke> forms{strokes.front(), strokes.front().Reversed()};
+        if (strokes.size() >= 2 && strokes[0].points.size() == 2 && strokes[0].curves.empty() &&
+            strokes[1].points.front() == strokes[0].points.front()) {
+            CPolyline::CStroke joined{{strokes[0].points[1]}, false, {{}}, false};
+            joined.points.insert(joined.points.end(), strokes[1].points.begin(),
+                                 strokes[1].points.end());
+            joined.curves.insert(joined.curves.end(), strokes[1].curves.begin(),
+                                 strokes[1].curves.end());
+            forms.push_back(std::move(joined));
+        }
+        for (const CPolyline::CStroke& form : forms) {
+            const bool loop = form.points.size() >= 4 && form.points.front() == form.points.back();
+            for (int heads = loop ? -1 : 0; heads < 4; ++heads) {
+                auto f = std::make_unique<CPolyline>();
+                f->MakePath();
+                f->SetCorners({form.points.begin(), form.points.end() - (heads < 0 ? 1 : 0)});
+                if (heads < 0)
+                    f->Close();
+                f->SetCurves(form.curves);
+                f->m_style = d.style;
+                f->m_style.eHeads = heads < 0 ? EArrowHeads::None : static_cast<EArrowHeads>(heads);
+                if (auto g = same(std::move(f)))
+                    return g;
+            }
+        }
+        return nullptr;
+    }
     case EKind::Label: {
         if (p.size() != 1 || !IsHRef(d.hRef) || !IsVRef(d.vRef) || !(d.angle < 360.0))
             return nullptr;
@@ -262,6 +324,7 @@ std::unique_ptr<CFigure> RecogniseBlock(const CBlockData& d, std::string_view sp
     case EKind::Arc:
     case EKind::Polyline:
     case EKind::Polygon:
+    case EKind::Path:
     case EKind::Label:
         return RecogniseShape(d, span);
     case EKind::Bezier: {

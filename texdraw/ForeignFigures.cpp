@@ -6,6 +6,7 @@
 #include "figures/Polyline.h"
 #include "figures/Shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -221,8 +222,9 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
         return arrow;
     }
     case ETeXDrawPrimitive::Curve: {
-        if (count != 1)
-            return nullptr;
+        // One curve alone is a Bezier curve; more pieces are a path.
+        if (count != 1 || pr.m_paths[static_cast<std::size_t>(p.m_nPath)].m_bFilled)
+            break;
         auto curve = std::make_unique<CBezierCurve>();
         curve->m_pt1 = p.m_pt1;
         curve->m_pt3 = p.m_ptControl1;
@@ -234,8 +236,9 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
     case ETeXDrawPrimitive::Line:
         break;
     }
-    // Straight pieces of one path, perhaps with an arrow from its end, or the fill of a closed path
-    // (\ifill) and then its outline, or such a fill alone.
+    // Straight and curved pieces of one path, perhaps with an arrow from its end (or, after a
+    // curve, along its tangent to the end), or the fill of a closed path (\ifill) and then its
+    // outline, or such a fill alone.
     const CTeXDrawPath* fill = &pr.m_paths[static_cast<std::size_t>(p.m_nPath)];
     int under = 0;
     bool fillAlone = false;
@@ -251,25 +254,38 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
         fill = nullptr;
     }
     const CTeXDrawPrimitive& o = at(under);
-    if (o.m_eKind != ETeXDrawPrimitive::Line)
+    if (o.m_eKind != ETeXDrawPrimitive::Line && o.m_eKind != ETeXDrawPrimitive::Curve)
         return nullptr;
     style = StyleOf(pr.m_styles[static_cast<std::size_t>(o.m_nStyle)]);
     const bool head = count - under >= 2 && at(count - 1).m_eKind == ETeXDrawPrimitive::Arrow;
     const int pieces = (head ? count - 1 : count) - under;
     std::vector<CDoublePoint> corners{o.m_pt1};
+    std::vector<CPieceCurve> curves;
     for (int k = under; k < under + pieces; ++k) {
-        if (at(k).m_eKind != ETeXDrawPrimitive::Line || at(k).m_nPath != o.m_nPath)
+        const CTeXDrawPrimitive& q = at(k);
+        if (q.m_eKind == ETeXDrawPrimitive::Arrow || q.m_nPath != o.m_nPath)
             return nullptr;
-        corners.push_back(at(k).m_pt2);
+        curves.push_back({q.m_eKind == ETeXDrawPrimitive::Curve, q.m_ptControl1, q.m_ptControl2});
+        corners.push_back(q.m_pt2);
     }
+    const bool curved =
+        std::any_of(curves.begin(), curves.end(), [](const CPieceCurve& c) { return c.bCurved; });
     const CTeXDrawPath& path = pr.m_paths[static_cast<std::size_t>(o.m_nPath)];
     if ((fill && (head || path.m_bFilled)))
         return nullptr;
     if (head) {
-        corners.push_back(at(count - 1).m_pt2);
-        TakeHead(style, at(count - 1));
+        // A vector on from the last corner is the path's last piece; one to the end of a curve
+        // is the head the path puts there.
+        const CTeXDrawPrimitive& arrow = at(count - 1);
+        if (!curves.back().bCurved || arrow.m_pt1 == corners.back()) {
+            corners.push_back(arrow.m_pt2);
+            curves.push_back({});
+        } else if (!Near(arrow.m_pt2, corners.back(), kPointSlack)) {
+            return nullptr;
+        }
+        TakeHead(style, arrow);
     }
-    if (count == 1 && !path.m_bFilled) {
+    if (count == 1 && !path.m_bFilled && !curved) {
         auto line = std::make_unique<CLine>();
         line->m_pt1 = o.m_pt1;
         line->m_pt2 = o.m_pt2;
@@ -283,8 +299,11 @@ std::unique_ptr<CFigure> Candidate(const CTeXDrawProgram& pr, int first, int cou
     if (closed && corners.back() == o.m_pt1)
         corners.pop_back();
     poly->SetCorners(corners);
+    if (curved)
+        poly->MakePath();
     if (closed)
         poly->Close();
+    poly->SetCurves(curves); // after Close, which gives the closing piece
     if (path.m_bFilled || fill) {
         if (head || pieces < 2)
             return nullptr;

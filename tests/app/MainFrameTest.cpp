@@ -66,7 +66,7 @@ TEST_F(CAppTest, MenusHaveTheirEntriesInOrder) {
         "&All\tCtrl+A]",
         "Draw[Draw line|Draw dotted line|Draw rectangle|Draw rhomb|Draw elllipse|Draw Bezier|"
         "Draw one-sided arrow|-|Draw circle|Draw ellipse from its centre|Draw arc|Draw polyline "
-        "or polygon|Draw label|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
+        "or polygon|Draw path|Draw label|-|Test mode[Rotate rectangle|Rotate ellipse|-|Change text|"
         "QuodraRectangle]]",
         "Mode[Select Figures|Zoom mode]",
         "Snap[Snap to key points|Snap to grid|Snap to line intersection]",
@@ -96,7 +96,7 @@ TEST_F(CAppTest, ToolbarsHoldTheirButtonsPromptsAndImages) {
     EXPECT_EQ(Describe(m_frame->GetAdditionalToolBar()->actions()),
               "Select Figures|Zoom mode|-|Draw line|Draw rectangle|Draw elllipse|Draw rhomb|Draw "
               "Bezier|-|Draw one-sided arrow|Draw dotted line|-|Draw circle|Draw ellipse from its "
-              "centre|Draw arc|Draw polyline or polygon|Draw label");
+              "centre|Draw arc|Draw polyline or polygon|Draw path|Draw label");
     for (QToolBar* bar : {m_frame->GetMainToolBar(), m_frame->GetAdditionalToolBar()}) {
         EXPECT_TRUE(bar->isMovable());
         EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);

@@ -2,18 +2,22 @@
 // drawing tools, modes, grid, zoom, editing, saving, new drawing, closing and printing.
 #include "AppFixture.h"
 
+#include "app/CanvasContextMenu.h"
 #include "app/Commands.h"
 #include "app/QuodraDoc.h"
+#include "figures/Polyline.h"
 #include "figures/TextFigures.h"
 #include "texdraw/Document.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <map>
 
 class CViewTest : public CAppTest {
 protected:
@@ -82,6 +86,36 @@ TEST_F(CViewTest, ToolThenDragCreatesFigureAndClearsModeMarks) {
 
 // A tool's letter on the canvas chooses it as its button does (one tool checked at a time); in the
 // middle of a polyline's corners the letters wait, and Enter finishes it.
+// K is the path tool: a click is a corner, a real drag from a node makes it smooth; the canvas's
+// context menu turns the piece under the pointer straight.
+TEST_F(CViewTest, PathToolAndItsPieceCommands) {
+    SnapOff();
+    m_widget->setFocus();
+    QTest::keyClick(m_widget, Qt::Key_K);
+    EXPECT_TRUE(Action(ID_DRAW_PATH)->isChecked());
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, ClientOf({300, 300}));
+    QTest::mouseMove(Viewport(), ClientOf({400, 300}));
+    Drag(ClientOf({400, 300}), ClientOf({440, 300}));
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, ClientOf({400, 400}));
+    QTest::keyClick(m_widget, Qt::Key_Return);
+    auto* path = dynamic_cast<CPolyline*>(Canvas().GetFigures().GetLast());
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(path->m_strType, "Path");
+    ASSERT_TRUE(path->IsCurved(0) && path->IsCurved(1));
+    EXPECT_EQ(path->GetControl(1, 1), (CDoublePoint{400, 400}));
+
+    auto menu = MakeCanvasContextMenu(*m_frame, ClientOf({350, 300}));
+    std::map<std::string, QAction*> entries;
+    for (QAction* a : menu->actions())
+        entries[a->text().toStdString()] = a;
+    ASSERT_TRUE(entries.count("Make Piece Strai&ght") && entries.count("Make Piece Cur&ved"));
+    EXPECT_FALSE(entries["Make Piece Cur&ved"]->isEnabled());
+    ASSERT_TRUE(entries["Make Piece Strai&ght"]->isEnabled());
+    entries["Make Piece Strai&ght"]->trigger();
+    EXPECT_FALSE(path->IsCurved(0));
+    EXPECT_EQ(Canvas().GetUndoName(), "Make Piece Straight");
+}
+
 TEST_F(CViewTest, ToolKeysChooseToolsOutsideGestures) {
     SnapOff();
     m_widget->setFocus();

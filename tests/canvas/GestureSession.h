@@ -171,10 +171,10 @@ private:
     CPoint m_last;
     double m_dReach = kPageReach;
 
-    // The tool of a byte: the ten first tools as they always were, TeXDraw's own shapes for the
-    // last bytes.
+    // The tool of a byte: the ten first tools as they always were, TeXDraw's own shapes and the
+    // path for the last bytes.
     static ETool Tool(int byte) {
-        return static_cast<ETool>(byte < 250 ? byte % 10 : 10 + (byte - 250) % 5);
+        return static_cast<ETool>(byte < 250 ? byte % 10 : 10 + (byte - 250) % 6);
     }
 
     void LaterStep(int which) {

@@ -32,9 +32,13 @@ std::string Figures(const CQuodra& canvas) {
                                        framed ? framed->m_pt4 : CDoublePoint{}};
         s += '\n' + f->m_strType + ' ';
         s.append(reinterpret_cast<const char*>(points), sizeof points);
-        if (const auto* polyline = dynamic_cast<const CPolyline*>(f))
+        if (const auto* polyline = dynamic_cast<const CPolyline*>(f)) {
             s.append(reinterpret_cast<const char*>(polyline->m_vOffsets.data()),
                      polyline->m_vOffsets.size() * sizeof(CDoublePoint));
+            for (const CPieceCurve& c : polyline->m_vCurves)
+                if (c.bCurved)
+                    s.append(reinterpret_cast<const char*>(&c.c1), 2 * sizeof(CDoublePoint));
+        }
         if (const auto* round = dynamic_cast<const CRoundFigure*>(f)) {
             const double radii[] = {round->m_dRadiusX, round->m_dRadiusY};
             s.append(reinterpret_cast<const char*>(radii), sizeof radii);
@@ -206,18 +210,25 @@ private:
     }
 
     // TeXDraw's own shapes with their tools: a round one dragged from its centre, a label clicked
-    // (its text sometimes empty), or a polyline clicked corner by corner and then finished by
-    // Enter, a double-click or a click on its first corner, or dropped by Escape.
+    // (its text sometimes empty), or a polyline or a path clicked corner by corner (a path's
+    // nodes sometimes dragged smooth) and then finished by Enter, a double-click or a click on
+    // its first corner, or dropped by Escape; a corner or a curve put in or taken out.
     void DrawShape() {
         CQuodra& c = m_f.canvas;
         switch (Pick(5)) {
         case 4: {
             // A corner put in or taken out where a figure is (often not a polyline).
             const CPoint p = Client(NearFigure());
-            if (Chance(2))
+            switch (Pick(4)) {
+            case 0:
                 c.InsertCorner(p);
-            else
+                break;
+            case 1:
                 c.DeleteCorner(p);
+                break;
+            default:
+                c.CurvePiece(p, Chance(3));
+            }
             return;
         }
         case 0:
@@ -234,7 +245,8 @@ private:
         default:
             break;
         }
-        c.SetToolFigure(MakeToolFigure(ETool::Polyline));
+        const bool path = Chance(2);
+        c.SetToolFigure(MakeToolFigure(path ? ETool::Path : ETool::Polyline));
         const CPoint first = PagePoint();
         CPoint last = first;
         m_f.Click(Client(first));
@@ -242,7 +254,13 @@ private:
         for (int k = Pick(5); k >= 0 && c.IsPlacingCorners(); --k) {
             last = Chance(4) ? NearFigure() : PagePoint();
             m_f.Move(Client(last));
-            m_f.Click(Client(last));
+            if (path && Chance(2)) {
+                m_f.Press(Client(last));
+                m_f.Move(Client({last.x + Pick(61) - 30, last.y + Pick(61) - 30}));
+                m_f.Release(Client(last));
+            } else {
+                m_f.Click(Client(last));
+            }
         }
         if (!c.IsPlacingCorners())
             return;

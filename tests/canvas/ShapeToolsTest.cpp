@@ -187,6 +187,49 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
     EXPECT_EQ(open->GetCorner(2), (CDoublePoint{200, 200}));
 }
 
+// A path: a drag from a node makes it smooth (control points opposite along the drag), a node
+// dragged takes its control points along, and a piece is made straight or curved as one step.
+TEST(ShapeTools, PathsGetSmoothNodesByADragAndPiecesTurnStraightOrCurved) {
+    CShapeFixture f;
+    f.Tool(ETool::Path);
+    f.ClickAt({100, 100});
+    f.Move(f.ClientOf({200, 100}));
+    f.CCanvasFixture::Drag(f.ClientOf({200, 100}), f.ClientOf({240, 100}));
+    f.ClickAt({200, 200});
+    f.canvas.OnKeyDown(EKey::Enter);
+    auto* path = dynamic_cast<CPolyline*>(f.Last());
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(f.canvas.GetUndoName(), "Draw Path");
+    EXPECT_EQ(path->m_strType, kTypePath);
+    ASSERT_EQ(path->GetCornerCount(), 3);
+    ASSERT_TRUE(path->IsCurved(0) && path->IsCurved(1));
+    EXPECT_EQ(path->GetControl(0, 1), (CDoublePoint{160, 100}));
+    EXPECT_EQ(path->GetControl(1, 0), (CDoublePoint{240, 100}));
+    EXPECT_NE(path->ExportTeX().find("%begin path\n\\move(1.00 -1.00)\n\\clvec("),
+              std::string::npos);
+
+    f.Drag({200, 100}, {210, 110});
+    EXPECT_EQ(path->GetCorner(1), (CDoublePoint{210, 110}));
+    EXPECT_EQ(path->GetControl(0, 1), (CDoublePoint{170, 110}));
+    EXPECT_EQ(path->GetControl(1, 0), (CDoublePoint{250, 110}));
+    // A control point's own handle moves it alone.
+    f.Drag({250, 110}, {250, 150});
+    EXPECT_EQ(path->GetControl(1, 0), (CDoublePoint{250, 150}));
+    EXPECT_EQ(path->GetCorner(1), (CDoublePoint{210, 110}));
+
+    // The first piece's middle, (100 + 3 * 133.3 + 3 * 170 + 210) / 8 across.
+    const CPoint middle = f.ClientOf({152, 105});
+    EXPECT_FALSE(f.canvas.CanCurvePiece(middle, true));
+    ASSERT_TRUE(f.canvas.CurvePiece(middle, false));
+    EXPECT_EQ(f.canvas.GetUndoName(), "Make Piece Straight");
+    EXPECT_FALSE(path->IsCurved(0));
+    ASSERT_TRUE(f.canvas.CurvePiece(f.ClientOf({155, 105}), true));
+    EXPECT_EQ(f.canvas.GetUndoName(), "Make Piece Curved");
+    f.canvas.Undo();
+    f.canvas.Undo();
+    EXPECT_EQ(path->GetControl(0, 1), (CDoublePoint{170, 110}));
+}
+
 // With the snap on, as it starts: a click on the first corner's square, or one the snap puts on
 // the first corner, closes the polygon.
 TEST(ShapeTools, AClickOnTheFirstCornerClosesThePolygonWhereverTheSnapPutsIt) {

@@ -1,4 +1,4 @@
-// Generated drawings of all twelve figure kinds spread over the page, for the exactness tests and
+// Generated drawings of every figure kind spread over the page, for the exactness tests and
 // the benchmarks: about 15% text figures, boxes 15 to 120 units a side, lines 10 to 150 long.
 #pragma once
 
@@ -41,8 +41,9 @@ enum class EFigureKind {
     Polyline,
     Polygon,
     Label,
+    Path,
 };
-inline constexpr int kFigureKinds = 18;
+inline constexpr int kFigureKinds = 19;
 
 class CRandomDrawing {
 public:
@@ -131,6 +132,28 @@ public:
             f->SetCorners(corners);
             if (kind == EFigureKind::Polygon)
                 f->Close();
+            return f;
+        }
+        case EFigureKind::Path: {
+            // Straight and curved pieces mixed, chains of curves among them, open or closed.
+            auto f = std::make_unique<CPolyline>();
+            f->MakePath();
+            const CDoublePoint size = CDoublePoint{Uniform(20, 150), Uniform(20, 150)} * m_dSize;
+            const CDoublePoint a = Inside(size);
+            const auto any = [&] {
+                return a + CDoublePoint{Uniform(0, size.x), Uniform(0, size.y)};
+            };
+            std::vector<CDoublePoint> corners;
+            for (int i = Int(2, 6); i > 0; --i)
+                corners.push_back(any());
+            f->SetCorners(corners);
+            if (corners.size() >= 3 && Int(0, 2) == 0)
+                f->Close();
+            std::vector<CPieceCurve> curves(static_cast<std::size_t>(f->GetPieceCount()));
+            for (CPieceCurve& c : curves)
+                if (Int(0, 2) > 0)
+                    c = {true, any(), any()};
+            f->SetCurves(curves);
             return f;
         }
         case EFigureKind::Label: {

@@ -16,7 +16,7 @@ bool Inside(const CRect& r, CPoint p) {
 TEST(Shapes, DrawWithinTheirExtentAndAreHitWhereTheyShow) {
     CRandomDrawing gen(1208);
     for (int round = 0; round < 200; ++round) {
-        const auto kind = static_cast<EFigureKind>(int(EFigureKind::Circle) + round % 6);
+        const auto kind = static_cast<EFigureKind>(int(EFigureKind::Circle) + round % 7);
         auto f = gen.Make(kind);
         if (gen.Int(0, 1)) {
             CStyle style;

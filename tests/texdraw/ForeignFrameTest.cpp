@@ -106,6 +106,7 @@ private:
         s += ')';
         return s;
     }
+    std::string Curve(const std::string& to) { return "\\clvec" + Point() + Point() + to; }
     std::string Relative() { return (Chance(2) ? "\\rlvec" : "\\lvec") + Point(); }
 
     std::string Style() {
@@ -134,8 +135,21 @@ private:
             return move + Relative() + Relative() + (Chance(2) ? "\\avec" + Point() : "") + "\n";
         case 2:
             return move + (Chance(2) ? "\\avec" : "\\ravec") + Point() + "\n";
-        case 3:
-            return move + "\\clvec" + Point() + Point() + Point() + "\n";
+        case 3: {
+            if (!Chance(3))
+                return move + Curve(Point()) + "\n";
+            // A path of curves and straight pieces, closed and filled at times.
+            const std::string a = Point();
+            std::string path = "\\move" + a + " ";
+            for (int n = 2 + static_cast<int>(m_rng() % 2); n > 0; --n)
+                path += Chance(3) ? "\\lvec" + Point() : Curve(Point());
+            if (Chance(3))
+                return path + "\n";
+            path += Curve(a);
+            // \\lfill is rewritten as a fill and an outline: other primitives, the same ink.
+            return m_bMacros && Chance(2) ? path + "\\lfill f:0.7\n"
+                                          : path + "\\ifill f:0.7\n" + path + "\n";
+        }
         case 4: {
             const std::string r = Positive();
             return move + (Chance(2) ? "\\fcir f:0.5 r:" + r + " " : "") + "\\lcir r:" + r + "\n";

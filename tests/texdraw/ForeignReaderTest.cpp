@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -278,6 +280,29 @@ TEST(ForeignDrawings, PrintTheSamePictureWithEveryFigureInTheEditorsWords) {
         EXPECT_EQ(InkAlone(rewritten, original), 0) << d;
     }
     fs::remove_all(dir);
+}
+
+// Chained curves are paths; the editor's state in a comment after each stays with its path, and
+// goes only with the path's own text once that path is changed.
+TEST(ForeignDrawings, PathsKeepTheCommentsThatFollowThem) {
+    const std::string drawing = *std::find_if(
+        std::begin(kHandWrittenDrawings), std::end(kHandWrittenDrawings),
+        [](const char* d) { return std::string_view(d).find("%S0{") != std::string_view::npos; });
+    CReadBack r = ReadBack(drawing, "foreign.tex");
+    ASSERT_TRUE(r.result.ok);
+    std::vector<CFigure*> paths;
+    for (int i = 0; i < r.list.GetCount(); ++i)
+        if (r.list.GetAt(i)->m_strType == kTypePath)
+            paths.push_back(r.list.GetAt(i));
+    ASSERT_EQ(paths.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NE(paths[i]->GetTeXDrawBlock().find("%S" + std::to_string(i) + "{"),
+                  std::string::npos);
+    paths[1]->MoveBy(10, 0);
+    const std::string saved = MakeTeXDrawDocument(r.list);
+    EXPECT_NE(saved.find("%S0{\"type\":\"roundrect\",\"r\":0.5}\n"), std::string::npos);
+    EXPECT_NE(saved.find(" %S2{\"type\":\"lens\"}\n"), std::string::npos);
+    EXPECT_EQ(saved.find("\\clvec(5.5 1)"), std::string::npos);
 }
 
 // A figure moved in a drawing of its own frame (centimetres, a unit scale, a segment with its own

@@ -1,7 +1,7 @@
 // Drawings written here in the TeXDraw manual's idioms, as LaTeX writers write them by hand:
 // whole documents with text around, several drawings in one file, braced and spaced arguments,
 // user macros with and without parameters, segments and scales, saved positions, fills, and
-// PostScript written straight into the drawing.
+// PostScript written straight into the drawing; chained curves with an editor's state in comments.
 #pragma once
 
 inline const char* const kHandWrittenDrawings[] = {
@@ -150,5 +150,14 @@ and another:
 \esegment
 \textref h:C v:B \htext(1 1){\tt h:C v:B}
 \etexdraw
+)TD",
+    // A web editor's shapes: chained curves, a polygon with rounded corners among them, each
+    // followed by a comment that holds the editor's own state of it.
+    R"TD(\begin{texdraw}
+\drawdim cm \linewd 0.03
+\move(1 0)\lvec(3 0)\clvec(3.55 0)(4 0.45)(4 1)\lvec(4 2)\clvec(4 2.55)(3.55 3)(3 3)\lvec(1 3)\clvec(0.45 3)(0 2.55)(0 2)\lvec(0 1)\clvec(0 0.45)(0.45 0)(1 0)\lfill f:0.8 %S0{"type":"roundrect","r":0.5}
+\move(5 0)\clvec(5.5 1)(6.5 1)(7 0)\clvec(7.5 -1)(8.5 -1)(9 0) %S1{"type":"wave"}
+\move(5 2)\clvec(6 3)(7 3)(8 2)\clvec(7 1)(6 1)(5 2)\ifill f:0.5 %S2{"type":"lens"}
+\end{texdraw}
 )TD",
 };

@@ -228,6 +228,15 @@ TEST(ReaderRoundTrip, RandomDrawingsComeBackExactly) {
                 p->SetHandlePoint(kHandleCorner + 1, coord(w), coord(h), zoom);
                 if (rng() % 2 && p->GetCornerCount() >= 3)
                     p->Close();
+                // Half of them paths, some pieces curved and a control point dragged.
+                if (rng() % 2) {
+                    p->MakePath();
+                    for (int k = 0; k < p->GetPieceCount(); ++k)
+                        if (rng() % 2)
+                            p->MakePieceCurved(k);
+                    p->SetHandlePoint(kHandleControl + int(rng() % (2 * p->GetPieceCount())),
+                                      coord(w), coord(h), zoom);
+                }
                 f = p;
                 break;
             }
