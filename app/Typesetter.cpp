@@ -455,7 +455,8 @@ void CTypesetter::OnLatexFailed(const QByteArray& output, bool crashed) {
             r.nDocumentLine = e.nLine - m_source.nDocumentLine + 1;
         else if (mainFile && e.nLine >= m_source.nPreambleLine)
             r.bInPreamble = true;
-        // A file that cannot be found is asked for by the preamble's packages.
+        // A file that cannot be found, where TeX names no line, is asked for by the preamble's
+        // packages.
         if (e.nLine == 0 && e.strMessage.find("LaTeX Error: File `") != std::string::npos)
             r.bInPreamble = true;
         // An error in another file: say where, with the line TeX was reading.

@@ -97,8 +97,17 @@ std::optional<CLatexError> ParseLatexLog(std::string_view log) {
         for (std::size_t j = i + 1; j < lines.size() && j < i + 40; ++j) {
             const std::string_view l = lines[j];
             CLatexError next;
-            if (l.starts_with("! ") || SplitFileLineError(l, next))
+            if (l.starts_with("! "))
                 break;
+            if (SplitFileLineError(l, next)) {
+                // A file TeX could not find stops the run at the line that asked for it.
+                if (next.strMessage.starts_with("Emergency stop") && e.nLine == 0) {
+                    e.nLine = next.nLine;
+                    e.strFile = next.strFile;
+                    continue;
+                }
+                break;
+            }
             if (!l.starts_with("l."))
                 continue;
             const std::size_t space = l.find(' ');

@@ -47,6 +47,9 @@ TEST(LatexLog, FirstErrorTracedToItsFigure) {
         {"ampersand", "A & B", "", "Misplaced alignment tab character &.", "\\&", 2},
         {"package", "x", "\\usepackage{nosuchpackage}", "File `nosuchpackage.sty' not found",
          "nosuchpackage.sty is not installed", -1},
+        // A file a text asks for and may not read stops TeX at the text's line.
+        {"input", "\\input{/etc/hostname}", "", "File `/etc/hostname.tex' not found",
+         "/etc/hostname", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
