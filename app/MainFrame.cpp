@@ -242,7 +242,7 @@ void CMainFrame::CreateStatusBar() {
     connect(m_pView, &Cquodra_dvView::KeptTextNotice, this,
             [this](const QString& summary, const QString& details) {
                 m_strKeptDetails = details;
-                m_pKeptNotice->setText("Text kept as it stands: <a href=\"details\">Details…</a>");
+                m_pKeptNotice->setText("Kept text: <a href=\"details\">Details…</a>");
                 m_pKeptNotice->show();
                 statusBar()->showMessage(summary, kMessageMs);
             });
