@@ -590,6 +590,10 @@ bool CHistory::SameState(const CFigure& a, const CFigure& b) {
     const std::string* tb = GetFigureText(const_cast<CFigure&>(b));
     if ((ta == nullptr) != (tb == nullptr) || (ta && *ta != *tb))
         return false;
+    const double* ea = const_cast<CFigure&>(a).GetTextSize();
+    const double* eb = const_cast<CFigure&>(b).GetTextSize();
+    if ((ea == nullptr) != (eb == nullptr) || (ea && *ea != *eb))
+        return false;
     // Whatever else a figure keeps (kept text, an image) shows in its block.
     return a.ExportTeX() == b.ExportTeX();
 }

@@ -30,6 +30,9 @@ void CQuodra::PlaceLabel() {
         return; // cancelled: the tool stays for another try
     auto figure = m_pToolFigure->Clone();
     figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
+    // The text prints at its font's size: in this drawing's units, one over its unit scale.
+    if (double* em = figure->GetTextSize())
+        *em /= m_figures.m_dUnitScale;
     figure->SetPoints(at.x, at.y, at.x, at.y, Zoom());
     if (auto* label = dynamic_cast<CLabel*>(figure.get())) {
         label->m_cHRef = m_newLabel.cHRef;

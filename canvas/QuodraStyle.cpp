@@ -116,13 +116,12 @@ bool CQuodra::SetUnitScale(double scale) {
     if (!std::isfinite(scale) || scale == before)
         return false;
     // Lengths of a style print at the unit scale: they shrink as it grows, so that they print
-    // as large as they did.
+    // as large as they did. A label's text prints at its font's size: it shrinks too.
     const double k = before / scale;
     const bool own = BeginStep("Drawing Scale");
     for (int i = 0; i < m_figures.GetCount(); ++i) {
         CFigure* f = m_figures.GetAt(i);
-        const unsigned caps = f->GetStyleCaps();
-        if (caps == 0)
+        if (!HasStyleLengths(*f))
             continue;
         m_history.Touch(i);
         ScaleStyleLengths(*f, k);

@@ -3,6 +3,7 @@
 #include "figures/BezierCurve.h"
 #include "figures/Ellipse.h"
 #include "figures/ForeignBlock.h"
+#include "figures/Label.h"
 #include "figures/SegmentWalk.h"
 
 #include <algorithm>
@@ -56,7 +57,19 @@ void KeepCornersRoundingToTheNearest(CFigure& f) {
     f.WritePoints(p);
 }
 
+namespace {
+// A text's size at the unit scales a drawing may have.
+constexpr double kTextSizeMin = kLabelEm / kMaxUnitScale;
+constexpr double kTextSizeMax = kLabelEm / kMinUnitScale;
+} // namespace
+
+bool HasStyleLengths(CFigure& f) {
+    return f.GetStyleCaps() != 0 || f.GetTextSize() != nullptr;
+}
+
 void ScaleStyleLengths(CFigure& f, double k) {
+    if (double* em = f.GetTextSize(); em && std::isfinite(k) && k > 0)
+        *em = std::clamp(*em * k, kTextSizeMin, kTextSizeMax);
     const unsigned caps = f.GetStyleCaps();
     if (caps == 0 || k == 1.0)
         return;

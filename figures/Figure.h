@@ -115,6 +115,10 @@ public:
     virtual unsigned GetStyleCaps() const { return 0; }
     // The text the figure carries (the text figures' and a label's); nullptr for the others.
     virtual std::string* GetTextField() { return nullptr; }
+    // The size in page units of a text that prints at its font's size whatever the drawing's unit
+    // scale, so that it shrinks on the canvas as the scale grows (a label's em); nullptr for the
+    // figures whose text keeps its size on the screen, and for those without text.
+    virtual double* GetTextSize() { return nullptr; }
     // Can the figure be a fill without its outline (CStyle::bOutline)?
     virtual bool TakesFillAlone() const { return false; }
     // The style a new figure of this kind starts with: TeXDraw's defaults, and for an arrow a
@@ -229,9 +233,12 @@ protected:
 // For a figure about to be written away from the page (moved to its drawing's own origin).
 void KeepCornersRoundingToTheNearest(CFigure& f);
 
-// Multiplies the lengths of the figure's style (width, pattern, heads, a dotted line's dots) by
-// k: at a unit scale 1/k times the one they were chosen at they print as large as they did.
+// Multiplies the lengths of the figure's style (width, pattern, heads, a dotted line's dots) and
+// its text size by k: at a unit scale 1/k times the one they were chosen at they print as large
+// as they did.
 void ScaleStyleLengths(CFigure& f, double k);
+// Does ScaleStyleLengths change anything of f (for some k)?
+bool HasStyleLengths(CFigure& f);
 
 // A pixel as a point of doubles.
 inline CDoublePoint AsDouble(CPoint p) {

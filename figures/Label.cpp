@@ -51,6 +51,7 @@ void CLabel::CopyFrom(const CFigure& src) {
         m_cHRef = l->m_cHRef;
         m_cVRef = l->m_cVRef;
         m_dAngle = l->m_dAngle;
+        m_dEm = l->m_dEm;
     }
     CFigure::CopyFrom(src);
 }
@@ -72,11 +73,12 @@ CPoint CLabel::GetHandlePoint(int handle, double zoom) const {
 
 std::array<CDoublePoint, 4> CLabel::GetBoxCorners(double zoom, double widthPerChar, double ascent,
                                                   double descent) const {
-    const double w = widthPerChar * static_cast<double>(CharCount(m_strText)) * zoom;
+    const double em = m_dEm * zoom;
+    const double w = widthPerChar * static_cast<double>(CharCount(m_strText)) * em;
     const double left = m_cHRef == 'L' ? 0.0 : m_cHRef == 'C' ? -0.5 * w : -w;
-    const double h = (ascent + descent) * zoom;
+    const double h = (ascent + descent) * em;
     // y downward from the point: the top of the text, then its bottom.
-    const double top = m_cVRef == 'T' ? 0.0 : m_cVRef == 'C' ? -0.5 * h : -ascent * zoom;
+    const double top = m_cVRef == 'T' ? 0.0 : m_cVRef == 'C' ? -0.5 * h : -ascent * em;
     const double a = m_dAngle * std::numbers::pi / 180.0;
     const double c = std::cos(a), s = std::sin(a);
     const CDoublePoint o = AsDouble(ToPixel(m_pt1, zoom));
@@ -93,7 +95,7 @@ void CLabel::Draw(CDrawSurface& dc, double zoom, int dx, int dy) const {
         return;
     const CPoint at = ToPixel(m_pt1, zoom) + CPoint{dx, dy};
     dc.DrawTextAt(at, m_strText, m_cHRef, m_cVRef, m_dAngle,
-                  std::clamp(RoundHalf(kLabelEm * zoom), 1, 4000));
+                  std::clamp(RoundHalf(m_dEm * zoom), 1, 4000));
 }
 
 void CLabel::DrawHandles(CDrawSurface& dc, double zoom, int dx, int dy) const {
@@ -107,8 +109,7 @@ CRect CLabel::GetBoundingRect(double zoom) const {
 CRect CLabel::GetPaintExtent(double zoom) const {
     // Wider than the estimate: the widest letters take a whole em and more, and a font reaches
     // above and below its em.
-    const CRect text = BoundsOf(GetBoxCorners(zoom, 1.5 * kLabelEm, kLabelEm, 0.5 * kLabelEm),
-                                4.0 + 0.5 * kLabelEm * zoom);
+    const CRect text = BoundsOf(GetBoxCorners(zoom, 1.5, 1.0, 0.5), 4.0 + 0.5 * m_dEm * zoom);
     const CRect base = CFigure::GetPaintExtent(zoom);
     return {std::min(text.left, base.left), std::min(text.top, base.top),
             std::max(text.right, base.right), std::max(text.bottom, base.bottom)};

@@ -10,11 +10,11 @@
 
 // The text's size on the page: LaTeX's 10 pt, in page units (0.01 in).
 inline constexpr double kLabelEm = 10.0 / kPointsPerPageUnit;
-// The model cannot measure text, so a label's box is estimated: 0.6 em a character, one em high,
-// three quarters of it above the baseline.
-inline constexpr double kLabelCharWidth = 0.6 * kLabelEm;
-inline constexpr double kLabelAscent = 0.75 * kLabelEm;
-inline constexpr double kLabelDescent = 0.25 * kLabelEm;
+// The model cannot measure text, so a label's box is estimated, in ems: 0.6 em a character, one em
+// high, three quarters of it above the baseline.
+inline constexpr double kLabelCharWidth = 0.6;
+inline constexpr double kLabelAscent = 0.75;
+inline constexpr double kLabelDescent = 0.25;
 
 class CLabel : public CFigure {
 public:
@@ -27,9 +27,13 @@ public:
     char m_cHRef = 'L';    // 'L', 'C' or 'R': which side of the text lies on the point
     char m_cVRef = 'B';    // 'T', 'C' or 'B' (the baseline)
     double m_dAngle = 0.0; // degrees counterclockwise, [0, 360)
+    // The text's em in page units. The text prints at LaTeX's 10 pt whatever the drawing's unit
+    // scale, while the geometry prints at that scale: at scale 0.5 the em is two of kLabelEm.
+    double m_dEm = kLabelEm;
 
     ECreation GetCreation() const override { return ECreation::Click; }
     std::string* GetTextField() override { return &m_strText; }
+    double* GetTextSize() override { return &m_dEm; }
     std::string WhyNotDrawable() const override;
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
@@ -50,7 +54,7 @@ public:
     unsigned GetStyleCaps() const override { return 0; }
 
     // The corners of the text's estimated box in page pixels at the zoom, turned with the text;
-    // `widthPerChar` and `height` in page units (the estimate's or a more generous one).
+    // `widthPerChar`, `ascent` and `descent` in ems (the estimate's or more generous ones).
     std::array<CDoublePoint, 4> GetBoxCorners(double zoom, double widthPerChar, double ascent,
                                               double descent) const;
 };

@@ -323,6 +323,10 @@ CTeXDrawReadResult ReadTeXDrawText(std::string_view text, const std::string& fil
         failed.error = Located(fileName, reader.m_fatal);
         return failed;
     }
+    // Texts print at their font's size: in the drawing's units, one over its unit scale.
+    for (int i = 0; i < list.GetCount(); ++i)
+        if (double* em = list.GetAt(i)->GetTextSize())
+            *em /= unitScale;
     out.Swap(list);
     r.ok = true;
     return r;

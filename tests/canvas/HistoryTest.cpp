@@ -5,12 +5,14 @@
 #include "figures/BezierCurve.h"
 #include "figures/FigureFactory.h"
 #include "figures/FramedFigure.h"
+#include "figures/Label.h"
 #include "figures/Line.h"
 #include "figures/Polyline.h"
 #include "figures/Rectangle.h"
 #include "figures/RotatableFigures.h"
 #include "figures/Shapes.h"
 #include "figures/TextFigures.h"
+#include "texdraw/Reader.h"
 
 #include <gtest/gtest.h>
 
@@ -453,6 +455,51 @@ TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
         EXPECT_NEAR(pasted.dLineWidth * scale, 3.0, 1e-3);
         EXPECT_NEAR(pasted.dHeadLength * scale, head, 1e-3);
     }
+}
+
+// A label's text prints at its font's size whatever the unit scale, while the geometry prints at
+// the scale: on the canvas it is 1 / scale as large, whether the label was there before the scale
+// changed, placed after it, read back from the file, pasted from a drawing of another scale or
+// brought back by undo.
+TEST(CanvasHistory, LabelsShowAtTheSizeTheyPrintAtAnyUnitScale) {
+    CCanvasFixture f;
+    f.RemovePicture();
+    auto* old = f.Add<CLabel>(100, 100, 100, 100);
+    old->m_strText = "Old";
+    const CRect atOne = old->GetBoundingRect(1.0);
+    ASSERT_TRUE(f.canvas.SetUnitScale(0.5));
+    f.canvas.SetToolFigure(std::make_unique<CLabel>());
+    f.host.setTextAnswers.push_back("New");
+    f.Press(f.ClientOf({300, 300}));
+    f.Release(f.ClientOf({300, 300}));
+    const CFigureList& list = f.canvas.GetFigures();
+    const auto* placed = dynamic_cast<const CLabel*>(list.GetLast());
+    ASSERT_NE(placed, nullptr);
+    for (const CLabel* label : {static_cast<const CLabel*>(old), placed})
+        EXPECT_DOUBLE_EQ(label->m_dEm, 2 * kLabelEm);
+    const CRect atHalf = old->GetBoundingRect(1.0);
+    EXPECT_NEAR(atHalf.Width(), 2 * atOne.Width(), 2);
+    EXPECT_NEAR(atHalf.Height(), 2 * atOne.Height(), 2);
+
+    CFigureList read;
+    ASSERT_TRUE(ReadTeXDrawText(f.canvas.GetTeXDrawDocument(), "half.txt", read).ok);
+    ASSERT_EQ(2, read.GetCount());
+    EXPECT_DOUBLE_EQ(dynamic_cast<const CLabel*>(read.GetLast())->m_dEm, 2 * kLabelEm);
+
+    f.canvas.SelectAll();
+    ASSERT_TRUE(f.canvas.Copy());
+    CCanvasFixture other;
+    other.RemovePicture();
+    ASSERT_TRUE(other.canvas.SetUnitScale(2.0));
+    other.host.clipboard = f.host.clipboard;
+    ASSERT_TRUE(other.canvas.Paste());
+    EXPECT_DOUBLE_EQ(dynamic_cast<const CLabel*>(other.canvas.GetFigures().GetLast())->m_dEm,
+                     kLabelEm / 2);
+
+    f.canvas.Undo(); // the new label
+    f.canvas.Undo(); // the scale
+    EXPECT_DOUBLE_EQ(old->m_dEm, kLabelEm);
+    EXPECT_EQ(atOne, old->GetBoundingRect(1.0));
 }
 
 // Escape during each kind of drag: drawing, moving, a handle, the selection band and the zoom
