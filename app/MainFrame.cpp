@@ -235,6 +235,12 @@ void CMainFrame::CreateStatusBar() {
     connect(m_pKeptNotice, &QLabel::linkActivated, this,
             [this] { QMessageBox::information(this, "Kept text", m_strKeptDetails); });
     bar->addPermanentWidget(m_pKeptNotice);
+    m_pBeyondNotice = new QLabel("Beyond the page", bar);
+    m_pBeyondNotice->setObjectName("beyondPageNotice");
+    m_pBeyondNotice->setToolTip("Part of the drawing lies beyond the editor's page. LaTeX prints "
+                                "it where it lies, and exports hold all of it.");
+    m_pBeyondNotice->hide();
+    bar->addPermanentWidget(m_pBeyondNotice);
     m_pStatusPanes = new CStatusPanes(*bar, *m_pView->GetCanvasWidget());
     m_pLocks = new CLockIndicators(bar);
     // The notice belongs to the drawing it was given for.
@@ -343,6 +349,8 @@ void CMainFrame::SaveLayout() const {
 }
 
 void CMainFrame::UpdateCommandUI() {
+    if (m_pBeyondNotice)
+        m_pBeyondNotice->setVisible(m_pView->GetCanvasWidget()->GetCanvas().IsBeyondPage());
     for (int id : {ID_MODE_SELECT, ID_MODE_ZOOM, ID_VIEW_SHOW_GRID, ID_SNAP_KEY_POINTS,
                    ID_SNAP_GRID, ID_SNAP_INTERSECTIONS})
         m_actions.value(id)->setChecked(m_pView->IsChecked(id));

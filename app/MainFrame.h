@@ -73,6 +73,8 @@ private:
     // "Kept text: Details...": the link to what the opened file holds that stays as it stands.
     QLabel* m_pKeptNotice = nullptr;
     QString m_strKeptDetails;
+    // "Beyond the page": shown while a figure reaches beyond the editor's page.
+    QLabel* m_pBeyondNotice = nullptr;
     CStatusPanes* m_pStatusPanes = nullptr;
     CLockIndicators* m_pLocks = nullptr;
     CRecentFileList* m_pRecentFiles = nullptr;

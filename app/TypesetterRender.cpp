@@ -237,8 +237,10 @@ void CTypesetter::Render() {
             Deliver(out);
             return;
         }
-        // Glyphs become paths: SVG fonts are shown by almost no program.
-        RunTool("pdftocairo", {"-svg", "out.pdf", "out.svg"},
+        // Glyphs become paths: SVG fonts are shown by almost no program. The page is taken as
+        // it is: by default pdftocairo fits it to a paper of its own, shrunk by a few per cent
+        // and centred.
+        RunTool("pdftocairo", {"-svg", "-nocrop", "-noshrink", "-nocenter", "out.pdf", "out.svg"},
                 [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
     });
 }

@@ -154,3 +154,23 @@ int CQuodra::IndexOf(const CFigure* figure) const {
             return i;
     return -1;
 }
+
+bool CQuodra::IsBeyondPage() const {
+    const std::uint64_t revision = GetRevision();
+    const CSize page = m_viewport.GetPageSize();
+    if (m_beyondPage && m_beyondPage->nRevision == revision && m_beyondPage->page == page)
+        return m_beyondPage->bBeyond;
+    // A unit of slack: a figure drawn along the page's edge, snapped to it, stays on the page.
+    const CRect within{-1, -1, page.cx + 1, page.cy + 1};
+    bool beyond = false;
+    for (int i = 0; i < m_figures.GetCount() && !beyond; ++i) {
+        const CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bVisible || f->IsGridLine())
+            continue;
+        const CRect r = f->GetBoundingRect(1.0);
+        beyond = r.left < within.left || r.top < within.top || r.right > within.right ||
+                 r.bottom > within.bottom;
+    }
+    m_beyondPage = SBeyondPage{revision, page, beyond};
+    return beyond;
+}

@@ -146,6 +146,9 @@ public:
     std::uint64_t GetRevision() const { return m_history.GetRevision(); }
     // For code that changes a figure in place through GetFigures() instead of a command.
     void NoteFiguresChanged() { m_history.NoteChange(); }
+    // Does a figure reach beyond the page? LaTeX prints it where it lies, so the print is larger
+    // than the page. Worked out once a revision.
+    bool IsBeyondPage() const;
 
     // --- History (QuodraUndo.cpp). Each user action that changes figures is one step.
     bool CanUndo() const { return m_history.CanUndo(); }
@@ -440,7 +443,13 @@ private:
     EMode m_nMode = kModeZoom;
     CFigureList m_figures;
     CHistory m_history{m_figures};
-    mutable CFigureIndex m_index;    // where the figures lie, brought up to date when asked
+    mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
+    struct SBeyondPage {
+        std::uint64_t nRevision;
+        CSize page;
+        bool bBeyond;
+    };
+    mutable std::optional<SBeyondPage> m_beyondPage; // IsBeyondPage's last answer
     std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
     std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
     const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step

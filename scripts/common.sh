@@ -11,8 +11,8 @@ QUODRA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev
     libboost-dev libbenchmark-dev libx11-dev xvfb xauth x11-apps imagemagick
     texlive-latex-base texlive-pictures ghostscript poppler-utils)
 # Extra packages for the whole test command: clang and its runtime for the fuzzer, clang-format
-# for the style check, a decimal-comma locale.
-QUODRA_TEST_PACKAGES=(clang clang-format libclang-rt-14-dev locales gnuplot-nox)
+# for the style check, a decimal-comma locale, and an SVG reader to check the SVG exports.
+QUODRA_TEST_PACKAGES=(clang clang-format libclang-rt-14-dev locales gnuplot-nox librsvg2-bin)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

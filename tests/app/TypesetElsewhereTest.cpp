@@ -8,12 +8,15 @@
 #include "app/LatexDialogs.h"
 #include "app/PreviewDock.h"
 #include "app/Typesetter.h"
+#include "texdraw/HandWrittenDrawings.h"
+#include "texdraw/Surroundings.h"
 
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -25,9 +28,14 @@ namespace {
 const std::string kLargePaper =
     "\\usepackage[paperwidth=36in,paperheight=36in,margin=6in]{geometry}\n";
 
-// Ink: a pixel at least this opaque.
+// Ink: a pixel that shows darker than the paper, laid on white paper (the preview's page is
+// transparent where it is white, a PNG export opaque or not, a light fill in between).
 bool Ink(const QImage& image, int x, int y) {
-    return image.rect().contains(x, y) && qAlpha(image.pixel(x, y)) >= 100;
+    if (!image.rect().contains(x, y))
+        return false;
+    const QRgb p = image.pixel(x, y);
+    const int a = qAlpha(p);
+    return (a * qGray(p) + (255 - a) * 255) / 255 < 240;
 }
 
 QRect InkBox(const QImage& image) {
@@ -75,6 +83,24 @@ QImage PrintPlainly(const QString& folder) {
                   "main.ps"}))
         return {};
     return QImage(QDir(folder).filePath("main.png")).convertToFormat(QImage::Format_ARGB32);
+}
+
+// The image's ink is what latex printed, nothing cut: the export's ink ends where its page does,
+// a margin away.
+void ExpectInkAsPrinted(const QString& path, const QImage& printed) {
+    SCOPED_TRACE(path.toStdString());
+    const QRect printedBox = InkBox(printed);
+    const QImage exported = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    const QRect box = InkBox(exported);
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_LE(box.left(), 3);
+    EXPECT_GE(box.right(), exported.width() - 4);
+    EXPECT_NEAR(box.width(), printedBox.width(), 2);
+    EXPECT_NEAR(box.height(), printedBox.height(), 2);
+    EXPECT_EQ(InkApart(exported, box.topLeft(), printed, printedBox.topLeft()), 0)
+        << "exported ink that latex does not print";
+    EXPECT_EQ(InkApart(printed, printedBox.topLeft(), exported, box.topLeft()), 0)
+        << "ink that latex prints and the export lacks";
 }
 
 // A drawing as people write it, at random: lines reaching past the page's edges, a label at any
@@ -185,20 +211,85 @@ TEST_F(CTypesetElsewhereTest, ExportsHoldAllTheInkLatexPrints) {
         if (beyond) {
             EXPECT_TRUE(errText.contains("beyond the editor's page")) << errText.toStdString();
         }
-        for (const QString& name : {png, dir.filePath("pdf.png")}) {
-            SCOPED_TRACE(name.toStdString());
-            const QImage exported = QImage(name).convertToFormat(QImage::Format_ARGB32);
-            const QRect box = InkBox(exported);
-            ASSERT_FALSE(box.isEmpty());
-            // Nothing cut: the export's ink ends where its page does, a margin away.
-            EXPECT_LE(box.left(), 3);
-            EXPECT_GE(box.right(), exported.width() - 4);
-            EXPECT_NEAR(box.width(), printedBox.width(), 2);
-            EXPECT_NEAR(box.height(), printedBox.height(), 2);
-            EXPECT_EQ(InkApart(exported, box.topLeft(), printed, printedBox.topLeft()), 0)
-                << "exported ink that latex does not print";
-            EXPECT_EQ(InkApart(printed, printedBox.topLeft(), exported, box.topLeft()), 0)
-                << "ink that latex prints and the export lacks";
+        for (const QString& name : {png, dir.filePath("pdf.png")})
+            ExpectInkAsPrinted(name, printed);
+    }
+}
+
+// Every drawing of our set of hand-written ones, and one reaching beyond the page, prints alike
+// everywhere: the PNG, the PDF and the SVG hold the ink that latex + dvips print for the drawing
+// (the first of its file) with its document's preamble, the preview shows that ink too where the
+// page holds it all, and the status bar says when it does not.
+TEST_F(CTypesetElsewhereTest, EveryHandWrittenDrawingPrintsAlikeEverywhere) {
+    ASSERT_FALSE(QStandardPaths::findExecutable("rsvg-convert").isEmpty())
+        << "librsvg2-bin's rsvg-convert is needed to read the SVG exports";
+    std::vector<std::string> drawings(std::begin(kHandWrittenDrawings),
+                                      std::end(kHandWrittenDrawings));
+    drawings.push_back("\\begin{texdraw}\n\\drawdim in \\move(0 0)\\lvec(7 0)\\lvec(7 1)\n"
+                       "\\end{texdraw}\n");
+    m_view->m_fnChooseDrawing = [](const QStringList&) { return std::optional<int>(0); };
+    Trigger(ID_VIEW_ACTUAL_SIZE);
+    const auto* notice = m_frame->findChild<QLabel*>("beyondPageNotice");
+    ASSERT_NE(notice, nullptr);
+    QTemporaryDir dir;
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    for (const std::string& text : drawings) {
+        SCOPED_TRACE(text);
+        const QString source = dir.filePath("drawing.tex");
+        WriteFile(source, text);
+        const QString plain = dir.filePath("plain");
+        QDir(plain).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(plain));
+        const std::size_t begin = text.find("\\begin{document}");
+        if (begin == std::string::npos) {
+            WriteFile(plain + "/main.tex",
+                      "\\documentclass{article}\n\\usepackage{texdraw}\n\\pagestyle{empty}\n" +
+                          kLargePaper +
+                          "\\begin{document}\n\\noindent\\input{../drawing.tex}\n"
+                          "\\end{document}\n");
+        } else {
+            const CTeXDrawSurroundings where = FindTeXDrawSurroundings(text);
+            ASSERT_TRUE(where.m_bOk) << where.m_strError;
+            const std::string drawing(std::string_view(text).substr(
+                where.m_open.m_nBegin, where.m_close.m_nEnd - where.m_open.m_nBegin));
+            WriteFile(plain + "/main.tex", text.substr(0, begin) + "\\pagestyle{empty}\n" +
+                                               kLargePaper + "\\begin{document}\n\\noindent " +
+                                               drawing + "\n\\end{document}\n");
+        }
+        const QImage printed = PrintPlainly(plain);
+        ASSERT_FALSE(printed.isNull());
+
+        errText.clear();
+        for (const char* format : {"png", "pdf", "svg"}) {
+            const QString name = dir.filePath(QString("out.") + format);
+            QStringList args{"quodra", "--export", name, source};
+            if (QString(format) == "png")
+                args << "--dpi"
+                     << "100";
+            ASSERT_EQ(RunCommandLine(args, out, err), 0) << errText.toStdString();
+        }
+        ASSERT_TRUE(RunTool(dir.path(), "gs",
+                            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pngalpha", "-r100",
+                             "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", "-sOutputFile=pdf.png",
+                             "out.pdf"}));
+        ASSERT_TRUE(RunTool(dir.path(), "rsvg-convert",
+                            {"--dpi-x", "100", "--dpi-y", "100", "-o", "svg.png", "out.svg"}));
+        for (const char* name : {"out.png", "pdf.png", "svg.png"})
+            ExpectInkAsPrinted(dir.filePath(name), printed);
+
+        const bool beyond = errText.contains("beyond the editor's page");
+        OpenAndPreview(source);
+        EXPECT_EQ(notice->isVisibleTo(m_frame), beyond);
+        ASSERT_TRUE(m_dock->GetLastResult().bOk) << m_dock->GetStatusText().toStdString();
+        if (!beyond) {
+            SCOPED_TRACE("preview");
+            const QImage exported =
+                QImage(dir.filePath("out.png")).convertToFormat(QImage::Format_ARGB32);
+            const QImage preview = m_dock->GetImage().convertToFormat(QImage::Format_ARGB32);
+            const QRect a = InkBox(preview), b = InkBox(exported);
+            EXPECT_EQ(InkApart(preview, a.topLeft(), exported, b.topLeft()), 0);
+            EXPECT_EQ(InkApart(exported, b.topLeft(), preview, a.topLeft()), 0);
         }
     }
 }
