@@ -12,6 +12,7 @@
 #include "texdraw/Surroundings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
@@ -148,12 +149,33 @@ protected:
         ASSERT_TRUE(updated.wait(30000)) << m_dock->GetStatusText().toStdString();
     }
 
+    // Exports source with `quodra --export` as a PNG at 100 dpi, a PDF and an SVG beside it, and
+    // renders the PDF and the SVG at 100 dpi: out.png, pdf.png and svg.png.
+    void ExportEveryWay(const QString& source, QTextStream& out, QTextStream& err) {
+        ASSERT_FALSE(QStandardPaths::findExecutable("rsvg-convert").isEmpty())
+            << "librsvg2-bin's rsvg-convert is needed to read the SVG exports";
+        const QString folder = QFileInfo(source).path();
+        for (const QString format : {"png", "pdf", "svg"}) {
+            QStringList args{"quodra", "--export", folder + "/out." + format, source};
+            if (format == "png")
+                args << "--dpi"
+                     << "100";
+            ASSERT_EQ(RunCommandLine(args, out, err), 0);
+        }
+        ASSERT_TRUE(RunTool(folder, "gs",
+                            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pngalpha", "-r100",
+                             "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", "-sOutputFile=pdf.png",
+                             "out.pdf"}));
+        ASSERT_TRUE(RunTool(folder, "rsvg-convert",
+                            {"--dpi-x", "100", "--dpi-y", "100", "-o", "svg.png", "out.svg"}));
+    }
+
     CPreviewDock* m_dock = nullptr;
 };
 
-// Every export takes all the ink that latex + dvips print for the drawing by itself: ink beyond
-// the editor's page, text reaching out of TeXDraw's box, TeXDraw's own default arrowhead, the
-// document's own definitions; and it says when ink lies beyond the page.
+// Every export (PNG, PDF, SVG) takes all the ink that latex + dvips print for the drawing by
+// itself: ink beyond the editor's page, text reaching out of TeXDraw's box, TeXDraw's own default
+// arrowhead, the document's own definitions; and it says when ink lies beyond the page.
 TEST_F(CTypesetElsewhereTest, ExportsHoldAllTheInkLatexPrints) {
     struct CCase {
         std::string text;
@@ -197,22 +219,15 @@ TEST_F(CTypesetElsewhereTest, ExportsHoldAllTheInkLatexPrints) {
         ASSERT_FALSE(printed.isNull());
         const QRect printedBox = InkBox(printed);
 
-        const QString png = dir.filePath("out.png"), pdf = dir.filePath("out.pdf");
         errText.clear();
-        ASSERT_EQ(RunCommandLine({"quodra", "--export", png, "--dpi", "100", source}, out, err), 0)
-            << errText.toStdString();
-        ASSERT_EQ(RunCommandLine({"quodra", "--export", pdf, source}, out, err), 0)
-            << errText.toStdString();
-        ASSERT_TRUE(RunTool(dir.path(), "gs",
-                            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pngalpha", "-r100",
-                             "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", "-sOutputFile=pdf.png",
-                             "out.pdf"}));
+        ExportEveryWay(source, out, err);
+        ASSERT_FALSE(HasFailure()) << errText.toStdString();
         const bool beyond = printedBox.width() > 681 + 3 || printedBox.height() > 801 + 3;
         if (beyond) {
             EXPECT_TRUE(errText.contains("beyond the editor's page")) << errText.toStdString();
         }
-        for (const QString& name : {png, dir.filePath("pdf.png")})
-            ExpectInkAsPrinted(name, printed);
+        for (const char* name : {"out.png", "pdf.png", "svg.png"})
+            ExpectInkAsPrinted(dir.filePath(name), printed);
     }
 }
 
@@ -221,8 +236,6 @@ TEST_F(CTypesetElsewhereTest, ExportsHoldAllTheInkLatexPrints) {
 // (the first of its file) with its document's preamble, the preview shows that ink too where the
 // page holds it all, and the status bar says when it does not.
 TEST_F(CTypesetElsewhereTest, EveryHandWrittenDrawingPrintsAlikeEverywhere) {
-    ASSERT_FALSE(QStandardPaths::findExecutable("rsvg-convert").isEmpty())
-        << "librsvg2-bin's rsvg-convert is needed to read the SVG exports";
     std::vector<std::string> drawings(std::begin(kHandWrittenDrawings),
                                       std::end(kHandWrittenDrawings));
     drawings.push_back("\\begin{texdraw}\n\\drawdim in \\move(0 0)\\lvec(7 0)\\lvec(7 1)\n"
@@ -261,20 +274,8 @@ TEST_F(CTypesetElsewhereTest, EveryHandWrittenDrawingPrintsAlikeEverywhere) {
         ASSERT_FALSE(printed.isNull());
 
         errText.clear();
-        for (const char* format : {"png", "pdf", "svg"}) {
-            const QString name = dir.filePath(QString("out.") + format);
-            QStringList args{"quodra", "--export", name, source};
-            if (QString(format) == "png")
-                args << "--dpi"
-                     << "100";
-            ASSERT_EQ(RunCommandLine(args, out, err), 0) << errText.toStdString();
-        }
-        ASSERT_TRUE(RunTool(dir.path(), "gs",
-                            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pngalpha", "-r100",
-                             "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", "-sOutputFile=pdf.png",
-                             "out.pdf"}));
-        ASSERT_TRUE(RunTool(dir.path(), "rsvg-convert",
-                            {"--dpi-x", "100", "--dpi-y", "100", "-o", "svg.png", "out.svg"}));
+        ExportEveryWay(source, out, err);
+        ASSERT_FALSE(HasFailure()) << errText.toStdString();
         for (const char* name : {"out.png", "pdf.png", "svg.png"})
             ExpectInkAsPrinted(dir.filePath(name), printed);
 
