@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,6 +11,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -21,6 +25,21 @@ const char* const kJobPrefix = "quodra_dv-job-";
 void Limit(int resource, qint64 bytes) {
     const rlimit r{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
     (void)::setrlimit(resource, &r);
+}
+
+// The folder itself opened, not through a link, for its lock; -1 when it cannot be.
+int OpenFolder(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Takes the folder's lock; at once or not at all when now.
+bool LockFolder(int fd, bool now) {
+    int r;
+    do
+        r = ::flock(fd, LOCK_EX | (now ? LOCK_NB : 0));
+    while (r != 0 && errno == EINTR);
+    return r == 0;
 }
 
 } // namespace
@@ -56,32 +75,67 @@ void SandboxProcess(QProcess& process, const QString& jobFolder, const CSandboxL
     });
 }
 
-QString JobFolderTemplate(const QString& tempPath) {
-    return QDir(tempPath).filePath(QString("%1%2-XXXXXX").arg(kJobPrefix).arg(::getpid()));
+CJobFolder::CJobFolder(const QString& tempPath)
+    : m_dir(QDir(tempPath).filePath(QString(kJobPrefix) + "XXXXXX")) {
+    if (!m_dir.isValid()) {
+        m_strError = m_dir.errorString();
+        return;
+    }
+    // The lock is taken before anything is put into the folder: an empty folder may be one just
+    // made whose lock is not taken yet, and is never removed as stale.
+    const int fd = OpenFolder(m_dir.path());
+    if (fd < 0 || !LockFolder(fd, false) || !QDir(m_dir.path()).mkpath("tmp")) {
+        m_strError = QString("the folder %1 could not be set up: %2")
+                         .arg(m_dir.path(), QString::fromLocal8Bit(std::strerror(errno)));
+        if (fd >= 0)
+            ::close(fd);
+        m_dir.remove();
+        return;
+    }
+    m_nLock = fd;
+}
+
+CJobFolder::~CJobFolder() {
+    // Removed while locked: no other editor takes it for stale meanwhile.
+    m_dir.remove();
+    if (m_nLock >= 0)
+        ::close(m_nLock);
 }
 
 int RemoveStaleJobFolders(const QString& tempPath) {
-    static const QRegularExpression re(QString("^%1(\\d+)-\\w+$").arg(kJobPrefix));
+    // Folders of editors that named them by their process id.
+    static const QRegularExpression byPid(QString("^%1(\\d+)-\\w+$").arg(kJobPrefix));
     int removed = 0;
     const QStringList names =
         QDir(tempPath).entryList({QString(kJobPrefix) + "*"}, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        const QRegularExpressionMatch m = re.match(name);
-        if (!m.hasMatch())
-            continue;
-        bool ok = false;
-        const qint64 pid = m.captured(1).toLongLong(&ok);
-        if (!ok || pid <= 0 || pid == ::getpid())
-            continue;
-        // A folder whose process runs, or may run as another user, stays.
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
-            continue;
         // Only a folder of this user, never one reached through a link.
         const QFileInfo info(QDir(tempPath).filePath(name));
         if (info.isSymLink() || info.ownerId() != ::getuid())
             continue;
-        if (QDir(info.filePath()).removeRecursively())
+        if (const QRegularExpressionMatch m = byPid.match(name); m.hasMatch()) {
+            bool ok = false;
+            const qint64 pid = m.captured(1).toLongLong(&ok);
+            // A folder whose process runs, or may run as another user, stays.
+            if (!ok || pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
+                errno != ESRCH)
+                continue;
+            if (QDir(info.filePath()).removeRecursively())
+                ++removed;
+            continue;
+        }
+        // A folder whose lock is free and that holds something was left by an editor that died.
+        const int fd = OpenFolder(info.filePath());
+        if (fd < 0)
+            continue;
+        const bool stale =
+            LockFolder(fd, true) &&
+            !QDir(info.filePath())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                 .isEmpty();
+        if (stale && QDir(info.filePath()).removeRecursively())
             ++removed;
+        ::close(fd);
     }
     return removed;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 
 class QProcess;
 
@@ -18,10 +19,30 @@ struct CSandboxLimits {
 // dies.
 void SandboxProcess(QProcess& process, const QString& jobFolder, const CSandboxLimits& limits);
 
-// The QTemporaryDir template of this process's job folders; the process id in the name lets a
-// later start find folders whose process was killed.
-QString JobFolderTemplate(const QString& tempPath);
-// Removes the job folders in tempPath whose process no longer runs; returns how many.
+// A job folder: a private temporary folder of this user, made in tempPath with a random name
+// that tells a drawing nothing about the editor, and removed with the object. It holds a lock
+// on itself for its lifetime, which lets a later start tell the folders of killed editors from
+// those of running ones; it holds an empty "tmp" folder from the start.
+class CJobFolder {
+public:
+    explicit CJobFolder(const QString& tempPath);
+    ~CJobFolder();
+    CJobFolder(const CJobFolder&) = delete;
+    CJobFolder& operator=(const CJobFolder&) = delete;
+
+    bool IsValid() const { return m_nLock >= 0; }
+    // Why the folder could not be made or locked.
+    QString GetError() const { return m_strError; }
+    QString GetPath() const { return m_dir.path(); }
+    QString FilePath(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    int m_nLock = -1;
+    QString m_strError;
+};
+
+// Removes the job folders in tempPath whose editor no longer runs; returns how many.
 int RemoveStaleJobFolders(const QString& tempPath);
 
 // The bytes of every file below folder.

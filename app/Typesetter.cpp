@@ -68,6 +68,13 @@ QString DescribeToolFailure(const QString& tool, int code, bool crashed, const Q
     QString detail = QString::fromLocal8Bit(output).trimmed();
     if (detail.size() > 600)
         detail = detail.left(600) + "...";
+    // Ghostscript says so when it refuses a new output file (on opening it, or at once on the
+    // bounding box device), a file's deletion or renaming.
+    static const QRegularExpression written("Could not open the file|invalidfileaccess in "
+                                            "/?setpagedevice|in --(deletefile|renamefile)--");
+    if (tool == "gs" && QString::fromLocal8Bit(output).contains(written))
+        return QString("The drawing tried to write or delete a file; Ghostscript refused it.\n%1")
+            .arg(detail);
     if (detail.contains("denied in -R2 mode") || detail.contains("invalidfileaccess"))
         return QString("%1 refused to open a file outside the drawing's folder: a drawing may "
                        "not read or write other files.\n%2")
@@ -88,8 +95,7 @@ QString DescribeToolFailure(const QString& tool, int code, bool crashed, const Q
 
 } // namespace
 
-CTypesetter::CTypesetter(QObject* parent)
-    : QObject(parent), m_dir(JobFolderTemplate(QDir::tempPath())) {
+CTypesetter::CTypesetter(QObject* parent) : QObject(parent), m_dir(QDir::tempPath()) {
     // The folders of runs whose editor was killed are removed once, at the first typesetter.
     static const int stale = RemoveStaleJobFolders(QDir::tempPath());
     (void)stale;
@@ -137,7 +143,7 @@ QString CTypesetter::FindMissingTools(ETypesetOutput output) {
 }
 
 QString CTypesetter::PathOf(const QString& name) const {
-    return m_dir.filePath(name);
+    return m_dir.FilePath(name);
 }
 
 void CTypesetter::Cancel() {
@@ -167,8 +173,8 @@ void CTypesetter::Start(const CTypesetRequest& request) {
         emit Finished(r);
         return;
     }
-    if (!m_dir.isValid()) {
-        Fail("No private temporary folder could be made: " + m_dir.errorString());
+    if (!m_dir.IsValid()) {
+        Fail("No private temporary folder could be made: " + m_dir.GetError());
         return;
     }
     if (request.eOutput != ETypesetOutput::Preview &&
@@ -188,7 +194,7 @@ void CTypesetter::Start(const CTypesetRequest& request) {
     // Ghostscript's temporary folder holds nothing but this run.
     QDir(PathOf("tmp")).removeRecursively();
     if (!QDir().mkpath(PathOf("tmp"))) {
-        Fail("No private temporary folder could be made in " + m_dir.path());
+        Fail("No private temporary folder could be made in " + m_dir.GetPath());
         return;
     }
     // The preview's format and Ghostscript start now if they are not made or waiting yet.
@@ -214,7 +220,8 @@ void CTypesetter::Start(const CTypesetRequest& request) {
     // A new source starts in an empty folder: nothing an earlier drawing wrote is read by this
     // one or counts against its room.
     for (const QFileInfo& entry :
-         QDir(m_dir.path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+         QDir(m_dir.GetPath())
+             .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
         if (entry.isDir() && !entry.isSymLink())
             QDir(entry.filePath()).removeRecursively();
         else
@@ -278,7 +285,7 @@ void CTypesetter::RunTool(const QString& tool, const QStringList& args, CDone do
         Fail(FindMissingTools(m_request.eOutput));
         return;
     }
-    QProcess* p = MakeProcess(program, args, m_dir.path());
+    QProcess* p = MakeProcess(program, args, m_dir.GetPath());
     WatchTool(p, tool, std::move(done), checkExit);
     p->start(QIODevice::ReadOnly);
 }
@@ -332,7 +339,7 @@ QStringList CTypesetter::PreviewLatexArgs() const {
                      "\\openin15=article.cls \\closein15 \\read16to\\qgo \\let\\qgo\\undefined "
                      "\\nonstopmode\\input main.tex "};
     if (m_bFormatReady)
-        args.prepend("-fmt=" + m_pFormatDir->filePath("quodra"));
+        args.prepend("-fmt=" + m_pFormatDir->FilePath("quodra"));
     return args;
 }
 
@@ -347,9 +354,9 @@ void CTypesetter::Prepare(CWaitingTool& waiting, const QString& tool, const QStr
         return;
     Drop(waiting);
     const QString program = QStandardPaths::findExecutable(tool);
-    if (program.isEmpty() || !m_dir.isValid() || !QDir().mkpath(PathOf("tmp")))
+    if (program.isEmpty() || !m_dir.IsValid() || !QDir().mkpath(PathOf("tmp")))
         return;
-    QProcess* p = MakeProcess(program, args, m_dir.path());
+    QProcess* p = MakeProcess(program, args, m_dir.GetPath());
     waiting = {p, tool, args};
     // One that dies while it waits is started again by the run that needs it.
     const auto forget = [&waiting, p] {
@@ -375,10 +382,10 @@ QProcess* CTypesetter::TakeWaiting(CWaitingTool& waiting, const QString& tool,
 void CTypesetter::PrepareFormat() {
     if (m_pFormatDir)
         return; // made, being made or failed: once for each typesetter
-    m_pFormatDir = std::make_unique<QTemporaryDir>(JobFolderTemplate(QDir::tempPath()));
-    const QDir dir(m_pFormatDir->path());
+    m_pFormatDir = std::make_unique<CJobFolder>(QDir::tempPath());
+    const QDir dir(m_pFormatDir->GetPath());
     const QString program = QStandardPaths::findExecutable("latex");
-    if (!m_pFormatDir->isValid() || !dir.mkpath("tmp") || program.isEmpty())
+    if (!m_pFormatDir->IsValid() || program.isEmpty())
         return;
     // The lines before the user's preamble, which every source opens with.
     const CTypesetSource source = MakeTypesetSource({}, {});
@@ -482,7 +489,7 @@ QString CTypesetter::LastLogPath() {
 }
 
 void CTypesetter::CheckFolderSize() {
-    if (!m_pProcess || FolderBytes(m_dir.path()) <= m_limits.nFolderBytes)
+    if (!m_pProcess || FolderBytes(m_dir.GetPath()) <= m_limits.nFolderBytes)
         return;
     const QString tool = QFileInfo(m_pProcess->program()).fileName();
     Cancel();

@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -104,7 +103,7 @@ public:
     // margin page units inside the paper that LaTeX shipped.
     static QStringList PreviewDvipsArgs(double dpi, int margin, int pageWidth, int pageHeight);
     // The job folder the tools run in.
-    QString GetJobFolder() const { return m_dir.path(); }
+    QString GetJobFolder() const { return m_dir.GetPath(); }
 
     // Each tool gets this long before it is stopped.
     int m_nTimeoutMs = 20000;
@@ -134,6 +133,7 @@ private:
     void AfterLatex();
     void AfterDvips();
     void Render();
+    void RenderPng();
     void Deliver(const QString& file);
     void Fail(const QString& text);
     void Succeed(CTypesetResult result);
@@ -141,7 +141,7 @@ private:
     void CheckFolderSize();
     QString PathOf(const QString& name) const;
 
-    QTemporaryDir m_dir;
+    CJobFolder m_dir;
     CTypesetRequest m_request;
     CTypesetSource m_source;
     std::string m_strLastSource; // the source whose dvi and ps are in the folder
@@ -162,7 +162,7 @@ private:
     // The preview's LaTeX format: LaTeX with the lines every source opens with (the class and
     // texdraw) already read, made once from those lines alone in a folder of its own, where no
     // drawing's tools may write, so that no drawing can change what the next one starts from.
-    std::unique_ptr<QTemporaryDir> m_pFormatDir;
+    std::unique_ptr<CJobFolder> m_pFormatDir;
     QProcess* m_pFormatBuild = nullptr;
     bool m_bFormatReady = false;
 };

@@ -131,12 +131,16 @@ void CTypesetter::AfterDvips() {
     // (the ink, or the editor's page and the ink) with that moved to its corner.
     // Ghostscript's bounding box counts a stroke of a path that only moves (texdraw strokes one
     // at its origin and at each move) as ink at that point, which the page never shows: such a
-    // stroke only clears the path here.
+    // stroke only clears the path here. The bounding box device takes a new output file without
+    // a word, and starts its box afresh: a drawing that asks for one is refused here as the other
+    // devices refuse it.
     RunTool(
         "gs",
         {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=bbox", "-c",
          "userdict /stroke {false {pop pop} {pop pop pop true} {6 {pop} repeat pop true} "
-         "{pop true} pathforall {systemdict /stroke get exec} {newpath} ifelse} bind put",
+         "{pop true} pathforall {systemdict /stroke get exec} {newpath} ifelse} bind put "
+         "userdict /setpagedevice {dup /OutputFile known {/setpagedevice errordict "
+         "/invalidfileaccess get exec} if systemdict /setpagedevice get exec} bind put",
          "-f", "page.ps"},
         [this](const QByteArray& out, const QByteArray& err) {
             static const QRegularExpression re(
@@ -211,38 +215,90 @@ void CTypesetter::RenderPreview() {
 }
 
 void CTypesetter::Render() {
-    const QString ps = "crop.ps";
-    // SVG is made from the PDF, so that no PostScript runs outside Ghostscript's safe mode.
-    const bool pdf =
-        m_request.eOutput == ETypesetOutput::Pdf || m_request.eOutput == ETypesetOutput::Svg;
-    const QString out = pdf ? "out.pdf" : "out.png";
-    QStringList args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sOutputFile=" + out};
-    if (pdf) {
-        // PDF 1.5, the newest that pdflatex takes without a warning.
-        args << "-sDEVICE=pdfwrite"
-             << "-dCompatibilityLevel=1.5" << ps;
-        // The title: the drawing's name, not that of the temporary dvi file.
-        if (!m_request.strTitle.isEmpty())
-            args << "-c"
-                 << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
-    } else {
-        // The page's white is left transparent: an exported image lies over whatever page it is
-        // put on (the preview's white is taken out in Deliver).
-        args << "-sDEVICE=pngalpha"
-             << "-r" + Num(m_request.dDpi) << "-dTextAlphaBits=4"
-             << "-dGraphicsAlphaBits=4" << ps;
+    // Every export is made from a PDF of the page: SVG so that no PostScript runs outside
+    // Ghostscript's safe mode, PNG so that the page rasterised is one whose size is read and
+    // checked first and that nothing changes meanwhile (a PDF runs no programs). PDF 1.5, the
+    // newest that pdflatex takes without a warning.
+    QStringList args{"-q",
+                     "-dSAFER",
+                     "-dBATCH",
+                     "-dNOPAUSE",
+                     "-sOutputFile=out.pdf",
+                     "-sDEVICE=pdfwrite",
+                     "-dCompatibilityLevel=1.5"};
+    if (m_request.eOutput == ETypesetOutput::Png) {
+        // For the image: the page as it is drawn, not turned to its text, and its pictures kept
+        // without loss.
+        args << "-dAutoRotatePages=/None"
+             << "-dAutoFilterColorImages=false"
+             << "-dAutoFilterGrayImages=false"
+             << "-dColorImageFilter=/FlateEncode"
+             << "-dGrayImageFilter=/FlateEncode";
     }
-    RunTool("gs", args, [this, out](const QByteArray&, const QByteArray&) {
-        if (m_request.eOutput != ETypesetOutput::Svg) {
-            Deliver(out);
-            return;
+    args << "crop.ps";
+    // The title: the drawing's name, not that of the temporary dvi file.
+    if (!m_request.strTitle.isEmpty())
+        args << "-c"
+             << QString("[ /Title %1 /DOCINFO pdfmark").arg(PdfHexString(m_request.strTitle));
+    RunTool("gs", args, [this](const QByteArray&, const QByteArray&) {
+        switch (m_request.eOutput) {
+        case ETypesetOutput::Png:
+            RenderPng();
+            break;
+        case ETypesetOutput::Svg:
+            // Glyphs become paths: SVG fonts are shown by almost no program. The page is taken
+            // as it is: by default pdftocairo fits it to a paper of its own, shrunk by a few per
+            // cent and centred.
+            RunTool("pdftocairo",
+                    {"-svg", "-nocrop", "-noshrink", "-nocenter", "out.pdf", "out.svg"},
+                    [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
+            break;
+        default:
+            Deliver("out.pdf");
         }
-        // Glyphs become paths: SVG fonts are shown by almost no program. The page is taken as
-        // it is: by default pdftocairo fits it to a paper of its own, shrunk by a few per cent
-        // and centred.
-        RunTool("pdftocairo", {"-svg", "-nocrop", "-noshrink", "-nocenter", "out.pdf", "out.svg"},
-                [this](const QByteArray&, const QByteArray&) { Deliver("out.svg"); });
     });
+}
+
+void CTypesetter::RenderPng() {
+    // The size of the PDF's page, which the drawing's PostScript may have made larger than the
+    // one asked of dvips.
+    RunTool("gs",
+            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dNODISPLAY", "--permit-file-read=out.pdf",
+             "-c",
+             "(out.pdf) (r) file runpdfbegin 1 pdfgetpage /MediaBox pget pop aload pop 3 -1 roll "
+             "sub 3 1 roll exch sub (QuodraPage: ) print =only ( ) print = quit"},
+            [this](const QByteArray& out, const QByteArray&) {
+                static const QRegularExpression re("^QuodraPage: ([-0-9.eE]+) ([-0-9.eE]+)$",
+                                                   QRegularExpression::MultilineOption);
+                QRegularExpressionMatch m;
+                for (auto it = re.globalMatch(QString::fromLatin1(out)); it.hasNext();)
+                    m = it.next();
+                const double w = std::abs(m.captured(1).toDouble());
+                const double h = std::abs(m.captured(2).toDouble());
+                if (!m.hasMatch() || !(w > 0 && h > 0 && w * h < 1e12)) {
+                    Fail("Ghostscript found no page in the typeset PDF.");
+                    return;
+                }
+                // The crop was checked before dvips: a page too large now is the drawing's own.
+                const QString tooBig = CheckImageSize(w / kBp, h / kBp, m_request.dDpi);
+                if (!tooBig.isEmpty()) {
+                    Fail(QString("The drawing makes its own page of %1 \u00D7 %2 in. %3")
+                             .arg(w / kBp, 0, 'f', 2)
+                             .arg(h / kBp, 0, 'f', 2)
+                             .arg(tooBig));
+                    return;
+                }
+                // The device's size is fixed to the page checked; the page's white is left
+                // transparent: an exported image lies over whatever page it is put on (the
+                // preview's white is taken out in Deliver).
+                RunTool("gs",
+                        {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pngalpha",
+                         "-r" + Num(m_request.dDpi), "-dDEVICEWIDTHPOINTS=" + Num(w),
+                         "-dDEVICEHEIGHTPOINTS=" + Num(h), "-dFIXEDMEDIA", "-dFIXEDRESOLUTION",
+                         "-dFirstPage=1", "-dLastPage=1", "-dTextAlphaBits=4",
+                         "-dGraphicsAlphaBits=4", "-sOutputFile=out.png", "out.pdf"},
+                        [this](const QByteArray&, const QByteArray&) { Deliver("out.png"); });
+            });
 }
 
 void CTypesetter::Deliver(const QString& file) {

@@ -99,6 +99,26 @@ TEST_F(CSandboxTest, NoFileOutsideTheJobFolderIsReadOrWritten) {
                    WriteDrawing("plain.txt", "plain")}),
               1);
     EXPECT_TRUE(m_strErr.contains("in the LaTeX preamble")) << m_strErr.toStdString();
+
+    // Another output file (asked by name, or straight from Ghostscript's own dictionary for the
+    // rest of the page), a deletion or a renaming is refused, and the drawing is told so.
+    const std::string changes[] = {
+        "<< /OutputFile (x.png) >> setpagedevice",
+        "SI restore << /OutputFile (x.png) >> systemdict /setpagedevice get exec /SI save def 0 0 "
+        "moveto 9 9 rlineto stroke",
+        "(main.tex) deletefile",
+        "(main.tex) (x.tex) renamefile",
+    };
+    for (const std::string& change : changes) {
+        const QString drawing = WriteDrawing("change.txt", "\\special{ps: " + change + "}");
+        for (const QStringList& how :
+             {QStringList{"--export", m_dir.filePath("out.pdf")},
+              {"--export", m_dir.filePath("out.png"), "--crop", "page", "--dpi", "30"}}) {
+            EXPECT_EQ(Run(how + QStringList{drawing}), 1) << change;
+            EXPECT_TRUE(m_strErr.contains("The drawing tried to write or delete a file"))
+                << change << ": " << m_strErr.toStdString();
+        }
+    }
 }
 
 TEST_F(CSandboxTest, MemoryFilesAndImageSizeAreBounded) {
@@ -132,6 +152,17 @@ TEST_F(CSandboxTest, MemoryFilesAndImageSizeAreBounded) {
               2);
     EXPECT_TRUE(m_strErr.contains("Choose 1")) << m_strErr.toStdString();
     EXPECT_FALSE(QFile::exists(m_dir.filePath("huge.png")));
+    // A drawing that makes its own page larger, through the page device or the device itself,
+    // is refused before that page is rasterised.
+    for (const char* grow : {"<< /PageSize [2500 2500] >> setpagedevice",
+                             "mark /HWSize [25000 25000] currentdevice putdeviceprops setdevice"}) {
+        const QString drawing = WriteDrawing("grow.txt", std::string("\\special{ps: SI restore ") +
+                                                             grow + " /SI save def}");
+        EXPECT_EQ(Run({"--export", m_dir.filePath("huge.png"), "--crop", "page", drawing}), 1)
+            << grow;
+        EXPECT_TRUE(m_strErr.contains("megapixels")) << grow << ": " << m_strErr.toStdString();
+        EXPECT_FALSE(QFile::exists(m_dir.filePath("huge.png"))) << grow;
+    }
 }
 
 // The children of a running export die with it, a killed export's folder goes at the next start,
@@ -167,6 +198,13 @@ TEST_F(CSandboxTest, ChildrenDieWithTheExportAndFoldersGo) {
         for (int i = 0; i < 200 && latex == 0; ++i, QTest::qWait(50))
             latex = latexChildOf(quodra.processId());
         ASSERT_NE(latex, 0) << "latex never started";
+        // A running editor's folder stays, and its name does not tell a drawing the editor's
+        // process.
+        EXPECT_EQ(RemoveStaleJobFolders(tmp.path()), 0);
+        const QStringList running = QDir(tmp.path()).entryList({"quodra_dv-*"}, QDir::Dirs);
+        ASSERT_EQ(running.size(), 1);
+        EXPECT_FALSE(running[0].split('-').contains(QString::number(quodra.processId())))
+            << running[0].toStdString();
         ::kill(static_cast<pid_t>(quodra.processId()), sig);
         ASSERT_TRUE(quodra.waitForFinished(10000));
         for (int i = 0; i < 100 && alive(latex); ++i)
