@@ -19,6 +19,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -225,7 +226,10 @@ CSize CCanvasWidget::GetClientSize() const {
 
 void CCanvasWidget::RepaintNow() {
     m_damage = QRegion();
-    viewport()->repaint();
+    if (m_bDeferRepaint)
+        viewport()->update();
+    else
+        viewport()->repaint();
     emit CanvasUpdated();
 }
 
@@ -520,6 +524,9 @@ void CCanvasWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void CCanvasWidget::wheelEvent(QWheelEvent* event) {
+    // The view changes at once; the painting comes when the events waiting are handled, however
+    // many wheel events there are among them.
+    const QScopedValueRollback defer(m_bDeferRepaint, true);
     QPoint delta = event->angleDelta();
     if (event->modifiers().testFlag(Qt::ControlModifier)) {
         // Zooms about the pointer; a wheel turned sideways counts as well.

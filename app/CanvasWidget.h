@@ -155,6 +155,9 @@ private:
     std::array<CBarState, 2> m_bars;
     QImage m_buffer;  // the canvas as last painted, in the window's raster pixels
     QRegion m_damage; // client pixels the canvas marked as changed, painted by UpdateNow
+    // While a wheel event is handled: the canvas's paintings wait for the window's next one, so
+    // that wheel events arriving faster than paintings cost one painting together.
+    bool m_bDeferRepaint = false;
     // What one painting keeps for the next.
     std::unique_ptr<CSurfaceCaches> m_pSurfaceCaches;
     std::unique_ptr<CQuodra> m_pCanvas;

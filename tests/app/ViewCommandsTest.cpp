@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -264,6 +265,18 @@ TEST_F(CViewTest, WheelScrollsLikeTheScrollBars) {
                       Qt::ShiftModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(Viewport(), &right);
     EXPECT_EQ(h->value(), h0 + CCanvasWidget::kWheelStep);
+    // Wheel events that come faster than paintings are painted once, at the last position, and
+    // what is kept equals a whole painting there.
+    QCoreApplication::processEvents();
+    QSignalSpy painted(m_widget, &CCanvasWidget::Painted);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::postEvent(Viewport(), down.clone());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !painted.isEmpty(); }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(v->value(), v0 + 6 * CCanvasWidget::kWheelStep);
+    EXPECT_EQ(painted.size(), 1);
+    EXPECT_TRUE(m_widget->GetBackBuffer() == m_widget->PaintWhole());
+    v->setValue(v0 + CCanvasWidget::kWheelStep);
     // A line step of the bar moves one pixel; the page step is the page size.
     EXPECT_EQ(v->singleStep(), 1);
     v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
