@@ -28,6 +28,12 @@ const std::vector<CPainterCallCache::CRun>* CPainterCallCache::Get(const CCall& 
         slot = {h, &it->second};
         return &it->second.runs;
     }
+    // Seen once: kept the next time it comes (a clash of two keys only delays that).
+    std::uint64_t& seen = m_seen[h >> (64 - kSeenBits)];
+    if (seen != h) {
+        seen = h;
+        return nullptr;
+    }
     CEntry entry{call, {}};
     if (!Make(entry))
         return nullptr;

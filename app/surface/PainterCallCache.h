@@ -3,7 +3,9 @@
 // pixels the call set, by the very call: the same lines or corners, pen, translation and device
 // size. The painter's result for such a call depends on where it lies on the device, so nothing
 // is moved or reused across positions; but the same call comes again on every frame while the
-// view stays put.
+// view stays put. A call is kept only when it comes a second time: the first painting of a view
+// (a scroll or zoom step, which may be the only one) leaves it to the painter, which draws it
+// faster than drawing it aside and reading its runs back.
 #pragma once
 
 #include "app/surface/PixelTypes.h"
@@ -44,8 +46,9 @@ public:
     // A call to fill in and look up: its points keep their room from one call to the next.
     CCall& Scratch() { return m_scratchCall; }
 
-    // The runs, which stay until Trim; null when the call would take too long to look over, or
-    // another call holds its place, and is better made on the painter straight away.
+    // The runs, which stay until Trim; null when the call is new (seen for the first time), would
+    // take too long to look over, or another call holds its place, and is better made on the
+    // painter straight away.
     const std::vector<CRun>* Get(const CCall& call);
     // Between paintings: empties the cache when it holds more than its limit.
     void Trim();
@@ -70,6 +73,9 @@ private:
     };
     size_t m_nMaxRuns;
     std::array<CSlot, size_t(1) << kFrontBits> m_front{};
+    // The keys of calls seen once, by their top bits: a call is made when its key is found here.
+    static constexpr int kSeenBits = 16;
+    std::vector<std::uint64_t> m_seen = std::vector<std::uint64_t>(size_t(1) << kSeenBits);
     std::unordered_map<std::uint64_t, CEntry> m_map;
     size_t m_nRuns = 0;
     int m_nDrops = 0;
