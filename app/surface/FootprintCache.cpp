@@ -8,7 +8,7 @@
 #include <cmath>
 
 CFootprintView CFootprintCache::Get(int dx, int dy, const CPen& pen, const CScale& scale,
-                                    CPoint phase) {
+                                    CPoint phase, bool again) {
     const CKey key{(std::uint64_t(std::uint32_t(dx) & 0xFFFFF) << 40) |
                        (std::uint64_t(std::uint32_t(dy) & 0xFFFFF) << 20) |
                        std::uint64_t(pen.width & 0xFFFFF),
@@ -22,6 +22,14 @@ CFootprintView CFootprintCache::Get(int dx, int dy, const CPen& pen, const CScal
         return slot.view;
     auto it = m_map.find(key);
     if (it == m_map.end()) {
+        if (again) {
+            const std::uint64_t mark = mixed * 0xC2B2AE3D27D4EB4Full | 1;
+            std::uint64_t& seen = m_seen[(mark * 0x9E3779B97F4A7C15ull) >> (64 - kSeenBits)];
+            if (seen != mark) {
+                seen = mark; // kept the next time it is asked for
+                return {};
+            }
+        }
         it = m_map.try_emplace(key).first;
         Make(dx, dy, pen, scale, phase, it->second);
         m_nRows += it->second.rows.size() + 1;

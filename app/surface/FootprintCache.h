@@ -43,9 +43,11 @@ public:
     explicit CFootprintCache(size_t maxRows) : m_nMaxRows(maxRows) {}
 
     // The footprint of a segment dx, dy units long starting at phase (x, y) of scale; it stays
-    // where it is until Trim.
-    CFootprintView Get(int dx, int dy, const CPen& pen, const CScale& scale = {},
-                       CPoint phase = {});
+    // where it is until Trim. With `again`, a footprint not kept yet is made only when it is
+    // asked for the second time, and is not usable the first: a segment stroked once (in the
+    // first painting of a zoom) is stroked faster by the painter than made and written.
+    CFootprintView Get(int dx, int dy, const CPen& pen, const CScale& scale = {}, CPoint phase = {},
+                       bool again = false);
     // Between paintings: empties the cache when it holds more than its limit.
     void Trim();
     size_t GetRows() const { return m_nRows; }
@@ -70,6 +72,10 @@ private:
         }
     };
     void Make(int dx, int dy, const CPen& pen, const CScale& scale, CPoint phase, CFootprint& f);
+
+    // The keys of footprints asked for once with `again`, by the bits of their mix.
+    static constexpr int kSeenBits = 16;
+    std::vector<std::uint64_t> m_seen = std::vector<std::uint64_t>(size_t(1) << kSeenBits);
 
     static constexpr int kFrontBits = 14;
     struct CSlot {

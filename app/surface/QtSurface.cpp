@@ -337,7 +337,7 @@ bool CQtSurface::WriteWide(CPoint from, CPoint to, const CPen& pen) {
     if (!v.Contains(from) || !v.Contains(to) || std::min(from.y, to.y) - w - 2LL < writable.top)
         return false;
     const CFootprintView f =
-        m_caches.Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen);
+        m_caches.Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen, {}, {}, true);
     if (!f.usable)
         return false;
     CWriteOp op;
@@ -371,8 +371,8 @@ bool CQtSurface::WriteScaledWide(CPoint from, CPoint to, const CPen& pen) {
         std::llabs(dy) > CFootprintCache::kMaxExtent || !v.Contains(from) || !v.Contains(to))
         return false;
     const CPoint phase{m_scale.Phase(from.x + m_nShiftX), m_scale.Phase(from.y + m_nShiftY)};
-    const CFootprintView f =
-        m_caches.Footprints().Get(static_cast<int>(dx), static_cast<int>(dy), pen, m_scale, phase);
+    const CFootprintView f = m_caches.Footprints().Get(static_cast<int>(dx), static_cast<int>(dy),
+                                                       pen, m_scale, phase, true);
     if (!f.usable)
         return false;
     // Only strokes wholly inside the image: the painter rounds a stroke it cuts differently.
