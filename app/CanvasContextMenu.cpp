@@ -35,6 +35,7 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
     if (figure && !figure->m_bSelected) {
         canvas.GetFigures().ClearSelection();
         figure->m_bSelected = true;
+        canvas.NoteSelectionChanged();
         widget->RepaintNow();
     }
     // The Edit commands follow the selection just made.

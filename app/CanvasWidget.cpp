@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,7 @@ CCanvasWidget::CCanvasWidget(QWidget* parent)
         ApplyRange(bar);
     }
     m_pCanvas = std::make_unique<CQuodra>(*this);
+    m_told = ReadToldState();
 }
 
 CCanvasWidget::~CCanvasWidget() = default;
@@ -230,7 +232,7 @@ void CCanvasWidget::RepaintNow() {
         viewport()->update();
     else
         viewport()->repaint();
-    emit CanvasUpdated();
+    TellChanges(false);
 }
 
 void CCanvasWidget::InvalidateRect(const CRect& client) {
@@ -246,7 +248,7 @@ void CCanvasWidget::InvalidateRect(const CRect& client) {
 void CCanvasWidget::UpdateNow() {
     if (!m_damage.isEmpty())
         viewport()->repaint(std::exchange(m_damage, QRegion()));
-    emit CanvasUpdated();
+    TellChanges(false);
 }
 
 // Qt keeps sending the mouse to the widget that got the button press until its release, which
@@ -305,7 +307,42 @@ void CCanvasWidget::ShowMessage(const std::string& text) {
 }
 
 void CCanvasWidget::OnEditStateChanged() {
+    TellChanges(true);
     emit EditStateChanged();
+}
+
+CCanvasWidget::CToldState CCanvasWidget::ReadToldState() const {
+    const CQuodra& c = *m_pCanvas;
+    CToldState s;
+    s.nRevision = c.GetRevision();
+    s.dZoom = c.GetZoom();
+    s.scroll = {GetScrollPos(EScrollBar::Horizontal), GetScrollPos(EScrollBar::Vertical)};
+    s.pageOrigin = c.GetPageOrigin();
+    s.client = GetClientSize();
+    s.eMode = c.GetMode();
+    s.eMouse = c.GetMouseState();
+    s.nGrabbedHandle = c.GetGrabbedHandle();
+    s.bBand = c.IsRubberBandShown();
+    s.down = c.GetDownPoint();
+    s.current = c.GetCurrentPoint();
+    return s;
+}
+
+void CCanvasWidget::TellChanges(bool editState) {
+    const CToldState now = ReadToldState();
+    const CToldState was = std::exchange(m_told, now);
+    unsigned changes = editState ? kSelectionChanged : 0u;
+    if (now.nRevision != was.nRevision)
+        changes |= kFiguresChanged;
+    if (now.dZoom != was.dZoom)
+        changes |= kZoomChanged;
+    if (now.scroll != was.scroll || now.pageOrigin != was.pageOrigin || now.client != was.client)
+        changes |= kViewMoved;
+    if (std::tie(now.eMode, now.eMouse, now.nGrabbedHandle, now.bBand, now.down, now.current) !=
+        std::tie(was.eMode, was.eMouse, was.nGrabbedHandle, was.bBand, was.down, was.current))
+        changes |= kGestureChanged;
+    if (changes != 0)
+        emit StateChanged(changes);
 }
 
 // --- Events
@@ -482,6 +519,8 @@ void CCanvasWidget::mousePressEvent(QMouseEvent* event) {
 void CCanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     m_pCanvas->OnMouseMove(ToCPoint(event->position()));
     m_pCanvas->OnSetCursor();
+    // A move that painted nothing may still have moved the gesture on.
+    TellChanges(false);
     emit PointerMoved(event->position().toPoint());
 }
 

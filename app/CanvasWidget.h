@@ -93,15 +93,24 @@ public:
     void ShowMessage(const std::string& text) override;
     void OnEditStateChanged() override;
 
+    // What StateChanged tells of the canvas's state, a bit each.
+    enum EStateChange : unsigned {
+        kFiguresChanged = 0x1,   // the revision, and with it the modified mark
+        kSelectionChanged = 0x2, // the selection may have changed: the edit state was told
+        kZoomChanged = 0x4,
+        kViewMoved = 0x8,       // scrolled, resized, or the page placed elsewhere in the window
+        kGestureChanged = 0x10, // the gesture's state and points, its band or handle, or the mode
+    };
+
 signals:
     // A message for the status bar.
     void MessageWanted(const QString& text);
     // Undo, redo, cut, copy or select all may have become possible or impossible.
     void EditStateChanged();
-
-signals:
-    // The canvas has been repainted after a change (zoom, scrolling, figures, a gesture step).
-    void CanvasUpdated();
+    // Some of the canvas's state changed (EStateChange bits), told after each painting of a
+    // change, each report of the edit state and each move of the pointer, and never while
+    // nothing changed: painting again tells nothing, a scroll only kViewMoved.
+    void StateChanged(unsigned changes);
     // The pointer moved over the canvas (client pixels), or left it.
     void PointerMoved(QPoint client);
     void PointerLeft();
@@ -128,6 +137,23 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // What StateChanged compares, read from the canvas in a few steps.
+    struct CToldState {
+        std::uint64_t nRevision = 0;
+        double dZoom = 0;
+        CPoint scroll, pageOrigin;
+        CSize client;
+        EMode eMode = kModeSelect;
+        EMouseState eMouse = kStateIdle;
+        int nGrabbedHandle = 0;
+        bool bBand = false;
+        CPoint down, current;
+    };
+    CToldState ReadToldState() const;
+    // Tells StateChanged what changed since it last told; editState: the canvas reported its
+    // edit state, so the selection may have changed.
+    void TellChanges(bool editState);
+
     struct CBarState {
         int nMin = 0;
         int nMax = 100;
@@ -163,4 +189,5 @@ private:
     std::unique_ptr<CQuodra> m_pCanvas;
     mutable std::unordered_map<std::string, bool> m_textProblems; // by text
     mutable std::vector<int> m_signCandidates; // the figures a painting looks at for signs
+    CToldState m_told;                         // the state as StateChanged last told it
 };

@@ -105,8 +105,6 @@ CLabelRows::CLabelRows(CCanvasWidget& canvas, QWidget* body, QGridLayout* grid, 
         ApplyAngle();
     });
 
-    connect(&m_canvas, &CCanvasWidget::EditStateChanged, this, &CLabelRows::Refresh);
-    connect(&m_canvas, &CCanvasWidget::CanvasUpdated, this, &CLabelRows::Refresh);
     Refresh();
 }
 

@@ -21,7 +21,7 @@ public:
     CLabelRows(CCanvasWidget& canvas, QWidget* body, QGridLayout* grid, int& row);
 
     // Shows the selected labels' placement, or new labels' with nothing selected; the rows are
-    // disabled when the selection holds no label.
+    // disabled when the selection holds no label. The panel calls it as it refreshes itself.
     void Refresh();
     // The first and last control, for the panel's keyboard order.
     QWidget* GetFirst() const;

@@ -95,8 +95,12 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
     connect(m_pView, &Cquodra_dvView::StatusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text, kMessageMs); });
-    // Every change of the drawing repaints the canvas: the title's mark follows it.
-    connect(canvas, &CCanvasWidget::CanvasUpdated, this, &CMainFrame::UpdateTitle);
+    // The title's mark follows the figures: any change of them may set it or, undone back to the
+    // saved drawing, clear it.
+    connect(canvas, &CCanvasWidget::StateChanged, this, [this](unsigned changes) {
+        if (changes & CCanvasWidget::kFiguresChanged)
+            UpdateTitle();
+    });
     connect(canvas, &CCanvasWidget::ToolKeyPressed, this, &CMainFrame::OnAction);
     connect(canvas, &CCanvasWidget::ContextMenuWanted, this, [this](QPoint client, QPoint global) {
         MakeCanvasContextMenu(*this, client)->exec(global);

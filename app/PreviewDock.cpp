@@ -327,6 +327,7 @@ bool CPreviewDock::SelectErrorFigure() {
             continue;
         figures.ClearSelection();
         f->m_bSelected = true;
+        m_canvas.GetCanvas().NoteSelectionChanged();
         m_canvas.setFocus();
         m_canvas.viewport()->update();
         return true;

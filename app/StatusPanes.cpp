@@ -37,32 +37,56 @@ CStatusPanes::CStatusPanes(QStatusBar& bar, CCanvasWidget& canvas)
     m_pSize =
         AddPane(bar, "0000.0 x 0000.0", "Size of what is being drawn or moved, in page units");
     m_pZoom = AddPane(bar, "1000%", "Zoom");
-    connect(&canvas, &CCanvasWidget::CanvasUpdated, this, &CStatusPanes::Refresh);
+    connect(&canvas, &CCanvasWidget::StateChanged, this, &CStatusPanes::OnStateChanged);
     connect(&canvas, &CCanvasWidget::PointerMoved, this, &CStatusPanes::OnPointerMoved);
     connect(&canvas, &CCanvasWidget::PointerLeft, this, &CStatusPanes::OnPointerLeft);
     Refresh();
 }
 
+void CStatusPanes::OnStateChanged(unsigned changes) {
+    using W = CCanvasWidget;
+    if (changes & W::kZoomChanged)
+        ShowZoom();
+    // The page point under a pointer that stands still moves with the view.
+    if (m_ptPointer && (changes & (W::kZoomChanged | W::kViewMoved)))
+        ShowPosition();
+    // The size follows the gesture, the figures it moves or draws and the zoom, not the scrolling.
+    if (changes & ~W::kViewMoved)
+        ShowSize();
+}
+
 void CStatusPanes::OnPointerMoved(QPoint client) {
     m_ptPointer = client;
-    Refresh();
+    ShowPosition();
 }
 
 void CStatusPanes::OnPointerLeft() {
     m_ptPointer.reset();
-    Refresh();
+    ShowPosition();
 }
 
 void CStatusPanes::Refresh() {
+    ShowZoom();
+    ShowPosition();
+    ShowSize();
+}
+
+void CStatusPanes::ShowZoom() {
+    m_pZoom->setText(QString::number(std::lround(m_canvas.GetCanvas().GetZoom() * 100.0)) + "%");
+}
+
+void CStatusPanes::ShowPosition() {
+    if (!m_ptPointer) {
+        m_pPosition->clear();
+        return;
+    }
     const CQuodra& c = m_canvas.GetCanvas();
     const double zoom = c.GetZoom();
-    m_pZoom->setText(QString::number(std::lround(zoom * 100.0)) + "%");
-    if (m_ptPointer) {
-        const CPoint page = c.AreaToPage(c.ClientToArea({m_ptPointer->x(), m_ptPointer->y()}));
-        m_pPosition->setText(Units(page.x / zoom, zoom) + ", " + Units(page.y / zoom, zoom));
-    } else {
-        m_pPosition->clear();
-    }
+    const CPoint page = c.AreaToPage(c.ClientToArea({m_ptPointer->x(), m_ptPointer->y()}));
+    m_pPosition->setText(Units(page.x / zoom, zoom) + ", " + Units(page.y / zoom, zoom));
+}
+
+void CStatusPanes::ShowSize() {
     m_pSize->setText(DragSizeText());
 }
 

@@ -25,8 +25,13 @@ public:
     void Refresh();
 
 private:
+    // Each pane is read again when what it shows may have changed (CCanvasWidget::EStateChange).
+    void OnStateChanged(unsigned changes);
     void OnPointerMoved(QPoint client);
     void OnPointerLeft();
+    void ShowZoom();
+    void ShowPosition();
+    void ShowSize();
     QString DragSizeText() const;
 
     CCanvasWidget& m_canvas;

@@ -304,8 +304,15 @@ CStyleDock::CStyleDock(CCanvasWidget& canvas, QWidget* parent)
     chain(m_pLabelRows->GetLast());
 
     LoadNewStyle();
-    connect(&m_canvas, &CCanvasWidget::EditStateChanged, this, &CStyleDock::Refresh);
-    connect(&m_canvas, &CCanvasWidget::CanvasUpdated, this, &CStyleDock::Refresh);
+    // What the panel shows follows the selection and the figures' styles: scrolling and zooming
+    // leave it. The steps of a drag move and reshape figures but restyle none; whatever restyles
+    // them, and the release, tell the edit state: the panel is read then, not at every step.
+    connect(&m_canvas, &CCanvasWidget::StateChanged, this, [this](unsigned changes) {
+        const bool dragging = int(m_canvas.GetCanvas().GetMouseState()) & kMousePressed;
+        if ((changes & CCanvasWidget::kSelectionChanged) ||
+            ((changes & CCanvasWidget::kFiguresChanged) && !dragging))
+            Refresh();
+    });
     Refresh();
 }
 

@@ -63,6 +63,7 @@ public:
     // A short message for the user, shown where the window shows passing news (the status bar).
     virtual void ShowMessage(const std::string& text) = 0;
     // The history, the selection or the figures may have changed: the window brings the commands
-    // that depend on them (undo, redo, cut, copy, select all) up to date.
+    // that depend on them (undo, redo, cut, copy, select all) up to date. Every change of the
+    // selection is told this way, and nothing else tells it.
     virtual void OnEditStateChanged() = 0;
 };

@@ -221,6 +221,9 @@ public:
     // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
+    // For code that changes the selection through GetFigures() instead of a command: the host
+    // is told (OnEditStateChanged), as after every change of the selection the canvas makes.
+    void NoteSelectionChanged() { EditStateChanged(); }
     void SelectAll(); // every selectable figure: not the grid, not kept text
     // The TeXDraw blocks of the selected figures in list order, as the saved file writes them.
     std::string GetSelectionTeXDrawText() const;

@@ -44,12 +44,12 @@ void CQuodra::OnKeyDown(EKey key) {
     case EKey::Delete:
         DeleteSelected();
         break;
-    case EKey::NumPlus:
+    case EKey::NumPlus: // the zoom keys leave the history and the selection as they are
         ZoomIn();
-        break;
+        return;
     case EKey::NumMinus:
         ZoomOut();
-        break;
+        return;
     case EKey::Escape:
         CancelGesture();
         return;

@@ -19,8 +19,10 @@ CQuodra::CSelectionLabels CQuodra::GetSelectionLabels() const {
     result.placement = m_newLabel;
     for (int i = 0; i < m_figures.GetCount(); ++i) {
         const CFigure* f = m_figures.GetAt(i);
+        if (!f->m_bSelected || !f->m_bSelectable)
+            continue; // the flags first: most figures are not selected, and the cast costs more
         const auto* label = dynamic_cast<const CLabel*>(f);
-        if (!label || !f->m_bSelected || !f->m_bSelectable)
+        if (!label)
             continue;
         const CLabelPlacement p = PlacementOf(*label);
         if (result.nCount++ == 0) {
