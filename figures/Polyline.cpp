@@ -383,14 +383,7 @@ CRect CPolyline::GetBoundingRect(double zoom) const {
         r = {std::min(r.left, p.x), std::min(r.top, p.y), std::max(r.right, p.x),
              std::max(r.bottom, p.y)};
     };
-    for (int i = 1; i < GetCornerCount(); ++i)
-        take(GetCorner(i));
-    // A curve stays inside the polygon of its control points.
-    for (int i = 0; i < GetPieceCount(); ++i)
-        if (IsCurved(i)) {
-            take(GetControl(i, 0));
-            take(GetControl(i, 1));
-        }
+    ForEachBoundingPoint(take);
     return r;
 }
 
@@ -489,13 +482,7 @@ int CPolyline::ReadPoints(CDoublePoint* out) const {
         lo = {std::min(lo.x, c.x), std::min(lo.y, c.y)};
         hi = {std::max(hi.x, c.x), std::max(hi.y, c.y)};
     };
-    for (int i = 1; i < GetCornerCount(); ++i)
-        take(GetCorner(i));
-    for (int i = 0; i < GetPieceCount(); ++i)
-        if (IsCurved(i)) {
-            take(GetControl(i, 0));
-            take(GetControl(i, 1));
-        }
+    ForEachBoundingPoint(take);
     out[0] = m_pt1;
     out[1] = lo;
     out[2] = hi;

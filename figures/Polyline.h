@@ -130,6 +130,18 @@ public:
                                                  CDoublePoint d);
 
 private:
+    // Gives take every point that bounds the figure after the first corner: the other corners,
+    // then the curved pieces' control points (a curve stays inside the polygon of its control
+    // points).
+    template <class F> void ForEachBoundingPoint(F&& take) const {
+        for (int i = 1; i < GetCornerCount(); ++i)
+            take(GetCorner(i));
+        for (int i = 0; i < GetPieceCount(); ++i)
+            if (IsCurved(i)) {
+                take(GetControl(i, 0));
+                take(GetControl(i, 1));
+            }
+    }
     // Drops the curves of pieces the figure no longer has, and straight ones at the end.
     void TrimCurves();
     // The corners in surface pixels shifted by d, closed back to the first for a polygon, curves
