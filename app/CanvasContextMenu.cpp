@@ -31,17 +31,13 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
     CQuodra& canvas = view->GetCanvas();
     const CPoint at{client.x(), client.y()};
     const CPoint page = canvas.AreaToPage(canvas.ClientToArea(at));
-    CFigure* figure = canvas.GetFigures().HitTest(page.x, page.y, canvas.GetZoom());
-    if (figure && !figure->m_bSelected) {
-        canvas.GetFigures().ClearSelection();
-        figure->m_bSelected = true;
-        canvas.NoteSelectionChanged();
-        widget->RepaintNow();
-    }
+    const CFigure* figure = canvas.GetFigures().HitTest(page.x, page.y, canvas.GetZoom());
+    if (figure)
+        canvas.SelectFigure(figure);
     // The Edit commands follow the selection just made.
     frame.UpdateCommandUI();
     const bool hit = figure != nullptr;
-    const bool hasText = figure && GetFigureText(*figure) != nullptr;
+    const bool hasText = figure && GetFigureTextOf(*figure) != nullptr;
 
     auto menu = std::make_unique<QMenu>(widget);
     AddEditCommand(*menu, "Cu&t", frame.GetAction(ID_EDIT_CUT), hit);
@@ -60,7 +56,7 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
     QObject::connect(text, &QAction::triggered, view,
                      [view, at] { view->GetCanvas().OnLButtonDblClk(at); });
     // A polyline's or a polygon's corners, at the point the menu was opened on.
-    if (dynamic_cast<CPolyline*>(figure)) {
+    if (dynamic_cast<const CPolyline*>(figure)) {
         menu->addSeparator();
         QAction* insert = menu->addAction("&Insert Corner");
         insert->setStatusTip(QString::fromUtf8(FindCommand(ID_EDIT_INSERT_CORNER)->pszPrompt));

@@ -320,19 +320,10 @@ void CPreviewDock::ShowLatexLog() {
 }
 
 bool CPreviewDock::SelectErrorFigure() {
-    CFigureList& figures = m_canvas.GetCanvas().GetFigures();
-    for (int i = 0; i < figures.GetCount(); ++i) {
-        CFigure* f = figures.GetAt(i);
-        if (f != m_pErrorFigure)
-            continue;
-        figures.ClearSelection();
-        f->m_bSelected = true;
-        m_canvas.GetCanvas().NoteSelectionChanged();
-        m_canvas.setFocus();
-        m_canvas.viewport()->update();
-        return true;
-    }
-    return false;
+    if (!m_canvas.GetCanvas().SelectFigure(m_pErrorFigure))
+        return false;
+    m_canvas.setFocus();
+    return true;
 }
 
 void CPreviewDock::PaintPage(QPainter& painter, QPoint corner, double opacity) const {

@@ -53,14 +53,14 @@ struct CBenchCanvas {
         window.canvas = &canvas;
         canvas.SetMode(kModeSelect);
         window.RepaintNow(); // lays the page out and adds the grid
-        CFigureList& list = canvas.GetFigures();
+        CFigureList& list = canvas.GetDrawing().EditFigures();
         for (int i = list.GetCount() - 1; i >= 0; --i)
             if (list.GetAt(i)->m_strType == "HappyNewYear :)")
                 list.RemoveAndDelete(i);
         CRandomDrawing gen(7);
         gen.SetSize(size);
         gen.AddEveryKindTo(list, count, 5);
-        canvas.NoteFiguresChanged();
+        canvas.GetDrawing().NoteChangedOutside();
         if (zoom != 1.0)
             canvas.ZoomAbout({window.client.cx / 2, window.client.cy / 2}, zoom);
         window.RepaintNow();

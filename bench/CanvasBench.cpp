@@ -13,7 +13,7 @@ constexpr CPoint kProbe{333, 435};
 
 void AddClearLines(CCanvasFixture& f, int count) {
     f.RemovePicture();
-    AddLinesAwayFrom(f.canvas.GetFigures(), count, kProbe, 23, 11);
+    AddLinesAwayFrom(f.canvas.GetDrawing().EditFigures(), count, kProbe, 23, 11);
 }
 
 void SnapProbe(benchmark::State& state, bool keyPoints, bool grid) {

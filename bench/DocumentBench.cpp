@@ -95,7 +95,7 @@ void BM_DeleteEveryOther(benchmark::State& state) {
         for (int i = 0; i < drawing.GetCount(); ++i)
             figures.Add(drawing.GetAt(i)->Clone());
         c.canvas.ReplaceFigures(std::move(figures));
-        CFigureList& list = c.canvas.GetFigures();
+        CFigureList& list = c.canvas.GetDrawing().EditFigures();
         for (int i = 0; i < list.GetCount(); i += 2)
             list.GetAt(i)->m_bSelected = true;
         // Every size starts from cold caches, as a delete after other work does; otherwise the

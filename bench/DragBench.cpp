@@ -21,9 +21,9 @@ void DrawingDragStep(benchmark::State& state, double ratio) {
     window.RepaintNow();
     for (int i = canvas.GetFigures().GetCount() - 1; i >= 0; --i)
         if (canvas.GetFigures().GetAt(i)->m_strType == "HappyNewYear :)")
-            canvas.GetFigures().RemoveAndDelete(i);
-    AddLinesAwayFrom(canvas.GetFigures(), static_cast<int>(state.range(0)), kProbe, 23, 11);
-    canvas.NoteFiguresChanged();
+            canvas.GetDrawing().EditFigures().RemoveAndDelete(i);
+    AddLinesAwayFrom(canvas.GetDrawing().EditFigures(), static_cast<int>(state.range(0)), kProbe, 23, 11);
+    canvas.GetDrawing().NoteChangedOutside();
     window.RepaintNow();
     canvas.m_bSnapKeyPoints = canvas.m_bSnapGrid = canvas.m_bSnapIntersections = true;
     canvas.SetToolFigure(std::make_unique<CLine>());

@@ -29,7 +29,7 @@ void PaintDrawing(benchmark::State& state, double zoom, double ratio = 1.0, bool
     host.client = {1920, 1080};
     CQuodra canvas(host);
     canvas.SetMode(kModeSelect);
-    CFigureList& list = canvas.GetFigures();
+    CFigureList& list = canvas.GetDrawing().EditFigures();
     for (int i = list.GetCount() - 1; i >= 0; --i)
         if (list.GetAt(i)->m_strType == "HappyNewYear :)")
             list.RemoveAndDelete(i);

@@ -22,7 +22,7 @@ void DamagedRepaint(benchmark::State& state, EStep step, double ratio, double zo
     if (!paint)
         b.window.canvas = nullptr; // the canvas's own work alone
     CQuodra& canvas = b.canvas;
-    CFigureList& list = canvas.GetFigures();
+    CFigureList& list = canvas.GetDrawing().EditFigures();
     // A rectangle in sight, grabbed on its top side a quarter along, away from the handles: a
     // drag moves it.
     const int pick = b.PickShown("Rectangle");

@@ -4,7 +4,10 @@
 
 #include "texdraw/Document.h"
 
-CQuodra::CQuodra(CCanvasHost& host) : m_host(host) {}
+CQuodra::CQuodra(CCanvasHost& host) : m_host(host) {
+    m_drawing.SetMeasure([this](const CFigure& f) { return ClientExtent(f); });
+    m_drawing.AddListener(this);
+}
 
 // The prototype goes first, then the figures (the list's own destruction).
 CQuodra::~CQuodra() {
@@ -12,6 +15,7 @@ CQuodra::~CQuodra() {
 }
 
 void CQuodra::Repaint() {
+    m_drawing.Notify();
     m_damage.Clear();
     m_host.RepaintNow();
 }
@@ -101,26 +105,20 @@ std::string CQuodra::GetTeXDrawDocument() const {
 bool CQuodra::WriteTeXDrawFile(const std::string& path, std::string& error, CFileStamp* written) {
     if (!::WriteTeXDrawFile(path, GetTeXDrawDocument(), error, written))
         return false;
-    m_history.MarkSaved();
+    m_drawing.MarkSaved();
     return true;
 }
 
 void CQuodra::ResetDrawing() {
-    m_figures.DeleteAll();
-    m_figures.m_dUnitScale = 1.0;
-    m_figures.m_bForeign = false;
-    m_figures.m_strBefore.clear();
-    m_figures.m_strAfter.clear();
-    m_figures.m_ptTeXDrawOrigin = {};
-    m_figures.m_nDrawing = 0;
-    m_figures.m_pNewFigureFrame.reset();
-    CreateStartFigures();
+    CFigureList next;
+    CreateStartFigures(next);
+    m_drawing.ReplaceAll(std::move(next));
+    m_drawing.Notify();
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
     m_viewport.ApplyZoom(1.0, 0, 0);
-    m_history.Clear();
     Repaint();
     EditStateChanged();
 }
@@ -138,39 +136,12 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     next.m_ptTeXDrawOrigin = figures.m_ptTeXDrawOrigin;
     next.m_nDrawing = figures.m_nDrawing;
     next.m_pNewFigureFrame = figures.m_pNewFigureFrame;
-    m_figures.Swap(next);
+    m_drawing.ReplaceAll(std::move(next));
+    m_drawing.Notify();
     m_bStartFiguresDue = false;
     m_nMouseState = m_nPrevMouseState = kStateIdle;
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = m_bRubberBand = m_bCreating = false;
-    m_history.Clear();
     Repaint();
     EditStateChanged();
-}
-
-int CQuodra::IndexOf(const CFigure* figure) const {
-    for (int i = 0; i < m_figures.GetCount(); ++i)
-        if (m_figures.GetAt(i) == figure)
-            return i;
-    return -1;
-}
-
-bool CQuodra::IsBeyondPage() const {
-    const std::uint64_t revision = GetRevision();
-    const CSize page = m_viewport.GetPageSize();
-    if (m_beyondPage && m_beyondPage->nRevision == revision && m_beyondPage->page == page)
-        return m_beyondPage->bBeyond;
-    // A unit of slack: a figure drawn along the page's edge, snapped to it, stays on the page.
-    const CRect within{-1, -1, page.cx + 1, page.cy + 1};
-    bool beyond = false;
-    for (int i = 0; i < m_figures.GetCount() && !beyond; ++i) {
-        const CFigure* f = m_figures.GetAt(i);
-        if (!f->m_bVisible || f->IsGridLine())
-            continue;
-        const CRect r = f->GetBoundingRect(1.0);
-        beyond = r.left < within.left || r.top < within.top || r.right > within.right ||
-                 r.bottom > within.bottom;
-    }
-    m_beyondPage = SBeyondPage{revision, page, beyond};
-    return beyond;
 }

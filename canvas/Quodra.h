@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasHost.h"
 #include "canvas/Damage.h"
+#include "canvas/Drawing.h"
 #include "canvas/FigureIndex.h"
 #include "canvas/History.h"
 #include "canvas/Viewport.h"
@@ -69,7 +70,7 @@ enum class EKey { Left, Up, Right, Down, Delete, NumPlus, NumMinus, Escape, Ente
 
 struct CFileStamp;
 
-class CQuodra {
+class CQuodra : private CDrawingListener {
 public:
     explicit CQuodra(CCanvasHost& host);
     CQuodra(const CQuodra&) = delete;
@@ -139,25 +140,23 @@ public:
     void ReplaceFigures(CFigureList&& figures);
     // Does the drawing differ from the one last saved, opened or started? It follows the
     // history: undoing back to the saved state clears it.
-    bool IsModified() const { return m_history.IsModified(); }
+    bool IsModified() const { return m_drawing.GetHistory().IsModified(); }
     // The drawing's revision: it changes with every change of the figures (steps, undo, redo,
     // texts, opening, a new drawing), never with the selection, zoom or scrolling. What is worked
     // out from the figures (the preview's document, the texts' warnings) is kept until it changes.
-    std::uint64_t GetRevision() const { return m_history.GetRevision(); }
-    // For code that changes a figure in place through GetFigures() instead of a command.
-    void NoteFiguresChanged() { m_history.NoteChange(); }
+    std::uint64_t GetRevision() const { return m_drawing.GetRevision(); }
     // Does a figure reach beyond the page? LaTeX prints it where it lies, so the print is larger
     // than the page. Worked out once a revision.
-    bool IsBeyondPage() const;
+    bool IsBeyondPage() const { return m_drawing.IsBeyondPage(m_viewport.GetPageSize()); }
 
     // --- History (QuodraUndo.cpp). Each user action that changes figures is one step.
-    bool CanUndo() const { return m_history.CanUndo(); }
-    bool CanRedo() const { return m_history.CanRedo(); }
-    std::string GetUndoName() const { return m_history.GetUndoName(); }
-    std::string GetRedoName() const { return m_history.GetRedoName(); }
+    bool CanUndo() const { return m_drawing.GetHistory().CanUndo(); }
+    bool CanRedo() const { return m_drawing.GetHistory().CanRedo(); }
+    std::string GetUndoName() const { return m_drawing.GetHistory().GetUndoName(); }
+    std::string GetRedoName() const { return m_drawing.GetHistory().GetRedoName(); }
     void Undo();
     void Redo();
-    const CHistory& GetHistory() const { return m_history; }
+    const CHistory& GetHistory() const { return m_drawing.GetHistory(); }
     // Escape during a drag: the figures go back to where they were at the press, nothing is
     // recorded, the capture is released and the gesture ends.
     void CancelGesture();
@@ -194,7 +193,7 @@ public:
     // kMaxUnitScale]). Widths, patterns and arrowheads are rescaled so that they print as large
     // as before, all in one step "Drawing Scale". False when nothing changed.
     bool SetUnitScale(double scale);
-    double GetUnitScale() const { return m_figures.m_dUnitScale; }
+    double GetUnitScale() const { return m_drawing.GetUnitScale(); }
 
     // --- Labels' reference point and angle (QuodraLabels.cpp).
     struct CLabelPlacement {
@@ -221,10 +220,10 @@ public:
     // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
     bool HasSelectableFigure() const;
-    // For code that changes the selection through GetFigures() instead of a command: the host
-    // is told (OnEditStateChanged), as after every change of the selection the canvas makes.
-    void NoteSelectionChanged() { EditStateChanged(); }
     void SelectAll(); // every selectable figure: not the grid, not kept text
+    // The figure alone selected, unless it is selected already (a right-click keeps a selection
+    // it falls into). False when it is not in the drawing or not selectable.
+    bool SelectFigure(const CFigure* figure);
     // The TeXDraw blocks of the selected figures in list order, as the saved file writes them.
     std::string GetSelectionTeXDrawText() const;
     // Puts the selection's blocks on the host's clipboard; false when nothing is selected.
@@ -291,8 +290,10 @@ public:
     CFigure* FigureAt(CPoint page) const;
 
     // --- Read access for the view, the widget and tests.
-    CFigureList& GetFigures() { return m_figures; }
-    const CFigureList& GetFigures() const { return m_figures; }
+    const CFigureList& GetFigures() const { return m_drawing.GetFigures(); }
+    // The document, whose commands every change goes through.
+    CDrawing& GetDrawing() { return m_drawing; }
+    const CDrawing& GetDrawing() const { return m_drawing; }
     const CFigure* GetToolFigure() const { return m_pToolFigure.get(); }
     double GetZoom() const { return m_viewport.GetZoom(); }
     EMode GetMode() const { return m_nMode; }
@@ -328,30 +329,22 @@ private:
     void Repaint();
     double Zoom() const { return m_viewport.GetZoom(); }
     void EditStateChanged() { m_host.OnEditStateChanged(); }
-    int IndexOf(const CFigure* figure) const;
-    // The figures at positions changed in place (and any appended) since revision before.
-    void NoteIndexChanged(const std::vector<int>& positions, std::uint64_t before) {
-        m_index.NoteChanged(m_figures, positions, Zoom(), before, GetRevision());
-    }
+    int IndexOf(const CFigure* figure) const { return m_drawing.IndexOf(figure); }
+    // The drawing's change: damage and index follow it.
+    void OnDrawingChanged(const CChangeRecord& change) override;
     // QuodraUndo.cpp
-    // Opens a step unless a gesture's step is open (a key during a drag joins it); EndStep closes
-    // it when BeginStep opened it.
-    bool BeginStep(const char* name, const char* mergeKey = "");
+    // Closes the step when the caller opened it (CDrawing::BeginOwn).
     void EndStep(bool own);
-    // Ends a step that restyled figures in place (begun by BeginStep): repaints and tells the
-    // window. True when it was the step's own and changed something.
+    // Ends a step that restyled figures in place (begun by BeginOwn): repaints what changed and
+    // tells the window. True when it was the step's own and changed something.
     bool EndRestyle(bool own);
-    // Commits the open step (m_history.Commit), keeping the index up to date.
-    bool CommitStep();
-    // Undo (true) or redo, painting again what it changed.
-    void StepThroughHistory(bool undo);
     // QuodraEdit.cpp
     void RemoveSelected(const char* stepName);
     void SetFigureText(CFigure& figure, const std::string& text);
     // QuodraClipboard.cpp
     void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
-    void CreateStartFigures(); // the grid lines, then the start-up picture
+    void CreateStartFigures(CFigureList& list) const; // the grid lines, then the start-up picture
     void Paint(CDrawSurface& dc, const CRect* client);
     void DrawDraggedRect(CDrawSurface& dc) const;
     // QuodraGrid.cpp
@@ -389,9 +382,9 @@ private:
     ECursor DecideCursor() const;
     // QuodraKeys.cpp
     void Nudge(int dx, int dy);
-    // QuodraDamage.cpp: what a change paints again. Each change notes the client pixels of what
-    // it touches before and after, then RepaintDamage paints them (or everything, when the view
-    // itself changed since the last painting).
+    // QuodraDamage.cpp: what a change paints again. The drawing's change records give the client
+    // pixels of what changed before and after, then RepaintDamage paints them (or everything,
+    // when the view itself changed since the last painting).
     struct SView {
         double dZoom;
         int nScrollX, nScrollY;
@@ -399,28 +392,13 @@ private:
         CPoint pageOrigin;
         friend bool operator==(const SView&, const SView&) = default;
     };
-    // What a figure shows, to tell afterwards whether it changed.
-    struct SShownFigure {
-        const CFigure* pFigure;
-        CRect client; // empty when nothing of it shows
-        bool bSelected;
-        // Its points: a reshape may keep the extent (a line's ends swapped across the box).
-        CDoublePoint points[CFigure::kMaxPoints];
-        int nPoints;
-    };
     SView CurrentView() const;
     // The client pixels the figure paints (with the window's marks), empty when it is hidden.
     CRect ClientExtent(const CFigure& figure) const;
+    // A figure the canvas shows besides the drawing's (the polyline being clicked).
     void NoteFigure(const CFigure& figure);
-    void NoteSelection();
-    // The selection, the grabbed figure and the figure being drawn.
-    void NoteGesture();
-    void NoteGesture(const std::vector<int>& selected, const CFigure* grabbed);
     // The client pixels of the rubber band (and zoom square) shown now; empty when none is.
     CRect BandExtent() const;
-    std::vector<SShownFigure> ShownFigures() const;
-    // Every figure that came, went or changed its extent or selection since `before`.
-    void NoteChangesSince(const std::vector<SShownFigure>& before);
     void RepaintDamage();
 
     CCanvasHost& m_host;
@@ -444,15 +422,10 @@ private:
     CSize m_szGrabOffset;
     bool m_bSkipMouseMove = false;
     EMode m_nMode = kModeZoom;
-    CFigureList m_figures;
-    CHistory m_history{m_figures};
+    CDrawing m_drawing;
+    // The drawing's figures, to read; every change goes through m_drawing's commands.
+    const CFigureList& m_figures = m_drawing.GetFigures();
     mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
-    struct SBeyondPage {
-        std::uint64_t nRevision;
-        CSize page;
-        bool bBeyond;
-    };
-    mutable std::optional<SBeyondPage> m_beyondPage; // IsBeyondPage's last answer
     std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
     std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
     const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step

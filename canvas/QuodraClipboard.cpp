@@ -41,7 +41,7 @@ std::string CQuodra::GetSelectionTeXDrawText() const {
 }
 
 bool CQuodra::Copy() {
-    if (!HasSelection() || m_history.IsRecording())
+    if (!HasSelection() || m_drawing.IsRecording())
         return false;
     m_host.SetClipboardText(GetSelectionTeXDrawText());
     return true;
@@ -55,7 +55,7 @@ bool CQuodra::Cut() {
 }
 
 bool CQuodra::Paste() {
-    if (m_history.IsRecording())
+    if (m_drawing.IsRecording())
         return false;
     return PasteText(m_host.GetClipboardText());
 }
@@ -98,9 +98,8 @@ void CQuodra::InsertPasted(CFigureList& read) {
     }
     const std::optional<CRect> u = read.SelectionBounds(Zoom(), 5, 5);
     const bool shift = u && m_viewport.FitsOnPage(*u);
-    NoteSelection();
-    const bool own = BeginStep("Paste");
-    m_figures.ClearSelection();
+    const bool own = m_drawing.BeginOwn("Paste");
+    m_drawing.ClearSelection();
     // All figures are taken out in one pass: taking them from the front one by one would make a
     // large paste quadratic.
     std::vector<int> all(static_cast<std::size_t>(read.GetCount()));
@@ -112,11 +111,10 @@ void CQuodra::InsertPasted(CFigureList& read) {
         if (shift)
             f->MoveBy(10.0, 10.0);
         // The clipboard's lengths print as they are: at this drawing's scale they keep that size.
-        ScaleStyleLengths(*f, 1.0 / m_figures.m_dUnitScale);
-        m_history.Insert(m_figures.GetCount(), std::move(f));
+        ScaleStyleLengths(*f, 1.0 / m_drawing.GetUnitScale());
+        m_drawing.Append(std::move(f));
     }
     EndStep(own);
-    NoteSelection();
     RepaintDamage();
     EditStateChanged();
 }

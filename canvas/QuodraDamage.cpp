@@ -4,7 +4,6 @@
 #include "canvas/Quodra.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -48,24 +47,17 @@ void CQuodra::NoteFigure(const CFigure& figure) {
     m_damage.Add(ClientExtent(figure));
 }
 
-void CQuodra::NoteSelection() {
-    for (int i = 0; i < m_figures.GetCount(); ++i)
-        if (const CFigure* f = m_figures.GetAt(i); f->m_bSelected)
-            NoteFigure(*f);
-}
-
-void CQuodra::NoteGesture() {
-    NoteGesture(m_figures.SelectedPositions(), m_figures.GetGrabbed());
-}
-
-void CQuodra::NoteGesture(const std::vector<int>& selected, const CFigure* grabbed) {
-    for (const int i : selected)
-        NoteFigure(*m_figures.GetAt(i));
-    if (grabbed)
-        NoteFigure(*grabbed);
-    if (m_bCreating)
-        if (const CFigure* drawn = m_figures.GetLast())
-            NoteFigure(*drawn);
+void CQuodra::OnDrawingChanged(const CChangeRecord& change) {
+    if (change.bReplaced)
+        m_damage.AddAll();
+    for (const CChangeRecord::SFigure& f : change.figures) {
+        m_damage.Add(f.before);
+        m_damage.Add(f.after);
+    }
+    // A change the index can follow in place spares building it again at the next question.
+    if (change.bFigures && change.bInPlace && !change.bReplaced)
+        m_index.NoteChanged(m_figures, change.changedInPlace, Zoom(), change.nRevisionBefore,
+                            change.nRevisionAfter);
 }
 
 CRect CQuodra::BandExtent() const {
@@ -78,47 +70,8 @@ CRect CQuodra::BandExtent() const {
     return {a.x - 2, a.y - 2, b.x + 3, b.y + 3};
 }
 
-std::vector<CQuodra::SShownFigure> CQuodra::ShownFigures() const {
-    std::vector<SShownFigure> shown;
-    shown.reserve(static_cast<std::size_t>(m_figures.GetCount()));
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        const CFigure* f = m_figures.GetAt(i);
-        SShownFigure& s = shown.emplace_back();
-        s.pFigure = f;
-        s.client = ClientExtent(*f);
-        s.bSelected = f->m_bSelected;
-        s.nPoints = f->ReadPoints(s.points);
-    }
-    return shown;
-}
-
-// Undo, redo and a cancelled drag put back figures the step kept: other objects in the list, or
-// the same ones moved. Whatever is not the same object in the same place and selection is noted.
-void CQuodra::NoteChangesSince(const std::vector<SShownFigure>& before) {
-    std::unordered_map<const CFigure*, const SShownFigure*> was;
-    was.reserve(before.size());
-    for (const SShownFigure& s : before)
-        was.emplace(s.pFigure, &s);
-    for (const SShownFigure& now : ShownFigures()) {
-        const auto it = was.find(now.pFigure);
-        if (it == was.end()) {
-            m_damage.Add(now.client);
-            continue;
-        }
-        const SShownFigure& then = *it->second;
-        if (then.client != now.client || then.bSelected != now.bSelected ||
-            !std::equal(then.points, then.points + then.nPoints, now.points,
-                        now.points + now.nPoints)) {
-            m_damage.Add(then.client);
-            m_damage.Add(now.client);
-        }
-        was.erase(it);
-    }
-    for (const auto& [figure, gone] : was)
-        m_damage.Add(gone->client);
-}
-
 void CQuodra::RepaintDamage() {
+    m_drawing.Notify();
     // The band follows the press and the pointer even where a step does nothing else, so it is
     // taken from where it was shown last to where it is now at every painting.
     m_damage.Add(m_rcBandShown);

@@ -19,25 +19,32 @@ bool CQuodra::HasSelectableFigure() const {
 }
 
 void CQuodra::SelectAll() {
-    NoteSelection();
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        f->m_bSelected = f->m_bSelectable;
-    }
-    NoteSelection();
+    m_drawing.SelectAll();
     RepaintDamage();
     EditStateChanged();
+}
+
+bool CQuodra::SelectFigure(const CFigure* figure) {
+    const int at = IndexOf(figure);
+    if (at < 0 || !figure->m_bSelectable)
+        return false;
+    if (!figure->m_bSelected) {
+        m_drawing.ClearSelection();
+        m_drawing.Select(at, true);
+        RepaintDamage();
+        EditStateChanged();
+    }
+    return true;
 }
 
 // Delete and cut: every selected figure leaves the list, as one step of the given name.
 // The list is walked once: the selection found is both what the step restores and what leaves,
 // and nothing is selected afterwards.
 void CQuodra::RemoveSelected(const char* stepName) {
-    NoteSelection();
     std::vector<int> selected = m_figures.SelectedPositions();
-    const bool own = !m_history.IsRecording();
+    const bool own = !m_drawing.IsRecording();
     if (own)
-        m_history.Begin(stepName, {}, selected);
+        m_drawing.Begin(stepName, {}, selected);
     // A figure read from another's drawing leaves what the statements after it rely on (the
     // style its statements set, the point they end at) in its place, as text that draws nothing.
     std::vector<std::pair<int, std::string>> carried;
@@ -48,11 +55,11 @@ void CQuodra::RemoveSelected(const char* stepName) {
                                      static_cast<int>(carried.size()),
                                  f->m_pForeignFrame->strCarried);
     }
-    m_history.RemoveAt(selected);
+    m_drawing.RemoveAt(selected);
     for (auto& [at, text] : carried)
-        m_history.Insert(at, std::make_unique<CRawTeXFigure>(std::move(text)));
+        m_drawing.Insert(at, std::make_unique<CRawTeXFigure>(std::move(text)));
     if (own)
-        m_history.Commit({});
+        m_drawing.Commit({});
     RepaintDamage();
     EditStateChanged();
 }
@@ -68,21 +75,19 @@ void CQuodra::Duplicate() {
         return;
     // The fit test looks 5 pixels ahead; the copies then move 10 page units, or stay in place.
     const bool shift = m_viewport.FitsOnPage(*u);
-    NoteSelection();
-    const bool own = BeginStep("Duplicate");
+    const bool own = m_drawing.BeginOwn("Duplicate");
     for (int i = 0; i < count; ++i) {
-        CFigure* source = m_figures.GetAt(i);
+        const CFigure* source = m_figures.GetAt(i);
         if (!source->m_bSelected)
             continue;
         auto copy = source->Clone();
         if (shift)
             copy->MoveBy(10.0, 10.0);
         copy->m_bSelected = true;
-        source->m_bSelected = false;
-        m_history.Insert(m_figures.GetCount(), std::move(copy));
+        m_drawing.Select(i, false);
+        m_drawing.Append(std::move(copy));
     }
     EndStep(own);
-    NoteSelection();
     RepaintDamage();
     EditStateChanged();
 }
@@ -130,12 +135,9 @@ void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
         m_host.ShowMessage("A label needs a text; it keeps its own");
         return;
     }
-    NoteFigure(figure);
-    const bool own = BeginStep("Change Text");
-    m_history.Touch(IndexOf(&figure));
-    if (std::string* current = GetFigureText(figure))
+    const bool own = m_drawing.BeginOwn("Change Text");
+    if (std::string* current = GetFigureText(m_drawing.Change(IndexOf(&figure))))
         *current = text;
     EndStep(own);
-    NoteFigure(figure);
     EditStateChanged();
 }

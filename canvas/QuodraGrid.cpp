@@ -31,11 +31,13 @@ void CQuodra::CreateGrid(CFigureList& list) const {
 
 void CQuodra::SetGridVisible(bool visible) {
     m_bGridVisible = visible;
-    m_figures.SetGridVisible(visible);
+    m_drawing.SetGridVisible(visible);
+    m_drawing.Notify();
     Repaint();
 }
 
 void CQuodra::HideGrid() {
-    m_figures.SetGridVisible(false);
+    m_drawing.SetGridVisible(false);
+    m_drawing.Notify();
     Repaint();
 }

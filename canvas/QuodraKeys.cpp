@@ -5,15 +5,10 @@
 void CQuodra::Nudge(int dx, int dy) {
     const std::optional<CRect> u = m_figures.SelectionBounds(Zoom(), dx, dy);
     if (u && m_viewport.FitsOnPage(*u)) {
-        NoteSelection();
         // Arrow steps of the same selection follow on as one step.
-        const bool own = BeginStep("Move", "nudge");
-        const std::uint64_t before = GetRevision();
-        const std::vector<int> moved = m_figures.SelectedPositions();
-        m_history.MoveBy(moved, dx, dy);
-        NoteIndexChanged(moved, before);
+        const bool own = m_drawing.BeginOwn("Move", "nudge");
+        m_drawing.MoveBy(m_figures.SelectedPositions(), dx, dy);
         EndStep(own);
-        NoteSelection();
     }
     RepaintDamage();
 }

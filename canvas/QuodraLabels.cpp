@@ -62,16 +62,16 @@ bool CQuodra::ApplyLabelPlacement(const CLabelPlacement& placement, bool referen
         EditStateChanged();
         return !(before == n);
     }
-    const bool own = BeginStep(reference ? "Label Reference" : "Label Angle");
+    const bool own = m_drawing.BeginOwn(reference ? "Label Reference" : "Label Angle");
     for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        auto* label = dynamic_cast<CLabel*>(f);
-        if (!label || !f->m_bSelected || !f->m_bSelectable)
+        const CFigure* f = m_figures.GetAt(i);
+        const auto* shown = dynamic_cast<const CLabel*>(f);
+        if (!shown || !f->m_bSelected || !f->m_bSelectable)
             continue;
-        const CLabelPlacement old = PlacementOf(*label);
+        const CLabelPlacement old = PlacementOf(*shown);
         if (reference ? (old.cHRef == p.cHRef && old.cVRef == p.cVRef) : old.dAngle == p.dAngle)
             continue;
-        m_history.Touch(i);
+        auto* label = static_cast<CLabel*>(&m_drawing.Change(i));
         if (reference) {
             label->m_cHRef = p.cHRef;
             label->m_cVRef = p.cVRef;

@@ -135,8 +135,7 @@ EAction CQuodra::Decide() {
         const CPoint p = AreaToPage(m_ptDown);
         if (CFigure* f = FigureAt(p)) {
             const int handle = f->HitTestHandles(p, Zoom());
-            m_figures.ClearGrabbed();
-            f->m_bEditing = true;
+            m_drawing.Grab(f);
             const CRect bounds = f->GetBoundingRect(Zoom());
             m_szGrabOffset = {p.x - bounds.left, p.y - bounds.top};
             if (handle > kHandleNone)
@@ -171,8 +170,8 @@ void CQuodra::OnLButtonDown(CPoint client, bool ctrl) {
     m_ptDown = m_bCreating ? ClampToPage(p) : p;
     m_bCtrlDown = ctrl;
     // The whole gesture, press to release, is one step; it is named by what it turns out to do.
-    if (!m_history.IsRecording())
-        m_history.Begin({});
+    if (!m_drawing.IsRecording())
+        m_drawing.Begin({});
     Execute(Decide());
     EditStateChanged();
 }
@@ -218,10 +217,10 @@ void CQuodra::OnLButtonUp(CPoint client) {
         PlaceLabel();
     // However the drag ended (the mode may have changed under it), a figure that cannot be one
     // is not kept.
-    if (CFigure* drawn = m_figures.GetLast(); m_bCreating && m_history.IsRecording() && drawn) {
+    if (const CFigure* drawn = m_figures.GetLast();
+        m_bCreating && m_drawing.IsRecording() && drawn) {
         if (const std::string why = drawn->WhyNotDrawable(); !why.empty()) {
-            NoteFigure(*drawn);
-            m_history.Abort();
+            m_drawing.Abort();
             m_host.ShowMessage(why);
             RepaintDamage();
         }
@@ -230,7 +229,8 @@ void CQuodra::OnLButtonUp(CPoint client) {
     m_nGrabbedHandle = kHandleNone;
     m_bSkipMouseMove = false;
     m_bCreating = false;
-    CommitStep();
+    m_drawing.Commit();
+    m_drawing.Notify();
     EditStateChanged();
 }
 
@@ -253,16 +253,11 @@ void CQuodra::Execute(EAction action) {
             RepaintDamage();
         return;
     }
-    // A move or a reshape keeps the selection and the grabbed figure: they are looked up once for
-    // the step, a walk over the drawing each.
-    const bool keeps = action == kActionMoveSelection || action == kActionDragHandle ||
-                       action == kActionDragFigure;
-    if (keeps) {
+    // A move keeps the selection and the grabbed figure: they are looked up once for the step, a
+    // walk over the drawing each. What the action changes, the drawing's change record tells.
+    if (action == kActionMoveSelection) {
         m_stepSelected = m_figures.SelectedPositions();
         m_pStepGrabbed = m_figures.GetGrabbed();
-        NoteGesture(m_stepSelected, m_pStepGrabbed);
-    } else {
-        NoteGesture();
     }
     switch (action) {
     case kActionNone:
@@ -286,7 +281,7 @@ void CQuodra::Execute(EAction action) {
         FinishFigure();
         break;
     case kActionClearSelection:
-        m_figures.ClearSelection();
+        m_drawing.ClearSelection();
         break;
     case kActionSelectPressed:
         SelectPressed();
@@ -305,10 +300,6 @@ void CQuodra::Execute(EAction action) {
         DragHandle();
         break;
     }
-    if (keeps)
-        NoteGesture(m_stepSelected, m_pStepGrabbed);
-    else
-        NoteGesture();
     RepaintDamage();
 }
 
@@ -324,17 +315,15 @@ void CQuodra::StartFigure() {
         return;
     auto figure = m_pToolFigure->Clone();
     figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
-    m_figures.ClearGrabbed();
+    m_drawing.Grab(nullptr);
     figure->m_bEditing = true;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     m_ptDown = ClampAndSnap(m_ptDown);
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
     figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
-    m_history.SetName(GetDrawStepName(*figure));
-    const std::uint64_t before = GetRevision();
-    m_history.Insert(m_figures.GetCount(), std::move(figure));
-    NoteIndexChanged({}, before);
+    m_drawing.SetStepName(GetDrawStepName(*figure));
+    m_drawing.Append(std::move(figure));
     m_bCreating = true;
 }
 
@@ -342,39 +331,34 @@ void CQuodra::StartFigure() {
 // left it but not clamped again: a key point it was snapped to may lie off the page, and the
 // figure keeps starting there instead of jumping to the page edge.
 void CQuodra::DragFigure() {
-    CFigure* figure = m_figures.GetLast();
-    if (!m_bCreating || !figure)
+    if (!m_bCreating || m_figures.GetCount() == 0)
         return;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     m_ptDown = SnapArea(m_ptDown);
     const CPoint a = AreaToPage(m_ptDown);
     const CPoint b = AreaToPage(m_ptCurrent);
-    // The figure the open step inserted changes without Touch.
-    const std::uint64_t before = GetRevision();
-    m_history.NoteChange();
-    figure->SetPoints(a.x, a.y, b.x, b.y, Zoom());
-    NoteIndexChanged({m_figures.GetCount() - 1}, before);
+    // The figure the open step inserted changes without a kept state.
+    m_drawing.Shape(m_figures.GetCount() - 1).SetPoints(a.x, a.y, b.x, b.y, Zoom());
 }
 
 // The release sets the end point; the new figure becomes the selection and the canvas goes back
 // to select mode.
 void CQuodra::FinishFigure() {
-    CFigure* figure = m_figures.GetLast();
-    if (!m_bCreating || !figure)
+    if (!m_bCreating || m_figures.GetCount() == 0)
         return;
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
     const CPoint b = AreaToPage(m_ptCurrent);
-    m_history.NoteChange();
-    figure->SetHandlePoint(kHandleEnd, b.x, b.y, Zoom());
+    CFigure& figure = m_drawing.Shape(m_figures.GetCount() - 1);
+    figure.SetHandlePoint(kHandleEnd, b.x, b.y, Zoom());
     // A figure that cannot be one (a circle without a radius) is not made; the tool stays.
-    if (const std::string why = figure->WhyNotDrawable(); !why.empty()) {
-        m_history.Abort();
+    if (const std::string why = figure.WhyNotDrawable(); !why.empty()) {
+        m_drawing.Abort();
         m_host.ShowMessage(why);
         return;
     }
-    m_figures.ClearSelection();
-    m_figures.SelectLast();
-    m_figures.ClearGrabbed();
+    m_drawing.ClearSelection();
+    m_drawing.SelectLast();
+    m_drawing.Grab(nullptr);
     m_nMode = kModeSelect;
     m_host.ShowMessage(""); // the tool's prompt is done with
 }
@@ -382,16 +366,16 @@ void CQuodra::FinishFigure() {
 // An already selected figure keeps the whole selection, so a group can be dragged.
 void CQuodra::SelectPressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = FigureAt(p); f && !f->m_bSelected) {
-        m_figures.ClearSelection();
-        f->m_bSelected = true;
+    if (const CFigure* f = FigureAt(p); f && !f->m_bSelected) {
+        m_drawing.ClearSelection();
+        m_drawing.Select(IndexOf(f), true);
     }
 }
 
 void CQuodra::TogglePressed() {
     const CPoint p = AreaToPage(m_ptDown);
-    if (CFigure* f = FigureAt(p))
-        f->m_bSelected = !f->m_bSelected;
+    if (const CFigure* f = FigureAt(p))
+        m_drawing.Select(IndexOf(f), !f->m_bSelected);
 }
 
 // Adds every figure the band touches; without Ctrl the press has already cleared the selection.
@@ -400,21 +384,17 @@ void CQuodra::SelectInBand() {
     const CRect r =
         CRect{m_ptDown.x, m_ptDown.y, m_ptCurrent.x, m_ptCurrent.y}.Offset(-o.x, -o.y).Normalized();
     m_bRubberBand = false;
-    m_figures.SelectInRect(r, Zoom());
+    m_drawing.SelectInRect(r, Zoom());
 }
 
 void CQuodra::DragHandle() {
     m_hCursor = ECursor::Cross;
     m_host.SetCursorShape(ECursor::Cross);
     m_ptCurrent = ClampAndSnap(m_ptCurrent);
-    if (CFigure* f = m_figures.GetGrabbed()) {
+    if (const CFigure* f = m_figures.GetGrabbed()) {
         const CPoint p = AreaToPage(m_ptCurrent);
-        m_history.SetName(f->GetHandleStepName(m_nGrabbedHandle));
-        const std::uint64_t before = GetRevision();
-        const int at = IndexOf(f);
-        m_history.Touch(at);
-        f->SetHandlePoint(m_nGrabbedHandle, p.x, p.y, Zoom());
-        NoteIndexChanged({at}, before);
+        m_drawing.SetStepName(f->GetHandleStepName(m_nGrabbedHandle));
+        m_drawing.Change(IndexOf(f)).SetHandlePoint(m_nGrabbedHandle, p.x, p.y, Zoom());
     }
 }
 
@@ -430,12 +410,9 @@ void CQuodra::MoveSelection(const std::vector<int>& selected, const CFigure* gra
             d.cx = KeepInReach(d.cx, range->first.x, range->second.x, Zoom());
             d.cy = KeepInReach(d.cy, range->first.y, range->second.y, Zoom());
         }
-        m_history.SetName("Move");
-        if (d.cx != 0 || d.cy != 0) {
-            const std::uint64_t before = GetRevision();
-            m_history.MoveByPixels(selected, d.cx, d.cy, Zoom());
-            NoteIndexChanged(selected, before);
-        }
+        m_drawing.SetStepName("Move");
+        if (d.cx != 0 || d.cy != 0)
+            m_drawing.MoveByPixels(selected, d.cx, d.cy, Zoom());
         m_szDelta = d;
     }
     if (grabbed) {

@@ -11,12 +11,12 @@ namespace {
 constexpr COLORREF kZoomSquareColor = RGB(255, 0, 0);
 } // namespace
 
-void CQuodra::CreateStartFigures() {
-    CreateGrid(m_figures);
-    m_figures.SetGridVisible(m_bGridVisible);
+void CQuodra::CreateStartFigures(CFigureList& list) const {
+    CreateGrid(list);
+    list.SetGridVisible(m_bGridVisible);
     auto picture = std::make_unique<CPictureFigure>();
     picture->SetPoints(7, 4, 49, 49, 1.0);
-    m_figures.Add(std::move(picture));
+    list.Add(std::move(picture));
 }
 
 void CQuodra::OnPaint(CDrawSurface& dc) {
@@ -35,8 +35,12 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
         client = nullptr; // the first painting lays the canvas out: all of it is new
         if (m_bStartFiguresDue) {
             m_bStartFiguresDue = false;
-            CreateStartFigures();
-            m_history.Clear(); // the start figures are where the drawing begins
+            // The start figures are where the drawing begins, and this painting shows them.
+            CreateStartFigures(m_drawing.EditFigures());
+            m_drawing.NoteAll();
+            m_drawing.ClearHistory();
+            m_drawing.Notify();
+            m_damage.Clear();
         }
     }
     m_paintedView = CurrentView();

@@ -32,7 +32,7 @@ void CQuodra::PlaceLabel() {
     figure->ApplyStyle(m_newStyle, m_nNewStyleParts);
     // The text prints at its font's size: in this drawing's units, one over its unit scale.
     if (double* em = figure->GetTextSize())
-        *em /= m_figures.m_dUnitScale;
+        *em /= m_drawing.GetUnitScale();
     figure->SetPoints(at.x, at.y, at.x, at.y, Zoom());
     if (auto* label = dynamic_cast<CLabel*>(figure.get())) {
         label->m_cHRef = m_newLabel.cHRef;
@@ -45,12 +45,10 @@ void CQuodra::PlaceLabel() {
         m_host.ShowMessage(why);
         return;
     }
-    m_history.SetName(GetDrawStepName(*figure));
-    NoteSelection(); // the handles of what was selected go
-    m_figures.ClearSelection();
+    m_drawing.SetStepName(GetDrawStepName(*figure));
+    m_drawing.ClearSelection(); // the handles of what was selected go
     figure->m_bSelected = true;
-    NoteFigure(*figure);
-    m_history.Insert(m_figures.GetCount(), std::move(figure));
+    m_drawing.Append(std::move(figure));
     m_nMode = kModeSelect;
     m_host.ShowMessage(""); // the tool's prompt is done with
     RepaintDamage();
@@ -161,12 +159,11 @@ void CQuodra::FinishCorners() {
         RepaintDamage();
         return;
     }
-    NoteSelection();
-    m_history.Begin(GetDrawStepName(*figure));
-    m_figures.ClearSelection();
+    m_drawing.Begin(GetDrawStepName(*figure));
+    m_drawing.ClearSelection();
     figure->m_bSelected = true;
-    m_history.Insert(m_figures.GetCount(), std::move(figure));
-    m_history.Commit();
+    m_drawing.Append(std::move(figure));
+    m_drawing.Commit();
     m_nMode = kModeSelect;
     m_host.ShowMessage(""); // the corners' prompt is done with
     RepaintDamage();
@@ -210,12 +207,10 @@ bool CQuodra::EditCorner(CPoint client, bool insert) {
     const int at = insert ? f->HitTestPiece(p, Zoom()) : f->HitTestCorner(p, Zoom());
     if (at < 0)
         return false;
-    NoteFigure(*f);
-    const bool own = BeginStep(insert ? "Insert Corner" : "Delete Corner");
-    m_history.Touch(IndexOf(f));
-    const bool done = insert ? f->InsertCorner(at) : f->DeleteCorner(at);
+    const bool own = m_drawing.BeginOwn(insert ? "Insert Corner" : "Delete Corner");
+    auto& changed = static_cast<CPolyline&>(m_drawing.Change(IndexOf(f)));
+    const bool done = insert ? changed.InsertCorner(at) : changed.DeleteCorner(at);
     EndStep(own);
-    NoteFigure(*f);
     RepaintDamage();
     EditStateChanged();
     return done;
@@ -236,12 +231,10 @@ bool CQuodra::CurvePiece(CPoint client, bool curved) {
     const int piece = f ? PieceAt(*f, client) : -1;
     if (piece < 0 || f->IsCurved(piece) == curved)
         return false;
-    NoteFigure(*f);
-    const bool own = BeginStep(curved ? "Make Piece Curved" : "Make Piece Straight");
-    m_history.Touch(IndexOf(f));
-    const bool done = curved ? f->MakePieceCurved(piece) : f->MakePieceStraight(piece);
+    const bool own = m_drawing.BeginOwn(curved ? "Make Piece Curved" : "Make Piece Straight");
+    auto& changed = static_cast<CPolyline&>(m_drawing.Change(IndexOf(f)));
+    const bool done = curved ? changed.MakePieceCurved(piece) : changed.MakePieceStraight(piece);
     EndStep(own);
-    NoteFigure(*f);
     RepaintDamage();
     EditStateChanged();
     return done;

@@ -56,35 +56,31 @@ CQuodra::CSelectionStyle CQuodra::GetSelectionStyle() const {
 bool CQuodra::ApplyStyleToSelection(const CStyle& style, unsigned parts,
                                     const std::string& stepName) {
     const CStyle bounded = Bounded(style);
-    const bool own = BeginStep(stepName.c_str());
+    const bool own = m_drawing.BeginOwn(stepName.c_str());
     for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
+        const CFigure* f = m_figures.GetAt(i);
         if (!f->m_bSelected || !f->m_bSelectable || !(f->GetStyleCaps() & parts))
             continue;
-        m_history.Touch(i);
-        f->ApplyStyle(bounded, parts);
+        m_drawing.Change(i).ApplyStyle(bounded, parts);
     }
     return EndRestyle(own);
 }
 
 bool CQuodra::SetSelectionOutline(bool on) {
-    const bool own = BeginStep("Outline");
+    const bool own = m_drawing.BeginOwn("Outline");
     for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
+        const CFigure* f = m_figures.GetAt(i);
         if (!f->m_bSelected || !f->m_bSelectable || !f->TakesFillAlone() || !f->m_style.fillGrey ||
             f->m_style.bOutline == on)
             continue;
-        m_history.Touch(i);
-        f->m_style.bOutline = on;
+        m_drawing.Change(i).m_style.bOutline = on;
     }
     return EndRestyle(own);
 }
 
 bool CQuodra::EndRestyle(bool own) {
-    const bool changed = own && m_history.Commit();
-    if (!own)
-        m_history.NoteChange();
-    Repaint();
+    const bool changed = own && m_drawing.Commit();
+    RepaintDamage();
     EditStateChanged();
     return changed;
 }
@@ -112,23 +108,19 @@ bool CQuodra::PasteStyle() {
 
 bool CQuodra::SetUnitScale(double scale) {
     scale = std::clamp(scale, kMinUnitScale, kMaxUnitScale);
-    const double before = m_figures.m_dUnitScale;
+    const double before = m_drawing.GetUnitScale();
     if (!std::isfinite(scale) || scale == before)
         return false;
     // Lengths of a style print at the unit scale: they shrink as it grows, so that they print
     // as large as they did. A label's text prints at its font's size: it shrinks too.
     const double k = before / scale;
-    const bool own = BeginStep("Drawing Scale");
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        CFigure* f = m_figures.GetAt(i);
-        if (!HasStyleLengths(*f))
-            continue;
-        m_history.Touch(i);
-        ScaleStyleLengths(*f, k);
-    }
-    m_history.SetUnitScale(scale);
+    const bool own = m_drawing.BeginOwn("Drawing Scale");
+    for (int i = 0; i < m_figures.GetCount(); ++i)
+        if (HasStyleLengths(*m_figures.GetAt(i)))
+            ScaleStyleLengths(m_drawing.Change(i), k);
+    m_drawing.SetUnitScale(scale);
     EndStep(own);
-    Repaint();
+    RepaintDamage();
     EditStateChanged();
     return true;
 }

@@ -119,7 +119,7 @@ TEST_F(CPanelsTest, ScrollingZoomingAndPaintingAgainLeaveThePanelsAlone) {
     ReadAfresh();
     const std::string dock = DockShown(), title = TitleShown();
     // Changes made behind the canvas's back: a panel that read the canvas again would show them.
-    CFigureList& list = Canvas().GetFigures();
+    CFigureList& list = Canvas().GetDrawing().EditFigures();
     for (int i = 0; i < list.GetCount(); i += 7)
         list.GetAt(i)->m_bSelected = list.GetAt(i)->m_bSelectable;
     m_app->GetDocument()->SetPathName("/elsewhere/unseen.txt");

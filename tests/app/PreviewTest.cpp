@@ -458,12 +458,12 @@ TEST_F(CPreviewTest, UpdatesInTheBackgroundAfterAPause) {
     QTest::qWait(CPreviewDock::kDebounceMs / 3);
     // Another change before the pause is over; then a third once latex runs.
     Canvas().GetFigures().GetLast()->MoveBy(10, 0);
-    Canvas().NoteFiguresChanged();
+    Canvas().GetDrawing().NoteChangedOutside();
     Viewport()->repaint();
     // The run starts once the pause is over (later on a loaded machine).
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_dock->GetTypesetter().IsRunning(); }, 10000));
     Canvas().GetFigures().GetLast()->MoveBy(10, 0);
-    Canvas().NoteFiguresChanged();
+    Canvas().GetDrawing().NoteChangedOutside();
     Viewport()->repaint();
     EXPECT_FALSE(m_dock->GetTypesetter().IsRunning());
     ASSERT_TRUE(updated.wait(30000));
@@ -625,7 +625,7 @@ TEST_F(CPreviewTest, TheDockScrollsKeepsItsPageAndLinksTheLog) {
 
     const QImage good = m_dock->GetImage();
     dynamic_cast<CTextRectangle*>(Canvas().GetFigures().GetLast())->SetText("\\undefined");
-    Canvas().NoteFiguresChanged();
+    Canvas().GetDrawing().NoteChangedOutside();
     WaitForPreview();
     EXPECT_FALSE(m_dock->GetLastResult().bOk);
     EXPECT_EQ(m_dock->GetImage(), good);

@@ -52,7 +52,7 @@ protected:
         QTest::keyClick(field, Qt::Key_Return);
     }
     void Select(std::initializer_list<int> figures) {
-        Canvas().GetFigures().ClearSelection();
+        Canvas().GetDrawing().ClearSelection();
         for (int i : figures)
             Canvas().GetFigures().GetAt(m_nFirst + i)->m_bSelected = true;
         m_dock->Refresh();

@@ -37,7 +37,7 @@ TEST(CanvasDelete, ManyAtOnceAsOneByOneAndUndone) {
     CRandomDrawing gen(3);
     for (int round = 0; round < 20; ++round) {
         CCanvasFixture f;
-        CFigureList& list = f.canvas.GetFigures();
+        CFigureList& list = f.canvas.GetDrawing().EditFigures();
         gen.AddTo(list, gen.Int(1, 300));
         std::vector<const CFigure*> before, kept;
         for (int i = 0; i < list.GetCount(); ++i) {
@@ -151,7 +151,7 @@ TEST(CanvasText, DoubleClick) {
             fig = std::make_unique<CLine>();
         fig->SetPoints(200, 200, 300, 300, 1.0);
         CFigure* raw = fig.get();
-        f.canvas.GetFigures().Add(std::move(fig));
+        f.canvas.GetDrawing().EditFigures().Add(std::move(fig));
         if (std::string* text = GetFigureText(*raw))
             *text = "old";
         // On the line, or on the top edge of the frame.
@@ -206,14 +206,14 @@ TEST(CanvasText, ChangeTextGoesToTheFirstSelectedTextRectangleOrEllipse) {
     f.canvas.ChangeText();
     EXPECT_EQ("A", rect1->m_strText);
 
-    f.canvas.GetFigures().ClearSelection();
+    f.canvas.GetDrawing().ClearSelection();
     ellipse->m_bSelected = true;
     f.host.setTextAnswers.push_back("E");
     f.canvas.ChangeText();
     EXPECT_EQ("E", ellipse->m_strText);
 
     // A rhomb is not served by this command.
-    f.canvas.GetFigures().ClearSelection();
+    f.canvas.GetDrawing().ClearSelection();
     rhomb->m_bSelected = true;
     rhomb->m_strText = "R";
     f.host.setTextAnswers.push_back("changed");
@@ -221,7 +221,7 @@ TEST(CanvasText, ChangeTextGoesToTheFirstSelectedTextRectangleOrEllipse) {
     EXPECT_EQ("R", rhomb->m_strText);
 
     // Nothing selected: the dialog runs, nothing changes.
-    f.canvas.GetFigures().ClearSelection();
+    f.canvas.GetDrawing().ClearSelection();
     f.host.setTextAnswers.push_back("changed");
     f.canvas.ChangeText();
     EXPECT_EQ(5, f.host.setTextCalls);

@@ -154,16 +154,16 @@ struct CCanvasFixture {
         auto f = std::make_unique<T>();
         f->SetPoints(x1, y1, x2, y2, 1.0);
         T* raw = f.get();
-        canvas.GetFigures().Add(std::move(f));
+        canvas.GetDrawing().EditFigures().Add(std::move(f));
         return raw;
     }
     // Drops the start-up picture, so that only the grid and the test's own figures remain.
     void RemovePicture() {
-        auto& list = canvas.GetFigures();
+        auto& list = canvas.GetDrawing().EditFigures();
         for (int i = list.GetCount() - 1; i >= 0; --i)
             if (list.GetAt(i)->m_strType == "HappyNewYear :)")
                 list.RemoveAndDelete(i);
-        canvas.NoteFiguresChanged();
+        canvas.GetDrawing().NoteChangedOutside();
     }
     void SnapSwitches(bool keyPoints, bool grid, bool intersections) {
         canvas.m_bSnapKeyPoints = keyPoints;

@@ -571,7 +571,7 @@ TEST(CanvasHistory, MovesAtAnyZoomUndoToTheLastBit) {
                       y = 150 + static_cast<int>(rng() % 300);
             figure->SetPoints(x, y, x + 5 + static_cast<int>(rng() % 60),
                               y + static_cast<int>(rng() % 60), odd);
-            f.canvas.GetFigures().Add(std::move(figure));
+            f.canvas.GetDrawing().EditFigures().Add(std::move(figure));
         }
         CLine* grab = f.Add<CLine>(200, 200, 300, 200);
         f.canvas.ZoomAbout(f.ClientOf({300, 300}), 1.0 + static_cast<double>(rng() % 1000) / 213.0);

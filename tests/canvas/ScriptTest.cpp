@@ -48,7 +48,7 @@ protected:
 TEST_F(CanvasScript, SessionExportsTheExpectedDocument) {
     // Default switches: key points and grid. Every point below is either on purpose near a grid
     // crossing (crossings every 51 units from 2) or at least 17 units off every crossing.
-    CFigureList& list = f.canvas.GetFigures();
+    CFigureList& list = f.canvas.GetDrawing().EditFigures();
 
     // The start-up picture: click its left edge, Delete.
     f.Click(f.ClientOf({7, 20}));

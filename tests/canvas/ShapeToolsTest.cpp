@@ -180,7 +180,7 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
     EXPECT_EQ(polygon->GetCornerCount(), 4);
 
     // Moved with the selection, every corner goes along, and undo puts each back.
-    f.canvas.GetFigures().ClearSelection();
+    f.canvas.GetDrawing().ClearSelection();
     f.Drag({200, 150}, {220, 160});
     EXPECT_EQ(open->GetCorners(), (std::vector<CDoublePoint>{{120, 110}, {220, 110}, {220, 210}}));
     f.canvas.Undo();

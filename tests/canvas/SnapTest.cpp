@@ -145,7 +145,7 @@ TEST(CanvasSnapIntersections, SameSnappedPointAsThePlainPairScan) {
             f.canvas.ZoomIn();
         for (int i = 0; i > steps; --i)
             f.canvas.ZoomOut();
-        CFigureList& list = f.canvas.GetFigures();
+        CFigureList& list = f.canvas.GetDrawing().EditFigures();
         const int count = gen.Int(2, 25);
         for (int i = 0; i < count; ++i) {
             std::unique_ptr<CFigure> fig = gen.Next();
