@@ -22,7 +22,8 @@ void DrawingDragStep(benchmark::State& state, double ratio) {
     for (int i = canvas.GetFigures().GetCount() - 1; i >= 0; --i)
         if (canvas.GetFigures().GetAt(i)->m_strType == "HappyNewYear :)")
             canvas.GetDrawing().EditFigures().RemoveAndDelete(i);
-    AddLinesAwayFrom(canvas.GetDrawing().EditFigures(), static_cast<int>(state.range(0)), kProbe, 23, 11);
+    AddLinesAwayFrom(canvas.GetDrawing().EditFigures(), static_cast<int>(state.range(0)), kProbe,
+                     23, 11);
     canvas.GetDrawing().NoteChangedOutside();
     window.RepaintNow();
     canvas.m_bSnapKeyPoints = canvas.m_bSnapGrid = canvas.m_bSnapIntersections = true;

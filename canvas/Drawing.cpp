@@ -219,8 +219,7 @@ bool CDrawing::StepThroughHistory(bool undo) {
         return false;
     note();
     m_pending.bSelection = true;
-    m_pending.changedInPlace.insert(m_pending.changedInPlace.end(), touched.begin(),
-                                    touched.end());
+    m_pending.changedInPlace.insert(m_pending.changedInPlace.end(), touched.begin(), touched.end());
     return true;
 }
 

@@ -85,7 +85,9 @@ public:
     // The figure the open step inserted and is still shaping: it changes without a kept state.
     CFigure& Shape(int index);
     void Insert(int index, std::unique_ptr<CFigure> figure);
-    void Append(std::unique_ptr<CFigure> figure) { Insert(m_figures.GetCount(), std::move(figure)); }
+    void Append(std::unique_ptr<CFigure> figure) {
+        Insert(m_figures.GetCount(), std::move(figure));
+    }
     void RemoveAt(const std::vector<int>& positions);
     void MoveByPixels(const std::vector<int>& positions, int dx, int dy, double zoom);
     void MoveBy(const std::vector<int>& positions, double dx, double dy);

@@ -1,13 +1,9 @@
 // CHistory: recording, undoing and redoing steps, merging nudges, and the saved state.
 #include "canvas/History.h"
 
-#include "figures/FramedFigure.h"
-#include "figures/Polyline.h"
-#include "figures/Shapes.h"
 #include "figures/TextFigures.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <typeinfo>
@@ -201,12 +197,7 @@ std::size_t CHistory::BytesOf(const CFigure& figure) {
                         figure.m_strReadBlock.capacity() + figure.m_strRecoveredBlock.capacity();
     if (const std::string* text = GetFigureText(const_cast<CFigure&>(figure)))
         bytes += text->capacity();
-    // Only a polyline has more: an exact type test, which costs far less than a cast.
-    if (typeid(figure) == typeid(CPolyline))
-        bytes +=
-            static_cast<const CPolyline&>(figure).m_vOffsets.capacity() * sizeof(CDoublePoint) +
-            static_cast<const CPolyline&>(figure).m_vCurves.capacity() * sizeof(CPieceCurve);
-    return bytes;
+    return bytes + figure.GetOwnByteCount();
 }
 
 std::size_t CHistory::BytesOf(const SStep& step) {
@@ -545,46 +536,16 @@ bool CHistory::IsModified() const {
 
 // --- Helpers
 
-namespace {
-
-// Bit for bit: -0.0 is not 0.0 here, as the saved text tells them apart.
-bool Same(const CDoublePoint& a, const CDoublePoint& b) {
-    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
-           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y);
-}
-
-} // namespace
-
 bool CHistory::SameState(const CFigure& a, const CFigure& b) {
-    if (a.m_strType != b.m_strType || !Same(a.m_pt1, b.m_pt1) || !Same(a.m_pt2, b.m_pt2) ||
+    if (a.m_strType != b.m_strType || !SameBits(a.m_pt1, b.m_pt1) || !SameBits(a.m_pt2, b.m_pt2) ||
         a.m_nMinWidth != b.m_nMinWidth || a.m_nMinHeight != b.m_nMinHeight ||
         a.m_strTag != b.m_strTag || a.m_bSelectable != b.m_bSelectable ||
         a.m_bVisible != b.m_bVisible || a.m_nPenStyle != b.m_nPenStyle ||
         a.m_crColor != b.m_crColor || a.m_strReadBlock != b.m_strReadBlock ||
         a.m_strRecoveredBlock != b.m_strRecoveredBlock || !(a.m_style == b.m_style))
         return false;
-    const auto* fa = dynamic_cast<const CFramedFigure*>(&a);
-    const auto* fb = dynamic_cast<const CFramedFigure*>(&b);
-    if ((fa == nullptr) != (fb == nullptr))
-        return false;
-    if (fa && (!Same(fa->m_pt3, fb->m_pt3) || !Same(fa->m_pt4, fb->m_pt4)))
-        return false;
-    // The shapes' own numbers, to the last bit, beyond what their blocks round.
-    const auto* pa = dynamic_cast<const CPolyline*>(&a);
-    const auto* pb = dynamic_cast<const CPolyline*>(&b);
-    if ((pa == nullptr) != (pb == nullptr) ||
-        (pa &&
-         (pa->m_bClosed != pb->m_bClosed || pa->m_vOffsets.size() != pb->m_vOffsets.size() ||
-          !std::equal(pa->m_vOffsets.begin(), pa->m_vOffsets.end(), pb->m_vOffsets.begin(), Same) ||
-          !std::equal(pa->m_vCurves.begin(), pa->m_vCurves.end(), pb->m_vCurves.begin(),
-                      pb->m_vCurves.end(), [](const CPieceCurve& u, const CPieceCurve& v) {
-                          return u.bCurved == v.bCurved && Same(u.c1, v.c1) && Same(u.c2, v.c2);
-                      }))))
-        return false;
-    const auto* ra = dynamic_cast<const CRoundFigure*>(&a);
-    const auto* rb = dynamic_cast<const CRoundFigure*>(&b);
-    if ((ra == nullptr) != (rb == nullptr) ||
-        (ra && !Same({ra->m_dRadiusX, ra->m_dRadiusY}, {rb->m_dRadiusX, rb->m_dRadiusY})))
+    // The classes' own numbers, to the last bit, beyond what their blocks round.
+    if (typeid(a) != typeid(b) || !a.HasSameOwnState(b))
         return false;
     const std::string* ta = GetFigureText(const_cast<CFigure&>(a));
     const std::string* tb = GetFigureText(const_cast<CFigure&>(b));

@@ -425,7 +425,7 @@ private:
     CDrawing m_drawing;
     // The drawing's figures, to read; every change goes through m_drawing's commands.
     const CFigureList& m_figures = m_drawing.GetFigures();
-    mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
+    mutable CFigureIndex m_index;    // where the figures lie, brought up to date when asked
     std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
     std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
     const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step

@@ -8,6 +8,7 @@
 #include "figures/Style.h"
 #include "figures/TeXDrawSettings.h"
 
+#include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -148,6 +149,14 @@ public:
     virtual std::unique_ptr<CFigure> Clone() const = 0;
     // Copies every field of CFigure, both strings included; subclasses copy theirs first.
     virtual void CopyFrom(const CFigure& src);
+    // Do the numbers only this figure's class keeps (beyond the fields above) equal other's, to
+    // the last bit? other is of the same class.
+    virtual bool HasSameOwnState(const CFigure& other) const {
+        (void)other;
+        return true;
+    }
+    // About how many bytes the class's own lists take beyond the figure itself.
+    virtual std::size_t GetOwnByteCount() const { return 0; }
     // Moves the point under the handle to the page-pixel point (x, y).
     virtual void SetHandlePoint(int handle, int x, int y, double zoom);
     virtual CPoint GetHandlePoint(int handle, double zoom) const;

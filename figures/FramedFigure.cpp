@@ -30,6 +30,12 @@ std::unique_ptr<CFigure> CFramedFigure::Clone() const {
     return copy;
 }
 
+bool CFramedFigure::HasSameOwnState(const CFigure& other) const {
+    const auto* o = dynamic_cast<const CFramedFigure*>(&other);
+    return o && SameBits(m_pt3, o->m_pt3) && SameBits(m_pt4, o->m_pt4) &&
+           CFigure::HasSameOwnState(other);
+}
+
 void CFramedFigure::CopyFrom(const CFigure& src) {
     // Clone always passes a figure of the same class; the check keeps a wrong caller harmless.
     if (const auto* framed = dynamic_cast<const CFramedFigure*>(&src)) {

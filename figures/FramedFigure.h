@@ -13,6 +13,7 @@ public:
 
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
+    bool HasSameOwnState(const CFigure& other) const override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     CPoint GetHandlePoint(int handle, double zoom) const override;
     void EnforceMinimumSize(int handle, CDoublePoint& p) override;

@@ -2,6 +2,8 @@
 // small geometric tools (segment pixel walk, line intersection) that figures and canvas share.
 #pragma once
 
+#include <bit>
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -71,6 +73,14 @@ struct CDoublePoint {
     CDoublePoint operator+(const CDoublePoint& o) const { return {x + o.x, y + o.y}; }
     CDoublePoint operator-(const CDoublePoint& o) const { return {x - o.x, y - o.y}; }
 };
+
+// Bit for bit: -0.0 is not 0.0 here, as the saved text tells them apart.
+inline bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+inline bool SameBits(const CDoublePoint& a, const CDoublePoint& b) {
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y);
+}
 
 // How far from the page origin a figure's point may lie, in page units: ten page sizes, far
 // beyond anything drawn on the page. A change that would put a point farther away (or make it

@@ -190,6 +190,20 @@ std::unique_ptr<CFigure> CPolyline::Clone() const {
     return copy;
 }
 
+bool CPolyline::HasSameOwnState(const CFigure& other) const {
+    const auto* o = dynamic_cast<const CPolyline*>(&other);
+    const auto same = [](const CDoublePoint& a, const CDoublePoint& b) { return SameBits(a, b); };
+    return o && m_bClosed == o->m_bClosed &&
+           std::equal(m_vOffsets.begin(), m_vOffsets.end(), o->m_vOffsets.begin(),
+                      o->m_vOffsets.end(), same) &&
+           std::equal(m_vCurves.begin(), m_vCurves.end(), o->m_vCurves.begin(), o->m_vCurves.end(),
+                      [](const CPieceCurve& u, const CPieceCurve& v) {
+                          return u.bCurved == v.bCurved && SameBits(u.c1, v.c1) &&
+                                 SameBits(u.c2, v.c2);
+                      }) &&
+           CFigure::HasSameOwnState(other);
+}
+
 void CPolyline::CopyFrom(const CFigure& src) {
     if (const auto* p = dynamic_cast<const CPolyline*>(&src)) {
         m_vOffsets = p->m_vOffsets;

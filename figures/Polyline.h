@@ -83,6 +83,11 @@ public:
     std::string WhyNotDrawable() const override;
     std::unique_ptr<CFigure> Clone() const override;
     void CopyFrom(const CFigure& src) override;
+    bool HasSameOwnState(const CFigure& other) const override;
+    std::size_t GetOwnByteCount() const override {
+        return m_vOffsets.capacity() * sizeof(CDoublePoint) +
+               m_vCurves.capacity() * sizeof(CPieceCurve);
+    }
     void SetPoints(int x1, int y1, int x2, int y2, double zoom) override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     CPoint GetHandlePoint(int handle, double zoom) const override;

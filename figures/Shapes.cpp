@@ -55,6 +55,12 @@ void Move(std::string& s, const CDoublePoint& p) {
 
 // --- CRoundFigure
 
+bool CRoundFigure::HasSameOwnState(const CFigure& other) const {
+    const auto* o = dynamic_cast<const CRoundFigure*>(&other);
+    return o && SameBits(m_dRadiusX, o->m_dRadiusX) && SameBits(m_dRadiusY, o->m_dRadiusY) &&
+           CFigure::HasSameOwnState(other);
+}
+
 void CRoundFigure::CopyFrom(const CFigure& src) {
     if (const auto* r = dynamic_cast<const CRoundFigure*>(&src)) {
         m_dRadiusX = r->m_dRadiusX;

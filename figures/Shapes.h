@@ -20,6 +20,7 @@ public:
     double m_dRadiusY = 50.0;
 
     void CopyFrom(const CFigure& src) override;
+    bool HasSameOwnState(const CFigure& other) const override;
     void SetPoints(int x1, int y1, int x2, int y2, double zoom) override;
     void SetHandlePoint(int handle, int x, int y, double zoom) override;
     CPoint GetHandlePoint(int handle, double zoom) const override;
