@@ -2,6 +2,7 @@
 // their tooltips, and the room they take when a change is painted again.
 #include "app/CanvasWidget.h"
 
+#include "figures/TextFigures.h"
 #include "latex/LatexLog.h"
 #include "latex/TextChecks.h"
 

@@ -335,8 +335,8 @@ void CDrawing::SelectInRect(const CRect& rect, double zoom) {
             Select(i, true);
 }
 
-void CDrawing::Grab(CFigure* figure) {
+void CDrawing::Grab(const CFigure* figure) {
     m_figures.ClearGrabbed();
-    if (figure)
-        figure->m_bEditing = true;
+    if (CFigure* f = m_figures.GetAt(IndexOf(figure)))
+        f->m_bEditing = true;
 }

@@ -107,7 +107,7 @@ public:
     // keep their state.
     void SelectInRect(const CRect& rect, double zoom);
     // The figure the gesture works on (its editing flag); null clears it.
-    void Grab(CFigure* figure);
+    void Grab(const CFigure* figure);
 
     // Ends the change under way: the figures it noted are measured again and every listener is
     // told. Nothing is told when nothing changed.

@@ -77,7 +77,7 @@ void CFigureIndex::FiguresMeeting(const CFigureList& list, double zoom, std::uin
     std::sort(out.begin(), out.end());
 }
 
-CFigure* CFigureIndex::HitTest(const CFigureList& list, CPoint pt, double zoom,
+const CFigure* CFigureIndex::HitTest(const CFigureList& list, CPoint pt, double zoom,
                                std::uint64_t revision) {
     Update(list, zoom, revision);
     m_pTree->found.clear();
@@ -87,7 +87,7 @@ CFigure* CFigureIndex::HitTest(const CFigureList& list, CPoint pt, double zoom,
     std::sort(m_pTree->found.begin(), m_pTree->found.end(),
               [](const CEntry& a, const CEntry& b) { return a.second > b.second; });
     for (const CEntry& e : m_pTree->found) {
-        CFigure* f = list.GetAt(e.second);
+        const CFigure* f = list.GetAt(e.second);
         if (f->m_bSelectable && f->HitTest(pt, zoom))
             return f;
     }

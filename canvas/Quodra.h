@@ -287,7 +287,7 @@ public:
     // page pixels: what painting that rectangle paints.
     void FiguresMeeting(const CRect& page, std::vector<int>& out) const;
     // The topmost selectable figure hit at a page-pixel point (CFigureList::HitTest).
-    CFigure* FigureAt(CPoint page) const;
+    const CFigure* FigureAt(CPoint page) const;
 
     // --- Read access for the view, the widget and tests.
     const CFigureList& GetFigures() const { return m_drawing.GetFigures(); }
@@ -340,7 +340,7 @@ private:
     bool EndRestyle(bool own);
     // QuodraEdit.cpp
     void RemoveSelected(const char* stepName);
-    void SetFigureText(CFigure& figure, const std::string& text);
+    void SetFigureText(const CFigure& figure, const std::string& text);
     // QuodraClipboard.cpp
     void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
@@ -360,7 +360,7 @@ private:
     void ShapeNode(CPoint area);
     // The piece of the polyline under the client point, or -1.
     int PieceAt(const CPolyline& f, CPoint client) const;
-    CPolyline* PolylineAt(CPoint client) const;
+    const CPolyline* PolylineAt(CPoint client) const;
     bool EditCorner(CPoint client, bool insert);
     // QuodraMouse.cpp: the gesture
     EAction Decide();

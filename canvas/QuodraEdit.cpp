@@ -100,10 +100,10 @@ void CQuodra::OnLButtonDblClk(CPoint client) {
         return;
     }
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
-    CFigure* figure = FigureAt(p);
+    const CFigure* figure = FigureAt(p);
     if (!figure)
         return;
-    std::string* text = GetFigureText(*figure);
+    const std::string* text = GetFigureTextOf(*figure);
     const auto result = m_host.RunPropertiesDialog(text ? *text : std::string(), text != nullptr);
     if (result && text) {
         SetFigureText(*figure, OneLineText(*result));
@@ -115,23 +115,23 @@ void CQuodra::ChangeText() {
     const auto result = m_host.RunSetTextDialog();
     if (!result)
         return; // cancelled: the figure keeps its text
-    CFigure* figure = m_figures.GetFirstSelected();
+    const CFigure* figure = m_figures.GetFirstSelected();
     if (!figure)
         return;
     // Only text rectangles, text ellipses and labels take the text; a text rhomb keeps its own.
-    if (!dynamic_cast<CTextRectangle*>(figure) && !dynamic_cast<CTextEllipse*>(figure) &&
-        !dynamic_cast<CLabel*>(figure))
+    if (!dynamic_cast<const CTextRectangle*>(figure) &&
+        !dynamic_cast<const CTextEllipse*>(figure) && !dynamic_cast<const CLabel*>(figure))
         return;
-    if (GetFigureText(*figure)) {
+    if (GetFigureTextOf(*figure)) {
         SetFigureText(*figure, OneLineText(*result));
         RepaintDamage();
     }
 }
 
 // A new text is one step of its own.
-void CQuodra::SetFigureText(CFigure& figure, const std::string& text) {
+void CQuodra::SetFigureText(const CFigure& figure, const std::string& text) {
     // A label is its text: it keeps the one it has rather than become nothing.
-    if (text.empty() && dynamic_cast<CLabel*>(&figure)) {
+    if (text.empty() && dynamic_cast<const CLabel*>(&figure)) {
         m_host.ShowMessage("A label needs a text; it keeps its own");
         return;
     }

@@ -133,7 +133,7 @@ EAction CQuodra::DecideAction(EMode mode, EMouseState state, EMouseState prevSta
 EAction CQuodra::Decide() {
     if (m_nMode == kModeSelect && m_nMouseState == kStatePressed) {
         const CPoint p = AreaToPage(m_ptDown);
-        if (CFigure* f = FigureAt(p)) {
+        if (const CFigure* f = FigureAt(p)) {
             const int handle = f->HitTestHandles(p, Zoom());
             m_drawing.Grab(f);
             const CRect bounds = f->GetBoundingRect(Zoom());

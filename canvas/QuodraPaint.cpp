@@ -90,7 +90,7 @@ void CQuodra::FiguresMeeting(const CRect& page, std::vector<int>& out) const {
     m_index.FiguresMeeting(m_figures, Zoom(), GetRevision(), page, out);
 }
 
-CFigure* CQuodra::FigureAt(CPoint page) const {
+const CFigure* CQuodra::FigureAt(CPoint page) const {
     return m_index.HitTest(m_figures, page, Zoom(), GetRevision());
 }
 

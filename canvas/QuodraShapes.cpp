@@ -182,9 +182,9 @@ void CQuodra::CancelCorners() {
 
 // --- Corner commands
 
-CPolyline* CQuodra::PolylineAt(CPoint client) const {
+const CPolyline* CQuodra::PolylineAt(CPoint client) const {
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
-    return dynamic_cast<CPolyline*>(FigureAt(p));
+    return dynamic_cast<const CPolyline*>(FigureAt(p));
 }
 
 bool CQuodra::CanInsertCorner(CPoint client) const {
@@ -200,7 +200,7 @@ bool CQuodra::CanDeleteCorner(CPoint client) const {
 }
 
 bool CQuodra::EditCorner(CPoint client, bool insert) {
-    CPolyline* f = PolylineAt(client);
+    const CPolyline* f = PolylineAt(client);
     if (!f)
         return false;
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));
@@ -227,7 +227,7 @@ bool CQuodra::CanCurvePiece(CPoint client, bool curved) const {
 }
 
 bool CQuodra::CurvePiece(CPoint client, bool curved) {
-    CPolyline* f = PolylineAt(client);
+    const CPolyline* f = PolylineAt(client);
     const int piece = f ? PieceAt(*f, client) : -1;
     if (piece < 0 || f->IsCurved(piece) == curved)
         return false;

@@ -63,8 +63,8 @@ constexpr double kTextSizeMin = kLabelEm / kMaxUnitScale;
 constexpr double kTextSizeMax = kLabelEm / kMinUnitScale;
 } // namespace
 
-bool HasStyleLengths(CFigure& f) {
-    return f.GetStyleCaps() != 0 || f.GetTextSize() != nullptr;
+bool HasStyleLengths(const CFigure& f) {
+    return f.GetStyleCaps() != 0 || const_cast<CFigure&>(f).GetTextSize() != nullptr;
 }
 
 void ScaleStyleLengths(CFigure& f, double k) {

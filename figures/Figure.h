@@ -247,7 +247,7 @@ void KeepCornersRoundingToTheNearest(CFigure& f);
 // as they did.
 void ScaleStyleLengths(CFigure& f, double k);
 // Does ScaleStyleLengths change anything of f (for some k)?
-bool HasStyleLengths(CFigure& f);
+bool HasStyleLengths(const CFigure& f);
 
 // A pixel as a point of doubles.
 inline CDoublePoint AsDouble(CPoint p) {

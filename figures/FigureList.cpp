@@ -9,7 +9,7 @@ void CFigureList::Add(std::unique_ptr<CFigure> figure) {
         m_figures.push_back(std::move(figure));
 }
 
-CFigure* CFigureList::GetAt(int i) const {
+const CFigure* CFigureList::GetAt(int i) const {
     if (i < 0 || i >= GetCount())
         return nullptr;
     return m_figures[static_cast<size_t>(i)].get();
@@ -32,7 +32,7 @@ std::vector<int> CFigureList::SelectedPositions() const {
     return positions;
 }
 
-CFigure* CFigureList::GetLast() const {
+const CFigure* CFigureList::GetLast() const {
     return m_figures.empty() ? nullptr : m_figures.back().get();
 }
 
@@ -61,14 +61,14 @@ void CFigureList::ClearGrabbed() {
         f->m_bEditing = false;
 }
 
-CFigure* CFigureList::GetGrabbed() const {
+const CFigure* CFigureList::GetGrabbed() const {
     for (const auto& f : m_figures)
         if (f->m_bEditing)
             return f.get();
     return nullptr;
 }
 
-CFigure* CFigureList::GetFirstSelected() const {
+const CFigure* CFigureList::GetFirstSelected() const {
     for (const auto& f : m_figures)
         if (f->m_bSelected)
             return f.get();
@@ -112,7 +112,7 @@ CFigureList::PointRangeAt(const std::vector<int>& positions) const {
     return range;
 }
 
-CFigure* CFigureList::HitTest(int x, int y, double zoom) const {
+const CFigure* CFigureList::HitTest(int x, int y, double zoom) const {
     // From the top down: the figure the user sees on top is the one picked.
     for (auto it = m_figures.rbegin(); it != m_figures.rend(); ++it)
         if ((*it)->m_bSelectable && (*it)->HitTest({x, y}, zoom))

@@ -13,15 +13,19 @@ class CFigureList {
 public:
     void Add(std::unique_ptr<CFigure> figure);
     int GetCount() const { return static_cast<int>(m_figures.size()); }
-    CFigure* GetAt(int i) const;
-    CFigure* GetLast() const;
+    const CFigure* GetAt(int i) const;
+    CFigure* GetAt(int i) { return Mutable(std::as_const(*this).GetAt(i)); }
+    const CFigure* GetLast() const;
+    CFigure* GetLast() { return Mutable(std::as_const(*this).GetLast()); }
     void RemoveAndDelete(int i);
     void DeleteAll();
     void ClearSelection();
     void SelectLast();
     void ClearGrabbed();
-    CFigure* GetGrabbed() const;
-    CFigure* GetFirstSelected() const;
+    const CFigure* GetGrabbed() const;
+    CFigure* GetGrabbed() { return Mutable(std::as_const(*this).GetGrabbed()); }
+    const CFigure* GetFirstSelected() const;
+    CFigure* GetFirstSelected() { return Mutable(std::as_const(*this).GetFirstSelected()); }
     // The ascending positions of the selected figures.
     std::vector<int> SelectedPositions() const;
     // The union of the selected figures' bounding rectangles at the zoom, each shifted by
@@ -35,7 +39,10 @@ public:
     std::optional<std::pair<CDoublePoint, CDoublePoint>> SelectionPointRange() const;
     std::optional<std::pair<CDoublePoint, CDoublePoint>>
     PointRangeAt(const std::vector<int>& positions) const;
-    CFigure* HitTest(int x, int y, double zoom) const;
+    const CFigure* HitTest(int x, int y, double zoom) const;
+    CFigure* HitTest(int x, int y, double zoom) {
+        return Mutable(std::as_const(*this).HitTest(x, y, zoom));
+    }
     void SelectInRect(const CRect& rect, double zoom);
     void DrawAll(CDrawSurface& dc, double zoom, int originX, int originY) const;
     std::string GetTeXDrawText() const;
@@ -78,5 +85,9 @@ public:
     std::shared_ptr<const CForeignFrame> m_pNewFigureFrame;
 
 private:
+    // The list owns its figures: a figure it hands out read-only may be handed out to change
+    // through a list that may change.
+    static CFigure* Mutable(const CFigure* f) { return const_cast<CFigure*>(f); }
+
     std::vector<std::unique_ptr<CFigure>> m_figures;
 };

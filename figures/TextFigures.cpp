@@ -101,6 +101,11 @@ std::string* GetFigureText(CFigure& figure) {
     return figure.GetTextField();
 }
 
+const std::string* GetFigureTextOf(const CFigure& figure) {
+    // Only read: the pointer is handed out as const.
+    return const_cast<CFigure&>(figure).GetTextField();
+}
+
 std::string OneLineText(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -70,3 +70,5 @@ std::string OneLineText(std::string_view text);
 
 // The text of a text rectangle, text ellipse, text rhomb or label; nullptr for every other figure.
 std::string* GetFigureText(CFigure& figure);
+// The same, to read.
+const std::string* GetFigureTextOf(const CFigure& figure);

@@ -238,11 +238,6 @@ int CTeXDrawLineMap::FirstLineOf(int figure) const {
     return 0;
 }
 
-const std::string* GetFigureTextOf(const CFigure& figure) {
-    // Only read: the pointer is handed out as const.
-    return GetFigureText(const_cast<CFigure&>(figure));
-}
-
 int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
                     const CLatexError& error, int documentLine) {
     const int at = map.FigureAt(documentLine);

@@ -68,5 +68,3 @@ int FindErrorFigure(const CFigureList& figures, const CTeXDrawLineMap& map,
 
 // "the text rectangle “50%”", "the line": the figure as a user would name it.
 std::string DescribeFigure(const CFigure& figure);
-// The text of a text figure, nullptr for every other figure.
-const std::string* GetFigureTextOf(const CFigure& figure);

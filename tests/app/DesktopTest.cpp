@@ -129,7 +129,7 @@ TEST_F(CAppTest, ContextMenuActsOnTheFigureUnderThePointer) {
 
     // On the line: it becomes the selection; no text to change.
     auto menu = MakeCanvasContextMenu(*m_frame, ClientOf({206, 308}));
-    CFigure* line = Canvas().GetFigures().GetFirstSelected();
+    const CFigure* line = Canvas().GetFigures().GetFirstSelected();
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->m_strType, "Line");
     EXPECT_FALSE(Canvas().GetFigures().GetLast()->m_bSelected);
@@ -148,7 +148,7 @@ TEST_F(CAppTest, ContextMenuActsOnTheFigureUnderThePointer) {
         shown = text;
         return std::optional<std::string>("Changed");
     };
-    CFigure* rect = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 1);
+    CFigure* rect = Canvas().GetDrawing().EditFigures().GetAt(Canvas().GetFigures().GetCount() - 1);
     ASSERT_EQ(rect->m_strType, "TextRectangle");
     *GetFigureText(*rect) = "Before";
     menu = MakeCanvasContextMenu(*m_frame, ClientOf({410, 150}));

@@ -457,12 +457,12 @@ TEST_F(CPreviewTest, UpdatesInTheBackgroundAfterAPause) {
     EXPECT_EQ(m_dock->GetStatusText().toStdString(), "Typesetting\u2026");
     QTest::qWait(CPreviewDock::kDebounceMs / 3);
     // Another change before the pause is over; then a third once latex runs.
-    Canvas().GetFigures().GetLast()->MoveBy(10, 0);
+    Canvas().GetDrawing().EditFigures().GetLast()->MoveBy(10, 0);
     Canvas().GetDrawing().NoteChangedOutside();
     Viewport()->repaint();
     // The run starts once the pause is over (later on a loaded machine).
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_dock->GetTypesetter().IsRunning(); }, 10000));
-    Canvas().GetFigures().GetLast()->MoveBy(10, 0);
+    Canvas().GetDrawing().EditFigures().GetLast()->MoveBy(10, 0);
     Canvas().GetDrawing().NoteChangedOutside();
     Viewport()->repaint();
     EXPECT_FALSE(m_dock->GetTypesetter().IsRunning());
@@ -624,7 +624,7 @@ TEST_F(CPreviewTest, TheDockScrollsKeepsItsPageAndLinksTheLog) {
     EXPECT_EQ(m_dock->GetPageCorner(), corner - QPoint(40, 60));
 
     const QImage good = m_dock->GetImage();
-    dynamic_cast<CTextRectangle*>(Canvas().GetFigures().GetLast())->SetText("\\undefined");
+    dynamic_cast<CTextRectangle*>(Canvas().GetDrawing().EditFigures().GetLast())->SetText("\\undefined");
     Canvas().GetDrawing().NoteChangedOutside();
     WaitForPreview();
     EXPECT_FALSE(m_dock->GetLastResult().bOk);

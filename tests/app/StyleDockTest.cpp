@@ -54,7 +54,7 @@ protected:
     void Select(std::initializer_list<int> figures) {
         Canvas().GetDrawing().ClearSelection();
         for (int i : figures)
-            Canvas().GetFigures().GetAt(m_nFirst + i)->m_bSelected = true;
+            Canvas().GetDrawing().Select(m_nFirst + i, true);
         m_dock->Refresh();
         m_frame->UpdateCommandUI();
     }

@@ -99,7 +99,7 @@ TEST_F(CViewTest, PathToolAndItsPieceCommands) {
     Drag(ClientOf({400, 300}), ClientOf({440, 300}));
     QTest::mouseClick(Viewport(), Qt::LeftButton, {}, ClientOf({400, 400}));
     QTest::keyClick(m_widget, Qt::Key_Return);
-    auto* path = dynamic_cast<CPolyline*>(Canvas().GetFigures().GetLast());
+    auto* path = dynamic_cast<const CPolyline*>(Canvas().GetFigures().GetLast());
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(path->m_strType, "Path");
     ASSERT_TRUE(path->IsCurved(0) && path->IsCurved(1));

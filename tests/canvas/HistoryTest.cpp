@@ -400,7 +400,7 @@ TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
     ASSERT_TRUE(empty.canvas.Paste());
     EXPECT_EQ("Paste", empty.canvas.GetUndoName());
     // Both moved 10 units on, selected alone; moved back they write the copied blocks.
-    const CFigureList& list = empty.canvas.GetFigures();
+    CFigureList& list = empty.canvas.GetDrawing().EditFigures();
     ASSERT_EQ(32, list.GetCount());
     EXPECT_TRUE(list.GetAt(30)->m_bSelected && list.GetAt(31)->m_bSelected);
     EXPECT_EQ((CDoublePoint{110, 110}), list.GetAt(30)->m_pt1);

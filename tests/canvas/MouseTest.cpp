@@ -222,7 +222,7 @@ TEST(CanvasGesture, PointerNearTheIntLimitsStaysOnItsSide) {
     f.Press(f.ClientOf({150, 150}));
     f.Move({INT_MAX, INT_MAX});
     f.Release({INT_MAX, INT_MAX});
-    CFigure* line = f.canvas.GetFigures().GetLast();
+    CFigure* line = f.canvas.GetDrawing().EditFigures().GetLast();
     EXPECT_EQ((CDoublePoint{150, 150}), line->m_pt1);
     EXPECT_EQ((CDoublePoint{680, 800}), line->m_pt2);
     // Dragged by its middle far up and left, it stops at the page's top left corner.

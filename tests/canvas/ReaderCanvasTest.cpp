@@ -49,7 +49,7 @@ TEST(ReaderCanvas, RandomGesturesComeBackThroughANewCanvas) {
             case 1: { // draw with a tool, then sometimes name it or turn it
                 f.canvas.SetToolFigure(tools[rng() % tools.size()]());
                 f.Drag(somewhere(), somewhere());
-                CFigure* made = f.canvas.GetFigures().GetFirstSelected();
+                CFigure* made = f.canvas.GetDrawing().EditFigures().GetFirstSelected();
                 if (made && GetFigureText(*made) && rng() % 2) {
                     f.host.setTextAnswers.push_back(texts[rng() % texts.size()]);
                     f.canvas.ChangeText();
@@ -186,7 +186,7 @@ TEST(ReaderCanvas, DeletingAFigureOfAnothersDrawingLeavesTheOthersWhereTheyPrint
         ASSERT_EQ(f.canvas.GetTeXDrawDocument(), drawing);
         std::size_t n = 0;
         for (int i = 0; i < f.canvas.GetFigures().GetCount(); ++i) {
-            CFigure* g = f.canvas.GetFigures().GetAt(i);
+            CFigure* g = f.canvas.GetDrawing().EditFigures().GetAt(i);
             if (!dynamic_cast<CRawTeXFigure*>(g) && !g->IsGridLine())
                 g->m_bSelected = n++ == gone;
         }

@@ -22,7 +22,7 @@ struct CShapeFixture : CCanvasFixture {
         SnapSwitches(false, false, false);
     }
     int Count() const { return canvas.GetFigures().GetCount(); }
-    CFigure* Last() { return canvas.GetFigures().GetLast(); }
+    CFigure* Last() { return canvas.GetDrawing().EditFigures().GetLast(); }
     void Tool(ETool tool) { canvas.SetToolFigure(MakeToolFigure(tool)); }
     void Drag(CPoint from, CPoint to) { CCanvasFixture::Drag(ClientOf(from), ClientOf(to)); }
     void ClickAt(CPoint page) {
@@ -246,13 +246,13 @@ TEST(ShapeTools, AClickOnTheFirstCornerClosesThePolygonWhereverTheSnapPutsIt) {
         click(p);
     f.canvas.OnKeyDown(EKey::Enter);
     const CPoint first =
-        ToPixel(dynamic_cast<CPolyline&>(*f.canvas.GetFigures().GetLast()).GetCorner(0), 1.0);
+        ToPixel(dynamic_cast<CPolyline&>(*f.canvas.GetDrawing().EditFigures().GetLast()).GetCorner(0), 1.0);
     for (const int off : {0, 3, 6, 15}) {
         tool();
         for (CPoint p : {first, CPoint{430, 320}, CPoint{370, 420}, first + CPoint{off, 0}})
             click(p);
         EXPECT_FALSE(f.canvas.IsPlacingCorners()) << off;
-        const auto* polygon = dynamic_cast<CPolyline*>(f.canvas.GetFigures().GetLast());
+        const auto* polygon = dynamic_cast<CPolyline*>(f.canvas.GetDrawing().EditFigures().GetLast());
         ASSERT_NE(polygon, nullptr);
         EXPECT_TRUE(polygon->m_bClosed) << off;
         EXPECT_EQ(polygon->GetCornerCount(), 3) << off;
