@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 namespace {
@@ -229,3 +230,52 @@ TEST(CanvasText, ChangeTextGoesToTheFirstSelectedTextRectangleOrEllipse) {
 }
 
 } // namespace
+
+// A restyle tells exactly the figures it restyled, and the window paints again only what they
+// covered before and cover after: never the whole window, never another figure's place alone.
+TEST(CanvasStyle, ARestyleDamagesOnlyItsFigures) {
+    struct CListener : CDrawingListener {
+        std::vector<CChangeRecord> told;
+        void OnDrawingChanged(const CChangeRecord& change) override { told.push_back(change); }
+    };
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        CCanvasFixture f;
+        CRandomDrawing random(seed);
+        std::mt19937 rng(seed);
+        CDrawing& drawing = f.canvas.GetDrawing();
+        const int first = drawing.GetFigures().GetCount();
+        for (int i = 0; i < 40; ++i)
+            drawing.EditFigures().Add(random.Make(random.NextKind()));
+        drawing.NoteChangedOutside();
+        f.host.RepaintNow();
+        f.canvas.SelectFigure(drawing.GetFigures().GetAt(first + static_cast<int>(rng() % 40)));
+        for (int k = static_cast<int>(rng() % 3); k > 0; --k)
+            drawing.Select(first + static_cast<int>(rng() % 40), true);
+        f.host.RepaintNow();
+        drawing.Notify();
+        CListener listener;
+        drawing.AddListener(&listener);
+        std::vector<const CFigure*> restyled;
+        for (const int i : drawing.GetFigures().SelectedPositions())
+            if (drawing.GetFigures().GetAt(i)->GetStyleCaps() & kStyleWidth)
+                restyled.push_back(drawing.GetFigures().GetAt(i));
+        f.host.invalidated.clear();
+        const int paints = f.host.paints, partial = f.host.partialPaints;
+        CStyle style;
+        style.dLineWidth = 0.5 + static_cast<double>(rng() % 40) / 10.0;
+        f.canvas.ApplyStyleToSelection(style, kStyleWidth, "Line Width");
+
+        ASSERT_EQ(listener.told.size(), 1u) << "seed " << seed;
+        const CChangeRecord& told = listener.told.front();
+        std::vector<const CFigure*> noted;
+        CRect covered;
+        for (const CChangeRecord::SFigure& n : told.figures) {
+            noted.push_back(n.pFigure);
+            covered = UnionRect(covered, UnionRect(n.before, n.after));
+        }
+        EXPECT_EQ(noted, restyled) << "seed " << seed;
+        EXPECT_EQ(f.host.paints - paints, f.host.partialPaints - partial) << "seed " << seed;
+        for (const CRect& r : f.host.invalidated)
+            EXPECT_EQ(UnionRect(covered, r), covered) << "seed " << seed;
+    }
+}

@@ -28,6 +28,9 @@ public:
     CQuodra* canvas = nullptr; // painted by RepaintNow
     CRecordingSurface lastPaint;
     int paints = 0;
+    // The rectangles the canvas asked to paint again, and the partial paintings made of them.
+    std::vector<CRect> invalidated;
+    int partialPaints = 0;
     bool captured = false;
     int focusRequests = 0;
     ECursor cursor = ECursor::None;
@@ -75,6 +78,11 @@ public:
         lastPaint.calls.clear();
         if (canvas)
             canvas->OnPaint(lastPaint);
+    }
+    void InvalidateRect(const CRect& r) override { invalidated.push_back(r); }
+    void UpdateNow() override {
+        ++partialPaints;
+        RepaintNow();
     }
     void CaptureMouse() override { captured = true; }
     void ReleaseMouse() override { captured = false; }
