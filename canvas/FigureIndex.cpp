@@ -78,7 +78,7 @@ void CFigureIndex::FiguresMeeting(const CFigureList& list, double zoom, std::uin
 }
 
 const CFigure* CFigureIndex::HitTest(const CFigureList& list, CPoint pt, double zoom,
-                               std::uint64_t revision) {
+                                     std::uint64_t revision) {
     Update(list, zoom, revision);
     m_pTree->found.clear();
     const CRect probe{pt.x, pt.y, pt.x + 1, pt.y + 1};

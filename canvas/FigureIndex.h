@@ -27,8 +27,7 @@ public:
     void FiguresMeeting(const CFigureList& list, double zoom, std::uint64_t revision,
                         const CRect& rect, std::vector<int>& out);
     // The topmost selectable figure that pt (page pixels) hits, as CFigureList::HitTest finds it.
-    const CFigure* HitTest(const CFigureList& list, CPoint pt, double zoom,
-                           std::uint64_t revision);
+    const CFigure* HitTest(const CFigureList& list, CPoint pt, double zoom, std::uint64_t revision);
     // Between revisions before and after, only the figures at the given positions changed (in
     // place) and figures were appended at the end of the list, if any. An index that was up to
     // date at before is brought up to date at after by replacing those figures' entries; any

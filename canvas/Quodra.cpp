@@ -82,13 +82,13 @@ void CQuodra::OnVScroll(EScrollRequest request, int trackPos) {
 // --- Modes, tool and the drawing as a whole
 
 void CQuodra::SetMode(EMode mode) {
-    CancelCorners();
+    m_cornersTool.Cancel();
     if (mode == kModeSelect || mode == kModeZoom || (mode == kModeDraw && m_pToolFigure))
         m_nMode = mode;
 }
 
 void CQuodra::SetToolFigure(std::unique_ptr<CFigure> figure) {
-    CancelCorners();
+    m_cornersTool.Cancel();
     m_pToolFigure = std::move(figure);
     if (m_pToolFigure)
         m_nMode = kModeDraw;

@@ -8,6 +8,7 @@
 #include "canvas/Drawing.h"
 #include "canvas/FigureIndex.h"
 #include "canvas/History.h"
+#include "canvas/Tool.h"
 #include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
 #include "figures/FigureList.h"
@@ -118,10 +119,10 @@ public:
     bool CanCurvePiece(CPoint client, bool curved) const;
     bool CurvePiece(CPoint client, bool curved);
     // Is a figure being drawn corner by corner (a polyline not yet finished)?
-    bool IsPlacingCorners() const { return m_pCorners != nullptr; }
+    bool IsPlacingCorners() const { return m_cornersTool.IsPlacing(); }
     // Is any gesture under way: a button held, or corners being placed?
     bool IsGestureUnderWay() const {
-        return (int(m_nMouseState) & kMousePressed) != 0 || m_pCorners != nullptr;
+        return (int(m_nMouseState) & kMousePressed) != 0 || IsPlacingCorners();
     }
 
     // --- The drawing as text and as a file.
@@ -325,6 +326,13 @@ public:
     COLORREF m_clrPage = RGB(255, 255, 255);
 
 private:
+    // The tools carry out the gestures on the canvas's state.
+    friend class CSelectTool;
+    friend class CZoomTool;
+    friend class CDragTool;
+    friend class CLabelTool;
+    friend class CCornersTool;
+
     // Quodra.cpp
     void Repaint();
     double Zoom() const { return m_viewport.GetZoom(); }
@@ -349,15 +357,8 @@ private:
     void DrawDraggedRect(CDrawSurface& dc) const;
     // QuodraGrid.cpp
     void CreateGrid(CFigureList& list) const;
-    // QuodraShapes.cpp: the label's click and the polyline's corners
+    // QuodraShapes.cpp: the corner and piece commands
     bool IsToolCreation(ECreation creation) const;
-    void PlaceLabel();
-    void PressCorner(CPoint area);
-    void MoveCorner(CPoint area);
-    void FinishCorners();
-    void CancelCorners();
-    // A path's node just placed, shaped by a drag: its control points lie symmetrically along it.
-    void ShapeNode(CPoint area);
     // The piece of the polyline under the client point, or -1.
     int PieceAt(const CPolyline& f, CPoint client) const;
     const CPolyline* PolylineAt(CPoint client) const;
@@ -365,16 +366,6 @@ private:
     // QuodraMouse.cpp: the gesture
     EAction Decide();
     void Execute(EAction action);
-    void ZoomToBand();
-    void StartFigure();
-    void DragFigure();
-    void FinishFigure();
-    void SelectPressed();
-    void TogglePressed();
-    void SelectInBand();
-    // The selection's positions and the grabbed figure, found once for the step.
-    void MoveSelection(const std::vector<int>& selected, const CFigure* grabbed);
-    void DragHandle();
     // Snaps an area point; returns it in area pixels.
     CPoint SnapArea(CPoint area) const;
     // Clamps an area point to the page and snaps it; returns it in area pixels.
@@ -405,9 +396,7 @@ private:
     CViewport m_viewport{m_host};
 
     std::unique_ptr<CFigure> m_pToolFigure;
-    std::unique_ptr<CPolyline> m_pCorners; // the polyline being clicked, its last corner loose
-    bool m_bShapingNode = false;           // the button is held on a path's node just placed
-    CStyle m_newStyle;                     // the values of m_nNewStyleParts that new figures get
+    CStyle m_newStyle; // the values of m_nNewStyleParts that new figures get
     unsigned m_nNewStyleParts = 0;
     CStyle m_copiedStyle; // Copy Style's, with the values its figure took
     unsigned m_nCopiedStyleParts = 0;
@@ -425,10 +414,8 @@ private:
     CDrawing m_drawing;
     // The drawing's figures, to read; every change goes through m_drawing's commands.
     const CFigureList& m_figures = m_drawing.GetFigures();
-    mutable CFigureIndex m_index;    // where the figures lie, brought up to date when asked
-    std::vector<int> m_painted;      // the figures a partial painting paints, kept for its memory
-    std::vector<int> m_stepSelected; // the selection during a drag step (Execute)
-    const CFigure* m_pStepGrabbed = nullptr; // the grabbed figure during a drag step
+    mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
+    std::vector<int> m_painted;   // the figures a partial painting paints, kept for its memory
     ECursor m_hCursor = ECursor::None;
     bool m_bFirstPaint = true;
     bool m_bRubberBand = false;
@@ -439,4 +426,10 @@ private:
     CDamage m_damage;                   // what changed since the last painting
     std::optional<SView> m_paintedView; // the view the last painting showed
     CRect m_rcBandShown;                // BandExtent as the window last showed it
+
+    CSelectTool m_selectTool{*this};
+    CZoomTool m_zoomTool{*this};
+    CDragTool m_dragTool{*this};
+    CLabelTool m_labelTool{*this};
+    CCornersTool m_cornersTool{*this};
 };

@@ -94,9 +94,9 @@ void CQuodra::Duplicate() {
 
 // The double-click does not touch the gesture state: the release that follows finds it idle.
 void CQuodra::OnLButtonDblClk(CPoint client) {
-    if (m_pCorners) {
+    if (IsPlacingCorners()) {
         // Its first press placed the last corner.
-        FinishCorners();
+        m_cornersTool.Finish();
         return;
     }
     const CPoint p = AreaToPage(ClientToArea(CViewport::ClampClient(client)));

@@ -15,11 +15,11 @@ void CQuodra::Nudge(int dx, int dy) {
 
 void CQuodra::OnKeyDown(EKey key) {
     // While corners are being placed, Enter ends the figure and Escape drops it.
-    if (m_pCorners && (key == EKey::Enter || key == EKey::Escape)) {
+    if (IsPlacingCorners() && (key == EKey::Enter || key == EKey::Escape)) {
         if (key == EKey::Enter)
-            FinishCorners();
+            m_cornersTool.Finish();
         else
-            CancelCorners();
+            m_cornersTool.Cancel();
         EditStateChanged();
         return;
     }

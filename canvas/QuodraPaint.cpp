@@ -80,8 +80,7 @@ void CQuodra::Paint(CDrawSurface& dc, const CRect* client) {
         }
     }
     // The polyline being clicked lies over the drawing until it is finished.
-    if (m_pCorners)
-        m_pCorners->Paint(dc, Zoom(), origin.x, origin.y);
+    m_cornersTool.Paint(dc, Zoom(), origin);
     if (m_bRubberBand)
         DrawDraggedRect(dc);
 }
