@@ -181,5 +181,5 @@ bool RunDrawingPropertiesDialog(CQuodra& canvas, QWidget* parent) {
     CDrawingPropertiesDialog dlg(canvas, parent);
     if (dlg.exec() != QDialog::Accepted)
         return false;
-    return canvas.SetUnitScale(dlg.GetScale());
+    return canvas.GetStyles().SetUnitScale(dlg.GetScale());
 }

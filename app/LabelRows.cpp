@@ -118,10 +118,10 @@ QWidget* CLabelRows::GetLast() const {
 
 void CLabelRows::Refresh() {
     const CQuodra& canvas = m_canvas.GetCanvas();
-    const CQuodra::CSelectionLabels labels = canvas.GetSelectionLabels();
+    const CStyles::CSelectionLabels labels = canvas.GetStyles().GetSelectionLabels();
     const bool enabled = labels.nCount > 0 || !canvas.HasSelection();
     m_bUpdating = true;
-    const CQuodra::CLabelPlacement& p = labels.placement;
+    const CStyles::CLabelPlacement& p = labels.placement;
     for (int v = 0; v < 3; ++v) {
         for (int h = 0; h < 3; ++h) {
             QToolButton* b = m_refButtons[static_cast<std::size_t>(v * 3 + h)];
@@ -142,10 +142,10 @@ void CLabelRows::Refresh() {
 
 void CLabelRows::ApplyReference(char h, char v) {
     CQuodra& canvas = m_canvas.GetCanvas();
-    CQuodra::CLabelPlacement p = canvas.GetSelectionLabels().placement;
+    CStyles::CLabelPlacement p = canvas.GetStyles().GetSelectionLabels().placement;
     p.cHRef = h;
     p.cVRef = v;
-    canvas.ApplyLabelPlacement(p, true);
+    canvas.GetStyles().ApplyLabelPlacement(p, true);
     Refresh();
 }
 
@@ -153,7 +153,7 @@ void CLabelRows::ApplyAngle() {
     if (m_bUpdating || m_pAngle->value() == kMixedAngle)
         return;
     CQuodra& canvas = m_canvas.GetCanvas();
-    CQuodra::CLabelPlacement p = canvas.GetSelectionLabels().placement;
+    CStyles::CLabelPlacement p = canvas.GetStyles().GetSelectionLabels().placement;
     p.dAngle = m_pAngle->value();
-    canvas.ApplyLabelPlacement(p, false);
+    canvas.GetStyles().ApplyLabelPlacement(p, false);
 }

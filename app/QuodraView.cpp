@@ -181,9 +181,10 @@ bool Cquodra_dvView::IsEnabled(int id) const {
     case ID_EDIT_SELECT_ALL:
         return canvas.HasSelectableFigure();
     case ID_EDIT_COPY_STYLE:
-        return idle && canvas.GetSelectionStyle().nCaps != 0;
+        return idle && canvas.GetStyles().GetSelectionStyle().nCaps != 0;
     case ID_EDIT_PASTE_STYLE:
-        return idle && canvas.HasCopiedStyle() && canvas.GetSelectionStyle().nCaps != 0;
+        return idle && canvas.GetStyles().HasCopiedStyle() &&
+               canvas.GetStyles().GetSelectionStyle().nCaps != 0;
     default:
         return HasHandler(id);
     }
@@ -293,10 +294,10 @@ void Cquodra_dvView::OnCommand(int id) {
         canvas.Copy();
         break;
     case ID_EDIT_COPY_STYLE:
-        canvas.CopyStyle();
+        canvas.GetStyles().CopyStyle();
         break;
     case ID_EDIT_PASTE_STYLE:
-        canvas.PasteStyle();
+        canvas.GetStyles().PasteStyle();
         break;
     case ID_FILE_DRAWING_PROPERTIES:
         RunDrawingPropertiesDialog(canvas, this);

@@ -428,12 +428,12 @@ void CStyleDock::SaveNewStyle() const {
 void CStyleDock::PushNewStyle() {
     CQuodra& canvas = m_canvas.GetCanvas();
     m_dNewStyleScale = canvas.GetUnitScale();
-    canvas.SetNewFigureStyle(NewStyleInPageUnits(), m_nNewParts);
+    canvas.GetStyles().SetNewFigureStyle(NewStyleInPageUnits(), m_nNewParts);
 }
 
 CStyleDock::CShown CStyleDock::Current() const {
     const CQuodra& canvas = m_canvas.GetCanvas();
-    const CQuodra::CSelectionStyle selection = canvas.GetSelectionStyle();
+    const CStyles::CSelectionStyle selection = canvas.GetStyles().GetSelectionStyle();
     CShown shown;
     shown.dScale = canvas.GetUnitScale();
     shown.nCount = selection.nCount;

@@ -78,7 +78,7 @@ private:
         unsigned nSame = 0;
         unsigned nCaps = 0;
         int nCount = 0;
-        int nOutlined = 0, nFillsAlone = 0; // as CQuodra::CSelectionStyle counts them
+        int nOutlined = 0, nFillsAlone = 0; // as CStyles::CSelectionStyle counts them
         double dScale = 1;
         friend bool operator==(const CShown&, const CShown&) = default;
     };

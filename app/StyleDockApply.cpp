@@ -28,8 +28,8 @@ void CStyleDock::Refuse(const std::string& why) {
 void CStyleDock::Apply(const CStyle& style, unsigned part, const char* stepName) {
     m_pMessage->hide();
     CQuodra& canvas = m_canvas.GetCanvas();
-    if (canvas.GetSelectionStyle().nCount > 0) {
-        canvas.ApplyStyleToSelection(style, part, stepName);
+    if (canvas.GetStyles().GetSelectionStyle().nCount > 0) {
+        canvas.GetStyles().ApplyStyleToSelection(style, part, stepName);
     } else {
         const CStyle points = ScaleLengths(Bounded(style), ToPoints(1.0));
         CopyStyleParts(m_newPoints, points, part);
@@ -56,7 +56,7 @@ void CStyleDock::ApplyWidth(double points) {
 void CStyleDock::ApplyFillAlone(bool alone) {
     m_pMessage->hide();
     if (m_shown.nCount > 0) {
-        m_canvas.GetCanvas().SetSelectionOutline(!alone);
+        m_canvas.GetCanvas().GetStyles().SetSelectionOutline(!alone);
         Refresh();
         Show(m_shown);
         return;

@@ -36,7 +36,7 @@ void CCornersTool::Place(CPoint area) {
     const CDoublePoint p = PagePoint(c.AreaToPage(c.ClampAndSnap(area)), c.Zoom());
     if (!m_pCorners) {
         auto figure = c.m_pToolFigure->Clone();
-        figure->ApplyStyle(c.m_newStyle, c.m_nNewStyleParts);
+        figure->ApplyStyle(c.m_styles.GetNewFigureStyle(), c.m_styles.GetNewFigureStyleParts());
         m_pCorners.reset(static_cast<CPolyline*>(figure.release()));
         m_pCorners->SetCorners({p, p});
         c.m_host.ShowMessage("Click the next corner; double-click or press Enter to finish, "

@@ -26,7 +26,7 @@ void CDragTool::StartFigure() {
     if (!c.m_pToolFigure || c.m_pToolFigure->GetCreation() != ECreation::Drag)
         return;
     auto figure = c.m_pToolFigure->Clone();
-    figure->ApplyStyle(c.m_newStyle, c.m_nNewStyleParts);
+    figure->ApplyStyle(c.m_styles.GetNewFigureStyle(), c.m_styles.GetNewFigureStyleParts());
     c.m_drawing.Grab(nullptr);
     figure->m_bEditing = true;
     c.m_ptCurrent = c.ClampAndSnap(c.m_ptCurrent);

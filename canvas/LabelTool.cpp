@@ -11,15 +11,15 @@ void CLabelTool::Released() {
     if (!typed)
         return; // cancelled: the tool stays for another try
     auto figure = c.m_pToolFigure->Clone();
-    figure->ApplyStyle(c.m_newStyle, c.m_nNewStyleParts);
+    figure->ApplyStyle(c.m_styles.GetNewFigureStyle(), c.m_styles.GetNewFigureStyleParts());
     // The text prints at its font's size: in this drawing's units, one over its unit scale.
     if (double* em = figure->GetTextSize())
         *em /= c.m_drawing.GetUnitScale();
     figure->SetPoints(at.x, at.y, at.x, at.y, c.Zoom());
     if (auto* label = dynamic_cast<CLabel*>(figure.get())) {
-        label->m_cHRef = c.m_newLabel.cHRef;
-        label->m_cVRef = c.m_newLabel.cVRef;
-        label->m_dAngle = c.m_newLabel.dAngle;
+        label->m_cHRef = c.m_styles.GetNewLabelPlacement().cHRef;
+        label->m_cVRef = c.m_styles.GetNewLabelPlacement().cVRef;
+        label->m_dAngle = c.m_styles.GetNewLabelPlacement().dAngle;
     }
     if (std::string* text = GetFigureText(*figure))
         *text = OneLineText(*typed);

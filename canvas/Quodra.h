@@ -8,6 +8,7 @@
 #include "canvas/Drawing.h"
 #include "canvas/FigureIndex.h"
 #include "canvas/History.h"
+#include "canvas/Styles.h"
 #include "canvas/Tool.h"
 #include "canvas/Viewport.h"
 #include "figures/DrawSurface.h"
@@ -162,61 +163,10 @@ public:
     // recorded, the capture is released and the gesture ends.
     void CancelGesture();
 
-    // --- Styles (QuodraStyle.cpp).
-    // What the selected figures have: the style of the first of them, the values (kStyle* bits)
-    // on which every selected figure that takes them agrees, and the values at least one takes.
-    struct CSelectionStyle {
-        CStyle style;
-        unsigned nSame = 0;
-        unsigned nCaps = 0;
-        int nCount = 0; // selected figures
-        // Selected fills that may be drawn alone (CFigure::TakesFillAlone): with their outline,
-        // and without it.
-        int nOutlined = 0, nFillsAlone = 0;
-    };
-    CSelectionStyle GetSelectionStyle() const;
-    // Gives every selected figure that takes them the values of style that parts names, as one
-    // step of that name. False when no figure changed (no step is then kept).
-    bool ApplyStyleToSelection(const CStyle& style, unsigned parts, const std::string& stepName);
-    // Draws the selected fills that may go without their outline with it (on) or without it, as
-    // one step "Outline". False when no figure changed.
-    bool SetSelectionOutline(bool on);
-    // The values new figures get (the rest is their kind's default).
-    void SetNewFigureStyle(const CStyle& style, unsigned parts);
-    const CStyle& GetNewFigureStyle() const { return m_newStyle; }
-    unsigned GetNewFigureStyleParts() const { return m_nNewStyleParts; }
-    // Copy Style takes the first selected figure's style; Paste Style gives it to every selected
-    // figure, as far as each takes it, as one step. False when there was nothing to do.
-    bool CopyStyle();
-    bool PasteStyle();
-    bool HasCopiedStyle() const { return m_nCopiedStyleParts != 0; }
-    // The drawing's printed size: TeXDraw's unit scale (kept within [kMinUnitScale,
-    // kMaxUnitScale]). Widths, patterns and arrowheads are rescaled so that they print as large
-    // as before, all in one step "Drawing Scale". False when nothing changed.
-    bool SetUnitScale(double scale);
+    // --- Styles of the selection and of new figures, labels' placement, the printed scale.
+    CStyles& GetStyles() { return m_styles; }
+    const CStyles& GetStyles() const { return m_styles; }
     double GetUnitScale() const { return m_drawing.GetUnitScale(); }
-
-    // --- Labels' reference point and angle (QuodraLabels.cpp).
-    struct CLabelPlacement {
-        char cHRef = 'L';  // L, C or R: which side of the text lies on the label's point
-        char cVRef = 'B';  // T, C or B (the baseline)
-        double dAngle = 0; // degrees counterclockwise, [0, 360)
-        friend bool operator==(const CLabelPlacement&, const CLabelPlacement&) = default;
-    };
-    // The selected labels' placement (the first one's), whether they agree, and how many there
-    // are; with none selected, the placement that new labels get.
-    struct CSelectionLabels {
-        CLabelPlacement placement;
-        int nCount = 0;
-        bool bSameRef = true;
-        bool bSameAngle = true;
-    };
-    CSelectionLabels GetSelectionLabels() const;
-    // Gives every selected label the reference point (reference) or the angle (!reference) of
-    // placement as one undo step; with nothing selected, new labels get it. False when nothing
-    // changed. An angle is taken modulo 360; one that is not a number is refused.
-    bool ApplyLabelPlacement(const CLabelPlacement& placement, bool reference);
-    const CLabelPlacement& GetNewLabelPlacement() const { return m_newLabel; }
 
     // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
     bool HasSelection() const;
@@ -396,11 +346,6 @@ private:
     CViewport m_viewport{m_host};
 
     std::unique_ptr<CFigure> m_pToolFigure;
-    CStyle m_newStyle; // the values of m_nNewStyleParts that new figures get
-    unsigned m_nNewStyleParts = 0;
-    CStyle m_copiedStyle; // Copy Style's, with the values its figure took
-    unsigned m_nCopiedStyleParts = 0;
-    CLabelPlacement m_newLabel; // what new labels get
     EMouseState m_nMouseState = kStateIdle;
     EMouseState m_nPrevMouseState = kStateIdle;
     CPoint m_ptDown;
@@ -414,6 +359,10 @@ private:
     CDrawing m_drawing;
     // The drawing's figures, to read; every change goes through m_drawing's commands.
     const CFigureList& m_figures = m_drawing.GetFigures();
+    CStyles m_styles{m_drawing, [this] {
+                         RepaintDamage();
+                         EditStateChanged();
+                     }};
     mutable CFigureIndex m_index; // where the figures lie, brought up to date when asked
     std::vector<int> m_painted;   // the figures a partial painting paints, kept for its memory
     ECursor m_hCursor = ECursor::None;

@@ -256,7 +256,7 @@ TEST_F(CPanelsTest, EveryPanelShowsWhatItWouldReadAfreshAfterEveryStep) {
                 QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, Point());
                 what = "double-click";
             } else if (pick < 92) {
-                Canvas().SetUnitScale(Int(0, 1) ? 0.5 : 1.0);
+                Canvas().GetStyles().SetUnitScale(Int(0, 1) ? 0.5 : 1.0);
                 what = "unit scale";
             } else if (pick < 95) {
                 Trigger(ID_FILE_SAVE);

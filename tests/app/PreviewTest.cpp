@@ -624,7 +624,8 @@ TEST_F(CPreviewTest, TheDockScrollsKeepsItsPageAndLinksTheLog) {
     EXPECT_EQ(m_dock->GetPageCorner(), corner - QPoint(40, 60));
 
     const QImage good = m_dock->GetImage();
-    dynamic_cast<CTextRectangle*>(Canvas().GetDrawing().EditFigures().GetLast())->SetText("\\undefined");
+    dynamic_cast<CTextRectangle*>(Canvas().GetDrawing().EditFigures().GetLast())
+        ->SetText("\\undefined");
     Canvas().GetDrawing().NoteChangedOutside();
     WaitForPreview();
     EXPECT_FALSE(m_dock->GetLastResult().bOk);

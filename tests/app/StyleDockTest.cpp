@@ -180,7 +180,8 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
     Select({});
     Control<QToolButton>("width4")->click();
     Control<QToolButton>("heads3")->click();
-    EXPECT_EQ(Canvas().GetNewFigureStyleParts(), unsigned(kStyleWidth | kStyleHeadEnds));
+    EXPECT_EQ(Canvas().GetStyles().GetNewFigureStyleParts(),
+              unsigned(kStyleWidth | kStyleHeadEnds));
     Trigger(ID_DRAW_LINE);
     Drag(ClientOf({300, 300}), ClientOf({420, 340}));
     const CFigure* drawn = Canvas().GetFigures().GetAt(Canvas().GetFigures().GetCount() - 1);
@@ -190,9 +191,10 @@ TEST_F(CStyleDockTest, ChangesTheSelectionInOneStepShowsMixedAndKeepsTheNewFigur
     CAppTest::TearDown();
     CAppTest::SetUp();
     m_dock = m_frame->GetStyleDock();
-    EXPECT_EQ(Canvas().GetNewFigureStyleParts(), unsigned(kStyleWidth | kStyleHeadEnds));
-    EXPECT_NEAR(Canvas().GetNewFigureStyle().dLineWidth, Pt(2.4), 1e-3);
-    EXPECT_EQ(Canvas().GetNewFigureStyle().eHeads, EArrowHeads::Both);
+    EXPECT_EQ(Canvas().GetStyles().GetNewFigureStyleParts(),
+              unsigned(kStyleWidth | kStyleHeadEnds));
+    EXPECT_NEAR(Canvas().GetStyles().GetNewFigureStyle().dLineWidth, Pt(2.4), 1e-3);
+    EXPECT_EQ(Canvas().GetStyles().GetNewFigureStyle().eHeads, EArrowHeads::Both);
     EXPECT_TRUE(Control<QToolButton>("width4")->isChecked());
     EXPECT_TRUE(Action(ID_VIEW_STYLE)->isChecked());
 }
@@ -247,5 +249,5 @@ TEST_F(CStyleDockTest, NoOutlineDrawsTheFillAlone) {
     Select({});
     Control<QCheckBox>("fill")->click();
     alone->click();
-    EXPECT_FALSE(Canvas().GetNewFigureStyle().bOutline);
+    EXPECT_FALSE(Canvas().GetStyles().GetNewFigureStyle().bOutline);
 }

@@ -263,7 +263,7 @@ TEST(CanvasStyle, ARestyleDamagesOnlyItsFigures) {
         const int paints = f.host.paints, partial = f.host.partialPaints;
         CStyle style;
         style.dLineWidth = 0.5 + static_cast<double>(rng() % 40) / 10.0;
-        f.canvas.ApplyStyleToSelection(style, kStyleWidth, "Line Width");
+        f.canvas.GetStyles().ApplyStyleToSelection(style, kStyleWidth, "Line Width");
 
         ASSERT_EQ(listener.told.size(), 1u) << "seed " << seed;
         const CChangeRecord& told = listener.told.front();

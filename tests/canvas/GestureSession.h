@@ -277,19 +277,20 @@ private:
         switch (m_in.Byte() % 6) {
         case 0:
         case 1:
-            m_f.canvas.ApplyStyleToSelection(s, parts, "Style");
+            m_f.canvas.GetStyles().ApplyStyleToSelection(s, parts, "Style");
             break;
         case 2:
-            m_f.canvas.CopyStyle();
+            m_f.canvas.GetStyles().CopyStyle();
             break;
         case 3:
-            m_f.canvas.PasteStyle();
+            m_f.canvas.GetStyles().PasteStyle();
             break;
         case 4:
-            m_f.canvas.SetUnitScale(std::vector{0.3, 1.0, 0.5, 2.0, 0.75}[m_in.Byte() % 5]);
+            m_f.canvas.GetStyles().SetUnitScale(
+                std::vector{0.3, 1.0, 0.5, 2.0, 0.75}[m_in.Byte() % 5]);
             break;
         default:
-            m_f.canvas.SetNewFigureStyle(s, parts);
+            m_f.canvas.GetStyles().SetNewFigureStyle(s, parts);
             break;
         }
     }

@@ -438,7 +438,7 @@ TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
     line->ApplyStyle(style, kStyleOutline | kStylePattern | kStyleHeads);
     const double head = line->m_style.dHeadLength;
     // Widths keep the size they print at: at scale 0.6 they are kept 1 / 0.6 times as long.
-    ASSERT_TRUE(f.canvas.SetUnitScale(0.6));
+    ASSERT_TRUE(f.canvas.GetStyles().SetUnitScale(0.6));
     line->m_bSelected = true;
     ASSERT_TRUE(f.canvas.Copy());
     EXPECT_NE(f.host.clipboard.find("\\linewd 0.03\n"), std::string::npos) << f.host.clipboard;
@@ -447,7 +447,7 @@ TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
         CCanvasFixture other;
         other.RemovePicture();
         if (scale != 1.0) {
-            ASSERT_TRUE(other.canvas.SetUnitScale(scale));
+            ASSERT_TRUE(other.canvas.GetStyles().SetUnitScale(scale));
         }
         other.host.clipboard = f.host.clipboard;
         ASSERT_TRUE(other.canvas.Paste());
@@ -467,7 +467,7 @@ TEST(CanvasHistory, LabelsShowAtTheSizeTheyPrintAtAnyUnitScale) {
     auto* old = f.Add<CLabel>(100, 100, 100, 100);
     old->m_strText = "Old";
     const CRect atOne = old->GetBoundingRect(1.0);
-    ASSERT_TRUE(f.canvas.SetUnitScale(0.5));
+    ASSERT_TRUE(f.canvas.GetStyles().SetUnitScale(0.5));
     f.canvas.SetToolFigure(std::make_unique<CLabel>());
     f.host.setTextAnswers.push_back("New");
     f.Press(f.ClientOf({300, 300}));
@@ -490,7 +490,7 @@ TEST(CanvasHistory, LabelsShowAtTheSizeTheyPrintAtAnyUnitScale) {
     ASSERT_TRUE(f.canvas.Copy());
     CCanvasFixture other;
     other.RemovePicture();
-    ASSERT_TRUE(other.canvas.SetUnitScale(2.0));
+    ASSERT_TRUE(other.canvas.GetStyles().SetUnitScale(2.0));
     other.host.clipboard = f.host.clipboard;
     ASSERT_TRUE(other.canvas.Paste());
     EXPECT_DOUBLE_EQ(dynamic_cast<const CLabel*>(other.canvas.GetFigures().GetLast())->m_dEm,
@@ -546,7 +546,7 @@ TEST(CanvasHistory, EscapeCancelsEveryDrag) {
 TEST(CanvasHistory, ScaleChangedDuringAGestureIsMarked) {
     CCanvasFixture f;
     f.Press(f.ClientOf({200, 300}));
-    ASSERT_TRUE(f.canvas.SetUnitScale(0.5));
+    ASSERT_TRUE(f.canvas.GetStyles().SetUnitScale(0.5));
     EXPECT_TRUE(f.canvas.IsModified());
     f.Release(f.ClientOf({200, 300}));
     EXPECT_TRUE(f.canvas.IsModified());

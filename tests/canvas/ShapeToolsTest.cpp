@@ -89,20 +89,21 @@ TEST(ShapeTools, RoundShapesAndLabelsAreMadeOrRefusedWithAReason) {
 
     // Its reference point and angle: one undo step each, a turn taken modulo 360, and with
     // nothing selected they go to the labels still to come.
-    EXPECT_TRUE(f.canvas.ApplyLabelPlacement({'R', 'T', 0}, true));
+    EXPECT_TRUE(f.canvas.GetStyles().ApplyLabelPlacement({'R', 'T', 0}, true));
     EXPECT_EQ(f.canvas.GetUndoName(), "Label Reference");
-    EXPECT_TRUE(f.canvas.ApplyLabelPlacement({'L', 'B', -30}, false));
+    EXPECT_TRUE(f.canvas.GetStyles().ApplyLabelPlacement({'L', 'B', -30}, false));
     EXPECT_EQ((std::tuple{label->m_cHRef, label->m_cVRef, label->m_dAngle}),
               (std::tuple{'R', 'T', 330.0}));
-    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'R', 'T', 690}, false)); // 690 = 330: no change
-    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'X', 'T', 0}, true));
-    EXPECT_FALSE(f.canvas.ApplyLabelPlacement({'R', 'T', std::nan("")}, false));
+    EXPECT_FALSE(
+        f.canvas.GetStyles().ApplyLabelPlacement({'R', 'T', 690}, false)); // 690 = 330: no change
+    EXPECT_FALSE(f.canvas.GetStyles().ApplyLabelPlacement({'X', 'T', 0}, true));
+    EXPECT_FALSE(f.canvas.GetStyles().ApplyLabelPlacement({'R', 'T', std::nan("")}, false));
     f.canvas.Undo();
     EXPECT_EQ(label->m_dAngle, 0.0);
     f.ClickAt({700, 100}); // on nothing: the selection is cleared
     ASSERT_FALSE(f.canvas.HasSelection());
-    f.canvas.ApplyLabelPlacement({'C', 'C', 0}, true);
-    f.canvas.ApplyLabelPlacement({'C', 'C', 90}, false);
+    f.canvas.GetStyles().ApplyLabelPlacement({'C', 'C', 0}, true);
+    f.canvas.GetStyles().ApplyLabelPlacement({'C', 'C', 90}, false);
     EXPECT_EQ(label->m_cHRef, 'R'); // the drawn label keeps its own
     f.Tool(ETool::Label);
     f.host.setTextAnswers.push_back("up");
@@ -111,7 +112,7 @@ TEST(ShapeTools, RoundShapesAndLabelsAreMadeOrRefusedWithAReason) {
     ASSERT_NE(upright, nullptr);
     EXPECT_EQ((std::tuple{upright->m_cHRef, upright->m_cVRef, upright->m_dAngle}),
               (std::tuple{'C', 'C', 90.0}));
-    EXPECT_EQ(f.canvas.GetSelectionLabels().nCount, 1);
+    EXPECT_EQ(f.canvas.GetStyles().GetSelectionLabels().nCount, 1);
 
     // Undone all the way, the drawing is as it began.
     while (f.canvas.CanUndo())
@@ -245,14 +246,15 @@ TEST(ShapeTools, AClickOnTheFirstCornerClosesThePolygonWhereverTheSnapPutsIt) {
     for (CPoint p : {CPoint{300, 300}, CPoint{400, 300}, CPoint{350, 380}})
         click(p);
     f.canvas.OnKeyDown(EKey::Enter);
-    const CPoint first =
-        ToPixel(dynamic_cast<CPolyline&>(*f.canvas.GetDrawing().EditFigures().GetLast()).GetCorner(0), 1.0);
+    const CPoint first = ToPixel(
+        dynamic_cast<CPolyline&>(*f.canvas.GetDrawing().EditFigures().GetLast()).GetCorner(0), 1.0);
     for (const int off : {0, 3, 6, 15}) {
         tool();
         for (CPoint p : {first, CPoint{430, 320}, CPoint{370, 420}, first + CPoint{off, 0}})
             click(p);
         EXPECT_FALSE(f.canvas.IsPlacingCorners()) << off;
-        const auto* polygon = dynamic_cast<CPolyline*>(f.canvas.GetDrawing().EditFigures().GetLast());
+        const auto* polygon =
+            dynamic_cast<CPolyline*>(f.canvas.GetDrawing().EditFigures().GetLast());
         ASSERT_NE(polygon, nullptr);
         EXPECT_TRUE(polygon->m_bClosed) << off;
         EXPECT_EQ(polygon->GetCornerCount(), 3) << off;
