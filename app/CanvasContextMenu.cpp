@@ -60,23 +60,24 @@ std::unique_ptr<QMenu> MakeCanvasContextMenu(CMainFrame& frame, QPoint client) {
         menu->addSeparator();
         QAction* insert = menu->addAction("&Insert Corner");
         insert->setStatusTip(QString::fromUtf8(FindCommand(ID_EDIT_INSERT_CORNER)->pszPrompt));
-        insert->setEnabled(canvas.CanInsertCorner(at));
+        insert->setEnabled(canvas.GetCornerEdits().CanInsertCorner(at));
         QObject::connect(insert, &QAction::triggered, view,
-                         [view, at] { view->GetCanvas().InsertCorner(at); });
+                         [view, at] { view->GetCanvas().GetCornerEdits().InsertCorner(at); });
         QAction* remove = menu->addAction("De&lete Corner");
         remove->setStatusTip(QString::fromUtf8(FindCommand(ID_EDIT_DELETE_CORNER)->pszPrompt));
-        remove->setEnabled(canvas.CanDeleteCorner(at));
+        remove->setEnabled(canvas.GetCornerEdits().CanDeleteCorner(at));
         QObject::connect(remove, &QAction::triggered, view,
-                         [view, at] { view->GetCanvas().DeleteCorner(at); });
+                         [view, at] { view->GetCanvas().GetCornerEdits().DeleteCorner(at); });
         // The piece under the point, a curve or straight.
         for (const bool curved : {true, false}) {
             const int id = curved ? ID_EDIT_MAKE_PIECE_CURVED : ID_EDIT_MAKE_PIECE_STRAIGHT;
             QAction* piece =
                 menu->addAction(curved ? "Make Piece Cur&ved" : "Make Piece Strai&ght");
             piece->setStatusTip(QString::fromUtf8(FindCommand(id)->pszPrompt));
-            piece->setEnabled(canvas.CanCurvePiece(at, curved));
-            QObject::connect(piece, &QAction::triggered, view,
-                             [view, at, curved] { view->GetCanvas().CurvePiece(at, curved); });
+            piece->setEnabled(canvas.GetCornerEdits().CanCurvePiece(at, curved));
+            QObject::connect(piece, &QAction::triggered, view, [view, at, curved] {
+                view->GetCanvas().GetCornerEdits().CurvePiece(at, curved);
+            });
         }
     }
     return menu;

@@ -288,10 +288,10 @@ void Cquodra_dvView::OnCommand(int id) {
         canvas.DeleteSelected();
         break;
     case ID_EDIT_CUT:
-        canvas.Cut();
+        canvas.GetClipboard().Cut();
         break;
     case ID_EDIT_COPY:
-        canvas.Copy();
+        canvas.GetClipboard().Copy();
         break;
     case ID_EDIT_COPY_STYLE:
         canvas.GetStyles().CopyStyle();
@@ -303,7 +303,7 @@ void Cquodra_dvView::OnCommand(int id) {
         RunDrawingPropertiesDialog(canvas, this);
         break;
     case ID_EDIT_PASTE:
-        canvas.Paste();
+        canvas.GetClipboard().Paste();
         break;
     case ID_EDIT_UNDO:
         canvas.Undo();

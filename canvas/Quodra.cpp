@@ -145,3 +145,7 @@ void CQuodra::ReplaceFigures(CFigureList&& figures) {
     Repaint();
     EditStateChanged();
 }
+
+bool CQuodra::IsToolCreation(ECreation creation) const {
+    return m_nMode == kModeDraw && m_pToolFigure && m_pToolFigure->GetCreation() == creation;
+}

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "canvas/CanvasHost.h"
+#include "canvas/Clipboard.h"
+#include "canvas/CornerEdits.h"
 #include "canvas/Damage.h"
 #include "canvas/Drawing.h"
 #include "canvas/FigureIndex.h"
@@ -108,17 +110,9 @@ public:
     // Asks the host's set-text dialog for a text and puts it into the first selected text
     // rectangle or text ellipse; a cancelled dialog changes nothing.
     void ChangeText();
-    // The corner commands of the context menu, at a client point on a polyline or polygon: a new
-    // corner in the middle of the piece under the point, or the corner under it taken away (not
-    // below two corners, three for a polygon). Each is one step; false when nothing changed.
-    bool CanInsertCorner(CPoint client) const;
-    bool CanDeleteCorner(CPoint client) const;
-    bool InsertCorner(CPoint client);
-    bool DeleteCorner(CPoint client);
-    // The piece under the client point made a curve (its control points at its thirds; a
-    // polyline becomes a path) or straight again, as one step; false when nothing changed.
-    bool CanCurvePiece(CPoint client, bool curved) const;
-    bool CurvePiece(CPoint client, bool curved);
+    // The corner and piece commands of the context menu.
+    CCornerEdits& GetCornerEdits() { return m_cornerEdits; }
+    const CCornerEdits& GetCornerEdits() const { return m_cornerEdits; }
     // Is a figure being drawn corner by corner (a polyline not yet finished)?
     bool IsPlacingCorners() const { return m_cornersTool.IsPlacing(); }
     // Is any gesture under way: a button held, or corners being placed?
@@ -168,25 +162,15 @@ public:
     const CStyles& GetStyles() const { return m_styles; }
     double GetUnitScale() const { return m_drawing.GetUnitScale(); }
 
-    // --- Selection (QuodraEdit.cpp) and clipboard (QuodraClipboard.cpp).
+    // --- Selection and editing (QuodraEdit.cpp), and the clipboard.
     bool HasSelection() const;
     bool HasSelectableFigure() const;
     void SelectAll(); // every selectable figure: not the grid, not kept text
     // The figure alone selected, unless it is selected already (a right-click keeps a selection
     // it falls into). False when it is not in the drawing or not selectable.
     bool SelectFigure(const CFigure* figure);
-    // The TeXDraw blocks of the selected figures in list order, as the saved file writes them.
-    std::string GetSelectionTeXDrawText() const;
-    // Puts the selection's blocks on the host's clipboard; false when nothing is selected.
-    bool Copy();
-    // Copy, then the selected figures go, as one step.
-    bool Cut();
-    // Reads the host's clipboard as TeXDraw text; see PasteText.
-    bool Paste();
-    // The figures of the TeXDraw blocks in text go on top, selected alone, 10 page units right
-    // and down when that keeps them on the page. Text with no block this editor recognises
-    // changes nothing and is reported through the host. True when figures were pasted.
-    bool PasteText(std::string text);
+    // Copy, cut and paste through the window's clipboard.
+    CClipboard& GetClipboard() { return m_clipboard; }
 
     // --- Window events, in client pixels, as the widget forwards them.
     void UpdateScrollBars(int h, int v) { m_viewport.UpdateScrollBars(h, v); }
@@ -282,6 +266,8 @@ private:
     friend class CDragTool;
     friend class CLabelTool;
     friend class CCornersTool;
+    friend class CClipboard;
+    friend class CCornerEdits;
 
     // Quodra.cpp
     void Repaint();
@@ -290,29 +276,19 @@ private:
     int IndexOf(const CFigure* figure) const { return m_drawing.IndexOf(figure); }
     // The drawing's change: damage and index follow it.
     void OnDrawingChanged(const CChangeRecord& change) override;
+    bool IsToolCreation(ECreation creation) const;
     // QuodraUndo.cpp
     // Closes the step when the caller opened it (CDrawing::BeginOwn).
     void EndStep(bool own);
-    // Ends a step that restyled figures in place (begun by BeginOwn): repaints what changed and
-    // tells the window. True when it was the step's own and changed something.
-    bool EndRestyle(bool own);
     // QuodraEdit.cpp
     void RemoveSelected(const char* stepName);
     void SetFigureText(const CFigure& figure, const std::string& text);
-    // QuodraClipboard.cpp
-    void InsertPasted(CFigureList& read);
     // QuodraPaint.cpp
     void CreateStartFigures(CFigureList& list) const; // the grid lines, then the start-up picture
     void Paint(CDrawSurface& dc, const CRect* client);
     void DrawDraggedRect(CDrawSurface& dc) const;
     // QuodraGrid.cpp
     void CreateGrid(CFigureList& list) const;
-    // QuodraShapes.cpp: the corner and piece commands
-    bool IsToolCreation(ECreation creation) const;
-    // The piece of the polyline under the client point, or -1.
-    int PieceAt(const CPolyline& f, CPoint client) const;
-    const CPolyline* PolylineAt(CPoint client) const;
-    bool EditCorner(CPoint client, bool insert);
     // QuodraMouse.cpp: the gesture
     EAction Decide();
     void Execute(EAction action);
@@ -376,6 +352,8 @@ private:
     std::optional<SView> m_paintedView; // the view the last painting showed
     CRect m_rcBandShown;                // BandExtent as the window last showed it
 
+    CClipboard m_clipboard{*this};
+    CCornerEdits m_cornerEdits{*this};
     CSelectTool m_selectTool{*this};
     CZoomTool m_zoomTool{*this};
     CDragTool m_dragTool{*this};

@@ -89,10 +89,10 @@ public:
             c.SelectAll();
             return "select all";
         case 4:
-            c.Cut();
+            c.GetClipboard().Cut();
             return "cut";
         case 5:
-            c.Paste();
+            c.GetClipboard().Paste();
             return "paste";
         case 6:
             c.ChangeText();

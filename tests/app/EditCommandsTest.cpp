@@ -95,7 +95,7 @@ TEST_F(CAppTest, CutCopyPasteGoThroughTheSystemClipboard) {
     Trigger(ID_EDIT_SELECT_ALL);
     QTest::keyClick(Viewport(), Qt::Key_C, Qt::ControlModifier);
     const std::string copied = clipboard->text().toStdString();
-    EXPECT_EQ(copied, Canvas().GetSelectionTeXDrawText());
+    EXPECT_EQ(copied, Canvas().GetClipboard().GetSelectionTeXDrawText());
     EXPECT_NE(copied.find("%begin line"), std::string::npos);
     EXPECT_NE(copied.find("%begin rectangle"), std::string::npos);
     EXPECT_TRUE(Action(ID_EDIT_PASTE)->isEnabled());

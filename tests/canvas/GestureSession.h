@@ -189,14 +189,14 @@ private:
             m_f.canvas.Redo();
             break;
         case 5:
-            m_f.canvas.Cut();
+            m_f.canvas.GetClipboard().Cut();
             break;
         case 6:
-            m_f.canvas.Copy();
+            m_f.canvas.GetClipboard().Copy();
             break;
         case 7:
         case 8:
-            m_f.canvas.Paste();
+            m_f.canvas.GetClipboard().Paste();
             break;
         case 9:
             m_f.canvas.SelectAll();
@@ -250,7 +250,7 @@ private:
             CFigureList read;
             if (ReadTeXDrawText(MakeTeXDrawDocument(m_f.host.clipboard), "far.txt", read).ok)
                 TakeReachOf(read);
-            m_f.canvas.Paste();
+            m_f.canvas.GetClipboard().Paste();
             break;
         }
         }

@@ -223,13 +223,13 @@ private:
             const CPoint p = Client(NearFigure());
             switch (Pick(4)) {
             case 0:
-                c.InsertCorner(p);
+                c.GetCornerEdits().InsertCorner(p);
                 break;
             case 1:
-                c.DeleteCorner(p);
+                c.GetCornerEdits().DeleteCorner(p);
                 break;
             default:
-                c.CurvePiece(p, Chance(3));
+                c.GetCornerEdits().CurvePiece(p, Chance(3));
             }
             return;
         }
@@ -313,7 +313,7 @@ private:
             if (Chance(2))
                 c.OnKeyDown(EKey::Delete);
             else
-                c.Cut();
+                c.GetClipboard().Cut();
             break;
         case 10: {
             // The double-click after the click that came first (an action of its own).
@@ -329,12 +329,12 @@ private:
             c.ChangeText();
             break;
         case 12:
-            c.Copy();
+            c.GetClipboard().Copy();
             [[fallthrough]];
         case 13:
             if (Chance(8))
                 m_f.host.clipboard = std::string("\x01\xff%begin line\n\\move(", 19);
-            c.Paste();
+            c.GetClipboard().Paste();
             break;
         case 14:
             c.SelectAll();
@@ -390,14 +390,14 @@ TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
     f.Add<CLine>(20, 20, 60, 90);
     auto* c = f.Add<CBezierCurve>(300, 300, 400, 380);
     a->m_bSelected = c->m_bSelected = true;
-    ASSERT_TRUE(f.canvas.Copy());
+    ASSERT_TRUE(f.canvas.GetClipboard().Copy());
     const std::string copied = f.host.clipboard;
     EXPECT_EQ(a->ExportTeX() + c->ExportTeX(), copied);
 
     CCanvasFixture empty;
     empty.RemovePicture();
     empty.host.clipboard = copied;
-    ASSERT_TRUE(empty.canvas.Paste());
+    ASSERT_TRUE(empty.canvas.GetClipboard().Paste());
     EXPECT_EQ("Paste", empty.canvas.GetUndoName());
     // Both moved 10 units on, selected alone; moved back they write the copied blocks.
     CFigureList& list = empty.canvas.GetDrawing().EditFigures();
@@ -406,7 +406,7 @@ TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
     EXPECT_EQ((CDoublePoint{110, 110}), list.GetAt(30)->m_pt1);
     list.GetAt(30)->MoveBy(-10, -10);
     list.GetAt(31)->MoveBy(-10, -10);
-    EXPECT_EQ(copied, empty.canvas.GetSelectionTeXDrawText());
+    EXPECT_EQ(copied, empty.canvas.GetClipboard().GetSelectionTeXDrawText());
 
     // What no block of this editor is in, or what is broken, changes nothing and says why.
     const std::string before = empty.canvas.GetTeXDrawDocument();
@@ -414,13 +414,13 @@ TEST(CanvasHistory, CopyThenPasteGivesTheSameBlocksAndGarbageChangesNothing) {
                              std::string("%begin line\n\\move(1 2)\n"), std::string(300000, '%'),
                              std::string("\\end{texdraw}\n")}) {
         empty.host.messages.clear();
-        EXPECT_FALSE(empty.canvas.PasteText(junk));
+        EXPECT_FALSE(empty.canvas.GetClipboard().PasteText(junk));
         EXPECT_EQ(1u, empty.host.messages.size());
         EXPECT_EQ(before, empty.canvas.GetTeXDrawDocument());
     }
     EXPECT_EQ(1, empty.canvas.GetHistory().GetUndoCount());
     // Blocks among other text paste, the rest kept as it stands.
-    EXPECT_TRUE(empty.canvas.PasteText("Some words\n" + copied));
+    EXPECT_TRUE(empty.canvas.GetClipboard().PasteText("Some words\n" + copied));
     EXPECT_EQ(35, list.GetCount());
     EXPECT_EQ("RawTeX", list.GetAt(32)->m_strType);
     EXPECT_FALSE(list.GetAt(32)->m_bSelected);
@@ -440,7 +440,7 @@ TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
     // Widths keep the size they print at: at scale 0.6 they are kept 1 / 0.6 times as long.
     ASSERT_TRUE(f.canvas.GetStyles().SetUnitScale(0.6));
     line->m_bSelected = true;
-    ASSERT_TRUE(f.canvas.Copy());
+    ASSERT_TRUE(f.canvas.GetClipboard().Copy());
     EXPECT_NE(f.host.clipboard.find("\\linewd 0.03\n"), std::string::npos) << f.host.clipboard;
     EXPECT_NE(f.host.clipboard.find("\\lpatt(0.06 0.03)"), std::string::npos);
     for (const double scale : {1.0, 2.0}) {
@@ -450,7 +450,7 @@ TEST(CanvasHistory, StyleLengthsCrossTheClipboardAtTheSizeTheyPrint) {
             ASSERT_TRUE(other.canvas.GetStyles().SetUnitScale(scale));
         }
         other.host.clipboard = f.host.clipboard;
-        ASSERT_TRUE(other.canvas.Paste());
+        ASSERT_TRUE(other.canvas.GetClipboard().Paste());
         const CStyle& pasted = other.canvas.GetFigures().GetLast()->m_style;
         EXPECT_NEAR(pasted.dLineWidth * scale, 3.0, 1e-3);
         EXPECT_NEAR(pasted.dHeadLength * scale, head, 1e-3);
@@ -487,12 +487,12 @@ TEST(CanvasHistory, LabelsShowAtTheSizeTheyPrintAtAnyUnitScale) {
     EXPECT_DOUBLE_EQ(dynamic_cast<const CLabel*>(read.GetLast())->m_dEm, 2 * kLabelEm);
 
     f.canvas.SelectAll();
-    ASSERT_TRUE(f.canvas.Copy());
+    ASSERT_TRUE(f.canvas.GetClipboard().Copy());
     CCanvasFixture other;
     other.RemovePicture();
     ASSERT_TRUE(other.canvas.GetStyles().SetUnitScale(2.0));
     other.host.clipboard = f.host.clipboard;
-    ASSERT_TRUE(other.canvas.Paste());
+    ASSERT_TRUE(other.canvas.GetClipboard().Paste());
     EXPECT_DOUBLE_EQ(dynamic_cast<const CLabel*>(other.canvas.GetFigures().GetLast())->m_dEm,
                      kLabelEm / 2);
 

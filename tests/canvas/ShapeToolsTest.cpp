@@ -168,15 +168,15 @@ TEST(ShapeTools, PolylinesGoCornerByCornerAndCornersComeAndGo) {
 
     // A corner in the middle of a piece, and taken out again; never below three for a polygon.
     const CPoint piece = f.ClientOf({350, 300});
-    EXPECT_TRUE(f.canvas.CanInsertCorner(piece));
-    EXPECT_TRUE(f.canvas.InsertCorner(piece));
+    EXPECT_TRUE(f.canvas.GetCornerEdits().CanInsertCorner(piece));
+    EXPECT_TRUE(f.canvas.GetCornerEdits().InsertCorner(piece));
     EXPECT_EQ(polygon->GetCornerCount(), 4);
     EXPECT_EQ(polygon->GetCorner(1), (CDoublePoint{350, 300}));
     EXPECT_EQ(f.canvas.GetUndoName(), "Insert Corner");
-    EXPECT_TRUE(f.canvas.DeleteCorner(f.ClientOf({400, 300})));
+    EXPECT_TRUE(f.canvas.GetCornerEdits().DeleteCorner(f.ClientOf({400, 300})));
     EXPECT_EQ(polygon->GetCorners(),
               (std::vector<CDoublePoint>{{300, 300}, {350, 300}, {350, 380}}));
-    EXPECT_FALSE(f.canvas.CanDeleteCorner(f.ClientOf({350, 380})));
+    EXPECT_FALSE(f.canvas.GetCornerEdits().CanDeleteCorner(f.ClientOf({350, 380})));
     f.canvas.Undo();
     EXPECT_EQ(polygon->GetCornerCount(), 4);
 
@@ -220,11 +220,11 @@ TEST(ShapeTools, PathsGetSmoothNodesByADragAndPiecesTurnStraightOrCurved) {
 
     // The first piece's middle, (100 + 3 * 133.3 + 3 * 170 + 210) / 8 across.
     const CPoint middle = f.ClientOf({152, 105});
-    EXPECT_FALSE(f.canvas.CanCurvePiece(middle, true));
-    ASSERT_TRUE(f.canvas.CurvePiece(middle, false));
+    EXPECT_FALSE(f.canvas.GetCornerEdits().CanCurvePiece(middle, true));
+    ASSERT_TRUE(f.canvas.GetCornerEdits().CurvePiece(middle, false));
     EXPECT_EQ(f.canvas.GetUndoName(), "Make Piece Straight");
     EXPECT_FALSE(path->IsCurved(0));
-    ASSERT_TRUE(f.canvas.CurvePiece(f.ClientOf({155, 105}), true));
+    ASSERT_TRUE(f.canvas.GetCornerEdits().CurvePiece(f.ClientOf({155, 105}), true));
     EXPECT_EQ(f.canvas.GetUndoName(), "Make Piece Curved");
     f.canvas.Undo();
     f.canvas.Undo();

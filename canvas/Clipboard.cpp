@@ -1,4 +1,4 @@
-// CQuodra: the clipboard: copy, cut and paste of the selection as TeXDraw text.
+// CClipboard: copy, cut and paste of the selection as TeXDraw text.
 #include "canvas/Quodra.h"
 
 #include "figures/RawTeX.h"
@@ -17,13 +17,14 @@ bool IsBlank(const std::string& s) {
 
 } // namespace
 
-std::string CQuodra::GetSelectionTeXDrawText() const {
+std::string CClipboard::GetSelectionTeXDrawText() const {
+    const CQuodra& c = m_canvas;
     // Lengths of a style go on the clipboard as they print: as a drawing of unit scale 1 (a
     // LaTeX file, another window) takes them.
-    const double scale = m_figures.m_dUnitScale;
+    const double scale = c.m_figures.m_dUnitScale;
     std::string text;
-    for (int i = 0; i < m_figures.GetCount(); ++i) {
-        const CFigure* f = m_figures.GetAt(i);
+    for (int i = 0; i < c.m_figures.GetCount(); ++i) {
+        const CFigure* f = c.m_figures.GetAt(i);
         if (!f->m_bSelected)
             continue;
         if (scale != 1.0 && f->GetStyleCaps() != 0) {
@@ -40,66 +41,71 @@ std::string CQuodra::GetSelectionTeXDrawText() const {
     return text;
 }
 
-bool CQuodra::Copy() {
-    if (!HasSelection() || m_drawing.IsRecording())
+bool CClipboard::Copy() {
+    CQuodra& c = m_canvas;
+    if (!c.HasSelection() || c.m_drawing.IsRecording())
         return false;
-    m_host.SetClipboardText(GetSelectionTeXDrawText());
+    c.m_host.SetClipboardText(GetSelectionTeXDrawText());
     return true;
 }
 
-bool CQuodra::Cut() {
+bool CClipboard::Cut() {
+    CQuodra& c = m_canvas;
     if (!Copy())
         return false;
-    RemoveSelected("Cut");
+    c.RemoveSelected("Cut");
     return true;
 }
 
-bool CQuodra::Paste() {
-    if (m_drawing.IsRecording())
+bool CClipboard::Paste() {
+    CQuodra& c = m_canvas;
+    if (c.m_drawing.IsRecording())
         return false;
-    return PasteText(m_host.GetClipboardText());
+    return PasteText(c.m_host.GetClipboardText());
 }
 
-bool CQuodra::PasteText(std::string text) {
+bool CClipboard::PasteText(std::string text) {
+    CQuodra& c = m_canvas;
     const std::string kName = "the clipboard";
     if (text.size() > kMaxTeXDrawFileBytes) {
-        m_host.ShowMessage("Nothing was pasted: the clipboard holds more text than a drawing.");
+        c.m_host.ShowMessage("Nothing was pasted: the clipboard holds more text than a drawing.");
         return false;
     }
     CFigureList read;
     const CTeXDrawReadResult result = ReadTeXDrawFragment(std::move(text), kName, read);
     if (!result.ok) {
-        m_host.ShowMessage("Nothing was pasted: " + result.error);
+        c.m_host.ShowMessage("Nothing was pasted: " + result.error);
         return false;
     }
     int recognised = 0;
     for (int i = 0; i < read.GetCount(); ++i)
         recognised += read.GetAt(i)->m_strType != kTypeRawTeX;
     if (recognised == 0) {
-        m_host.ShowMessage("Nothing was pasted: the clipboard holds no figure of a TeXDraw "
-                           "drawing that this editor wrote.");
+        c.m_host.ShowMessage("Nothing was pasted: the clipboard holds no figure of a TeXDraw "
+                             "drawing that this editor wrote.");
         return false;
     }
     InsertPasted(read);
     if (result.nUnrecognised > 0)
-        m_host.ShowMessage("Pasted " + std::to_string(recognised) + " figure(s); " +
-                           std::to_string(result.nUnrecognised) +
-                           " stretch(es) of other text kept as they stand.");
+        c.m_host.ShowMessage("Pasted " + std::to_string(recognised) + " figure(s); " +
+                             std::to_string(result.nUnrecognised) +
+                             " stretch(es) of other text kept as they stand.");
     return true;
 }
 
 // The pasted figures go on top, selected alone, 10 page units right and down of where they were
 // copied when that keeps them on the page (the test of Duplicate).
-void CQuodra::InsertPasted(CFigureList& read) {
+void CClipboard::InsertPasted(CFigureList& read) {
+    CQuodra& c = m_canvas;
     for (int i = 0; i < read.GetCount(); ++i) {
         CFigure* f = read.GetAt(i);
         f->m_bSelected = f->m_bSelectable;
         f->m_bEditing = false;
     }
-    const std::optional<CRect> u = read.SelectionBounds(Zoom(), 5, 5);
-    const bool shift = u && m_viewport.FitsOnPage(*u);
-    const bool own = m_drawing.BeginOwn("Paste");
-    m_drawing.ClearSelection();
+    const std::optional<CRect> u = read.SelectionBounds(c.Zoom(), 5, 5);
+    const bool shift = u && c.m_viewport.FitsOnPage(*u);
+    const bool own = c.m_drawing.BeginOwn("Paste");
+    c.m_drawing.ClearSelection();
     // All figures are taken out in one pass: taking them from the front one by one would make a
     // large paste quadratic.
     std::vector<int> all(static_cast<std::size_t>(read.GetCount()));
@@ -111,10 +117,10 @@ void CQuodra::InsertPasted(CFigureList& read) {
         if (shift)
             f->MoveBy(10.0, 10.0);
         // The clipboard's lengths print as they are: at this drawing's scale they keep that size.
-        ScaleStyleLengths(*f, 1.0 / m_drawing.GetUnitScale());
-        m_drawing.Append(std::move(f));
+        ScaleStyleLengths(*f, 1.0 / c.m_drawing.GetUnitScale());
+        c.m_drawing.Append(std::move(f));
     }
-    EndStep(own);
-    RepaintDamage();
-    EditStateChanged();
+    c.EndStep(own);
+    c.RepaintDamage();
+    c.EditStateChanged();
 }
