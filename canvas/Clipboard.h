@@ -3,17 +3,14 @@
 // reads its own files.
 #pragma once
 
+#include "canvas/CanvasPart.h"
 #include "figures/FigureList.h"
 
 #include <string>
 
-class CQuodra;
-
-class CClipboard {
+class CClipboard : public CCanvasPart {
 public:
-    explicit CClipboard(CQuodra& canvas) : m_canvas(canvas) {}
-    CClipboard(const CClipboard&) = delete;
-    CClipboard& operator=(const CClipboard&) = delete;
+    using CCanvasPart::CCanvasPart;
 
     // The TeXDraw blocks of the selected figures in list order, as the saved file writes them.
     std::string GetSelectionTeXDrawText() const;
@@ -30,6 +27,4 @@ public:
 
 private:
     void InsertPasted(CFigureList& read);
-
-    CQuodra& m_canvas;
 };

@@ -31,9 +31,16 @@ bool CCornerEdits::EditCorner(CPoint client, bool insert) {
     const int at = insert ? f->HitTestPiece(p, c.Zoom()) : f->HitTestCorner(p, c.Zoom());
     if (at < 0)
         return false;
-    const bool own = c.m_drawing.BeginOwn(insert ? "Insert Corner" : "Delete Corner");
-    auto& changed = static_cast<CPolyline&>(c.m_drawing.Change(c.IndexOf(f)));
-    const bool done = insert ? changed.InsertCorner(at) : changed.DeleteCorner(at);
+    return Edit(*f, insert ? "Insert Corner" : "Delete Corner", [&](CPolyline& changed) {
+        return insert ? changed.InsertCorner(at) : changed.DeleteCorner(at);
+    });
+}
+
+bool CCornerEdits::Edit(const CPolyline& f, const char* stepName,
+                        const std::function<bool(CPolyline&)>& edit) {
+    CQuodra& c = m_canvas;
+    const bool own = c.m_drawing.BeginOwn(stepName);
+    const bool done = edit(static_cast<CPolyline&>(c.m_drawing.Change(c.IndexOf(&f))));
     c.EndStep(own);
     c.RepaintDamage();
     c.EditStateChanged();
@@ -52,18 +59,13 @@ bool CCornerEdits::CanCurvePiece(CPoint client, bool curved) const {
 }
 
 bool CCornerEdits::CurvePiece(CPoint client, bool curved) {
-    CQuodra& c = m_canvas;
     const CPolyline* f = PolylineAt(client);
     const int piece = f ? PieceAt(*f, client) : -1;
     if (piece < 0 || f->IsCurved(piece) == curved)
         return false;
-    const bool own = c.m_drawing.BeginOwn(curved ? "Make Piece Curved" : "Make Piece Straight");
-    auto& changed = static_cast<CPolyline&>(c.m_drawing.Change(c.IndexOf(f)));
-    const bool done = curved ? changed.MakePieceCurved(piece) : changed.MakePieceStraight(piece);
-    c.EndStep(own);
-    c.RepaintDamage();
-    c.EditStateChanged();
-    return done;
+    return Edit(*f, curved ? "Make Piece Curved" : "Make Piece Straight", [&](CPolyline& changed) {
+        return curved ? changed.MakePieceCurved(piece) : changed.MakePieceStraight(piece);
+    });
 }
 
 bool CCornerEdits::InsertCorner(CPoint client) {

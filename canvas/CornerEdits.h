@@ -2,16 +2,16 @@
 // of the window (where the context menu was opened). Each is one step.
 #pragma once
 
+#include "canvas/CanvasPart.h"
 #include "figures/Geometry.h"
 
-class CQuodra;
+#include <functional>
+
 class CPolyline;
 
-class CCornerEdits {
+class CCornerEdits : public CCanvasPart {
 public:
-    explicit CCornerEdits(CQuodra& canvas) : m_canvas(canvas) {}
-    CCornerEdits(const CCornerEdits&) = delete;
-    CCornerEdits& operator=(const CCornerEdits&) = delete;
+    using CCanvasPart::CCanvasPart;
 
     // A new corner in the middle of the piece under the point, or the corner under it taken away
     // (not below two corners, three for a polygon). False when nothing changed.
@@ -29,6 +29,7 @@ private:
     int PieceAt(const CPolyline& f, CPoint client) const;
     const CPolyline* PolylineAt(CPoint client) const;
     bool EditCorner(CPoint client, bool insert);
-
-    CQuodra& m_canvas;
+    // One step of the given name that edits the polyline in place.
+    bool Edit(const CPolyline& f, const char* stepName,
+              const std::function<bool(CPolyline&)>& edit);
 };

@@ -119,13 +119,18 @@ void CCornersTool::ShapeNode(CPoint area) {
     c.RepaintDamage();
 }
 
+std::unique_ptr<CPolyline> CCornersTool::TakeFigure() {
+    m_bShapingNode = false;
+    if (m_pCorners)
+        m_canvas.NoteFigure(*m_pCorners); // it leaves the window
+    return std::move(m_pCorners);
+}
+
 void CCornersTool::Finish() {
     CQuodra& c = m_canvas;
-    m_bShapingNode = false;
-    if (!m_pCorners)
+    std::unique_ptr<CPolyline> figure = TakeFigure();
+    if (!figure)
         return;
-    c.NoteFigure(*m_pCorners);
-    std::unique_ptr<CPolyline> figure = std::move(m_pCorners);
     // The corner that followed the pointer was never clicked.
     if (!figure->m_bClosed) {
         std::vector<CDoublePoint> corners = figure->GetCorners();
@@ -149,12 +154,8 @@ void CCornersTool::Finish() {
 }
 
 void CCornersTool::Cancel() {
-    CQuodra& c = m_canvas;
-    m_bShapingNode = false;
-    if (!m_pCorners)
+    if (!TakeFigure())
         return;
-    c.NoteFigure(*m_pCorners);
-    m_pCorners.reset();
-    c.m_host.ShowMessage("");
-    c.RepaintDamage();
+    m_canvas.m_host.ShowMessage("");
+    m_canvas.RepaintDamage();
 }

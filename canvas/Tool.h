@@ -4,6 +4,7 @@
 // also take the events themselves.
 #pragma once
 
+#include "canvas/CanvasPart.h"
 #include "figures/Geometry.h"
 #include "figures/Polyline.h"
 
@@ -15,18 +16,13 @@ class CDrawSurface;
 enum EAction : int;
 enum EMouseState : int;
 
-class CTool {
+class CTool : public CCanvasPart {
 public:
-    explicit CTool(CQuodra& canvas) : m_canvas(canvas) {}
-    CTool(const CTool&) = delete;
-    CTool& operator=(const CTool&) = delete;
+    using CCanvasPart::CCanvasPart;
     virtual ~CTool() = default;
 
     // Carries out one of the tool's actions.
     virtual void Execute(EAction action) = 0;
-
-protected:
-    CQuodra& m_canvas;
 };
 
 // Select mode: selecting by click and band, moving the selection, dragging a handle.
@@ -99,6 +95,8 @@ public:
 
 private:
     void Place(CPoint area);
+    // The figure being clicked, taken off the window.
+    std::unique_ptr<CPolyline> TakeFigure();
     void MoveCorner(CPoint area);
     // A path's node just placed, shaped by a drag: its control points lie symmetrically along it.
     void ShapeNode(CPoint area);
