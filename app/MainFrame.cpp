@@ -67,6 +67,7 @@ CMainFrame::CMainFrame(Cquodra_dvDoc& doc, QWidget* parent) : QMainWindow(parent
     setCentralWidget(m_pView);
     m_pRecentFiles = new CRecentFileList(this);
 
+    RegisterCommands();
     CreateActions();
     CreateMenus();
     const auto main = GetMainToolbarButtons();
@@ -158,10 +159,7 @@ void CMainFrame::CreateActions() {
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { OnAction(id); });
         // Commands without a handler are shown disabled.
-        const bool frameCommand = id == ID_VIEW_MAIN_TOOLBAR || id == ID_VIEW_ADDITIONAL_TOOLBAR ||
-                                  id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
-                                  id == ID_VIEW_TYPESET_PREVIEW || id == ID_VIEW_STYLE;
-        action->setEnabled(frameCommand || Cquodra_dvView::HasHandler(id));
+        action->setEnabled(m_commands.Has(id) || m_pView->HasHandler(id));
         // Shortcuts work anywhere in the window, also for commands that are not in a menu.
         addAction(action);
         m_actions.insert(id, action);
@@ -287,30 +285,26 @@ void CMainFrame::CreateStyleDock() {
     });
 }
 
+void CMainFrame::RegisterCommands() {
+    // The window's own commands show or hide its parts.
+    const auto shows = [this](int id, const std::function<QWidget*()>& part) {
+        m_commands.Add(id, [part] { part()->setVisible(part()->isHidden()); });
+    };
+    shows(ID_VIEW_STYLE, [this] { return m_pStyleDock; });
+    shows(ID_VIEW_TYPESET_PREVIEW, [this] { return m_pPreviewDock; });
+    shows(ID_VIEW_MAIN_TOOLBAR, [this] { return m_pMainToolBar; });
+    shows(ID_VIEW_ADDITIONAL_TOOLBAR, [this] { return m_pAdditionalToolBar; });
+    shows(ID_VIEW_STATUS_BAR, [this] { return statusBar(); });
+    m_commands.Add(ID_APP_EXIT, [this] { close(); });
+}
+
 void CMainFrame::OnAction(int id) {
-    switch (id) {
-    case ID_VIEW_STYLE:
-        m_pStyleDock->setVisible(m_pStyleDock->isHidden());
-        break;
-    case ID_VIEW_TYPESET_PREVIEW:
-        m_pPreviewDock->setVisible(m_pPreviewDock->isHidden());
-        break;
-    case ID_VIEW_MAIN_TOOLBAR:
-        m_pMainToolBar->setVisible(m_pMainToolBar->isHidden());
-        break;
-    case ID_VIEW_ADDITIONAL_TOOLBAR:
-        m_pAdditionalToolBar->setVisible(m_pAdditionalToolBar->isHidden());
-        break;
-    case ID_VIEW_STATUS_BAR:
-        statusBar()->setVisible(statusBar()->isHidden());
-        break;
-    case ID_APP_EXIT:
-        close();
+    if (id == ID_APP_EXIT) {
+        m_commands.Run(id);
         return;
-    default:
-        m_pView->OnCommand(id);
-        break;
     }
+    if (!m_commands.Run(id))
+        m_pView->OnCommand(id);
     UpdateCommandUI();
 }
 

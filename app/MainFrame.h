@@ -5,6 +5,8 @@
 // beside the canvas.
 #pragma once
 
+#include "app/CommandHandlers.h"
+
 #include <QHash>
 #include <QMainWindow>
 
@@ -62,6 +64,8 @@ private:
     void CreateStatusBar();
     void CreatePreviewDock();
     void CreateStyleDock();
+    // The window's own commands: showing and hiding its parts, and leaving.
+    void RegisterCommands();
     void OnAction(int id);
 
     Cquodra_dvDoc& m_doc;
@@ -80,4 +84,5 @@ private:
     CRecentFileList* m_pRecentFiles = nullptr;
     CPreviewDock* m_pPreviewDock = nullptr;
     CStyleDock* m_pStyleDock = nullptr;
+    CCommandHandlers m_commands;
 };

@@ -32,45 +32,25 @@
 
 namespace {
 
-// The drawing tool that a tool command chooses; nothing for every other command.
-std::optional<ETool> ToolForCommand(int id) {
-    switch (id) {
-    case ID_DRAW_LINE:
-        return ETool::Line;
-    case ID_DRAW_DOTTED_LINE:
-        return ETool::DottedLine;
-    case ID_DRAW_RECTANGLE:
-        return ETool::Rectangle;
-    case ID_DRAW_RHOMB:
-        return ETool::Rhomb;
-    case ID_DRAW_ELLIPSE:
-        return ETool::Ellipse;
-    case ID_DRAW_BEZIER:
-        return ETool::Bezier;
-    case ID_DRAW_ARROW:
-        return ETool::Arrow;
-    case ID_TEST_ROTATE_RECTANGLE:
-        return ETool::RotatableRectangle;
-    case ID_TEST_ROTATE_ELLIPSE:
-        return ETool::RotatableEllipse;
-    case ID_TEST_QUODRA_RECTANGLE:
-        return ETool::PlainRectangle;
-    case ID_DRAW_CIRCLE:
-        return ETool::Circle;
-    case ID_DRAW_AXIS_ELLIPSE:
-        return ETool::AxisEllipse;
-    case ID_DRAW_ARC:
-        return ETool::Arc;
-    case ID_DRAW_POLYLINE:
-        return ETool::Polyline;
-    case ID_DRAW_PATH:
-        return ETool::Path;
-    case ID_DRAW_LABEL:
-        return ETool::Label;
-    default:
-        return std::nullopt;
-    }
-}
+// The drawing tool that each tool command chooses.
+constexpr std::pair<int, ETool> kToolCommands[] = {
+    {ID_DRAW_LINE, ETool::Line},
+    {ID_DRAW_DOTTED_LINE, ETool::DottedLine},
+    {ID_DRAW_RECTANGLE, ETool::Rectangle},
+    {ID_DRAW_RHOMB, ETool::Rhomb},
+    {ID_DRAW_ELLIPSE, ETool::Ellipse},
+    {ID_DRAW_BEZIER, ETool::Bezier},
+    {ID_DRAW_ARROW, ETool::Arrow},
+    {ID_TEST_ROTATE_RECTANGLE, ETool::RotatableRectangle},
+    {ID_TEST_ROTATE_ELLIPSE, ETool::RotatableEllipse},
+    {ID_TEST_QUODRA_RECTANGLE, ETool::PlainRectangle},
+    {ID_DRAW_CIRCLE, ETool::Circle},
+    {ID_DRAW_AXIS_ELLIPSE, ETool::AxisEllipse},
+    {ID_DRAW_ARC, ETool::Arc},
+    {ID_DRAW_POLYLINE, ETool::Polyline},
+    {ID_DRAW_PATH, ETool::Path},
+    {ID_DRAW_LABEL, ETool::Label},
+};
 
 } // namespace
 
@@ -101,260 +81,123 @@ Cquodra_dvView::Cquodra_dvView(Cquodra_dvDoc& doc, QWidget* parent) : QWidget(pa
     connect(m_pWatcher, &QFileSystemWatcher::directoryChanged, this,
             &Cquodra_dvView::OnWatcherReport);
     connect(m_pDiskCheck, &QTimer::timeout, this, &Cquodra_dvView::CheckFileOnDisk);
+    RegisterCommands();
 }
 
 CQuodra& Cquodra_dvView::GetCanvas() const {
     return m_pCanvasWidget->GetCanvas();
 }
 
-bool Cquodra_dvView::HasHandler(int id) {
-    switch (id) {
-    case ID_DRAW_CIRCLE:
-    case ID_DRAW_AXIS_ELLIPSE:
-    case ID_DRAW_ARC:
-    case ID_DRAW_POLYLINE:
-    case ID_DRAW_PATH:
-    case ID_DRAW_LABEL:
-    case ID_DRAW_LINE:
-    case ID_DRAW_DOTTED_LINE:
-    case ID_DRAW_RECTANGLE:
-    case ID_DRAW_RHOMB:
-    case ID_DRAW_ELLIPSE:
-    case ID_DRAW_BEZIER:
-    case ID_DRAW_ARROW:
-    case ID_TEST_ROTATE_RECTANGLE:
-    case ID_TEST_ROTATE_ELLIPSE:
-    case ID_TEST_CHANGE_TEXT:
-    case ID_TEST_QUODRA_RECTANGLE:
-    case ID_MODE_SELECT:
-    case ID_MODE_ZOOM:
-    case ID_SNAP_KEY_POINTS:
-    case ID_SNAP_GRID:
-    case ID_SNAP_INTERSECTIONS:
-    case ID_VIEW_ACTUAL_SIZE:
-    case ID_VIEW_FIT_PAGE:
-    case ID_VIEW_FIT_WIDTH:
-    case ID_VIEW_FIT_HEIGHT:
-    case ID_VIEW_SHOW_GRID:
-    case ID_VIEW_ZOOM_IN:
-    case ID_VIEW_ZOOM_OUT:
-    case ID_EDIT_DUPLICATE:
-    case ID_EDIT_CUT:
-    case ID_EDIT_DELETE:
-    case ID_EDIT_UNDO:
-    case ID_EDIT_REDO:
-    case ID_EDIT_COPY:
-    case ID_EDIT_PASTE:
-    case ID_EDIT_SELECT_ALL:
-    case ID_FILE_SAVE_TEXDRAW:
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
-    case ID_FILE_SAVE:
-    case ID_FILE_PRINT:
-    case ID_APP_ABOUT:
-    case ID_FILE_EXPORT:
-    case ID_VIEW_LATEX_PREAMBLE:
-    case ID_HELP_LATEX:
-    case ID_EDIT_COPY_STYLE:
-    case ID_EDIT_PASTE_STYLE:
-    case ID_FILE_DRAWING_PROPERTIES:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool Cquodra_dvView::IsEnabled(int id) const {
-    const CQuodra& canvas = GetCanvas();
-    // Nothing is cut, copied or pasted in the middle of a drag.
-    const bool idle = !(int(canvas.GetMouseState()) & kMousePressed);
-    switch (id) {
-    case ID_EDIT_UNDO:
-        return canvas.CanUndo();
-    case ID_EDIT_REDO:
-        return canvas.CanRedo();
-    case ID_EDIT_CUT:
-    case ID_EDIT_COPY:
-        return idle && canvas.HasSelection();
-    case ID_EDIT_PASTE:
-        return idle && m_bClipboardHasText;
-    case ID_EDIT_SELECT_ALL:
-        return canvas.HasSelectableFigure();
-    case ID_EDIT_COPY_STYLE:
-        return idle && canvas.GetStyles().GetSelectionStyle().nCaps != 0;
-    case ID_EDIT_PASTE_STYLE:
-        return idle && canvas.GetStyles().HasCopiedStyle() &&
-               canvas.GetStyles().GetSelectionStyle().nCaps != 0;
-    default:
-        return HasHandler(id);
-    }
-}
-
-bool Cquodra_dvView::IsChecked(int id) const {
-    // The mode the canvas is in shows: the tool while it draws, Select again after a figure.
-    const EMode mode = GetCanvas().GetMode();
-    switch (id) {
-    case ID_MODE_SELECT:
-        return mode == kModeSelect;
-    case ID_MODE_ZOOM:
-        return mode == kModeZoom;
-    case ID_VIEW_SHOW_GRID:
-        return m_bShowGrid;
-    case ID_SNAP_KEY_POINTS:
-        return m_bSnapKeyPoints;
-    case ID_SNAP_GRID:
-        return m_bSnapGrid;
-    case ID_SNAP_INTERSECTIONS:
-        return m_bSnapIntersections;
-    default:
-        if (IsToolCommand(id))
-            return mode == kModeDraw && id == m_nActiveTool;
-        return false;
-    }
-}
-
 void Cquodra_dvView::OnCommand(int id) {
-    CQuodra& canvas = GetCanvas();
-    switch (id) {
-    case ID_DRAW_LINE:
-    case ID_DRAW_DOTTED_LINE:
-    case ID_DRAW_RECTANGLE:
-    case ID_DRAW_RHOMB:
-    case ID_DRAW_ELLIPSE:
-    case ID_DRAW_BEZIER:
-    case ID_DRAW_ARROW:
-    case ID_TEST_ROTATE_RECTANGLE:
-    case ID_TEST_ROTATE_ELLIPSE:
-    case ID_TEST_QUODRA_RECTANGLE:
-    case ID_DRAW_CIRCLE:
-    case ID_DRAW_AXIS_ELLIPSE:
-    case ID_DRAW_ARC:
-    case ID_DRAW_POLYLINE:
-    case ID_DRAW_PATH:
-    case ID_DRAW_LABEL:
-        OnToolCommand(id);
-        break;
-    case ID_TEST_CHANGE_TEXT:
-        canvas.ChangeText();
-        break;
-    case ID_MODE_SELECT:
-        canvas.SetMode(kModeSelect);
-        m_bSelectMode = true;
-        m_bZoomMode = false;
-        break;
-    case ID_MODE_ZOOM:
-        canvas.SetMode(kModeZoom);
-        m_bSelectMode = false;
-        m_bZoomMode = true;
-        break;
-    case ID_SNAP_KEY_POINTS:
-        m_bSnapKeyPoints = !m_bSnapKeyPoints;
-        canvas.m_bSnapKeyPoints = m_bSnapKeyPoints;
-        break;
-    case ID_SNAP_GRID:
-        m_bSnapGrid = !m_bSnapGrid;
-        canvas.m_bSnapGrid = m_bSnapGrid;
-        break;
-    case ID_SNAP_INTERSECTIONS:
-        m_bSnapIntersections = !m_bSnapIntersections;
-        canvas.m_bSnapIntersections = m_bSnapIntersections;
-        break;
-    case ID_VIEW_ACTUAL_SIZE:
-        canvas.ActualSize();
-        break;
-    case ID_VIEW_FIT_PAGE:
-        canvas.FitPage();
-        break;
-    case ID_VIEW_FIT_WIDTH:
-        canvas.FitWidth();
-        break;
-    case ID_VIEW_FIT_HEIGHT:
-        canvas.FitHeight();
-        break;
-    case ID_VIEW_SHOW_GRID:
-        m_bShowGrid = !m_bShowGrid;
-        canvas.SetGridVisible(m_bShowGrid);
-        break;
-    case ID_VIEW_ZOOM_IN:
-        canvas.ZoomIn();
-        break;
-    case ID_VIEW_ZOOM_OUT:
-        canvas.ZoomOut();
-        break;
-    case ID_EDIT_DUPLICATE:
-        canvas.Duplicate();
-        break;
-    case ID_EDIT_DELETE:
-        canvas.DeleteSelected();
-        break;
-    case ID_EDIT_CUT:
-        canvas.GetClipboard().Cut();
-        break;
-    case ID_EDIT_COPY:
-        canvas.GetClipboard().Copy();
-        break;
-    case ID_EDIT_COPY_STYLE:
-        canvas.GetStyles().CopyStyle();
-        break;
-    case ID_EDIT_PASTE_STYLE:
-        canvas.GetStyles().PasteStyle();
-        break;
-    case ID_FILE_DRAWING_PROPERTIES:
-        RunDrawingPropertiesDialog(canvas, this);
-        break;
-    case ID_EDIT_PASTE:
-        canvas.GetClipboard().Paste();
-        break;
-    case ID_EDIT_UNDO:
-        canvas.Undo();
-        break;
-    case ID_EDIT_REDO:
-        canvas.Redo();
-        break;
-    case ID_EDIT_SELECT_ALL:
-        canvas.SelectAll();
-        break;
-    case ID_FILE_SAVE_TEXDRAW:
-        OnSaveAsTeXDraw();
-        break;
-    case ID_FILE_NEW:
-        OnFileNew();
-        break;
-    case ID_FILE_OPEN:
-        OnFileOpen();
-        break;
-    case ID_FILE_SAVE:
-        OnFileSave();
-        break;
-    case ID_FILE_PRINT:
-        OnFilePrint();
-        break;
-    case ID_APP_ABOUT: {
+    if (m_commands.Run(id))
+        emit CommandUIChanged();
+}
+
+void Cquodra_dvView::RegisterCommands() {
+    CCommandHandlers& c = m_commands;
+    // The mode the canvas is in shows: the tool while it draws, Select again after a figure.
+    const auto inMode = [this](EMode mode) {
+        return [this, mode] { return GetCanvas().GetMode() == mode; };
+    };
+    for (const auto& [id, tool] : kToolCommands)
+        c.Add(
+            id, [this, id = id] { OnToolCommand(id); }, {},
+            [this, id = id] { return GetCanvas().GetMode() == kModeDraw && id == m_nActiveTool; });
+    c.Add(
+        ID_MODE_SELECT,
+        [this] {
+            GetCanvas().SetMode(kModeSelect);
+            m_bSelectMode = true;
+            m_bZoomMode = false;
+        },
+        {}, inMode(kModeSelect));
+    c.Add(
+        ID_MODE_ZOOM,
+        [this] {
+            GetCanvas().SetMode(kModeZoom);
+            m_bSelectMode = false;
+            m_bZoomMode = true;
+        },
+        {}, inMode(kModeZoom));
+    // The switches: each turns its own flag over and hands it to the canvas.
+    const auto toggle = [this, &c](int id, bool Cquodra_dvView::*flag, bool CQuodra::*canvasFlag) {
+        c.Add(
+            id,
+            [this, flag, canvasFlag] {
+                this->*flag = !(this->*flag);
+                GetCanvas().*canvasFlag = this->*flag;
+            },
+            {}, [this, flag] { return this->*flag; });
+    };
+    toggle(ID_SNAP_KEY_POINTS, &Cquodra_dvView::m_bSnapKeyPoints, &CQuodra::m_bSnapKeyPoints);
+    toggle(ID_SNAP_GRID, &Cquodra_dvView::m_bSnapGrid, &CQuodra::m_bSnapGrid);
+    toggle(ID_SNAP_INTERSECTIONS, &Cquodra_dvView::m_bSnapIntersections,
+           &CQuodra::m_bSnapIntersections);
+    c.Add(
+        ID_VIEW_SHOW_GRID,
+        [this] {
+            m_bShowGrid = !m_bShowGrid;
+            GetCanvas().SetGridVisible(m_bShowGrid);
+        },
+        {}, [this] { return m_bShowGrid; });
+    // The canvas's own commands, without a state of their own here.
+    const std::pair<int, void (CQuodra::*)()> canvasCommands[] = {
+        {ID_TEST_CHANGE_TEXT, &CQuodra::ChangeText}, {ID_VIEW_ACTUAL_SIZE, &CQuodra::ActualSize},
+        {ID_VIEW_FIT_PAGE, &CQuodra::FitPage},       {ID_VIEW_FIT_WIDTH, &CQuodra::FitWidth},
+        {ID_VIEW_FIT_HEIGHT, &CQuodra::FitHeight},   {ID_VIEW_ZOOM_IN, &CQuodra::ZoomIn},
+        {ID_VIEW_ZOOM_OUT, &CQuodra::ZoomOut},       {ID_EDIT_DUPLICATE, &CQuodra::Duplicate},
+        {ID_EDIT_DELETE, &CQuodra::DeleteSelected},
+    };
+    for (const auto& [id, command] : canvasCommands)
+        c.Add(id, [this, command = command] { (GetCanvas().*command)(); });
+    // Nothing is cut, copied or pasted in the middle of a drag.
+    const auto idle = [this] { return !(int(GetCanvas().GetMouseState()) & kMousePressed); };
+    const auto selected = [this, idle] { return idle() && GetCanvas().HasSelection(); };
+    const auto styled = [this, idle] {
+        return idle() && GetCanvas().GetStyles().GetSelectionStyle().nCaps != 0;
+    };
+    c.Add(
+        ID_EDIT_UNDO, [this] { GetCanvas().Undo(); }, [this] { return GetCanvas().CanUndo(); });
+    c.Add(
+        ID_EDIT_REDO, [this] { GetCanvas().Redo(); }, [this] { return GetCanvas().CanRedo(); });
+    c.Add(
+        ID_EDIT_CUT, [this] { GetCanvas().GetClipboard().Cut(); }, selected);
+    c.Add(
+        ID_EDIT_COPY, [this] { GetCanvas().GetClipboard().Copy(); }, selected);
+    c.Add(
+        ID_EDIT_PASTE, [this] { GetCanvas().GetClipboard().Paste(); },
+        [this, idle] { return idle() && m_bClipboardHasText; });
+    c.Add(
+        ID_EDIT_SELECT_ALL, [this] { GetCanvas().SelectAll(); },
+        [this] { return GetCanvas().HasSelectableFigure(); });
+    c.Add(
+        ID_EDIT_COPY_STYLE, [this] { GetCanvas().GetStyles().CopyStyle(); }, styled);
+    c.Add(
+        ID_EDIT_PASTE_STYLE, [this] { GetCanvas().GetStyles().PasteStyle(); },
+        [this, styled] { return styled() && GetCanvas().GetStyles().HasCopiedStyle(); });
+    // The file, the window and LaTeX.
+    c.Add(ID_FILE_DRAWING_PROPERTIES, [this] { RunDrawingPropertiesDialog(GetCanvas(), this); });
+    c.Add(ID_FILE_SAVE_TEXDRAW, [this] { OnSaveAsTeXDraw(); });
+    c.Add(ID_FILE_NEW, [this] { OnFileNew(); });
+    c.Add(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    c.Add(ID_FILE_SAVE, [this] { OnFileSave(); });
+    c.Add(ID_FILE_PRINT, [this] { OnFilePrint(); });
+    c.Add(ID_APP_ABOUT, [this] {
         CAboutDlg dlg(this);
         dlg.exec();
-        break;
-    }
-    case ID_FILE_EXPORT:
-        OnExport();
-        break;
-    case ID_VIEW_LATEX_PREAMBLE:
-        OnLatexPreamble();
-        break;
-    case ID_HELP_LATEX:
-        ShowInfo(GetLatexUsageHelp());
-        break;
-    default:
-        return;
-    }
-    emit CommandUIChanged();
+    });
+    c.Add(ID_FILE_EXPORT, [this] { OnExport(); });
+    c.Add(ID_VIEW_LATEX_PREAMBLE, [this] { OnLatexPreamble(); });
+    c.Add(ID_HELP_LATEX, [this] { ShowInfo(GetLatexUsageHelp()); });
 }
 
 void Cquodra_dvView::OnToolCommand(int id) {
     m_bSelectMode = false;
     m_bZoomMode = false;
     m_nActiveTool = id;
-    if (const std::optional<ETool> tool = ToolForCommand(id))
-        GetCanvas().SetToolFigure(MakeToolFigure(*tool));
+    for (const auto& [command, tool] : kToolCommands)
+        if (command == id)
+            GetCanvas().SetToolFigure(MakeToolFigure(tool));
     // How to use it, until the status bar has other news.
     if (const CCommandInfo* c = FindCommand(id); c && *c->pszPrompt)
         emit StatusMessage(QString::fromUtf8(c->pszPrompt));

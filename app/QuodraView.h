@@ -5,6 +5,7 @@
 // silently saved over.
 #pragma once
 
+#include "app/CommandHandlers.h"
 #include "app/Typesetter.h"
 #include "texdraw/Document.h"
 
@@ -42,14 +43,15 @@ public:
     bool m_bSnapGrid = true;
     bool m_bSnapIntersections = false;
 
-    // Does the view serve the command? Commands it does not serve are disabled in the frame.
-    static bool HasHandler(int id);
-    void OnCommand(int id);
-    // Can the command act now? The edit commands follow the history, the selection and the
+    // The commands the view serves, with their handlers and states. Commands it does not serve
+    // are disabled in the frame. The edit commands follow the history, the selection and the
     // clipboard; every other command is enabled when the view serves it.
-    bool IsEnabled(int id) const;
+    const CCommandHandlers& GetCommands() const { return m_commands; }
+    bool HasHandler(int id) const { return m_commands.Has(id); }
+    void OnCommand(int id);
+    bool IsEnabled(int id) const { return m_commands.IsEnabled(id); }
     // The check mark of a command with a check rule; false for every other command.
-    bool IsChecked(int id) const;
+    bool IsChecked(int id) const { return m_commands.IsChecked(id); }
 
     void OnToolCommand(int id);
     // "Save As TeXDraw file": asks for a file name, then writes the drawing. True when written.
@@ -132,6 +134,8 @@ signals:
     void KeptTextNotice(const QString& summary, const QString& details);
 
 private:
+    // Gives every command the view serves its handler and states.
+    void RegisterCommands();
     QString AskSavePath();
     QString AskOpenPath();
     // Tells of the stretches of the file at path that were kept as text (KeptTextNotice).
@@ -154,6 +158,7 @@ private:
     Cquodra_dvDoc& m_doc;
     CCanvasWidget* m_pCanvasWidget;
     bool m_bClipboardHasText = false;
+    CCommandHandlers m_commands;
     QFileSystemWatcher* m_pWatcher;
     // Editors write a file in several steps (a temporary, a rename): the reports of one change
     // are looked at together, a moment after the last.
