@@ -96,29 +96,22 @@ void Cquodra_dvView::OnCommand(int id) {
 void Cquodra_dvView::RegisterCommands() {
     CCommandHandlers& c = m_commands;
     // The mode the canvas is in shows: the tool while it draws, Select again after a figure.
-    const auto inMode = [this](EMode mode) {
-        return [this, mode] { return GetCanvas().GetMode() == mode; };
-    };
     for (const auto& [id, tool] : kToolCommands)
         c.Add(
             id, [this, id = id] { OnToolCommand(id); }, {},
             [this, id = id] { return GetCanvas().GetMode() == kModeDraw && id == m_nActiveTool; });
-    c.Add(
-        ID_MODE_SELECT,
-        [this] {
-            GetCanvas().SetMode(kModeSelect);
-            m_bSelectMode = true;
-            m_bZoomMode = false;
-        },
-        {}, inMode(kModeSelect));
-    c.Add(
-        ID_MODE_ZOOM,
-        [this] {
-            GetCanvas().SetMode(kModeZoom);
-            m_bSelectMode = false;
-            m_bZoomMode = true;
-        },
-        {}, inMode(kModeZoom));
+    const auto modeCommand = [this, &c](int id, EMode mode) {
+        c.Add(
+            id,
+            [this, mode] {
+                GetCanvas().SetMode(mode);
+                m_bSelectMode = mode == kModeSelect;
+                m_bZoomMode = mode == kModeZoom;
+            },
+            {}, [this, mode] { return GetCanvas().GetMode() == mode; });
+    };
+    modeCommand(ID_MODE_SELECT, kModeSelect);
+    modeCommand(ID_MODE_ZOOM, kModeZoom);
     // The switches: each turns its own flag over and hands it to the canvas.
     const auto toggle = [this, &c](int id, bool Cquodra_dvView::*flag, bool CQuodra::*canvasFlag) {
         c.Add(
