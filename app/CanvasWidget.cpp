@@ -306,11 +306,6 @@ void CCanvasWidget::ShowMessage(const std::string& text) {
     emit MessageWanted(QString::fromStdString(text));
 }
 
-void CCanvasWidget::OnDrawingChanged(const CChangeRecord& change) {
-    m_nRecorded |=
-        (change.bFigures ? kFiguresChanged : 0u) | (change.bSelection ? kSelectionChanged : 0u);
-}
-
 void CCanvasWidget::OnEditStateChanged() {
     TellChanges(true);
     emit EditStateChanged();
@@ -336,7 +331,7 @@ CCanvasWidget::CToldState CCanvasWidget::ReadToldState() const {
 void CCanvasWidget::TellChanges(bool editState) {
     const CToldState now = ReadToldState();
     const CToldState was = std::exchange(m_told, now);
-    unsigned changes = std::exchange(m_nRecorded, 0u) | (editState ? kSelectionChanged : 0u);
+    unsigned changes = editState ? kSelectionChanged : 0u;
     if (now.nRevision != was.nRevision)
         changes |= kFiguresChanged;
     if (now.dZoom != was.dZoom)

@@ -92,7 +92,6 @@ public:
     std::string GetClipboardText() const override;
     void ShowMessage(const std::string& text) override;
     void OnEditStateChanged() override;
-    void OnDrawingChanged(const CChangeRecord& change) override;
 
     // What StateChanged tells of the canvas's state, a bit each.
     enum EStateChange : unsigned {
@@ -191,5 +190,4 @@ private:
     mutable std::unordered_map<std::string, bool> m_textProblems; // by text
     mutable std::vector<int> m_signCandidates; // the figures a painting looks at for signs
     CToldState m_told;                         // the state as StateChanged last told it
-    unsigned m_nRecorded = 0; // what the drawing's change records told since StateChanged last told
 };

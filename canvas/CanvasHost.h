@@ -11,8 +11,6 @@ class CFigure;
 
 enum class EScrollBar { Horizontal, Vertical };
 
-struct CChangeRecord;
-
 class CCanvasHost {
 public:
     virtual ~CCanvasHost() = default;
@@ -68,7 +66,4 @@ public:
     // that depend on them (undo, redo, cut, copy, select all) up to date. Every change of the
     // selection is told this way, and nothing else tells it.
     virtual void OnEditStateChanged() = 0;
-    // What a change of the drawing did, as its change record tells it: what follows the figures
-    // or the selection (the panels) listens here rather than to the painting.
-    virtual void OnDrawingChanged(const CChangeRecord& change) { (void)change; }
 };

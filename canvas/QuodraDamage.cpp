@@ -58,7 +58,6 @@ void CQuodra::OnDrawingChanged(const CChangeRecord& change) {
     if (change.bFigures && change.bInPlace && !change.bReplaced)
         m_index.NoteChanged(m_figures, change.changedInPlace, Zoom(), change.nRevisionBefore,
                             change.nRevisionAfter);
-    m_host.OnDrawingChanged(change);
 }
 
 CRect CQuodra::BandExtent() const {
