@@ -159,6 +159,27 @@ TEST_F(CPanelsTest, ScrollingZoomingAndPaintingAgainLeaveThePanelsAlone) {
     EXPECT_NE(TitleShown(), title);
 }
 
+// A hundred paintings, whole and partial, tell the panels nothing to read again; a change of the
+// selection tells them once.
+TEST_F(CPanelsTest, PaintingTellsThePanelsNothing) {
+    UseDrawing(7, 200);
+    int told = 0;
+    QObject::connect(m_widget, &CCanvasWidget::StateChanged, m_widget, [&told](unsigned changes) {
+        told +=
+            (changes & (CCanvasWidget::kSelectionChanged | CCanvasWidget::kFiguresChanged)) != 0;
+    });
+    for (int i = 0; i < 100; ++i) {
+        if (i % 2)
+            m_widget->RepaintNow();
+        else
+            Viewport()->repaint(QRect(i, i, 40, 30));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(told, 0);
+    Trigger(ID_EDIT_SELECT_ALL);
+    EXPECT_EQ(told, 1);
+}
+
 TEST_F(CPanelsTest, EveryPanelShowsWhatItWouldReadAfreshAfterEveryStep) {
     QTemporaryDir dir;
     m_view->m_fnGetSavePath = [&dir] { return dir.filePath("drawing"); };
