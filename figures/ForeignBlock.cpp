@@ -1,5 +1,7 @@
 #include "figures/ForeignBlock.h"
 
+#include "figures/StyleCommands.h"
+
 #include "figures/BezierCurve.h"
 #include "figures/Figure.h"
 #include "figures/Label.h"
@@ -198,11 +200,11 @@ private:
     void Say(unsigned part, const CTeXDrawSettings& want) {
         switch (part) {
         case kSayWidth:
-            m_out += "\\linewd ";
+            m_out += StyleCommand(EStyleCommand::LineWd).strOpening;
             Length(want.m_style.m_dWidth);
             break;
         case kSayPattern:
-            m_out += "\\lpatt(";
+            m_out += StyleCommand(EStyleCommand::LPatt).strOpening;
             for (std::size_t i = 0; i < want.m_style.m_dashes.size(); ++i) {
                 if (i > 0)
                     m_out += ' ';
@@ -211,21 +213,21 @@ private:
             m_out += ')';
             break;
         case kSayGray:
-            m_out += "\\setgray ";
+            m_out += StyleCommand(EStyleCommand::SetGray).strOpening;
             Value(want.m_style.m_dGray);
             break;
         case kSayHeadType:
-            m_out += "\\arrowheadtype t:";
+            m_out += StyleCommand(EStyleCommand::ArrowHeadType).strOpening;
             m_out += want.m_cHeadType;
             break;
         case kSayHeadSize:
-            m_out += "\\arrowheadsize l:";
+            m_out += StyleCommand(EStyleCommand::ArrowHeadSize).strOpening;
             Length(want.m_dHeadLength);
             m_out += " w:";
             Length(want.m_dHeadWidth);
             break;
         case kSayTextRef:
-            m_out += "\\textref h:";
+            m_out += StyleCommand(EStyleCommand::TextRef).strOpening;
             m_out += want.m_cHRef;
             m_out += " v:";
             m_out += want.m_cVRef;

@@ -1,6 +1,7 @@
 #include "figures/StyleTeX.h"
 
 #include "figures/Figure.h"
+#include "figures/StyleCommands.h"
 #include "figures/TeXFormat.h"
 
 namespace {
@@ -9,9 +10,8 @@ bool WritesHeads(const CFigure& f) {
     return (f.GetStyleCaps() & kStyleHeads) && f.m_style.eHeads != EArrowHeads::None;
 }
 
-void Lengths(std::string& out, const char* command, const std::vector<double>& pageUnits) {
-    out += command;
-    out += '(';
+void Lengths(std::string& out, const std::vector<double>& pageUnits) {
+    out += StyleCommand(EStyleCommand::LPatt).strOpening;
     for (std::size_t i = 0; i < pageUnits.size(); ++i) {
         if (i > 0)
             out += ' ';
@@ -21,7 +21,7 @@ void Lengths(std::string& out, const char* command, const std::vector<double>& p
 }
 
 void HeadSize(std::string& out, double length, double width) {
-    out += "\\arrowheadsize l:";
+    out += StyleCommand(EStyleCommand::ArrowHeadSize).strOpening;
     AppendTeXNumber(out, 0.01 * length);
     out += " w:";
     AppendTeXNumber(out, 0.01 * width);
@@ -34,20 +34,20 @@ void AppendStylePrologue(std::string& out, const CFigure& f) {
     const CStyle& s = f.m_style;
     const bool outline = f.GetStyleCaps() & kStyleOutline;
     if (outline && s.dLineWidth != kDefaultLineWidth) {
-        out += "\\linewd ";
+        out += StyleCommand(EStyleCommand::LineWd).strOpening;
         AppendTeXNumber(out, 0.01 * s.dLineWidth);
         out += '\n';
     }
     if (const std::vector<double> pattern = f.GetLinePattern(); !pattern.empty())
-        Lengths(out, "\\lpatt", pattern);
+        Lengths(out, pattern);
     if (outline && s.dLineGrey != 0.0) {
-        out += "\\setgray ";
+        out += StyleCommand(EStyleCommand::SetGray).strOpening;
         AppendTeXNumber(out, s.dLineGrey);
         out += '\n';
     }
     if (WritesHeads(f)) {
         if (s.cHeadType != kDefaultHeadType) {
-            out += "\\arrowheadtype t:";
+            out += StyleCommand(EStyleCommand::ArrowHeadType).strOpening;
             out += s.cHeadType;
             out += '\n';
         }
@@ -59,17 +59,18 @@ void AppendStylePrologue(std::string& out, const CFigure& f) {
 void AppendStyleEpilogue(std::string& out, const CFigure& f) {
     const CStyle& s = f.m_style;
     const bool outline = f.GetStyleCaps() & kStyleOutline;
+    const auto reset = [&out](EStyleCommand c) { out += StyleCommand(c).strReset; };
     if (outline && s.dLineWidth != kDefaultLineWidth)
-        out += "\\linewd 0.01\n";
+        reset(EStyleCommand::LineWd);
     if (!f.GetLinePattern().empty())
-        out += "\\lpatt()\n";
+        reset(EStyleCommand::LPatt);
     if (outline && s.dLineGrey != 0.0)
-        out += "\\setgray 0\n";
+        reset(EStyleCommand::SetGray);
     if (WritesHeads(f)) {
         if (s.cHeadType != kDefaultHeadType)
-            out += "\\arrowheadtype t:F\n";
+            reset(EStyleCommand::ArrowHeadType);
         if (s.dHeadLength != kDefaultHeadLength || s.dHeadWidth != kDefaultHeadWidth)
-            HeadSize(out, kDefaultHeadLength, kDefaultHeadWidth);
+            reset(EStyleCommand::ArrowHeadSize);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "texdraw/BlockParser.h"
 
+#include "figures/StyleCommands.h"
+
 #include "texdraw/Reader.h"
 
 #include <algorithm>
@@ -138,21 +140,21 @@ bool CBlockParser::StyleLine(std::string_view line, CBlockData& d) {
     const bool setting = d.commands.empty() && !d.style.fillGrey;
     std::string_view rest;
     double v = 0.0;
-    if (after("\\linewd ", rest)) {
+    if (after(StyleCommand(EStyleCommand::LineWd).strOpening, rest)) {
         if (!StyleNumber(rest, v))
             return false;
         if (setting)
             d.style.dLineWidth = WrittenLength(100.0 * v);
         return true;
     }
-    if (after("\\setgray ", rest)) {
+    if (after(StyleCommand(EStyleCommand::SetGray).strOpening, rest)) {
         if (!StyleNumber(rest, v))
             return false;
         if (setting)
             d.style.dLineGrey = v;
         return true;
     }
-    if (after("\\lpatt(", rest)) {
+    if (after(StyleCommand(EStyleCommand::LPatt).strOpening, rest)) {
         if (rest.empty() || rest.back() != ')')
             return false;
         rest.remove_suffix(1);
@@ -168,14 +170,14 @@ bool CBlockParser::StyleLine(std::string_view line, CBlockData& d) {
             d.style.pattern = std::move(pattern);
         return true;
     }
-    if (after("\\arrowheadtype t:", rest)) {
+    if (after(StyleCommand(EStyleCommand::ArrowHeadType).strOpening, rest)) {
         if (rest.size() != 1)
             return false;
         if (setting)
             d.style.cHeadType = rest.front();
         return true;
     }
-    if (after("\\arrowheadsize l:", rest)) {
+    if (after(StyleCommand(EStyleCommand::ArrowHeadSize).strOpening, rest)) {
         const std::size_t w = rest.find(" w:");
         double len = 0.0;
         if (w == std::string_view::npos || !StyleNumber(rest.substr(0, w), len) ||
@@ -281,7 +283,7 @@ bool CBlockParser::Body(std::string_view end, CBlockData& d, int maxLines) {
 
 bool CBlockParser::LabelText(CBlockData& d, std::string_view end) {
     std::string_view line;
-    constexpr std::string_view kRef = "\\textref h:";
+    constexpr std::string_view kRef = StyleCommand(EStyleCommand::TextRef).strOpening;
     if (!NextLine(m_body, m_at, line) || line.size() != kRef.size() + 5 ||
         line.substr(0, kRef.size()) != kRef || line.substr(kRef.size() + 1, 3) != " v:")
         return false;

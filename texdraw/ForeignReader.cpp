@@ -1,5 +1,7 @@
 #include "texdraw/ForeignReader.h"
 
+#include "figures/StyleCommands.h"
+
 #include "texdraw/ShownStretch.h"
 
 #include "figures/FigureList.h"
@@ -66,19 +68,11 @@ int DecimalsFor(double unit) {
 
 // The part of TeXDraw's settings a style command sets.
 unsigned PartsSetBy(const std::string& name) {
-    if (name == "linewd")
-        return kSayWidth;
-    if (name == "lpatt")
-        return kSayPattern;
-    if (name == "setgray")
-        return kSayGray;
-    if (name == "arrowheadtype")
-        return kSayHeadType;
-    if (name == "arrowheadsize")
-        return kSayHeadSize;
-    if (name == "textref")
-        return kSayTextRef;
-    return 0;
+    // By the order of the style commands.
+    constexpr unsigned kParts[] = {kSayWidth,    kSayPattern,  kSayGray,
+                                   kSayHeadType, kSayHeadSize, kSayTextRef};
+    const CStyleCommandInfo* c = FindStyleCommand(name);
+    return c ? kParts[static_cast<int>(c->eCommand)] : 0u;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -308,16 +302,17 @@ private:
         if (place.m_nOpenPath >= 0)
             b += "\\rmove(0 0)";
         b += "\\bsegment\\drawdim in \\setunitscale 1\n";
+        const auto reset = [&b](EStyleCommand c) { b += StyleCommand(c).strReset; };
         if (in.m_style.m_dWidth != kDefaultLineWidth)
-            b += "\\linewd 0.01\n";
+            reset(EStyleCommand::LineWd);
         if (!in.m_style.m_dashes.empty())
-            b += "\\lpatt()\n";
+            reset(EStyleCommand::LPatt);
         if (in.m_style.m_dGray != 0.0)
-            b += "\\setgray 0\n";
+            reset(EStyleCommand::SetGray);
         if (in.m_cHeadType != kDefaultHeadType)
-            b += "\\arrowheadtype t:F\n";
+            reset(EStyleCommand::ArrowHeadType);
         if (in.m_dHeadLength != kDefaultHeadLength || in.m_dHeadWidth != kDefaultHeadWidth)
-            b += "\\arrowheadsize l:0.16 w:0.08\n";
+            reset(EStyleCommand::ArrowHeadSize);
         return b;
     }
 

@@ -1,6 +1,8 @@
 // TeX's numbers and texts as the interpreter reads them, and the table of the commands it knows.
 #include "texdraw/InterpreterParts.h"
 
+#include "figures/StyleCommands.h"
+
 #include <cmath>
 
 namespace texdraw_interpreter {
@@ -146,12 +148,14 @@ const CCommandName kCommands[] = {
     {"larc", ECommand::LArc, ETeXDrawStatement::Arc},
     {"lfill", ECommand::LFill, ETeXDrawStatement::Fill},
     {"ifill", ECommand::IFill, ETeXDrawStatement::Fill},
-    {"linewd", ECommand::LineWd, ETeXDrawStatement::Style},
-    {"lpatt", ECommand::LPatt, ETeXDrawStatement::Style},
-    {"setgray", ECommand::SetGray, ETeXDrawStatement::Style},
-    {"arrowheadtype", ECommand::ArrowHeadType, ETeXDrawStatement::Style},
-    {"arrowheadsize", ECommand::ArrowHeadSize, ETeXDrawStatement::Style},
-    {"textref", ECommand::TextRef, ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::LineWd).strName, ECommand::LineWd, ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::LPatt).strName, ECommand::LPatt, ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::SetGray).strName, ECommand::SetGray, ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::ArrowHeadType).strName, ECommand::ArrowHeadType,
+     ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::ArrowHeadSize).strName, ECommand::ArrowHeadSize,
+     ETeXDrawStatement::Style},
+    {StyleCommand(EStyleCommand::TextRef).strName, ECommand::TextRef, ETeXDrawStatement::Style},
     {"htext", ECommand::HText, ETeXDrawStatement::Text},
     {"vtext", ECommand::VText, ETeXDrawStatement::Text},
     {"rtext", ECommand::RText, ETeXDrawStatement::Text},
