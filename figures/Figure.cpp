@@ -90,7 +90,7 @@ void ScaleStyleLengths(CFigure& f, double k) {
 
 std::string CFigure::GetTeXDrawBlock() const {
     std::string block = ExportTeX();
-    if (!m_strReadBlock.empty() && block == m_strRecoveredBlock)
+    if (IsAsRead(block))
         return m_strReadBlock;
     if (m_pForeignFrame) {
         const CForeignFrame& frame = *m_pForeignFrame;

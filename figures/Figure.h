@@ -137,6 +137,11 @@ public:
     // writes the latter, nothing was changed, and the file gets the block it was read from.
     std::string m_strReadBlock;
     std::string m_strRecoveredBlock;
+    // Is the figure, which now writes exported (its ExportTeX), as it was read? It then writes
+    // the block it was read from.
+    bool IsAsRead(const std::string& exported) const {
+        return !m_strReadBlock.empty() && exported == m_strRecoveredBlock;
+    }
     // Set for a figure read from someone else's drawing: the frame a changed block is written in.
     std::shared_ptr<const CForeignFrame> m_pForeignFrame;
     // The figure's block in the file: ExportTeX, or the block it was read from while unchanged;

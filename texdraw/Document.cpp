@@ -370,7 +370,7 @@ std::string MakeTeXDrawDocument(const std::string& blocks, double unitScale) {
 
 void AppendForeignFigureText(const CFigureList& figures, int i, std::string& text) {
     const CFigure& f = *figures.GetAt(i);
-    if (!f.m_strReadBlock.empty() && f.ExportTeX() == f.m_strRecoveredBlock) {
+    if (f.IsAsRead(f.ExportTeX())) {
         text += f.m_strReadBlock;
         return;
     }
